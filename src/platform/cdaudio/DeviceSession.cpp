@@ -1,0 +1,172 @@
+#include "DeviceSession.h"
+
+#include "DiscIdentity.h"
+
+
+namespace {
+// A strict decimal number of at most 9 digits; -1 otherwise.
+int decimal(const QByteArray& text)
+{
+    if (text.isEmpty() || text.size() > 9)
+        return -1;
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return -1;
+    return text.toInt();
+}
+
+// Status and info queries may end with the "wait" keyword.
+QByteArrayList withoutWait(QByteArrayList words)
+{
+    if (!words.isEmpty() && words.last() == "wait")
+        words.removeLast();
+    return words;
+}
+}  // namespace
+
+DeviceSession::DeviceSession(std::unique_ptr<DiscSource> source)
+    : source_(std::move(source)), lock_(source_->lockKey())
+{
+    doorOpen_ = source_->doorOpenAtStart();
+}
+
+DeviceSession::~DeviceSession()
+{
+    if (open_)
+        source_->halt();
+}
+
+bool DeviceSession::discReady() const
+{
+    return !doorOpen_ && source_->presence() == DiscPresence::Ready;
+}
+
+int DeviceSession::DeviceCommand(const char* command, ReplyBuffer& reply)
+{
+    reply.clear();
+    if (!command)
+        return DeviceResult::UnrecognizedCommand;
+    const QByteArrayList words = QByteArray(command).toLower().simplified().split(' ');
+    if (words.size() < 2 || words[1] != "cdaudio")
+        return DeviceResult::UnrecognizedCommand;
+    const QByteArray& verb = words[0];
+
+    if (verb == "open" && words.size() == 2)
+        return open(reply);
+    if (!open_)
+        return DeviceResult::DeviceNotOpen;
+
+    if (verb == "close" && words.size() == 2) {
+        source_->halt();
+        lock_.release();
+        open_ = false;
+        return DeviceResult::Ok;
+    }
+    if (verb == "set") {
+        if (words.size() == 5 && words[2] == "time" && words[3] == "format" && words[4] == "tmsf")
+            return DeviceResult::Ok;
+        if (words.size() == 4 && words[2] == "door" && (words[3] == "open" || words[3] == "closed"))
+            return setDoor(words[3] == "open");
+        return DeviceResult::UnrecognizedCommand;
+    }
+    if (verb == "status")
+        return status(withoutWait(words), reply);
+    if (verb == "play" && words.size() == 4 && words[2] == "from")
+        return play(words[3]);
+    if (verb == "stop" && words.size() == 2) {
+        source_->halt();
+        return DeviceResult::Ok;
+    }
+    if (verb == "info" && withoutWait(words).size() == 3 && words[2] == "identity")
+        return identity(reply);
+    return DeviceResult::UnrecognizedCommand;
+}
+
+int DeviceSession::open(ReplyBuffer& reply)
+{
+    if (open_) {
+        reply.set("1");
+        return DeviceResult::Ok;
+    }
+    if (source_->heldElsewhere() || !lock_.acquire())
+        return DeviceResult::DeviceBusy;
+    open_ = true;
+    reply.set("1");
+    return DeviceResult::Ok;
+}
+
+int DeviceSession::status(const QByteArrayList& words, ReplyBuffer& reply)
+{
+    // words: status cdaudio <item...>
+    const QByteArrayList item = words.mid(2);
+    if (item == QByteArrayList{"mode"}) {
+        if (doorOpen_)
+            reply.set("open");
+        else if (source_->presence() != DiscPresence::Ready)
+            reply.set("not ready");
+        else
+            reply.set(source_->isPlaying() ? "playing" : "stopped");
+        return DeviceResult::Ok;
+    }
+    const bool known = item == QByteArrayList{"position"} || item == QByteArrayList{"number", "of", "tracks"} ||
+                       item == QByteArrayList{"length"} || (item.size() == 3 && item[0] == "length" && item[1] == "track");
+    if (!known)
+        return DeviceResult::UnrecognizedCommand;
+    if (!discReady())
+        return DeviceResult::DeviceNotReady;
+
+    const DiscToc toc = source_->toc();
+    if (item[0] == "position") {
+        const int frame = std::clamp(source_->position(), toc.trackStart(1), toc.leadOut - 1);
+        const int track = toc.trackAt(frame);
+        reply.set(CdFrames::formatTmsf(track, frame - toc.trackStart(track)));
+    } else if (item[0] == "number") {
+        reply.set(QByteArray::number(toc.trackCount()));
+    } else if (item.size() == 1) {
+        reply.set(CdFrames::formatMsf(toc.discLength()));
+    } else {
+        const int track = decimal(item[2]);
+        if (!toc.hasTrack(track))
+            return DeviceResult::OutOfRange;
+        reply.set(CdFrames::formatMsf(toc.trackLength(track)));
+    }
+    return DeviceResult::Ok;
+}
+
+int DeviceSession::play(const QByteArray& trackText)
+{
+    const int track = decimal(trackText);
+    if (track < 0)
+        return DeviceResult::UnrecognizedCommand;
+    if (!discReady())
+        return DeviceResult::DeviceNotReady;
+    const DiscToc toc = source_->toc();
+    if (!toc.hasTrack(track))
+        return DeviceResult::OutOfRange;
+    return source_->start(toc.trackStart(track), toc.leadOut) ? DeviceResult::Ok : DeviceResult::DeviceNotReady;
+}
+
+int DeviceSession::identity(ReplyBuffer& reply)
+{
+    if (!discReady())
+        return DeviceResult::DeviceNotReady;
+    if (cachedIdentity_.isEmpty()) {
+        cachedIdentity_ = source_->fixedIdentity();
+        if (cachedIdentity_.isEmpty())
+            cachedIdentity_ = DiscIdentity::fromToc(source_->toc());
+    }
+    if (cachedIdentity_.isEmpty())
+        return DeviceResult::DeviceNotReady;
+    reply.set(cachedIdentity_);
+    return DeviceResult::Ok;
+}
+
+int DeviceSession::setDoor(bool open)
+{
+    if (doorOpen_ != open) {
+        doorOpen_ = open;
+        source_->doorMoved(open);
+        cachedIdentity_.clear();  // another disc may come back in
+    }
+    return DeviceResult::Ok;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "DiscToc.h"
+
+#include <QByteArray>
+#include <QString>
+
+enum class DiscPresence { Ready, NoDisc, Unreadable };
+
+// What the device session drives: a simulated drive, a disc image or a real
+// drive. Positions are absolute disc frames (see DiscToc) of what is heard,
+// never of what has merely been read ahead.
+class DiscSource {
+public:
+    virtual ~DiscSource() = default;
+
+    // Names the drive for the exclusive lock between two players.
+    virtual QString lockKey() const = 0;
+    // Another program holds the drive: "open cdaudio" must fail.
+    virtual bool heldElsewhere() const { return false; }
+    virtual bool doorOpenAtStart() const { return false; }
+
+    virtual DiscPresence presence() const = 0;
+    // Why the disc cannot be read, for the user and the trace.
+    virtual QString problem() const { return {}; }
+    virtual DiscToc toc() const = 0;
+    // A fixed identity text; empty means "compute the disc ID from the table of contents".
+    virtual QByteArray fixedIdentity() const { return {}; }
+
+    // Plays from one absolute frame up to (not including) another.
+    virtual bool start(int fromFrame, int endFrame) = 0;
+    // Stops; the position stays where playback was heard.
+    virtual void halt() = 0;
+    // False once the end frame has been heard.
+    virtual bool isPlaying() = 0;
+    virtual int position() = 0;
+    // The tray moved: a closed door brings the disc back at its first track.
+    virtual void doorMoved(bool open) = 0;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/cdaudio/CdAudioDevice.h"
+
+#include <QtGlobal>
+#include <optional>
+
+// Minutes, seconds and frames within the current track; 75 frames a second.
+// Compared in that order.
+struct TrackPosition {
+    qint16 minutes = 0;
+    qint16 seconds = 0;
+    qint16 frames = 0;
+    friend bool operator==(const TrackPosition&, const TrackPosition&) = default;
+};
+
+// Helpers over the device: formatted commands and the fixed-index reading of
+// replies. Replies are never split on colons.
+namespace DeviceCommands {
+int send(CdAudioDevice& device, const char* command, ReplyBuffer& reply);
+// Substitutes one decimal integer for the %d of the format, then sends.
+int sendNumber(CdAudioDevice& device, const char* format, int value, ReplyBuffer& reply);
+
+// The number formed by reply characters index and index + 1; a NUL adds
+// nothing, so the single character 8 reads as 8. Nullopt when not a number.
+std::optional<int> twoCharNumber(const ReplyBuffer& reply, int index);
+// The whole reply as a decimal number.
+std::optional<int> wholeNumber(const ReplyBuffer& reply);
+// Whole-word comparison of the mode reply.
+bool isMode(const ReplyBuffer& reply, const char* mode);
+
+// "status cdaudio position wait" into minutes, seconds and frames of the
+// track. -1 (output untouched) when the command or the reply fails, else 0.
+int ReadTrackPosition(CdAudioDevice& device, TrackPosition& position);
+}  // namespace DeviceCommands
