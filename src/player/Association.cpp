@@ -1,0 +1,66 @@
+#include "Association.h"
+
+#include "platform/FileDialogs.h"
+#include "platform/MessageBoxes.h"
+#include "platform/SettingsStore.h"
+#include "platform/cdaudio/CdAudioDevice.h"
+
+namespace {
+const QString Failed = QStringLiteral("関連付けに失敗しました。");
+}
+
+QString Association::keyFor(const QByteArray& identity)
+{
+    return QStringLiteral("Software\\OndelPlayer\\RelationData\\[") + QString::fromLatin1(identity) +
+           QLatin1Char(']');
+}
+
+QString Association::valueFor(int track)
+{
+    return QLatin1Char('[') + QString::number(track) + QLatin1Char(']');
+}
+
+std::optional<QByteArray> Association::identity()
+{
+    ReplyBuffer reply;
+    if (device_.DeviceCommand("info cdaudio identity wait", reply) != 0)
+        return std::nullopt;
+    return reply.toByteArray();
+}
+
+void Association::relate(int track)
+{
+    const auto id = identity();
+    if (!id) {
+        boxes_.show(QStringLiteral("ERROR"), QStringLiteral("ＣＤの情報が得られません。\n関連付けを中止します。"),
+                    BoxIcon::Error, BoxButtons::Ok);
+        return;
+    }
+    const auto file = dialogs_.openFile(QStringLiteral("歌詞ファイルとＣＤとの関連づけ"),
+                                        QStringLiteral("歌詞ファイル（*.dwd）|*.dwd"), QStringLiteral("dwd"));
+    if (!file)
+        return;
+    auto key = settings_.openKey(keyFor(*id), true);
+    if (!key || !key->writeString(valueFor(track), *file))
+        boxes_.show(QStringLiteral("ERROR"), Failed, BoxIcon::Error, BoxButtons::Ok);
+}
+
+bool Association::remove(int track)
+{
+    const auto id = identity();
+    if (!id)
+        return false;
+    auto key = settings_.openKey(keyFor(*id), false);
+    return key && key->deleteValue(valueFor(track));
+}
+
+std::optional<QString> Association::lookup(int track)
+{
+    const auto id = identity();
+    if (!id)
+        return std::nullopt;
+    auto key = settings_.openKey(keyFor(*id), false);
+    if (!key)
+        return QString();
+    return key->readString(valueFor(track)).value_or(QString());
+}
