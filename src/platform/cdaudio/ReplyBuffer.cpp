@@ -5,7 +5,8 @@
 void ReplyBuffer::set(QByteArrayView value)
 {
     const qsizetype n = std::min<qsizetype>(value.size(), Size - 1);
-    std::memcpy(text, value.data(), size_t(n));
+    if (n > 0)
+        std::memcpy(text, value.data(), size_t(n));
     text[n] = '\0';
 }
 
