@@ -1,17 +1,19 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QtGlobal>
 #include <array>
+#include <optional>
 
 // Display commands as stored in a DWD record: a code byte followed by its
 // int16 arguments (the low 16 bits of the script's integers).
 namespace DwdCode {
-constexpr quint8 FormSize = 0;      // width, height
-constexpr quint8 BackColor = 1;     // red, green, blue
-constexpr quint8 FontSize = 2;      // size
-constexpr quint8 FontColor = 3;     // red, green, blue
-constexpr quint8 FontPreColor = 4;  // red, green, blue
-constexpr quint8 SetCursor = 5;     // x, y
+constexpr quint8 FormSize = 0;     // width, height
+constexpr quint8 BackColor = 1;    // red, green, blue
+constexpr quint8 FontSize = 2;     // size
+constexpr quint8 FontColor = 3;    // red, green, blue
+constexpr quint8 FontPreColor = 4; // red, green, blue
+constexpr quint8 SetCursor = 5;    // x, y
 constexpr quint8 Clear = 6;
 constexpr quint8 PausePre = 7;
 constexpr quint8 WritePre = 8;
@@ -33,7 +35,12 @@ constexpr int argumentCount(quint8 code)
         return 0;
     }
 }
-}  // namespace DwdCode
+
+// The command's name in scripts ("fontsize"), or nullptr above 8.
+const char* name(quint8 code);
+// The code of a command name, matched exactly and case-sensitively.
+std::optional<quint8> codeOf(QByteArrayView name);
+} // namespace DwdCode
 
 // One command read from a record. `complete` is false when the file ended
 // inside its arguments: the arguments read so far are kept, the rest are 0,

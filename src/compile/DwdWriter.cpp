@@ -1,0 +1,79 @@
+#include "DwdWriter.h"
+
+#include <QIODevice>
+#include <QtEndian>
+
+namespace {
+bool writeAll(QIODevice& file, const void* bytes, qint64 n)
+{
+    return file.write(static_cast<const char*>(bytes), n) == n;
+}
+
+bool writeInt16(QIODevice& file, qint16 value)
+{
+    uchar bytes[2];
+    qToLittleEndian(value, bytes);
+    return writeAll(file, bytes, 2);
+}
+
+// Device positions are int16 fields; differences wrap like them.
+qint16 wrap16(int value)
+{
+    return qint16(quint16(value & 0xFFFF));
+}
+} // namespace
+
+bool DwdWriter::WriteHeader(QIODevice& file)
+{
+    const char zeros[4] = {0, 0, 0, 0};
+    if (!writeAll(file, "DWD", 3) || !writeAll(file, zeros, 4)) {
+        return false;
+    }
+    if (file.isSequential()) {
+        return false; // no total size to ask for
+    }
+    const qint64 size = file.size();
+    if (size < 0 || size > qint64(0xFFFFFFFFu)) {
+        return false;
+    }
+    uchar bytes[4];
+    qToLittleEndian(quint32(size), bytes);
+    return writeAll(file, bytes, 4);
+}
+
+bool DwdWriter::WriteRecord(QIODevice& file, QByteArrayView pieceText, QByteArrayView commandBlock,
+                            const TrackPosition& delta)
+{
+    if (pieceText.size() > 0x7FFFFFFF) {
+        return false;
+    }
+    if (!writeInt16(file, delta.minutes) || !writeInt16(file, delta.seconds) ||
+        !writeInt16(file, delta.frames)) {
+        return false;
+    }
+    if (!writeAll(file, commandBlock.data(), commandBlock.size())) {
+        return false;
+    }
+    uchar length[4];
+    qToLittleEndian(qint32(pieceText.size()), length);
+    if (!writeAll(file, length, 4)) {
+        return false;
+    }
+    return pieceText.isEmpty() || writeAll(file, pieceText.data(), pieceText.size());
+}
+
+TrackPosition DwdWriter::TimeDelta(const TrackPosition& current, const TrackPosition& previous)
+{
+    int frames = current.frames - previous.frames;
+    int seconds = current.seconds - previous.seconds;
+    int minutes = current.minutes - previous.minutes;
+    if (frames < 0) {
+        frames += 75;
+        seconds -= 1;
+    }
+    if (seconds < 0) {
+        seconds += 60;
+        minutes -= 1;
+    }
+    return {wrap16(minutes), wrap16(seconds), wrap16(frames)};
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "player/DeviceCommands.h"
+
+#include <QByteArrayView>
+
+class QIODevice;
+
+// Writes DWD files: an 11-byte header ("DWD", 4 zero bytes, the uint32 file
+// size) and one record per timed piece (int16 minutes, seconds and frames
+// since the previous piece, the command block, the int32 text length, the
+// text). All integers little-endian.
+class DwdWriter {
+public:
+    // Writes the header at the current position. The size field receives the
+    // device's total size after the first 7 bytes: 7 when a capture starts,
+    // the full length when the capture ends and rewrites the header at 0.
+    static bool WriteHeader(QIODevice& file);
+
+    // Appends one record. commandBlock is the count byte and the commands as
+    // the script reader built them; the text bytes are copied unchanged.
+    static bool WriteRecord(QIODevice& file, QByteArrayView pieceText, QByteArrayView commandBlock,
+                            const TrackPosition& delta);
+
+    // current - previous, borrowing 75 frames and 60 seconds. Minutes are not
+    // clamped: a position that went backwards gives negative minutes.
+    static TrackPosition TimeDelta(const TrackPosition& current, const TrackPosition& previous);
+};

@@ -1,0 +1,230 @@
+#include "TestRegistry.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs the built tool in dir with its files written from the given contents.
+Run runTool(const QTemporaryDir& dir, const QStringList& arguments)
+{
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    process.start(QStringLiteral(ONDEL_TEST_BINARY_DIR "/ondel-dwd"), arguments);
+    if (!process.waitForFinished(30000)) {
+        return {};
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+void writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    QFile file(dir.filePath(name));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray readFile(const QTemporaryDir& dir, const QString& name)
+{
+    QFile file(dir.filePath(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+const QByteArray AI = "[/fontsize(20)]\x82\xa0\x82\xa2"; // [/fontsize(20)]あい
+} // namespace
+
+class OndelDwdTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(QFile::exists(QStringLiteral(ONDEL_TEST_BINARY_DIR "/ondel-dwd")), "build ondel-dwd first");
+    }
+
+    void pieces_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("command and two characters")
+            << AI << QByteArray("piece\t01021400\t82a0\tmore\npiece\t00\t82a2\tend\n") << 0;
+        QTest::newRow("line break in a piece")
+            << QByteArray("a\r\nb") << QByteArray("piece\t00\t610d0a\tmore\npiece\t00\t62\tend\n") << 0;
+        QTest::newRow("syntax error ends the list")
+            << QByteArray("a[/formsize(640)]b")
+            << QByteArray("piece\t00\t61\tmore\nerror\t文法に誤りがあります。\\n 引数が足りません\n") << 1;
+    }
+
+    void pieces()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(QByteArray, expected);
+        QFETCH(int, exitCode);
+        QTemporaryDir dir;
+        writeFile(dir, "s.txt", script);
+        const Run run = runTool(dir, {"pieces", "s.txt"});
+        QCOMPARE(run.out, expected);
+        QCOMPARE(run.exitCode, exitCode);
+    }
+
+    void preview_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::addColumn<QByteArray>("error");
+        QTest::newRow("commands removed") << AI << QByteArray("\x82\xa0\x82\xa2") << QByteArray();
+        QTest::newRow("text so far on an error") << QByteArray("ab[/clear") << QByteArray("ab")
+                                                 << QByteArray("文法に誤りがあります。\n ] がありません。\n");
+    }
+
+    void preview()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(QByteArray, expected);
+        QFETCH(QByteArray, error);
+        QTemporaryDir dir;
+        writeFile(dir, "s.txt", script);
+        const Run run = runTool(dir, {"preview", "s.txt"});
+        QCOMPARE(run.out, expected);
+        QCOMPARE(run.err, error);
+        QCOMPARE(run.exitCode, error.isEmpty() ? 0 : 1);
+    }
+
+    void compile_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QByteArray>("times");
+        QTest::addColumn<QByteArray>("expected"); // hex, or "(missing)"
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("stderrHas");
+        QTest::newRow("the forty-byte file")
+            << AI << QByteArray("0:01:00\n0:02:50\n")
+            << QByteArray("445744 00000000 28000000 000001000000 01 021400 02000000 82a0 "
+                          "000001003200 00 02000000 82a2")
+            << 0 << QByteArray();
+        QTest::newRow("fewer times give the shorter file")
+            << AI << QByteArray("0:01:00\r\n")
+            << QByteArray("445744 00000000 1b000000 000001000000 01 021400 02000000 82a0") << 0
+            << QByteArray();
+        QTest::newRow("no times give the header only")
+            << AI << QByteArray() << QByteArray("445744 00000000 0b000000") << 0 << QByteArray();
+        QTest::newRow("times after the end are ignored")
+            << QByteArray("a") << QByteArray("0:00:10\n0:00:20\n0:00:30\n")
+            << QByteArray("445744 00000000 17000000 00000000 0a00 00 01000000 61") << 0
+            << QByteArray("2 later time");
+        QTest::newRow("position going backwards")
+            << QByteArray("ab") << QByteArray("1:10:00\n1:05:00\n")
+            << QByteArray("445744 00000000 23000000 01000a000000 00 01000000 61 ffff37000000 00 01000000 62")
+            << 0 << QByteArray();
+        QTest::newRow("syntax error deletes the output")
+            << QByteArray("a[/bogus]b") << QByteArray("0:00:10\n0:00:20\n") << QByteArray("(missing)") << 1
+            << QByteArray("存在しない命令があります。");
+        QTest::newRow("bad time line") << QByteArray("a") << QByteArray("0:61:00\n")
+                                       << QByteArray("(missing)") << 1 << QByteArray("line 1");
+    }
+
+    void compile()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(QByteArray, times);
+        QFETCH(QByteArray, expected);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, stderrHas);
+        QTemporaryDir dir;
+        writeFile(dir, "s.txt", script);
+        writeFile(dir, "t.txt", times);
+        const Run run = runTool(dir, {"compile", "s.txt", "t.txt", "-o", "out.dwd"});
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.err.contains(stderrHas), run.err.constData());
+        const QByteArray written = readFile(dir, "out.dwd");
+        QCOMPARE(expected == "(missing)" ? written : written.toHex(),
+                 expected == "(missing)" ? expected : QByteArray(expected).replace(' ', ""));
+    }
+
+    void dumpAndLrc_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QByteArray>("times");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("dump of the forty-byte file")
+            << AI << QByteArray("0:01:00\n0:02:50\n") << QStringList{"dump"}
+            << QByteArray("DWD\treserved 0\tsize 40\n1\t0:01:00\t0:01:00\tfontsize(20)\tあ\n"
+                          "2\t0:02:50\t0:01:50\t\tい\n");
+        QTest::newRow("dump shows line breaks and negative deltas")
+            << QByteArray("[/clear][/backcolor(-1,2,3)]a\r\nb") << QByteArray("1:10:00\n1:05:00\n")
+            << QStringList{"dump"}
+            << QByteArray("DWD\treserved 0\tsize 45\n1\t1:10:00\t1:10:00\tclear backcolor(-1,2,3)\ta⏎\n"
+                          "2\t1:05:00\t-1:55:00\t\tb\n");
+        QTest::newRow("lrc times each line by its first piece")
+            << QByteArray("ab\r\n[/clear]cd") << QByteArray("0:01:00\n0:02:00\n0:03:15\n0:04:00\n")
+            << QStringList{"lrc"} << QByteArray("[00:01.00]ab\n[00:03.20]cd\n");
+        QTest::newRow("enhanced lrc stamps every piece")
+            << QByteArray("ab\r\n[/clear]cd") << QByteArray("0:01:00\n0:02:00\n0:03:15\n0:04:00\n")
+            << QStringList{"lrc", "--enhanced"}
+            << QByteArray("[00:01.00]<00:01.00>a<00:02.00>b\n[00:03.20]<00:03.20>c<00:04.00>d\n");
+    }
+
+    void dumpAndLrc()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(QByteArray, times);
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, expected);
+        QTemporaryDir dir;
+        writeFile(dir, "s.txt", script);
+        writeFile(dir, "t.txt", times);
+        QCOMPARE(runTool(dir, {"compile", "s.txt", "t.txt", "-o", "out.dwd"}).exitCode, 0);
+        const QString command = arguments.takeFirst();
+        const Run run = runTool(dir, QStringList{command, "out.dwd"} + arguments);
+        QCOMPARE(run.out, expected);
+        QCOMPARE(run.exitCode, 0);
+    }
+
+    void refusedFiles_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("message");
+        QTest::newRow("unfinished capture")
+            << QByteArray::fromHex("44574400000000070000000000000100000000000000")
+            << QByteArray("このDWDファイルは壊れています。\n（ファイルサイズの不一致）");
+        QTest::newRow("short header") << QByteArray("DWD") << QByteArray("ヘッダを読み込めません。");
+        QTest::newRow("wrong signature") << QByteArray::fromHex("445758000000000b000000")
+                                         << QByteArray("このDWDファイルは壊れています。\n");
+    }
+
+    void refusedFiles()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, message);
+        QTemporaryDir dir;
+        writeFile(dir, "bad.dwd", file);
+        for (const char* command : {"dump", "lrc"}) {
+            const Run run = runTool(dir, {command, "bad.dwd"});
+            QCOMPARE(run.exitCode, 1);
+            QVERIFY2(run.err.contains(message), run.err.constData());
+            QCOMPARE(run.out, QByteArray());
+        }
+    }
+
+    void usageErrors()
+    {
+        QTemporaryDir dir;
+        QCOMPARE(runTool(dir, {"frobnicate"}).exitCode, 2);
+        QCOMPARE(runTool(dir, {"compile", "s.txt"}).exitCode, 2);
+        const Run help = runTool(dir, {"--help"});
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY(help.out.contains("ondel-dwd lrc FILE [--enhanced]"));
+    }
+};
+
+ONDEL_TEST(OndelDwdTest);
+#include "tst_OndelDwd.moc"

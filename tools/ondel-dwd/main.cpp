@@ -1,0 +1,464 @@
+// ondel-dwd: looks into lyrics scripts and DWD files from the command line,
+// and compiles a script against a list of key press times, through the same
+// code as the compiler window and the player.
+
+#include "compile/DwdCapture.h"
+#include "compile/DwdReader.h"
+#include "compile/ScriptReader.h"
+#include "platform/ShiftJis.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QStringList>
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+const char* const HelpText = R"(Usage: ondel-dwd COMMAND ARGUMENTS
+
+Lyrics scripts are Shift-JIS text with CR LF line breaks and commands such as
+[/fontsize(20)] and [/clear]; each timing key press takes the next piece.
+Everything written is UTF-8 unless it is the bytes of a script or a file.
+
+  ondel-dwd pieces SCRIPT
+      One line per timing key press, in order:
+        piece<TAB>command block in hex<TAB>piece bytes in hex<TAB>more|end
+      "end" marks the press that uses up the script (the last line). On a
+      syntax error the last line is error<TAB>message (line breaks as \n) and
+      the exit status is 1.
+
+  ondel-dwd preview SCRIPT
+      The preview text (commands removed, brackets resolved) as the script's
+      bytes. On a syntax error: the message on standard error, the text built
+      so far on standard output, exit status 1.
+
+  ondel-dwd compile SCRIPT TIMES -o OUT
+      Writes the DWD file that the compiler window writes for key presses at
+      the positions in TIMES (one m:ss:ff per line: minutes, seconds, frames
+      within the track, 75 frames a second), ended as by End. Fewer times than
+      pieces give the shorter file; times after the end of the script are
+      ignored with a warning. A syntax error deletes OUT, exit status 1.
+
+  ondel-dwd dump FILE
+      The header, then one line per record: number, absolute time, delta,
+      commands with their arguments, text (line breaks shown as ⏎). A file
+      the player would refuse is refused with the player's message.
+
+  ondel-dwd lrc FILE [--enhanced]
+      The lyrics as LRC: one timed line per script line; with --enhanced a
+      <mm:ss.xx> stamp before every piece.
+
+Exit status: 0 success, 1 a failure described on standard error, 2 bad usage.
+)";
+
+void writeBytes(QByteArrayView bytes)
+{
+    std::fwrite(bytes.data(), 1, size_t(bytes.size()), stdout);
+}
+
+void writeOut(const QString& text)
+{
+    writeBytes(text.toUtf8());
+}
+
+void writeErr(const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.data(), 1, size_t(bytes.size()), stderr);
+}
+
+int usage(const QString& problem)
+{
+    writeErr(QStringLiteral("ondel-dwd: %1\nTry 'ondel-dwd --help'.\n").arg(problem));
+    return 2;
+}
+
+std::optional<QByteArray> readWholeFile(const QString& name)
+{
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        writeErr(QStringLiteral("ondel-dwd: cannot read %1: %2\n").arg(name, file.errorString()));
+        return std::nullopt;
+    }
+    return file.readAll();
+}
+
+QString escapeLineBreaks(QString text)
+{
+    return text.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+}
+
+QString formatTime(const TrackPosition& time)
+{
+    return QStringLiteral("%1:%2:%3")
+        .arg(time.minutes)
+        .arg(time.seconds, 2, 10, QLatin1Char('0'))
+        .arg(time.frames, 2, 10, QLatin1Char('0'));
+}
+
+// A piece's text on one line of a terminal.
+QString displayText(QByteArrayView bytes)
+{
+    QString text = ShiftJis::decode(bytes);
+    text.replace(QLatin1String("\r\n"), QStringLiteral("⏎"));
+    text.replace(QLatin1Char('\r'), QStringLiteral("⏎"));
+    text.replace(QLatin1Char('\n'), QStringLiteral("⏎"));
+    text.replace(QLatin1Char('\t'), QStringLiteral("⇥"));
+    return text;
+}
+
+QString formatCommand(const DwdCommand& command)
+{
+    const char* name = DwdCode::name(command.code);
+    QString text = name ? QString::fromLatin1(name) : QStringLiteral("code%1").arg(command.code);
+    const int wanted = DwdCode::argumentCount(command.code);
+    if (wanted == 0) {
+        return text;
+    }
+    QStringList arguments;
+    for (int a = 0; a < wanted; ++a) {
+        arguments << QString::number(command.args[size_t(a)]);
+    }
+    if (!command.complete) {
+        return text + QStringLiteral("(cut short)");
+    }
+    return text + QLatin1Char('(') + arguments.join(QLatin1Char(',')) + QLatin1Char(')');
+}
+
+QString describeCut(DwdReader::RecordEnd end)
+{
+    switch (end) {
+    case DwdReader::RecordEnd::Complete:
+        return {};
+    case DwdReader::RecordEnd::InTimeDelta:
+        return QStringLiteral("the file ends inside a time delta");
+    case DwdReader::RecordEnd::AtCommandCount:
+        return QStringLiteral("the file ends before the command count");
+    case DwdReader::RecordEnd::AtCommandCode:
+        return QStringLiteral("the file ends before a command code");
+    case DwdReader::RecordEnd::InCommandArguments:
+        return QStringLiteral("the file ends inside a command's arguments");
+    case DwdReader::RecordEnd::AtTextLength:
+        return QStringLiteral("the file ends before the text length");
+    case DwdReader::RecordEnd::InText:
+        return QStringLiteral("the file ends inside the text");
+    }
+    return {};
+}
+
+int piecesCommand(const QStringList& args)
+{
+    if (args.size() != 1) {
+        return usage(QStringLiteral("pieces takes one SCRIPT"));
+    }
+    const std::optional<QByteArray> script = readWholeFile(args[0]);
+    if (!script) {
+        return 1;
+    }
+    qsizetype position = 0;
+    qint32 lineBreaks = 0;
+    for (;;) {
+        const ScriptReader::Piece piece = ScriptReader::TakePiece(*script, position, lineBreaks);
+        if (!piece.ok()) {
+            writeOut(QStringLiteral("error\t%1\n").arg(escapeLineBreaks(piece.error)));
+            return 1;
+        }
+        writeBytes(QByteArray("piece\t") + piece.commands.view().toByteArray().toHex() + '\t' +
+                   piece.text.toHex() + '\t' + (piece.endOfScript ? "end" : "more") + '\n');
+        if (piece.endOfScript) {
+            return 0;
+        }
+        position = piece.position;
+    }
+}
+
+int previewCommand(const QStringList& args)
+{
+    if (args.size() != 1) {
+        return usage(QStringLiteral("preview takes one SCRIPT"));
+    }
+    const std::optional<QByteArray> script = readWholeFile(args[0]);
+    if (!script) {
+        return 1;
+    }
+    const ScriptReader::Preview preview = ScriptReader::BuildPreviewText(*script);
+    writeBytes(preview.text);
+    if (!preview.error.isEmpty()) {
+        writeErr(preview.error + QLatin1Char('\n'));
+        return 1;
+    }
+    return 0;
+}
+
+// "m:ss:ff" within the track.
+std::optional<TrackPosition> parseTime(const QString& text)
+{
+    const QStringList parts = text.split(QLatin1Char(':'));
+    if (parts.size() != 3) {
+        return std::nullopt;
+    }
+    bool okMinutes = false, okSeconds = false, okFrames = false;
+    const int minutes = parts[0].toInt(&okMinutes);
+    const int seconds = parts[1].toInt(&okSeconds);
+    const int frames = parts[2].toInt(&okFrames);
+    if (!okMinutes || !okSeconds || !okFrames || parts[1].size() > 2 || parts[2].size() > 2 || minutes < 0 ||
+        minutes > 32767 || seconds < 0 || seconds > 59 || frames < 0 || frames > 74 ||
+        parts[0].startsWith(QLatin1Char('+')) || parts[1].startsWith(QLatin1Char('+')) ||
+        parts[2].startsWith(QLatin1Char('+'))) {
+        return std::nullopt;
+    }
+    return TrackPosition{qint16(minutes), qint16(seconds), qint16(frames)};
+}
+
+int compileCommand(const QStringList& args)
+{
+    QStringList positional;
+    QString outName;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("-o")) {
+            if (i + 1 >= args.size()) {
+                return usage(QStringLiteral("-o needs a file name"));
+            }
+            outName = args[++i];
+        }
+        else {
+            positional << args[i];
+        }
+    }
+    if (positional.size() != 2 || outName.isEmpty()) {
+        return usage(QStringLiteral("compile takes SCRIPT TIMES -o OUT"));
+    }
+    const std::optional<QByteArray> script = readWholeFile(positional[0]);
+    const std::optional<QByteArray> timesText = script ? readWholeFile(positional[1]) : std::nullopt;
+    if (!script || !timesText) {
+        return 1;
+    }
+    QList<TrackPosition> times;
+    const QList<QByteArray> lines = timesText->split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString line = QString::fromUtf8(lines[i]).trimmed();
+        if (line.isEmpty()) {
+            continue;
+        }
+        const std::optional<TrackPosition> time = parseTime(line);
+        if (!time) {
+            writeErr(QStringLiteral("ondel-dwd: %1 line %2: '%3' is not a position m:ss:ff "
+                                    "(seconds 0-59, frames 0-74)\n")
+                         .arg(positional[1])
+                         .arg(i + 1)
+                         .arg(line));
+            return 1;
+        }
+        times << *time;
+    }
+
+    QFile out(outName);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        writeErr(QStringLiteral("ondel-dwd: %1: ファイルのオープンに失敗しました。\n").arg(outName));
+        return 1;
+    }
+    DwdCapture capture;
+    capture.setScript(*script);
+    if (!capture.begin(out)) {
+        out.remove();
+        writeErr(QStringLiteral("ondel-dwd: %1: ヘッダの書き込みに失敗しました。\n").arg(outName));
+        return 1;
+    }
+    qint32 lineBreaks = 0;
+    for (qsizetype i = 0; i < times.size(); ++i) {
+        const DwdCapture::Press press = capture.press(times[i], lineBreaks);
+        if (press.outcome == DwdCapture::Outcome::SyntaxError) {
+            out.remove();
+            writeErr(QStringLiteral("ondel-dwd: key press %1: %2\n").arg(i + 1).arg(press.error));
+            return 1;
+        }
+        if (press.outcome == DwdCapture::Outcome::WriteFailed) {
+            out.remove();
+            writeErr(QStringLiteral("ondel-dwd: %1: ファイルへの書き込みに失敗しました。\n").arg(outName));
+            return 1;
+        }
+        if (press.endOfScript && i + 1 < times.size()) {
+            writeErr(QStringLiteral("ondel-dwd: warning: the script ends at key press %1; "
+                                    "%2 later time(s) ignored\n")
+                         .arg(i + 1)
+                         .arg(times.size() - i - 1));
+            break;
+        }
+    }
+    if (!capture.end() || !out.flush()) {
+        writeErr(QStringLiteral("ondel-dwd: %1: ヘッダの書き込みに失敗しました。\n").arg(outName));
+        return 1;
+    }
+    out.close();
+    return 0;
+}
+
+// Opens a DWD file and makes the player's checks; on success the file stands
+// at the first record.
+bool openChecked(QFile& file)
+{
+    if (!file.open(QIODevice::ReadOnly)) {
+        writeErr(QStringLiteral("ondel-dwd: cannot read %1: %2\n").arg(file.fileName(), file.errorString()));
+        return false;
+    }
+    const DwdReader::FileCheck check = DwdReader::CheckFile(file);
+    if (check != DwdReader::FileCheck::Valid) {
+        writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(file.fileName(), DwdReader::CheckMessage(check)));
+        return false;
+    }
+    return true;
+}
+
+int dumpCommand(const QStringList& args)
+{
+    if (args.size() != 1) {
+        return usage(QStringLiteral("dump takes one FILE"));
+    }
+    QFile file(args[0]);
+    if (!openChecked(file)) {
+        return 1;
+    }
+    file.seek(0);
+    const DwdReader::Header header = DwdReader::ReadHeader(file);
+    writeOut(QStringLiteral("DWD\treserved %1\tsize %2\n").arg(header.reserved).arg(header.fileSize));
+
+    TrackPosition time;
+    for (int number = 1;; ++number) {
+        const qint64 start = file.pos();
+        const DwdReader::Record record = DwdReader::ReadRecord(file);
+        if (!record.hasDelta()) {
+            if (file.size() > start) {
+                writeOut(QStringLiteral("%1\t%2 trailing byte(s): %3\n")
+                             .arg(number)
+                             .arg(file.size() - start)
+                             .arg(describeCut(record.end)));
+            }
+            return 0;
+        }
+        DwdReader::AddDelta(time, record.delta);
+        QStringList commands;
+        for (const DwdCommand& command : record.commands) {
+            commands << formatCommand(command);
+        }
+        QString text = record.complete() ? displayText(record.text)
+                                         : QStringLiteral("[%1]").arg(describeCut(record.end));
+        writeOut(QStringLiteral("%1\t%2\t%3\t%4\t%5\n")
+                     .arg(number)
+                     .arg(formatTime(time), formatTime(record.delta), commands.join(QLatin1Char(' ')), text));
+        if (!record.complete()) {
+            return 0;
+        }
+    }
+}
+
+QString lrcStamp(const TrackPosition& time)
+{
+    const int total = qMax(0, (time.minutes * 60 + time.seconds) * 75 + time.frames);
+    const int hundredths = (total % 75) * 100 / 75;
+    const int seconds = total / 75;
+    return QStringLiteral("%1:%2.%3")
+        .arg(seconds / 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'))
+        .arg(hundredths, 2, 10, QLatin1Char('0'));
+}
+
+int lrcCommand(const QStringList& args)
+{
+    QStringList positional;
+    bool enhanced = false;
+    for (const QString& arg : args) {
+        if (arg == QLatin1String("--enhanced")) {
+            enhanced = true;
+        }
+        else {
+            positional << arg;
+        }
+    }
+    if (positional.size() != 1) {
+        return usage(QStringLiteral("lrc takes one FILE and optionally --enhanced"));
+    }
+    QFile file(positional[0]);
+    if (!openChecked(file)) {
+        return 1;
+    }
+
+    // A line is timed by its first piece that shows something; the line
+    // breaks inside the pieces end the lines.
+    TrackPosition time;
+    TrackPosition lineStart;
+    bool started = false;
+    QString line;
+    auto flush = [&] {
+        if (started && !line.trimmed().isEmpty()) {
+            writeOut(QStringLiteral("[%1]%2\n").arg(lrcStamp(lineStart), line.trimmed()));
+        }
+        started = false;
+        line.clear();
+    };
+    for (;;) {
+        const DwdReader::Record record = DwdReader::ReadRecord(file);
+        if (!record.complete()) {
+            break;
+        }
+        DwdReader::AddDelta(time, record.delta);
+        const QStringList segments = ShiftJis::decode(record.text).split(QLatin1String("\r\n"));
+        bool stamped = false;
+        for (qsizetype i = 0; i < segments.size(); ++i) {
+            if (i > 0) {
+                flush();
+            }
+            const QString& segment = segments[i];
+            if (segment.trimmed().isEmpty()) {
+                if (started) {
+                    line += segment;
+                }
+                continue;
+            }
+            if (!started) {
+                started = true;
+                lineStart = time;
+            }
+            if (enhanced && !stamped) {
+                line += QLatin1Char('<') + lrcStamp(time) + QLatin1Char('>');
+                stamped = true;
+            }
+            line += segment;
+        }
+    }
+    flush();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty()) {
+        return usage(QStringLiteral("no command given"));
+    }
+    const QString command = args.takeFirst();
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
+        command == QLatin1String("help") || args.contains(QLatin1String("--help"))) {
+        writeOut(QString::fromUtf8(HelpText));
+        return 0;
+    }
+    if (command == QLatin1String("pieces")) {
+        return piecesCommand(args);
+    }
+    if (command == QLatin1String("preview")) {
+        return previewCommand(args);
+    }
+    if (command == QLatin1String("compile")) {
+        return compileCommand(args);
+    }
+    if (command == QLatin1String("dump")) {
+        return dumpCommand(args);
+    }
+    if (command == QLatin1String("lrc")) {
+        return lrcCommand(args);
+    }
+    return usage(QStringLiteral("unknown command '%1'").arg(command));
+}
