@@ -103,15 +103,6 @@ private Q_SLOTS:
         QVERIFY(index("RANDOMImage1") < index("RANDOMImage0"));
     }
 
-    void digitColours()
-    {
-        Window w(QStringLiteral("tracks=3"));
-        auto* digit = w.player.findChild<TDigitalDisplay*>(QStringLiteral("ClockDisp4"));
-        QCOMPARE(digit->ForColor(), quint32(0x0000FF00));
-        QCOMPARE(digit->BackColor(), quint32(0x02005000));
-        QCOMPARE(digit->BarWidth(), 3);
-    }
-
     void setModeLamps_data()
     {
         QTest::addColumn<int>("presses");
@@ -145,27 +136,6 @@ private Q_SLOTS:
              {"RMenuModeNormal", "RMenuModeRepeat", "RMenuModeAllRepeat", "RMenuModeRandom"})
             QCOMPARE(w.player.findChild<QAction*>(QLatin1String(item))->isChecked(),
                      checkedItem == QLatin1String(item));
-    }
-
-    void menuCaptions_data()
-    {
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("play") << "RMenuPlay" << QStringLiteral("再生(&P)");
-        QTest::newRow("stop") << "RMenuStop" << QStringLiteral("停止(&S)");
-        QTest::newRow("rew") << "RMenuRew" << QStringLiteral("巻き戻し(&R)");
-        QTest::newRow("ff") << "RMenuFF" << QStringLiteral("早送り(&F)");
-        QTest::newRow("eject") << "RMenuEject" << QStringLiteral("取出し(&E)");
-    }
-
-    void menuCaptions()
-    {
-        QFETCH(QString, item);
-        QFETCH(QString, caption);
-        Window w(QStringLiteral("tracks=3"));
-        auto* action = w.player.findChild<QAction*>(item);
-        QVERIFY(action);
-        QCOMPARE(action->text(), caption);
     }
 
     // Play and its menu twin are disabled together while playing and enabled
