@@ -52,8 +52,7 @@ QAbstractButton* plainButton(QWidget* owner, const char* name, const QString& fa
 }
 } // namespace
 
-TOndelPlayer::TOndelPlayer(CdAudioDevice& device, MessageBoxes& boxes, SettingsStore& settings,
-                           QWidget* parent)
+TOndelPlayer::TOndelPlayer(CdAudioDevice& device, MessageBoxes& boxes, SettingsStore& settings, QWidget* parent)
     : QWidget(parent), device_(device), boxes_(boxes), settings_(settings)
 {
     setObjectName(QStringLiteral("OndelPlayer"));
@@ -91,10 +90,8 @@ TOndelPlayer::TOndelPlayer(CdAudioDevice& device, MessageBoxes& boxes, SettingsS
     if (PlayerStartup::openDevice(device_, boxes_, state_) == PlayerStartup::Outcome::Refused) {
         refused_ = true;
         hide();
-        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
-                                  Qt::QueuedConnection);
-    }
-    else {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+    } else {
         Timer1->start();
     }
     FormCreate();

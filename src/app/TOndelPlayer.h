@@ -25,8 +25,7 @@ class TOndelPlayer : public QWidget, public PlayerControls {
     Q_OBJECT
 
 public:
-    TOndelPlayer(CdAudioDevice& device, MessageBoxes& boxes, SettingsStore& settings,
-                 QWidget* parent = nullptr);
+    TOndelPlayer(CdAudioDevice& device, MessageBoxes& boxes, SettingsStore& settings, QWidget* parent = nullptr);
     ~TOndelPlayer() override;
 
     // Another program held the drive: the window must never be shown.
