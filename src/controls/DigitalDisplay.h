@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QWidget>
+
+// One character as a seven-segment digit: lit segments in ForColor, unlit in
+// BackColor, each segment BarWidth strokes of one pixel with pointed ends.
+// Nothing but the segments is painted, so whatever lies beneath shows
+// through. Writing a property with its current value does nothing, not even
+// a repaint, because the playback monitor writes every digit 20 times a second.
+class TDigitalDisplay : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(quint32 ForColor READ ForColor WRITE setForColor)
+    Q_PROPERTY(quint32 BackColor READ BackColor WRITE setBackColor)
+    Q_PROPERTY(int BarLengthAdjust READ BarLengthAdjust WRITE setBarLengthAdjust)
+    Q_PROPERTY(int Adjust23Pos READ Adjust23Pos WRITE setAdjust23Pos)
+    Q_PROPERTY(char Number READ Number WRITE setNumber)
+    Q_PROPERTY(int BarWidth READ BarWidth WRITE setBarWidth)
+
+public:
+    explicit TDigitalDisplay(QWidget* owner = nullptr);
+
+    quint32 ForColor() const { return forColor_; }
+    void setForColor(quint32 value);
+    quint32 BackColor() const { return backColor_; }
+    void setBackColor(quint32 value);
+    // Inset of each segment's ends from the corners and from the middle row.
+    int BarLengthAdjust() const { return barLengthAdjust_; }
+    void setBarLengthAdjust(int value);
+    // Downward shift of the two upper vertical segments.
+    int Adjust23Pos() const { return adjust23Pos_; }
+    void setAdjust23Pos(int value);
+    // '0' … '9' light their segments; any other character shows blank.
+    char Number() const { return number_; }
+    void setNumber(char value);
+    // Segment thickness; never below 1.
+    int BarWidth() const { return barWidth_; }
+    void setBarWidth(int value);
+
+    // Segment bits: 0x01 top, 0x02 upper right, 0x04 upper left, 0x08 middle,
+    // 0x10 lower right, 0x20 lower left, 0x40 bottom.
+    static quint8 patternFor(char character);
+
+Q_SIGNALS:
+    void OnMouseDown(QMouseEvent* event);
+    void OnMouseMove(QMouseEvent* event);
+    void OnMouseUp(QMouseEvent* event);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    quint32 forColor_ = 0x00FFFFFF;
+    quint32 backColor_ = 0x00000000;
+    int barLengthAdjust_ = 2;
+    int adjust23Pos_ = 1;
+    char number_ = '0';
+    int barWidth_ = 1;
+    quint8 pattern_ = 0x77;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QWidget>
+
+// A filled rectangle or circle with a one-pixel outline, as the display
+// panel and the colon dots of the main window are drawn. Pointer events are
+// passed on as signals so the window binds them to its own handlers.
+class TShape : public QWidget {
+    Q_OBJECT
+
+public:
+    enum class Kind { Rectangle, Circle };
+
+    TShape(Kind kind, quint32 brushColor, quint32 penColor, QWidget* owner = nullptr);
+
+Q_SIGNALS:
+    void OnMouseDown(QMouseEvent* event);
+    void OnMouseMove(QMouseEvent* event);
+    void OnMouseUp(QMouseEvent* event);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    Kind kind_;
+    quint32 brushColor_;
+    quint32 penColor_;
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+class CdAudioDevice;
+class PlayerControls;
+class Transport;
+struct ReplyBuffer;
+struct PlayerState;
+
+// Timer1Timer, the player's main loop, every 50 ms: follows the device's
+// mode and position, keeps Play enabled or not, writes the six digits (or
+// the lengths while ShowLengths), the title while minimised, and reacts to a
+// track change or the end of playback by the play mode.
+//
+// A tick can run nested inside another: a handler it calls may show a modal
+// box, which keeps delivering timer ticks. TrackChangeLatch, set by every
+// play, keeps a nested tick from issuing a second play.
+class PlaybackMonitor {
+public:
+    PlaybackMonitor(CdAudioDevice& device, PlayerState& state, PlayerControls& controls,
+                    Transport& transport);
+
+    void Timer1Timer();
+
+private:
+    void playingTick();
+    void notPlayingTick();
+    void endRunningCapture();
+    void showPosition(const ReplyBuffer& position);
+
+    CdAudioDevice& device_;
+    PlayerState& state_;
+    PlayerControls& controls_;
+    Transport& transport_;
+};

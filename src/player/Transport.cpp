@@ -1,0 +1,150 @@
+#include "Transport.h"
+
+#include "DeviceCommands.h"
+#include "PlayerControls.h"
+#include "PlayerState.h"
+
+using namespace DeviceCommands;
+
+Transport::Transport(CdAudioDevice& device, PlayerState& state, PlayerControls& controls)
+    : device_(device), state_(state), controls_(controls)
+{
+}
+
+void Transport::PlayClick()
+{
+    ReplyBuffer reply;
+    send(device_, "status cdaudio mode wait", reply);
+    if (isMode(reply, "open"))
+        return;
+
+    controls_.setPlayEnabled(false);
+    state_.PlayPending = true;
+    state_.UserStopped = false;
+
+    send(device_, "status cdaudio number of tracks wait", reply);
+    if (const auto count = twoCharNumber(reply, 0))
+        state_.TrackCount = *count;
+
+    // No check against TrackCount: a track that does not exist simply fails
+    // to play, and Play stays disabled until a stop or an open door.
+    sendNumber(device_, "play cdaudio from %d", state_.CurrentTrack, reply);
+    // Set before the lyrics load: a tick nested in one of its message boxes
+    // must see that this play was ours and not issue another.
+    state_.TrackChangeLatch = true;
+
+    if (controls_.wordsOnDown())
+        controls_.loadLyricsAtPlay();
+}
+
+void Transport::StopClick()
+{
+    ReplyBuffer reply;
+    send(device_, "stop cdaudio", reply);
+    state_.PlayPending = false;
+    state_.UserStopped = true;
+    controls_.releaseLyricsAtStop();
+}
+
+bool Transport::readTrackCount(int& count)
+{
+    ReplyBuffer reply;
+    send(device_, "status cdaudio number of tracks wait", reply);
+    if (reply.isEmpty()) {
+        count = 1;
+        return true;
+    }
+    const auto number = wholeNumber(reply);
+    if (!number)
+        return false;
+    count = *number;
+    return true;
+}
+
+void Transport::RewClick()
+{
+    int count = 1;
+    // A count that is not a number leaves the player as it was.
+    if (!readTrackCount(count))
+        return;
+    const auto stepBack = [&] {
+        state_.CurrentTrack -= 1;
+        if (state_.CurrentTrack < 1)
+            state_.CurrentTrack = count;
+    };
+
+    ReplyBuffer reply;
+    send(device_, "status cdaudio mode wait", reply);
+    if (!isMode(reply, "playing")) {
+        stepBack();
+        return;
+    }
+
+    // Within the first second of a track (only the seconds field counts, not
+    // the minutes) Rew goes to the previous track; later it restarts this one.
+    send(device_, "status cdaudio position wait", reply);
+    const auto seconds = twoCharNumber(reply, 6);
+    if (!seconds)
+        return;
+    if (*seconds < 1)
+        stepBack();
+    state_.TrackChangeLatch = true;
+    PlayClick();
+}
+
+void Transport::FFClick()
+{
+    int count = 1;
+    if (!readTrackCount(count))
+        return;
+    state_.CurrentTrack += 1;
+    if (state_.CurrentTrack > count)
+        state_.CurrentTrack = 1;
+
+    ReplyBuffer reply;
+    send(device_, "status cdaudio mode wait", reply);
+    if (isMode(reply, "playing")) {
+        state_.TrackChangeLatch = true;
+        PlayClick();
+    }
+}
+
+void Transport::Eject1Click()
+{
+    state_.UserStopped = true;
+    state_.CurrentTrack = 1;
+    ReplyBuffer reply;
+    // Only the program's own door moves are known: a door opened by hand is
+    // not noticed, so the button simply alternates.
+    if (state_.DoorOpen) {
+        send(device_, "set cdaudio door closed", reply);
+        state_.DoorOpen = false;
+    }
+    else {
+        StopClick();
+        send(device_, "set cdaudio door open", reply);
+        state_.DoorOpen = true;
+    }
+}
+
+void Transport::SetModeClick()
+{
+    int mode = state_.PlayMode + 1;
+    if (mode > 3)
+        mode = 0;
+    setPlayMode(mode);
+}
+
+void Transport::setPlayMode(int mode)
+{
+    state_.PlayMode = mode;
+    controls_.showPlayMode(mode);
+}
+
+int Transport::RandomTrack()
+{
+    if (state_.TrackCount <= 0)
+        return 1;
+    // minstd_rand yields non-negative 31-bit values.
+    return int(state_.random() % unsigned(state_.TrackCount)) + 1;
+}

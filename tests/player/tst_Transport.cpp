@@ -1,0 +1,184 @@
+#include "PlayerHarness.h"
+#include "TestRegistry.h"
+
+#include <QTest>
+
+class TransportTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void rew_data()
+    {
+        QTest::addColumn<QString>("disc");
+        QTest::addColumn<int>("track");
+        QTest::addColumn<bool>("playing");
+        QTest::addColumn<int>("atMs"); // position within the track
+        QTest::addColumn<int>("currentTrack");
+        QTest::addColumn<QList<int>>("plays"); // plays issued by Rew
+
+        const QString ten = QStringLiteral("tracks=10,length=3:00");
+        // 50 frames are 666.7 ms; 30 frames 400 ms.
+        QTest::newRow("playing at 0:00.50 of track 1 of 10 plays track 10")
+            << ten << 1 << true << 667 << 10 << QList<int>{10};
+        QTest::newRow("playing at 2:00.30 goes back a track (only the seconds count)")
+            << ten << 5 << true << 120400 << 4 << QList<int>{4};
+        QTest::newRow("playing at 2:01.00 restarts the track")
+            << ten << 5 << true << 121000 << 5 << QList<int>{5};
+        QTest::newRow("stopped on track 1 of 12 shows track 12 without playing")
+            << QStringLiteral("tracks=12") << 1 << false << 0 << 12 << QList<int>{};
+        QTest::newRow("stopped on track 5 goes to 4 without playing")
+            << ten << 5 << false << 0 << 4 << QList<int>{};
+    }
+
+    void rew()
+    {
+        QFETCH(QString, disc);
+        QFETCH(int, track);
+        QFETCH(bool, playing);
+        QFETCH(int, atMs);
+        QFETCH(int, currentTrack);
+        QFETCH(QList<int>, plays);
+
+        PlayerHarness h(disc);
+        const qint64 start = h.clock.nowMs();
+        if (playing)
+            h.playTrack(track);
+        else
+            h.state.CurrentTrack = track;
+        h.clock.set(start + atMs);
+        const qsizetype before = h.plays().size();
+        h.transport.RewClick();
+        QCOMPARE(h.state.CurrentTrack, currentTrack);
+        QCOMPARE(h.plays().mid(before), plays);
+        QCOMPARE(h.state.TrackChangeLatch, playing);
+        h.tick();
+        QCOMPARE(h.controls.digits.left(2), QByteArray::number(currentTrack).rightJustified(2, '0'));
+    }
+
+    void ff_data()
+    {
+        QTest::addColumn<int>("track");
+        QTest::addColumn<bool>("playing");
+        QTest::addColumn<int>("currentTrack");
+        QTest::addColumn<QList<int>>("plays");
+
+        QTest::newRow("last track while playing plays track 1") << 5 << true << 1 << QList<int>{1};
+        QTest::newRow("last track while stopped wraps to 1 without playing")
+            << 5 << false << 1 << QList<int>{};
+        QTest::newRow("track 2 while playing plays track 3") << 2 << true << 3 << QList<int>{3};
+    }
+
+    void ff()
+    {
+        QFETCH(int, track);
+        QFETCH(bool, playing);
+        QFETCH(int, currentTrack);
+        QFETCH(QList<int>, plays);
+
+        PlayerHarness h(QStringLiteral("tracks=5,length=1:00"));
+        if (playing)
+            h.playTrack(track);
+        else
+            h.state.CurrentTrack = track;
+        const qsizetype before = h.plays().size();
+        h.transport.FFClick();
+        QCOMPARE(h.state.CurrentTrack, currentTrack);
+        QCOMPARE(h.plays().mid(before), plays);
+        h.run(500);
+        QCOMPARE(h.plays().mid(before), plays);
+    }
+
+    // The first press stops and opens the door, the second closes it.
+    void ejectTwice()
+    {
+        PlayerHarness h(QStringLiteral("tracks=3"));
+        h.playTrack(2);
+        h.device.commands.clear();
+
+        h.transport.Eject1Click();
+        QCOMPARE(h.device.commands, (QByteArrayList{"stop cdaudio", "set cdaudio door open"}));
+        QCOMPARE(h.controls.lyricsReleases, 1);
+        QVERIFY(h.state.DoorOpen);
+        QCOMPARE(h.state.CurrentTrack, 1);
+        h.run(200);
+        QVERIFY(h.controls.playEnabled);
+        QVERIFY(h.state.UserStopped);
+        QCOMPARE(h.plays(), QList<int>{});
+
+        h.device.commands.clear();
+        h.transport.Eject1Click();
+        QCOMPARE(h.device.commands, QByteArrayList{"set cdaudio door closed"});
+        QVERIFY(!h.state.DoorOpen);
+        QCOMPARE(h.state.CurrentTrack, 1);
+        h.run(200);
+        QCOMPARE(h.controls.digits, QByteArray("010000"));
+        QCOMPARE(h.plays(), QList<int>{});
+    }
+
+    // Playing with the door open does nothing at all.
+    void playWithDoorOpen()
+    {
+        PlayerHarness h(QStringLiteral("tracks=3"));
+        h.transport.Eject1Click();
+        h.device.commands.clear();
+        h.transport.PlayClick();
+        QCOMPARE(h.device.commands, QByteArrayList{"status cdaudio mode wait"});
+        QVERIFY(!h.state.PlayPending);
+        QVERIFY(h.state.UserStopped);
+        QCOMPARE(h.controls.lyricsLoads, 0);
+    }
+
+    void playLoadsLyricsWhenWordsOn_data()
+    {
+        QTest::addColumn<bool>("wordsOn");
+        QTest::newRow("words on: lyrics load") << true;
+        QTest::newRow("words off: lyric state untouched") << false;
+    }
+
+    void playLoadsLyricsWhenWordsOn()
+    {
+        QFETCH(bool, wordsOn);
+        PlayerHarness h(QStringLiteral("tracks=8"));
+        h.state.TrackCount = 1;
+        h.controls.wordsOn = wordsOn;
+        h.transport.PlayClick();
+        QCOMPARE(h.controls.lyricsLoads, wordsOn ? 1 : 0);
+        QCOMPARE(h.state.TrackCount, 8); // a one-character count reads as 8
+        QVERIFY(h.state.TrackChangeLatch && h.state.PlayPending && !h.state.UserStopped);
+        QVERIFY(!h.controls.playEnabled);
+    }
+
+    void setModeCycles()
+    {
+        PlayerHarness h(QStringLiteral("tracks=3"));
+        for (int i = 0; i < 4; ++i)
+            h.transport.SetModeClick();
+        QCOMPARE(h.controls.shownModes, (QList<int>{1, 2, 3, 0}));
+        QCOMPARE(h.state.PlayMode, 0);
+    }
+
+    void randomTrack_data()
+    {
+        QTest::addColumn<int>("trackCount");
+        QTest::newRow("no tracks gives 1") << 0;
+        QTest::newRow("one track") << 1;
+        QTest::newRow("twelve tracks, every one reachable") << 12;
+    }
+
+    void randomTrack()
+    {
+        QFETCH(int, trackCount);
+        PlayerHarness h(QStringLiteral("tracks=3"));
+        h.state.TrackCount = trackCount;
+        QSet<int> seen;
+        for (int i = 0; i < 2000; ++i)
+            seen.insert(h.transport.RandomTrack());
+        QSet<int> all;
+        for (int t = 1; t <= qMax(1, trackCount); ++t)
+            all.insert(t);
+        QCOMPARE(seen, all);
+    }
+};
+
+ONDEL_TEST(TransportTest);
+#include "tst_Transport.moc"
