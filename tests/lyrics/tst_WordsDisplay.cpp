@@ -4,10 +4,8 @@
 #include "lyrics/WordsDisplay.h"
 #include "platform/ShiftJis.h"
 
-#include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 
 namespace {
 const QColor Grey(128, 128, 128);
@@ -156,8 +154,6 @@ private Q_SLOTS:
         }
 
         const QImage image = canvas.image();
-        if (qEnvironmentVariableIsSet("ONDEL_DUMP"))
-            image.save(QStringLiteral("/tmp/lyrics-%1.png").arg(reached));
         const QColor other = first == Blue ? Grey : Blue;
         QVERIFY2(countColor(image, firstCell, first) > 20, "the first piece shows its colour");
         QCOMPARE(countColor(image, firstCell, other), 0);
