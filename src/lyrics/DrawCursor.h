@@ -1,0 +1,44 @@
+#pragma once
+
+#include "lyrics/TextRect.h"
+
+#include <QByteArrayView>
+#include <QPoint>
+#include <QtGlobal>
+
+class ExtendedText;
+class TextCanvas;
+
+// A pen on a canvas (not owned) that draws lyric text. Every drawing position
+// is offset + pen + origin; drawing advances the pen. Lines break only at "\n"
+// (a CR before it is dropped) and whatever falls outside the clip rectangle is
+// cut off, never wrapped. Without a canvas nothing is drawn and texts measure 0.
+class DrawCursor {
+public:
+    void bindCanvas(TextCanvas* canvas) { canvas_ = canvas; }
+    TextCanvas* canvas() const { return canvas_; }
+
+    void setPen(int x, int y) { pen_ = QPoint(x, y); }
+    QPoint pen() const { return pen_; }
+    void setOrigin(int x, int y) { origin_ = QPoint(x, y); }
+    void moveOrigin(int dx, int dy) { origin_ += QPoint(dx, dy); }
+    QPoint origin() const { return origin_; }
+
+    void setFontSize(qint32 points);
+    void setFontColor(quint32 value);
+    int textWidth(QByteArrayView text) const;
+    int textHeight(QByteArrayView text) const;
+
+    // Draws text that may hold line breaks, starting at the pen; leaves the pen
+    // after the last character, or at the start of the next line after a break.
+    void DrawString(const TextRect& clip, int ox, int oy, QByteArrayView text);
+    // Draws the runs in order: each applies its font attributes (which stay for
+    // the runs after it) and moves the pen to its position if it has one. The
+    // canvas font is as before afterwards.
+    void DrawExtendedText(const TextRect& clip, int ox, int oy, const ExtendedText& list);
+
+private:
+    TextCanvas* canvas_ = nullptr;
+    QPoint pen_;
+    QPoint origin_;
+};

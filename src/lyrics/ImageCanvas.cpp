@@ -1,0 +1,121 @@
+#include "ImageCanvas.h"
+
+#include "lyrics/ColorValue.h"
+#include "platform/ShiftJis.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <cstdlib>
+
+namespace {
+// 96 dots per inch, so that points map to pixels as on the screens lyrics are made for.
+constexpr int DotsPerMeter = 3780;
+constexpr int MaxPixelSize = 1000;
+
+QRect toQRect(const TextRect& r)
+{
+    return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
+}
+} // namespace
+
+ImageCanvas::ImageCanvas(QSize size)
+    : fontColor_(ColorValue::WindowText), fontName_(ShiftJis::encode(QStringLiteral("ＭＳ Ｐゴシック"))),
+      brushColor_(ColorValue::ButtonFace)
+{
+    font_.setFamily(ShiftJis::decode(fontName_));
+    font_.setPixelSize(pixelSize(fontSize_));
+    resize(size);
+}
+
+void ImageCanvas::resize(QSize size)
+{
+    size = size.expandedTo(QSize(0, 0));
+    if (size == image_.size() && !image_.isNull())
+        return;
+    QImage next(size, QImage::Format_RGB32);
+    next.setDotsPerMeterX(DotsPerMeter);
+    next.setDotsPerMeterY(DotsPerMeter);
+    if (!next.isNull()) {
+        next.fill(ColorValue::toQColor(brushColor_));
+        if (!image_.isNull()) {
+            QPainter painter(&next);
+            painter.drawImage(0, 0, image_);
+        }
+    }
+    image_ = next;
+}
+
+int ImageCanvas::pixelSize(qint32 points)
+{
+    // Rounded as the screens of the time did: 9 points are 12 pixels. A size of 0
+    // means the default font height.
+    if (points == 0)
+        return 12;
+    const qint64 pixels = (std::llabs(qint64(points)) * 96 + 36) / 72;
+    return int(qBound(qint64(1), pixels, qint64(MaxPixelSize)));
+}
+
+void ImageCanvas::setFontSize(qint32 points)
+{
+    fontSize_ = points;
+    font_.setPixelSize(pixelSize(points));
+}
+
+void ImageCanvas::setFontName(const QByteArray& name)
+{
+    fontName_ = name;
+    font_.setFamily(ShiftJis::decode(name));
+}
+
+void ImageCanvas::setFontPitch(quint8 pitch)
+{
+    fontPitch_ = pitch;
+    font_.setFixedPitch(pitch == 2);
+    font_.setStyleHint(pitch == 2 ? QFont::Monospace : QFont::AnyStyle);
+}
+
+int ImageCanvas::textWidth(QByteArrayView text) const
+{
+    if (text.isEmpty())
+        return 0;
+    return QFontMetrics(font_, &image_).horizontalAdvance(ShiftJis::decode(text));
+}
+
+int ImageCanvas::textHeight(QByteArrayView text) const
+{
+    if (text.isEmpty())
+        return 0;
+    return QFontMetrics(font_, &image_).height();
+}
+
+void ImageCanvas::fillRect(const TextRect& rect)
+{
+    if (rect.isEmpty() || image_.isNull())
+        return;
+    QPainter painter(&image_);
+    painter.fillRect(toQRect(rect), ColorValue::toQColor(brushColor_));
+    painter.end();
+    notify(toQRect(rect));
+}
+
+void ImageCanvas::textOut(int x, int y, const TextRect& cell, QByteArrayView text)
+{
+    if (cell.isEmpty() || image_.isNull())
+        return;
+    const QRect clip = toQRect(cell);
+    QPainter painter(&image_);
+    painter.setClipRect(clip);
+    if (!brushClear_)
+        painter.fillRect(clip, ColorValue::toQColor(brushColor_));
+    painter.setFont(font_);
+    painter.setPen(ColorValue::toQColor(fontColor_));
+    painter.drawText(QPoint(x, y + painter.fontMetrics().ascent()), ShiftJis::decode(text));
+    painter.end();
+    notify(clip);
+}
+
+void ImageCanvas::notify(const QRect& rect)
+{
+    if (changed_)
+        changed_(rect.intersected(image_.rect()));
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+// What the lyric state asks of the window that shows it, while commands are
+// applied during playback. The lyrics display window implements it.
+class LyricDisplay {
+public:
+    virtual ~LyricDisplay() = default;
+    // "formsize": the window's client area becomes width x height; its resize handling redraws.
+    virtual void setClientSize(int width, int height) = 0;
+    // "backcolor": the window's own full redraw from the top left.
+    virtual void FormResize() = 0;
+};

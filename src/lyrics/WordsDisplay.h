@@ -1,0 +1,61 @@
+#pragma once
+
+#include "lyrics/DrawCursor.h"
+#include "lyrics/ImageCanvas.h"
+#include "lyrics/LyricDisplay.h"
+
+#include <QWidget>
+
+class WordsSource;
+
+// The lyrics display window. Its whole client area is a canvas, kept as an
+// off-screen picture that the lyric state draws into at any time and that
+// paint events copy to the screen. It paints only what its WordsSource holds
+// (the main window's lyric state): the shown pre text in the pre colour and,
+// over it, the reached text in the sung colour.
+class TWordsDisplayForm : public QWidget, public LyricDisplay {
+    Q_OBJECT
+
+public:
+    static constexpr int OuterWidth = 435;
+    static constexpr int OuterHeight = 300;
+    // "formsize" in a damaged file must not ask for a picture larger than any screen.
+    static constexpr int MaxClientSide = 4096;
+
+    explicit TWordsDisplayForm(QWidget* parent = nullptr);
+    ~TWordsDisplayForm() override;
+
+    // The lyric state to paint; null paints the background only.
+    void setWordsSource(WordsSource* source) { source_ = source; }
+    WordsSource* wordsSource() const { return source_; }
+    // The canvas to bind the main window's lyric cursor to.
+    ImageCanvas& canvas() { return canvas_; }
+    TextRect clientRect() const { return TextRect{0, 0, width(), height()}; }
+
+    void setClientSize(int width, int height) override;
+    // The full redraw (on activate, resize and "backcolor"): the client
+    // rectangle goes to the source, is filled with its background, then both
+    // texts are drawn from the top left.
+    void FormResize() override;
+    // The user closed the window: it is only hidden; the lyric state keeps drawing on its canvas.
+    void FormClose();
+
+Q_SIGNALS:
+    // Emitted by FormClose, before the window hides: the moment to save its position.
+    void closing();
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void fitOuterSize();
+
+    ImageCanvas canvas_;
+    DrawCursor cursor_;
+    WordsSource* source_ = nullptr;
+    bool outerSizeFitted_ = false;
+};

@@ -1,0 +1,130 @@
+#include "LyricFeed.h"
+#include "RecordingCanvas.h"
+#include "TestRegistry.h"
+#include "lyrics/DrawCursor.h"
+
+#include <QTest>
+
+Q_DECLARE_METATYPE(TextRect)
+
+// Layout of lyric text on a canvas whose every byte is 10 wide and every line 20 high.
+class DrawCursorTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void drawString_data()
+    {
+        QTest::addColumn<QPoint>("pen");
+        QTest::addColumn<QPoint>("origin");
+        QTest::addColumn<QPoint>("offset");
+        QTest::addColumn<TextRect>("clip");
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QStringList>("draws");
+        QTest::addColumn<QPoint>("penAfter");
+
+        const TextRect window{0, 0, 435, 300};
+        QTest::newRow("a piece moves the pen to its end")
+            << QPoint(5, 7) << QPoint() << QPoint() << window << QByteArray("abc")
+            << QStringList{"5,7 [5,7,35,27] abc"} << QPoint(35, 7);
+        QTest::newRow("offset and origin shift the drawing, not the pen")
+            << QPoint(1, 2) << QPoint(10, 20) << QPoint(100, 200) << window << QByteArray("a")
+            << QStringList{"111,222 [111,222,121,242] a"} << QPoint(11, 2);
+        QTest::newRow("A CR LF B: B at the left one line lower")
+            << QPoint(30, 0) << QPoint() << QPoint() << window << QByteArray("A\r\nB")
+            << QStringList{"30,0 [30,0,40,20] A", "0,20 [0,20,10,40] B"} << QPoint(10, 20);
+        QTest::newRow("a lone line feed breaks the same way")
+            << QPoint(30, 0) << QPoint() << QPoint() << window << QByteArray("A\nB")
+            << QStringList{"30,0 [30,0,40,20] A", "0,20 [0,20,10,40] B"} << QPoint(10, 20);
+        QTest::newRow("a piece ending in CR LF leaves the pen on the next line")
+            << QPoint(0, 0) << QPoint() << QPoint() << window << QByteArray("AB\r\n")
+            << QStringList{"0,0 [0,0,20,20] AB"} << QPoint(0, 20);
+        QTest::newRow("an empty line still takes its height")
+            << QPoint(0, 0) << QPoint() << QPoint() << window << QByteArray("A\r\n\r\nB")
+            << QStringList{"0,0 [0,0,10,20] A", "0,40 [0,40,10,60] B"} << QPoint(10, 40);
+        QTest::newRow("an empty piece draws nothing and keeps the pen")
+            << QPoint(12, 34) << QPoint() << QPoint() << window << QByteArray() << QStringList{}
+            << QPoint(12, 34);
+        QTest::newRow("text wider than the window is cut at the right edge")
+            << QPoint(0, 0) << QPoint() << QPoint() << TextRect{0, 0, 25, 300} << QByteArray("abcd")
+            << QStringList{"0,0 [0,0,25,20] abcd"} << QPoint(40, 0);
+        QTest::newRow("a line above the top is cut there")
+            << QPoint(0, -5) << QPoint() << QPoint() << window << QByteArray("ab")
+            << QStringList{"0,-5 [0,0,20,15] ab"} << QPoint(20, -5);
+        QTest::newRow("a piece wholly right of the window still moves the pen")
+            << QPoint(500, 0) << QPoint() << QPoint() << window << QByteArray("abc") << QStringList{}
+            << QPoint(530, 0);
+        QTest::newRow("a piece wholly below the window still moves the pen")
+            << QPoint(0, 300) << QPoint() << QPoint() << window << QByteArray("ab\r\ncd") << QStringList{}
+            << QPoint(20, 320);
+        QTest::newRow("only the visible line of a piece is drawn")
+            << QPoint(0, 280) << QPoint() << QPoint() << window << QByteArray("ab\r\ncd")
+            << QStringList{"0,280 [0,280,20,300] ab"} << QPoint(20, 300);
+    }
+
+    void drawString()
+    {
+        QFETCH(QPoint, pen);
+        QFETCH(QPoint, origin);
+        QFETCH(QPoint, offset);
+        QFETCH(TextRect, clip);
+        QFETCH(QByteArray, text);
+        QFETCH(QStringList, draws);
+        QFETCH(QPoint, penAfter);
+
+        RecordingCanvas canvas;
+        DrawCursor cursor;
+        cursor.bindCanvas(&canvas);
+        cursor.setPen(pen.x(), pen.y());
+        cursor.setOrigin(origin.x(), origin.y());
+        cursor.DrawString(clip, offset.x(), offset.y(), text);
+        QCOMPARE(canvas.drawList(), draws);
+        QCOMPARE(cursor.pen(), penAfter);
+    }
+
+    void drawStringWithoutCanvasDoesNothing()
+    {
+        DrawCursor cursor;
+        cursor.setPen(3, 4);
+        cursor.DrawString(TextRect{0, 0, 100, 100}, 0, 0, "abc");
+        QCOMPARE(cursor.pen(), QPoint(3, 4));
+        QCOMPARE(cursor.textWidth("abc"), 0);
+    }
+
+    // Runs apply their attributes, which stay for the runs after them; the
+    // canvas font is restored afterwards.
+    void drawExtendedText()
+    {
+        ExtendedText list;
+        ExtendedCharPlusPos first;
+        first.setText("ab");
+        list.append(first);
+        ExtendedCharPlusPos sized;
+        sized.setText("cd");
+        sized.setSize(20);
+        sized.setColor(0x0200FF00);
+        list.append(sized);
+        ExtendedCharPlusPos placed;
+        placed.setText("e");
+        placed.setPos(100, 50);
+        list.append(placed);
+
+        RecordingCanvas canvas;
+        canvas.setFontColor(0x808080);
+        DrawCursor cursor;
+        cursor.bindCanvas(&canvas);
+        cursor.setPen(0, 0);
+        cursor.DrawExtendedText(TextRect{0, 0, 435, 300}, 0, 0, list);
+
+        QCOMPARE(canvas.drawList(),
+                 (QStringList{"0,0 [0,0,20,20] ab", "20,0 [20,0,60,40] cd", "100,50 [100,50,120,90] e"}));
+        QCOMPARE(canvas.draws[0].color, 0x808080u);
+        QCOMPARE(canvas.draws[2].color, 0x0200FF00u);
+        QCOMPARE(canvas.draws[2].size, 20);
+        QCOMPARE(canvas.fontSize(), 10);
+        QCOMPARE(canvas.fontColor(), 0x808080u);
+        QCOMPARE(cursor.pen(), QPoint(120, 50));
+    }
+};
+
+ONDEL_TEST(DrawCursorTest);
+#include "tst_DrawCursor.moc"
