@@ -371,7 +371,7 @@ void SkinPictures::drawButton(const QString& name)
         }
         else if (name == QLatin1String("Stop")) {
             drawSymbol(p, f, [&](QPainter& q, const QColor& col, QPointF o) {
-                q.fillRect(QRectF(c.x() - 5 + o.x(), c.y() - 5 + o.y(), 10, 10), col);
+                q.fillRect(QRectF(c.x() - 4.5 + o.x(), c.y() - 4.5 + o.y(), 9, 9), col);
             });
         }
         else if (name == QLatin1String("Rew") || name == QLatin1String("FF")) {
@@ -452,7 +452,8 @@ void SkinPictures::drawButton(const QString& name)
         }
         else if (name == QLatin1String("WordsOn1")) {
             // The lyrics switch: its label lights green while it is down.
-            const QFont font = skinFont(10, true, false, QFont::SemiCondensed);
+            const QFont font =
+                fittedFont(QStringLiteral("Words"), inner.width() - 2, 10, true, QFont::SemiCondensed);
             const QColor col = f == Face::Disabled ? grey(34) : lit ? QColor(108, 255, 0) : grey(150);
             QPainterPath path;
             QFontMetricsF fm(font);
@@ -471,7 +472,9 @@ void SkinPictures::drawButton(const QString& name)
             QString label = name == QLatin1String("GoSongEditer") ? QStringLiteral("Words Editer")
                             : name == QLatin1String("Compile")    ? QStringLiteral("Set rhythm")
                                                                   : QStringLiteral("Relate");
-            const QFont font = fittedFont(label, inner.width() - 6, 12, true, QFont::SemiCondensed);
+            // One size for the whole row: the one the longest label fits.
+            const QFont font =
+                fittedFont(QStringLiteral("Words Editer"), inner.width() - 6, 12, true, QFont::SemiCondensed);
             drawSymbol(p, f, [&](QPainter& q, const QColor& col, QPointF o) {
                 q.setFont(font);
                 q.setPen(col);
