@@ -1,5 +1,7 @@
 #include "PlayerPopupMenu.h"
 
+#include "ModeTable.h"
+
 #include <QActionGroup>
 
 PlayerPopupMenu::PlayerPopupMenu(QWidget* parent) : QMenu(parent)
@@ -64,6 +66,15 @@ QAction* PlayerPopupMenu::modeItem(int mode) const
 {
     const QList<QAction*> list = modeMenu_->actions();
     return mode >= 0 && mode < list.size() ? list.at(mode) : nullptr;
+}
+
+bool PlayerPopupMenu::checkMode(int mode)
+{
+    const auto row = ModeTable::row(mode);
+    if (!row)
+        return false;
+    item(row->menuItem)->setChecked(true);
+    return true;
 }
 
 void PlayerPopupMenu::popupAtPointer(QPoint globalPos)

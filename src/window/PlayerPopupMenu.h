@@ -27,6 +27,9 @@ public:
     QActionGroup* modeGroup() const { return modeGroup_; }
     // The radio item of a play mode 0..3, nullptr for others.
     QAction* modeItem(int mode) const;
+    // Checks the radio item of a play mode by the mode table; a mode out of
+    // range leaves the checks as they are and returns false.
+    bool checkMode(int mode);
 
     // Opens the menu at a screen position and waits until it closes; then
     // raises the popup-menu-shown flag so the next pointer move only

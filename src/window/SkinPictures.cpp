@@ -340,7 +340,18 @@ void SkinPictures::drawPictures()
             QImage img = canvas(QSize(40, 8));
             QPainter p(&img);
             p.fillRect(QRect(0, 0, 40, 8), PanelGreen);
-            drawLampWord(p, word, lit ? LampLit : LampDim);
+            if (ratio_ < 1.75) {
+                drawLampWord(p, word, lit ? LampLit : LampDim);
+            }
+            else {
+                // Dense screens have the pixels for real letters of the same size.
+                p.setRenderHint(QPainter::Antialiasing);
+                const QFont font = fittedFont(QStringLiteral("RANDOM"), 36, 9, true, QFont::SemiCondensed);
+                QPainterPath path;
+                const QFontMetricsF fm(font);
+                path.addText(QPointF(2, 4 + fm.capHeight() / 2), font, word); // flush left like a list
+                p.fillPath(path, lit ? LampLit : LampDim);
+            }
             pictures_.insert(word + (lit ? QStringLiteral("Image0") : QStringLiteral("Image1")), img);
         }
     }

@@ -4,6 +4,7 @@
 #include "window/SkinPalette.h"
 
 #include <QActionGroup>
+#include <QDir>
 #include <QTest>
 #include <QTimer>
 
@@ -49,6 +50,14 @@ void tst_PlayerPopupMenu::captionsInOrder()
     QCOMPARE(modes.size(), 4);
     for (int i = 0; i < 4; ++i)
         QCOMPARE(modes[i]->text(), modeCaptions[i]);
+    if (qEnvironmentVariableIsSet("ONDEL_SKIN_PREVIEW")) {
+        QDir().mkpath(QStringLiteral(ONDEL_TEST_BINARY_DIR "/skin-preview"));
+        menu.adjustSize();
+        QVERIFY(menu.grab().save(QStringLiteral(ONDEL_TEST_BINARY_DIR "/skin-preview/popup-menu.png")));
+        menu.modeMenu()->adjustSize();
+        QVERIFY(menu.modeMenu()->grab().save(
+            QStringLiteral(ONDEL_TEST_BINARY_DIR "/skin-preview/mode-menu.png")));
+    }
 }
 
 void tst_PlayerPopupMenu::modeItems_data()
@@ -98,8 +107,13 @@ void tst_PlayerPopupMenu::checkItems()
     menu.item("RMenuWordsOn")->trigger();
     QVERIFY(!menu.item("RMenuWordsOn")->isChecked());
     QVERIFY(menu.item("RMenuModeNormal")->isChecked()); // independent of the radio group
-    QVERIFY(!ModeTable::row(4));
-    QVERIFY(!ModeTable::row(-1));
+    // A stored mode out of range changes nothing; a valid one moves the check.
+    QVERIFY(!menu.checkMode(4));
+    QVERIFY(!menu.checkMode(-1));
+    QVERIFY(menu.item("RMenuModeNormal")->isChecked());
+    QVERIFY(menu.checkMode(2));
+    QVERIFY(menu.item("RMenuModeAllRepeat")->isChecked());
+    QVERIFY(!menu.item("RMenuModeNormal")->isChecked());
     QVERIFY(!menu.modeItem(4));
 }
 
