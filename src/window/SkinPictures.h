@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QHash>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+// Every picture of the main window's skin, drawn by code for one device pixel
+// ratio: each image has its component's designed size in logical pixels
+// (SkinLayout) times the ratio, and carries the ratio, so it is sharp on 1x
+// and 2x screens alike. All of it is one dark body in the skin palette's
+// colours: raised 1-pixel bevels on keys and the outer edge, a sunken frame
+// round the green display, light grey symbols, lit parts in lime, red, blue
+// and orange.
+class SkinPictures {
+public:
+    enum class Face { Up, Disabled, Pressed, Down };
+
+    explicit SkinPictures(qreal devicePixelRatio = 1.0);
+
+    qreal devicePixelRatio() const { return ratio_; }
+
+    // Plain pictures: the edges Image6..Image9, the title plate Image1, the
+    // display frames Image2..Image5 and the lamps (NORMALImage0 lit,
+    // NORMALImage1 dim, likewise REPEAT and RANDOM). Null for other names.
+    QImage picture(const QString& component) const;
+    static QStringList pictureNames();
+
+    // Button faces: Power1, MinimizeButtom1, Eject1, SetMode, Rew, Play,
+    // Stop, FF, ExtendedButtom1, GoSongEditer, Compile, Relation, WordsOn1.
+    // Plain buttons have no Down face (null). Null for other names.
+    QImage face(const QString& component, Face face) const;
+    static QStringList buttonNames();
+    static bool isTwoState(const QString& component);
+
+private:
+    QImage canvas(QSize logicalSize) const;
+    void drawPictures();
+    void drawButton(const QString& name);
+
+    qreal ratio_;
+    QHash<QString, QImage> pictures_;
+    QHash<QString, QImage> faces_[4];
+};
