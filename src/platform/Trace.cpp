@@ -8,7 +8,7 @@ QByteArray field(QByteArray text)
 {
     return text.replace('\t', "\\t").replace("\r\n", "\\n").replace('\n', "\\n").replace('\r', "\\r");
 }
-}  // namespace
+} // namespace
 
 std::unique_ptr<Trace> Trace::open(const QString& path, QString* error)
 {
@@ -16,7 +16,8 @@ std::unique_ptr<Trace> Trace::open(const QString& path, QString* error)
     bool ok = false;
     if (path == QLatin1String("-")) {
         ok = trace->file_.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    } else {
+    }
+    else {
         trace->file_.setFileName(path);
         ok = trace->file_.open(QIODevice::WriteOnly | QIODevice::Append);
     }
@@ -37,6 +38,11 @@ void Trace::command(const QByteArray& command, int result, const QByteArray& rep
 void Trace::box(const QString& caption, const QString& text, const QString& button)
 {
     line("box", {field(caption.toUtf8()), field(text.toUtf8()), field(button.toUtf8())});
+}
+
+void Trace::note(const QString& text)
+{
+    line("note", {field(text.toUtf8())});
 }
 
 void Trace::line(const QByteArray& kind, const QList<QByteArray>& fields)
