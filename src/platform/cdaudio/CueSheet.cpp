@@ -4,7 +4,10 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <libcue.h>
+#include <cstdio>
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 struct CdDeleter {
@@ -25,6 +28,26 @@ QHash<QByteArray, QByteArray> fileTypes(const QByteArray& text)
         types.insert(name.toLatin1(), m.captured(3).toUpper().toLatin1());
     }
     return types;
+}
+
+// libcue writes a line to standard error for every byte it does not like;
+// the caller gives one clear reason instead.
+Cd* parseQuietly(const QByteArray& text)
+{
+    std::fflush(stderr);
+    const int saved = ::dup(STDERR_FILENO);
+    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved >= 0 && null >= 0)
+        ::dup2(null, STDERR_FILENO);
+    Cd* cd = cue_parse_string(text.constData());
+    std::fflush(stderr);
+    if (saved >= 0 && null >= 0)
+        ::dup2(saved, STDERR_FILENO);
+    if (null >= 0)
+        ::close(null);
+    if (saved >= 0)
+        ::close(saved);
+    return cd;
 }
 
 // Cue sheets made on other systems name files with backslashes or in
@@ -58,7 +81,7 @@ std::optional<CueSheet> CueSheet::parse(const QByteArray& input, const QString& 
         return fail(QStringLiteral("the cue sheet is not text"));
     if (!text.endsWith('\n'))
         text += '\n';
-    std::unique_ptr<Cd, CdDeleter> cd(cue_parse_string(text.constData()));
+    std::unique_ptr<Cd, CdDeleter> cd(parseQuietly(text));
     if (!cd)
         return fail(QStringLiteral("the cue sheet cannot be read"));
     const int count = cd_get_ntrack(cd.get());
