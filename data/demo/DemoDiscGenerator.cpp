@@ -8,20 +8,19 @@
 //
 //   ondel-demo-disc OUTDIR
 
-#include <sndfile.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sndfile.h>
 #include <string>
 #include <vector>
 
 namespace {
 constexpr int Rate = 44100;
-constexpr int SamplesPerFrame = 588;  // one CD frame, 1/75 s
+constexpr int SamplesPerFrame = 588; // one CD frame, 1/75 s
 constexpr double Pi = 3.14159265358979323846;
 
 // One note of the melody: MIDI pitch (0 = rest), length in eighth notes, and
@@ -37,10 +36,38 @@ constexpr int A4 = 69, B4 = 71, C5 = 72, F4 = 65, E4 = 64, C4 = 60, B3 = 59;
 // Seven lines of the song; each line ends a line of the script.
 const std::vector<std::vector<Note>> Song = {
     {{A4, 2, "さ"}, {A4, 2, "く"}, {B4, 4, "ら "}, {A4, 2, "さ"}, {A4, 2, "く"}, {B4, 4, "ら"}},
-    {{A4, 2, "や"}, {B4, 2, "よ"}, {C5, 2, "い"}, {B4, 2, "の "}, {A4, 2, "そ"}, {B4, 1, "ら"}, {A4, 1, ""}, {F4, 4, "は"}},
-    {{E4, 2, "み"}, {C4, 2, "わ"}, {E4, 2, "た"}, {F4, 2, "す "}, {E4, 2, "か"}, {E4, 1, "ぎ"}, {C4, 1, ""}, {B3, 4, "り"}},
-    {{A4, 2, "か"}, {B4, 2, "す"}, {C5, 2, "み"}, {B4, 2, "か "}, {A4, 2, "く"}, {B4, 1, "も"}, {A4, 1, ""}, {F4, 4, "か"}},
-    {{E4, 2, "に"}, {C4, 2, "お"}, {E4, 2, "い"}, {F4, 2, "ぞ "}, {E4, 2, "い"}, {E4, 1, "ず"}, {C4, 1, ""}, {B3, 4, "る"}},
+    {{A4, 2, "や"},
+     {B4, 2, "よ"},
+     {C5, 2, "い"},
+     {B4, 2, "の "},
+     {A4, 2, "そ"},
+     {B4, 1, "ら"},
+     {A4, 1, ""},
+     {F4, 4, "は"}},
+    {{E4, 2, "み"},
+     {C4, 2, "わ"},
+     {E4, 2, "た"},
+     {F4, 2, "す "},
+     {E4, 2, "か"},
+     {E4, 1, "ぎ"},
+     {C4, 1, ""},
+     {B3, 4, "り"}},
+    {{A4, 2, "か"},
+     {B4, 2, "す"},
+     {C5, 2, "み"},
+     {B4, 2, "か "},
+     {A4, 2, "く"},
+     {B4, 1, "も"},
+     {A4, 1, ""},
+     {F4, 4, "か"}},
+    {{E4, 2, "に"},
+     {C4, 2, "お"},
+     {E4, 2, "い"},
+     {F4, 2, "ぞ "},
+     {E4, 2, "い"},
+     {E4, 1, "ず"},
+     {C4, 1, ""},
+     {B3, 4, "る"}},
     {{A4, 2, "い"}, {A4, 2, "ざ"}, {B4, 4, "や "}, {A4, 2, "い"}, {A4, 2, "ざ"}, {B4, 4, "や"}},
     {{E4, 2, "み"}, {F4, 2, "に "}, {B4, 1, "ゆ"}, {A4, 1, ""}, {F4, 2, "か"}, {E4, 8, "ん"}},
 };
@@ -50,8 +77,8 @@ const char* const ScriptHeader = "[/formsize(520,170)][/backcolor(255,250,240)][
                                  "[/fontcolor(0,0,255)][/fontprecolor(128,128,128)][/setcursor(20,16)]";
 const char* const PageHeader = "[/clear][/setcursor(20,16)]";
 
-constexpr double Eighth = 60.0 / 88.0 / 2.0;  // 88 beats a minute
-constexpr double SongLeadIn = 1.0;             // the singing starts one second in
+constexpr double Eighth = 60.0 / 88.0 / 2.0; // 88 beats a minute
+constexpr double SongLeadIn = 1.0;           // the singing starts one second in
 
 double frequency(double midi)
 {
@@ -74,7 +101,7 @@ void pluck(Stereo& out, double at, double seconds, double hz, double gain, doubl
         const double t = double(i) / Rate;
         double envelope = std::min(1.0, t / 0.008) * std::exp(-t / decay);
         if (t > seconds)
-            envelope *= std::exp(-(t - seconds) / 0.05);  // damped at the note's end
+            envelope *= std::exp(-(t - seconds) / 0.05); // damped at the note's end
         double v = 0;
         for (int h = 0; h < 5; ++h)
             v += harmonics[h] * std::sin(2 * Pi * hz * (h + 1) * t) * std::exp(-t * h * 0.8);
@@ -195,8 +222,8 @@ Stereo bells()
     for (int i = 0; i < 12; ++i) {
         const double at = 0.5 + i * 2.6;
         for (int k = 0; k < 3; ++k)
-            pluck(out, at + k * 0.04, 2.6, frequency(chords[i % 4][k] + (i >= 8 ? 12 : 0)), 0.12, (k - 1) * 0.5,
-                  1.8);
+            pluck(out, at + k * 0.04, 2.6, frequency(chords[i % 4][k] + (i >= 8 ? 12 : 0)), 0.12,
+                  (k - 1) * 0.5, 1.8);
     }
     return out;
 }
@@ -207,7 +234,7 @@ bool writeFile(const std::string& path, const std::string& bytes)
     file << bytes;
     return bool(file);
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -234,8 +261,8 @@ int main(int argc, char** argv)
     size_t written = 0;
     for (size_t t = 0; t < tracks.size(); ++t) {
         char head[128];
-        std::snprintf(head, sizeof head, "  TRACK %02zu AUDIO\r\n    TITLE \"%s\"\r\n    INDEX 01 %s\r\n", t + 1,
-                      titles[t], msf(written, true).c_str());
+        std::snprintf(head, sizeof head, "  TRACK %02zu AUDIO\r\n    TITLE \"%s\"\r\n    INDEX 01 %s\r\n",
+                      t + 1, titles[t], msf(written, true).c_str());
         cue += head;
         std::vector<short> pcm(tracks[t].size() * 2);
         for (size_t i = 0; i < tracks[t].size(); ++i) {

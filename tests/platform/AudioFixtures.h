@@ -30,7 +30,8 @@ inline QByteArray pcm(int file, qint64 samples)
 }
 
 // Writes a 16-bit file through libsndfile: format is SF_FORMAT_WAV or SF_FORMAT_FLAC.
-inline bool writeSound(const QString& path, int format, int file, qint64 samples, int rate = 44100, int channels = 2)
+inline bool writeSound(const QString& path, int format, int file, qint64 samples, int rate = 44100,
+                       int channels = 2)
 {
     SF_INFO info{};
     info.samplerate = rate;
@@ -58,4 +59,4 @@ inline qint64 frames(int count)
 {
     return qint64(count) * CdFrames::SamplesPerFrame;
 }
-}  // namespace AudioFixtures
+} // namespace AudioFixtures

@@ -53,7 +53,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("leadOut");
 
         QTest::newRow("one audio file is one track") << "a.wav" << QList<int>{150} << 250;
-        QTest::newRow("a folder is one track per file in name order") << "folder" << QList<int>{150, 250} << 310;
+        QTest::newRow("a folder is one track per file in name order")
+            << "folder" << QList<int>{150, 250} << 310;
         QTest::newRow("a file short of a whole frame is padded") << "short.wav" << QList<int>{150} << 161;
         QTest::newRow("a mono 22 kHz file keeps its length") << "mono.wav" << QList<int>{150} << 225;
         QTest::newRow("two tracks in one bin, the last track's length from the file")
@@ -70,19 +71,22 @@ private Q_SLOTS:
                                  " TRACK 02 AUDIO\n  INDEX 00 00:00:50\n  INDEX 01 00:00:60\n")
             << QList<int>{150, 210} << 250;
         QTest::newRow("a pregap at the end of the previous file")
-            << cue("gapfile.cue", "FILE \"a.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
-                                  " TRACK 02 AUDIO\n  INDEX 00 00:01:20\nFILE \"b.flac\" WAVE\n  INDEX 01 00:00:00\n")
+            << cue("gapfile.cue",
+                   "FILE \"a.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+                   " TRACK 02 AUDIO\n  INDEX 00 00:01:20\nFILE \"b.flac\" WAVE\n  INDEX 01 00:00:00\n")
             << QList<int>{150, 250} << 310;
         QTest::newRow("a PREGAP is silence between the files")
-            << cue("silence.cue", "FILE \"a.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
-                                  "FILE \"b.flac\" WAVE\n TRACK 02 AUDIO\n  PREGAP 00:00:30\n  INDEX 01 00:00:00\n")
+            << cue("silence.cue",
+                   "FILE \"a.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+                   "FILE \"b.flac\" WAVE\n TRACK 02 AUDIO\n  PREGAP 00:00:30\n  INDEX 01 00:00:00\n")
             << QList<int>{150, 280} << 340;
         QTest::newRow("track 1 starts at its INDEX 01")
-            << cue("late.cue", "FILE \"a.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 00 00:00:00\n  INDEX 01 00:00:10\n")
+            << cue("late.cue",
+                   "FILE \"a.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 00 00:00:00\n  INDEX 01 00:00:10\n")
             << QList<int>{160} << 250;
         QTest::newRow("file names in another letter case and CR LF lines")
-            << cue("case.cue", "FILE \"A.WAV\" WAVE\r\n TRACK 01 AUDIO\r\n  INDEX 01 00:00:00\r\n") << QList<int>{150}
-            << 250;
+            << cue("case.cue", "FILE \"A.WAV\" WAVE\r\n TRACK 01 AUDIO\r\n  INDEX 01 00:00:00\r\n")
+            << QList<int>{150} << 250;
     }
 
     void layout()
@@ -109,7 +113,8 @@ private Q_SLOTS:
         QTest::newRow("wav into flac across the folder's track boundary")
             << "folder" << 245 << 10 << pcm(0, frames(100)).mid(frames(95) * 4) + pcm(1, frames(5));
         QTest::newRow("flac to the end of the disc and past it")
-            << "folder" << 300 << 15 << pcm(1, frames(60)).mid(frames(50) * 4) + QByteArray(frames(5) * 4, '\0');
+            << "folder" << 300 << 15
+            << pcm(1, frames(60)).mid(frames(50) * 4) + QByteArray(frames(5) * 4, '\0');
         QTest::newRow("bin track boundary inside one file")
             << cue("bin2.cue", "FILE \"c.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
                                " TRACK 02 AUDIO\n  INDEX 01 00:00:25\n")
@@ -124,8 +129,9 @@ private Q_SLOTS:
         QTest::newRow("the last frame of a short file is padded")
             << "short.wav" << 160 << 1 << pcm(3, frames(10) + 294).mid(frames(10) * 4) + silence;
         QTest::newRow("PREGAP silence then the next file")
-            << cue("silence2.cue", "FILE \"a.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
-                                   "FILE \"b.flac\" WAVE\n TRACK 02 AUDIO\n  PREGAP 00:00:30\n  INDEX 01 00:00:00\n")
+            << cue("silence2.cue",
+                   "FILE \"a.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+                   "FILE \"b.flac\" WAVE\n TRACK 02 AUDIO\n  PREGAP 00:00:30\n  INDEX 01 00:00:00\n")
             << 279 << 2 << QByteArray(frames(1) * 4, '\0') + pcm(1, frames(1));
     }
 
@@ -174,12 +180,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("reason");
 
-        QTest::newRow("missing file") << "nothing.cue" << "does not exist";
+        QTest::newRow("missing file") << "nothing.cue"
+                                      << "does not exist";
         QTest::newRow("corrupt cue") << cue("corrupt.cue", "this is not a cue sheet\n") << "cannot be read";
         QTest::newRow("cue naming a missing file")
-            << cue("lost.cue", "FILE \"lost.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n") << "lost.wav";
-        QTest::newRow("data track") << cue("data.cue", "FILE \"c.bin\" BINARY\n TRACK 01 MODE1/2352\n  INDEX 01 00:00:00\n")
-                                    << "data track";
+            << cue("lost.cue", "FILE \"lost.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n")
+            << "lost.wav";
+        QTest::newRow("data track")
+            << cue("data.cue", "FILE \"c.bin\" BINARY\n TRACK 01 MODE1/2352\n  INDEX 01 00:00:00\n")
+            << "data track";
         QTest::newRow("track past the end of its file")
             << cue("past.cue", "FILE \"c.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
                                " TRACK 02 AUDIO\n  INDEX 01 00:01:00\n")
@@ -188,9 +197,12 @@ private Q_SLOTS:
             << cue("order.cue", "FILE \"a.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:50\n"
                                 " TRACK 02 AUDIO\n  INDEX 01 00:00:10\n")
             << "starts before";
-        QTest::newRow("binary junk as a cue sheet") << cue("junk.cue", QByteArray("\x00\x01\xff\xfe", 4)) << "not text";
-        QTest::newRow("not an audio file") << "noise.wav" << "cannot read";
-        QTest::newRow("folder without audio") << "empty" << "no audio files";
+        QTest::newRow("binary junk as a cue sheet")
+            << cue("junk.cue", QByteArray("\x00\x01\xff\xfe", 4)) << "not text";
+        QTest::newRow("not an audio file") << "noise.wav"
+                                           << "cannot read";
+        QTest::newRow("folder without audio") << "empty"
+                                              << "no audio files";
     }
 
     void unreadable()

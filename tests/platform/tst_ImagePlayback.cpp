@@ -31,8 +31,8 @@ class ImagePlaybackTest : public QObject {
         auto sink = std::make_unique<ManualSink>();
         d.sink = sink.get();
         auto held = std::make_shared<std::unique_ptr<ManualSink>>(std::move(sink));
-        auto image = std::make_unique<ImageDisc>(source, clock_,
-                                                 [held]() -> std::unique_ptr<PcmSink> { return std::move(*held); });
+        auto image = std::make_unique<ImageDisc>(
+            source, clock_, [held]() -> std::unique_ptr<PcmSink> { return std::move(*held); });
         d.image = image.get();
         d.session = std::make_unique<DeviceSession>(std::move(image));
         ReplyBuffer reply;
@@ -75,9 +75,12 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("command");
         QTest::addColumn<QByteArray>("reply");
         QTest::newRow("track count") << QByteArray("status cdaudio number of tracks wait") << QByteArray("3");
-        QTest::newRow("length of a track") << QByteArray("status cdaudio length track 2 wait") << QByteArray("00:02:50");
-        QTest::newRow("length of the disc") << QByteArray("status cdaudio length wait") << QByteArray("00:08:00");
-        QTest::newRow("position before play") << QByteArray("status cdaudio position wait") << QByteArray("01:00:00:00");
+        QTest::newRow("length of a track")
+            << QByteArray("status cdaudio length track 2 wait") << QByteArray("00:02:50");
+        QTest::newRow("length of the disc")
+            << QByteArray("status cdaudio length wait") << QByteArray("00:08:00");
+        QTest::newRow("position before play")
+            << QByteArray("status cdaudio position wait") << QByteArray("01:00:00:00");
         QTest::newRow("mode before play") << QByteArray("status cdaudio mode wait") << QByteArray("stopped");
     }
 
@@ -107,7 +110,7 @@ private Q_SLOTS:
         int result = -1;
         ask(*d.session, "play cdaudio from 2", &result);
         QCOMPARE(result, 0);
-        QTRY_VERIFY(d.image->engine().position() == 450);  // reader ahead, nothing heard
+        QTRY_VERIFY(d.image->engine().position() == 450); // reader ahead, nothing heard
         QCOMPARE(ask(*d.session, "status cdaudio position wait"), QByteArray("02:00:00:00"));
         QCOMPARE(ask(*d.session, "status cdaudio mode wait"), QByteArray("playing"));
         play(*d.sink, 80);
@@ -127,7 +130,7 @@ private Q_SLOTS:
         ask(*d.session, "stop cdaudio");
         QCOMPARE(ask(*d.session, "status cdaudio mode wait"), QByteArray("stopped"));
         QCOMPARE(ask(*d.session, "status cdaudio position wait"), QByteArray("01:00:01:25"));
-        d.sink->play(1 << 20);  // a stopped sink plays nothing
+        d.sink->play(1 << 20); // a stopped sink plays nothing
         QCOMPARE(ask(*d.session, "status cdaudio position wait"), QByteArray("01:00:01:25"));
 
         ask(*d.session, "play cdaudio from 3");
@@ -159,10 +162,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("succeeds");
         QTest::addColumn<QByteArray>("reply");
         QTest::newRow("open still works") << QByteArray("open cdaudio") << true << QByteArray("1");
-        QTest::newRow("mode is not ready") << QByteArray("status cdaudio mode wait") << true << QByteArray("not ready");
+        QTest::newRow("mode is not ready")
+            << QByteArray("status cdaudio mode wait") << true << QByteArray("not ready");
         QTest::newRow("identity fails") << QByteArray("info cdaudio identity wait") << false << QByteArray();
         QTest::newRow("play fails") << QByteArray("play cdaudio from 1") << false << QByteArray();
-        QTest::newRow("position fails") << QByteArray("status cdaudio position wait") << false << QByteArray();
+        QTest::newRow("position fails")
+            << QByteArray("status cdaudio position wait") << false << QByteArray();
     }
 
     void unreadableImage()
@@ -170,7 +175,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, command);
         QFETCH(bool, succeeds);
         QFETCH(QByteArray, reply);
-        writeBytes(dir_.filePath("broken.cue"), "FILE \"gone.flac\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n");
+        writeBytes(dir_.filePath("broken.cue"),
+                   "FILE \"gone.flac\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n");
         Disc d = open(dir_.filePath("broken.cue"));
         QVERIFY(d.image->problem().contains(QLatin1String("gone.flac")));
         int result = -1;

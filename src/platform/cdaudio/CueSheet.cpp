@@ -3,9 +3,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <libcue.h>
 #include <cstdio>
 #include <fcntl.h>
+#include <libcue.h>
 #include <memory>
 #include <unistd.h>
 

@@ -5,32 +5,9 @@
 #include <QAudioFormat>
 #include <QAudioSink>
 #include <QIODevice>
+#include <QTimer>
 
 namespace {
-// Hands the ring's bytes to the output as a read-only sequential device and
-// counts what it handed out.
-class RingFeed final : public QIODevice {
-public:
-    explicit RingFeed(PcmRing& ring) : ring_(ring) {}
-    bool isSequential() const override { return true; }
-    qint64 bytesAvailable() const override { return ring_.available() + QIODevice::bytesAvailable(); }
-    bool atEnd() const override { return ring_.drained(); }
-    qint64 handedOut() const { return handedOut_; }
-
-protected:
-    qint64 readData(char* data, qint64 maxSize) override
-    {
-        const qint64 n = ring_.read(data, maxSize);
-        handedOut_ += n;
-        return n;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    PcmRing& ring_;
-    qint64 handedOut_ = 0;
-};
-
 // When the output has taken the last byte and its clock stands still this
 // long, everything has been heard.
 constexpr qint64 DrainSettleMs = 400;
@@ -53,22 +30,29 @@ void QtAudioOutputSink::start(PcmRing& ring)
     format.setChannelCount(2);
     format.setSampleFormat(QAudioFormat::Int16);
     ring_ = &ring;
-    auto feed = std::make_unique<RingFeed>(ring);
-    feed->open(QIODevice::ReadOnly);
-    feed_ = std::move(feed);
-    sink_ = std::make_unique<QAudioSink>(device_, format);
-    sink_->setBufferSize(CdAudioFormat::BytesPerSecond / 5);
-    sink_->start(feed_.get());
-    failed_ = sink_->error() == QAudio::OpenError || sink_->state() == QAudio::StoppedState;
+    pending_.clear();
+    handedOut_ = 0;
     lastReported_ = -1;
+    sink_ = std::make_unique<QAudioSink>(device_, format);
+    output_ = sink_->start();
+    failed_ = !output_ || sink_->error() == QAudio::OpenError;
+    if (failed_)
+        return;
+    // The first write waits for the timer: the output's stream is still being
+    // set up right after start() and stalls when written to at once.
+    timer_ = std::make_unique<QTimer>();
+    timer_->setInterval(10);
+    QObject::connect(timer_.get(), &QTimer::timeout, [this] { feed(); });
+    timer_->start();
 }
 
 void QtAudioOutputSink::stop()
 {
+    timer_.reset();
     if (sink_)
         sink_->stop();
     sink_.reset();
-    feed_.reset();
+    output_ = nullptr;
     ring_ = nullptr;
 }
 
@@ -76,7 +60,7 @@ qint64 QtAudioOutputSink::playedBytes()
 {
     if (!sink_)
         return 0;
-    const qint64 handedOut = static_cast<RingFeed*>(feed_.get())->handedOut();
+    const qint64 handedOut = handedOut_;
     const qint64 reported = sink_->processedUSecs() * CdAudioFormat::BytesPerSecond / 1000000 / 4 * 4;
     if (reported != lastReported_) {
         lastReported_ = reported;
@@ -84,7 +68,30 @@ qint64 QtAudioOutputSink::playedBytes()
     }
     // The output's clock may stop a little short of the last byte once it has
     // run dry; after it has stood still for a moment the stream is over.
-    if (ring_ && ring_->drained() && sinceChange_.isValid() && sinceChange_.elapsed() >= DrainSettleMs)
+    if (ring_ && ring_->drained() && pending_.isEmpty() && sinceChange_.isValid() &&
+        sinceChange_.elapsed() >= DrainSettleMs)
         return handedOut;
     return std::min(reported, handedOut);
+}
+
+void QtAudioOutputSink::feed()
+{
+    if (!output_ || !ring_)
+        return;
+    for (;;) {
+        if (pending_.isEmpty()) {
+            const qint64 room = std::min<qint64>(sink_->bytesFree(), 1 << 16) / 4 * 4;
+            if (room <= 0)
+                return;
+            pending_.resize(room);
+            pending_.resize(ring_->read(pending_.data(), room));
+            if (pending_.isEmpty())
+                return;
+        }
+        const qint64 written = output_->write(pending_.constData(), pending_.size());
+        if (written <= 0)
+            return;
+        handedOut_ += written;
+        pending_.remove(0, written);
+    }
 }

@@ -44,13 +44,17 @@ bool SoundFile::readSource(qint64 first, qint64 count, std::vector<qint16>& ster
     const qint64 have = std::clamp<qint64>(sourceFrames_ - first, 0, count);
     if (have == 0)
         return true;
-    if (sf_seek(file_, first, SEEK_SET) != first) {
+    // Playback reads on where the last read ended; seeking a compressed file
+    // costs a decode from its last seek point, so only seek when needed.
+    if (first != next_ && sf_seek(file_, first, SEEK_SET) != first) {
+        next_ = -1;
         if (error)
             *error = QStringLiteral("cannot seek in %1").arg(path_);
         return false;
     }
     scratch_.resize(size_t(have * channels_));
     const sf_count_t got = sf_readf_short(file_, scratch_.data(), have);
+    next_ = got == have ? first + got : -1;
     for (sf_count_t i = 0; i < got; ++i) {
         const qint16* in = scratch_.data() + i * channels_;
         stereo[size_t(2 * i)] = in[0];

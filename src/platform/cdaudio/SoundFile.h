@@ -34,5 +34,6 @@ private:
     int channels_ = 0;
     qint64 sourceFrames_ = 0;
     qint64 samples_ = 0;
+    qint64 next_ = 0; // the source frame the file is positioned at, -1 when unknown
     std::vector<qint16> scratch_;
 };
