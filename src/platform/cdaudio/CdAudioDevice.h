@@ -19,4 +19,4 @@ constexpr int DeviceNotOpen = 263;
 constexpr int DeviceNotReady = 276;
 constexpr int OutOfRange = 282;
 constexpr int DeviceBusy = 298;
-} // namespace DeviceResult
+}  // namespace DeviceResult

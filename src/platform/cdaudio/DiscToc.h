@@ -17,12 +17,12 @@ constexpr int BytesPerFrame = 2352;
 QByteArray formatMsf(int frames);
 // "tt:mm:ss:ff": track number, then the time within that track.
 QByteArray formatTmsf(int track, int framesIntoTrack);
-} // namespace CdFrames
+}  // namespace CdFrames
 
 // Table of contents: where each track starts and where the disc ends.
 struct DiscToc {
-    std::vector<int> trackStarts; // absolute frame of track 1, 2, ...
-    int leadOut = 0;              // absolute frame just past the last track
+    std::vector<int> trackStarts;  // absolute frame of track 1, 2, ...
+    int leadOut = 0;               // absolute frame just past the last track
 
     int trackCount() const { return int(trackStarts.size()); }
     bool hasTrack(int track) const { return track >= 1 && track <= trackCount(); }
