@@ -6,6 +6,7 @@
 #include "platform/TracingMessageBoxes.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/DiscSourceFactory.h"
+#include "platform/cdaudio/DiscStartup.h"
 #include "platform/cdaudio/TracingDevice.h"
 
 #include <QApplication>
@@ -63,6 +64,7 @@ int run(QApplication& app)
         tracingDevice = std::make_unique<TracingDevice>(session, *trace);
         tracingBoxes = std::make_unique<TracingMessageBoxes>(screenBoxes, *trace);
     }
+    DiscStartup::prepare(session.source(), settings, trace.get());
     CdAudioDevice& device = tracingDevice ? static_cast<CdAudioDevice&>(*tracingDevice) : session;
     MessageBoxes& boxes = tracingBoxes ? static_cast<MessageBoxes&>(*tracingBoxes) : screenBoxes;
 

@@ -39,6 +39,11 @@ void Trace::box(const QString& caption, const QString& text, const QString& butt
     line("box", {field(caption.toUtf8()), field(text.toUtf8()), field(button.toUtf8())});
 }
 
+void Trace::note(const QString& text)
+{
+    line("note", {field(text.toUtf8())});
+}
+
 void Trace::line(const QByteArray& kind, const QList<QByteArray>& fields)
 {
     QByteArray out = QByteArray::number(clock_.elapsed()) + '\t' + kind;

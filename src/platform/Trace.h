@@ -8,6 +8,7 @@
 // The --trace log: one tab-separated UTF-8 line per event, flushed at once.
 //   <ms since start>\tcmd\t<command>\t<result code>\t<reply>
 //   <ms since start>\tbox\t<caption>\t<text, line breaks as \n>\t<button pressed>
+//   <ms since start>\tnote\t<free text, e.g. why the disc cannot be read>
 class Trace {
 public:
     // "-" writes to standard error; anything else is appended to. Null when it cannot be opened.
@@ -15,6 +16,7 @@ public:
 
     void command(const QByteArray& command, int result, const QByteArray& reply);
     void box(const QString& caption, const QString& text, const QString& button);
+    void note(const QString& text);
 
 private:
     Trace() = default;

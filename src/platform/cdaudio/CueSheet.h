@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+#include <vector>
+
+// A cue sheet's audio layout, read with libcue. Index times are CD frames
+// from the start of the track's file (75 a second); a track starts at its
+// INDEX 01, and the audio between INDEX 00 and INDEX 01 is the pregap that
+// closes the track before it.
+struct CueSheet {
+    struct File {
+        QString path;           // resolved against the sheet's folder
+        bool raw = false;       // BINARY or MOTOROLA: raw CD frames
+        bool bigEndian = false; // MOTOROLA
+    };
+    struct Track {
+        int file = 0;            // index into files
+        qint64 index01 = 0;      // frames into its file
+        qint64 silentPregap = 0; // PREGAP: frames of silence not held in any file
+    };
+    std::vector<File> files;
+    std::vector<Track> tracks;
+
+    // Parses the text of a sheet kept in folder; on a mistake says why.
+    static std::optional<CueSheet> parse(const QByteArray& text, const QString& folder, QString* error);
+};

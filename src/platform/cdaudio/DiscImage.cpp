@@ -1,0 +1,173 @@
+#include "DiscImage.h"
+
+#include "CueSheet.h"
+#include "RawImageFile.h"
+#include "SoundFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cstring>
+
+namespace {
+// The longest disc image taken: well past any real disc, short of int overflow.
+constexpr qint64 MaxFrames = qint64(24) * 60 * CdFrames::PerMinute;
+constexpr qint64 MaxCueBytes = 1 << 20;
+
+qint64 framesOf(const ImageFile& file)
+{
+    return (file.samples() + CdFrames::SamplesPerFrame - 1) / CdFrames::SamplesPerFrame;
+}
+} // namespace
+
+std::unique_ptr<DiscImage> DiscImage::open(const QString& path, QString* error)
+{
+    std::unique_ptr<DiscImage> image(new DiscImage);
+    const QFileInfo info(path);
+    bool ok = false;
+    if (!info.exists()) {
+        if (error)
+            *error = QStringLiteral("%1 does not exist").arg(path);
+    }
+    else if (info.isDir()) {
+        ok = image->fromFolder(path, error);
+    }
+    else if (info.suffix().compare(QLatin1String("cue"), Qt::CaseInsensitive) == 0) {
+        ok = image->fromCue(path, error);
+    }
+    else {
+        ok = image->fromAudioFile(path, error);
+    }
+    return ok && image->finish(error) ? std::move(image) : nullptr;
+}
+
+void DiscImage::append(ImageFile* file, qint64 from, qint64 to)
+{
+    if (to <= from)
+        return;
+    to = std::min(to, from + MaxFrames);
+    segments_.push_back({end_, int(to - from), file, from});
+    end_ = int(std::min<qint64>(end_ + (to - from), MaxFrames));
+}
+
+bool DiscImage::fromCue(const QString& path, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("cannot open %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    if (file.size() > MaxCueBytes) {
+        if (error)
+            *error = QStringLiteral("%1 is too large for a cue sheet").arg(path);
+        return false;
+    }
+    QString why;
+    const auto sheet = CueSheet::parse(file.readAll(), QFileInfo(path).absolutePath(), &why);
+    if (!sheet) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(path, why);
+        return false;
+    }
+    for (const CueSheet::File& f : sheet->files) {
+        std::unique_ptr<ImageFile> opened;
+        if (f.raw)
+            opened = RawImageFile::open(f.path, f.bigEndian, error);
+        else
+            opened = SoundFile::open(f.path, error);
+        if (!opened)
+            return false;
+        files_.push_back(std::move(opened));
+    }
+    // Each file is laid down up to the next track's INDEX 01, then the track
+    // begins; a file's rest is laid down when the next file begins.
+    int currentFile = -1;
+    qint64 laid = 0;
+    for (const CueSheet::Track& track : sheet->tracks) {
+        if (track.file != currentFile) {
+            if (currentFile >= 0)
+                append(files_[size_t(currentFile)].get(), laid, framesOf(*files_[size_t(currentFile)]));
+            currentFile = track.file;
+            laid = 0;
+        }
+        ImageFile* f = files_[size_t(currentFile)].get();
+        const qint64 at = std::min(track.index01, framesOf(*f));
+        append(f, laid, at);
+        laid = std::max(laid, at);
+        append(nullptr, 0, track.silentPregap);
+        toc_.trackStarts.push_back(end_);
+    }
+    append(files_[size_t(currentFile)].get(), laid, framesOf(*files_[size_t(currentFile)]));
+    return true;
+}
+
+bool DiscImage::fromFolder(const QString& path, QString* error)
+{
+    static const QStringList patterns{QStringLiteral("*.wav"),  QStringLiteral("*.flac"),
+                                      QStringLiteral("*.ogg"),  QStringLiteral("*.oga"),
+                                      QStringLiteral("*.opus"), QStringLiteral("*.aif"),
+                                      QStringLiteral("*.aiff"), QStringLiteral("*.mp3")};
+    const QStringList names =
+        QDir(path).entryList(patterns, QDir::Files | QDir::Readable, QDir::Name | QDir::IgnoreCase);
+    if (names.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("%1 holds no audio files").arg(path);
+        return false;
+    }
+    if (names.size() > 99) {
+        if (error)
+            *error = QStringLiteral("%1 holds more than 99 audio files").arg(path);
+        return false;
+    }
+    for (const QString& name : names)
+        if (!fromAudioFile(QDir(path).filePath(name), error))
+            return false;
+    return true;
+}
+
+bool DiscImage::fromAudioFile(const QString& path, QString* error)
+{
+    auto file = SoundFile::open(path, error);
+    if (!file)
+        return false;
+    if (file->samples() == 0) {
+        if (error)
+            *error = QStringLiteral("%1 holds no audio").arg(path);
+        return false;
+    }
+    toc_.trackStarts.push_back(end_);
+    append(file.get(), 0, framesOf(*file));
+    files_.push_back(std::move(file));
+    return true;
+}
+
+bool DiscImage::finish(QString* error)
+{
+    toc_.leadOut = end_;
+    for (int t = 1; t <= toc_.trackCount(); ++t) {
+        if (toc_.trackLength(t) <= 0) {
+            if (error)
+                *error = QStringLiteral("track %1 holds no audio").arg(t);
+            return false;
+        }
+    }
+    return toc_.trackCount() > 0;
+}
+
+bool DiscImage::read(int frame, int count, char* out, QString* error)
+{
+    std::memset(out, 0, size_t(count) * CdFrames::BytesPerFrame);
+    bool ok = true;
+    for (const Segment& s : segments_) {
+        const int from = std::max(frame, s.discStart);
+        const int to = std::min(frame + count, s.discStart + s.frames);
+        if (from >= to || !s.file)
+            continue;
+        char* target = out + qsizetype(from - frame) * CdFrames::BytesPerFrame;
+        const qint64 sample = (s.fileFrame + (from - s.discStart)) * CdFrames::SamplesPerFrame;
+        if (!s.file->read(sample, qint64(to - from) * CdFrames::SamplesPerFrame, target, error))
+            ok = false;
+    }
+    return ok;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "DiscImage.h"
+#include "DiscSource.h"
+#include "PlaybackEngine.h"
+
+#include <memory>
+
+class Clock;
+
+// A disc image played through the sound output. An image that cannot be read
+// is a drive holding an unreadable disc: not ready, no identity, no play.
+// Closing the door reads the image again, so a mended file is picked up.
+class ImageDisc final : public DiscSource {
+public:
+    // clock drives the silent output when there is no sound device; makeSink
+    // (optional) replaces the default output, e.g. with a manual one in tests.
+    ImageDisc(const QString& path, const Clock& clock, PlaybackEngine::SinkMaker makeSink = {});
+
+    QString lockKey() const override;
+    DiscPresence presence() const override { return image_ ? DiscPresence::Ready : DiscPresence::Unreadable; }
+    QString problem() const override { return problem_; }
+    DiscToc toc() const override { return image_ ? image_->toc() : DiscToc{}; }
+    bool start(int fromFrame, int endFrame) override;
+    void halt() override { engine_.halt(); }
+    bool isPlaying() override { return engine_.isPlaying(); }
+    int position() override { return engine_.position(); }
+    void doorMoved(bool open) override;
+
+    PlaybackEngine& engine() { return engine_; }
+    const QString& path() const { return path_; }
+
+private:
+    void load();
+
+    QString path_;
+    std::unique_ptr<DiscImage> image_;
+    QString problem_;
+    PlaybackEngine engine_;
+};

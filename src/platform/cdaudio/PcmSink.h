@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QtGlobal>
+#include <memory>
+
+class Clock;
+class PcmRing;
+
+// Where the played audio goes: 44.1 kHz stereo 16-bit PCM pulled from a ring
+// filled by the reader thread. The sink alone knows what has been heard, so
+// positions are taken from it and never from the reader.
+class PcmSink {
+public:
+    virtual ~PcmSink() = default;
+    // Begins a new stream that pulls from the ring; the played count restarts at 0.
+    virtual void start(PcmRing& ring) = 0;
+    // Ends the stream; what is still queued is dropped.
+    virtual void stop() = 0;
+    // Bytes heard since start: never more than the sink has taken from the ring.
+    virtual qint64 playedBytes() = 0;
+    // The output refused the stream that start() began.
+    virtual bool failed() const { return false; }
+
+    // The sound output when there is one, else a silent real-time clock (said
+    // once on standard error).
+    static std::unique_ptr<PcmSink> createDefault(const Clock& clock);
+};
+
+namespace CdAudioFormat {
+constexpr int SampleRate = 44100;
+constexpr int BytesPerSecond = SampleRate * 4;
+} // namespace CdAudioFormat

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "PcmRing.h"
+#include "PcmSink.h"
+
+#include <QString>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
+
+class Clock;
+
+// Plays absolute disc frames: a reader thread reads 2352-byte frames ahead
+// into a ring, the sink plays them, and the position is the start frame plus
+// what the sink reports as heard. Used from one thread (the GUI thread).
+class PlaybackEngine {
+public:
+    // Reads count frames from an absolute frame into out (count * 2352 bytes).
+    // On failure fills what it can, says why and returns false; the engine
+    // plays silence for a frame it cannot read.
+    using FrameReader = std::function<bool(int frame, int count, char* out, QString* error)>;
+    // Makes the sink at the first play, so nothing touches the sound system before then.
+    using SinkMaker = std::function<std::unique_ptr<PcmSink>()>;
+
+    PlaybackEngine(FrameReader reader, SinkMaker makeSink, const Clock* fallbackClock);
+    ~PlaybackEngine();
+    PlaybackEngine(const PlaybackEngine&) = delete;
+    PlaybackEngine& operator=(const PlaybackEngine&) = delete;
+
+    // Plays [fromFrame, endFrame): returns at once when the first audio is queued.
+    bool start(int fromFrame, int endFrame);
+    // Stops; the position stays at what was heard.
+    void halt();
+    // False once the sink has played the end frame.
+    bool isPlaying();
+    int position();
+    // Where a stopped engine stands (e.g. the first track after the door closed).
+    void setPosition(int frame);
+
+    PcmSink* sink() { return sink_.get(); }
+    // Frames the reader could not read since the last start.
+    int unreadableFrames() const { return unreadable_.load(); }
+
+private:
+    void readLoop(int fromFrame, int endFrame);
+    int heardFrame();
+
+    FrameReader reader_;
+    SinkMaker makeSink_;
+    const Clock* fallbackClock_;
+    std::unique_ptr<PcmSink> sink_;
+    PcmRing ring_;
+    std::thread thread_;
+    std::atomic<int> unreadable_{0};
+    bool playing_ = false;
+    int startFrame_ = 0;
+    int endFrame_ = 0;
+    int heldFrame_ = 0;
+};

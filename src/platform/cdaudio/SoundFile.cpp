@@ -1,0 +1,104 @@
+#include "SoundFile.h"
+
+#include "PcmSink.h"
+
+#include <QFile>
+#include <QtEndian>
+#include <sndfile.h>
+
+std::unique_ptr<SoundFile> SoundFile::open(const QString& path, QString* error)
+{
+    SF_INFO info{};
+    SNDFILE* handle = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    if (!handle) {
+        if (error)
+            *error = QStringLiteral("cannot read %1 as audio: %2")
+                         .arg(path, QString::fromLocal8Bit(sf_strerror(nullptr)));
+        return nullptr;
+    }
+    if (info.channels < 1 || info.samplerate < 1000 || info.samplerate > 768000 || info.frames < 0) {
+        sf_close(handle);
+        if (error)
+            *error = QStringLiteral("%1 has an unplayable format").arg(path);
+        return nullptr;
+    }
+    std::unique_ptr<SoundFile> file(new SoundFile);
+    file->file_ = handle;
+    file->path_ = path;
+    file->rate_ = info.samplerate;
+    file->channels_ = info.channels;
+    file->sourceFrames_ = info.frames;
+    file->samples_ = info.frames * CdAudioFormat::SampleRate / info.samplerate;
+    return file;
+}
+
+SoundFile::~SoundFile()
+{
+    if (file_)
+        sf_close(file_);
+}
+
+bool SoundFile::readSource(qint64 first, qint64 count, std::vector<qint16>& stereo, QString* error)
+{
+    stereo.assign(size_t(count * 2), 0);
+    const qint64 have = std::clamp<qint64>(sourceFrames_ - first, 0, count);
+    if (have == 0)
+        return true;
+    // Playback reads on where the last read ended; seeking a compressed file
+    // costs a decode from its last seek point, so only seek when needed.
+    if (first != next_ && sf_seek(file_, first, SEEK_SET) != first) {
+        next_ = -1;
+        if (error)
+            *error = QStringLiteral("cannot seek in %1").arg(path_);
+        return false;
+    }
+    scratch_.resize(size_t(have * channels_));
+    const sf_count_t got = sf_readf_short(file_, scratch_.data(), have);
+    next_ = got == have ? first + got : -1;
+    for (sf_count_t i = 0; i < got; ++i) {
+        const qint16* in = scratch_.data() + i * channels_;
+        stereo[size_t(2 * i)] = in[0];
+        stereo[size_t(2 * i + 1)] = channels_ > 1 ? in[1] : in[0];
+    }
+    if (got != have) {
+        if (error)
+            *error =
+                QStringLiteral("cannot read %1: %2").arg(path_, QString::fromLocal8Bit(sf_strerror(file_)));
+        return false;
+    }
+    return true;
+}
+
+bool SoundFile::read(qint64 sample, qint64 count, char* out, QString* error)
+{
+    auto* pcm = reinterpret_cast<qint16*>(out);
+    std::vector<qint16> source;
+    bool ok = true;
+    if (rate_ == CdAudioFormat::SampleRate) {
+        ok = readSource(sample, count, source, error);
+        for (qint64 i = 0; i < count * 2; ++i)
+            pcm[i] = qToLittleEndian(source[size_t(i)]);
+        return ok;
+    }
+    // Output sample n sits at source position n * rate / 44100; interpolate
+    // between the two source frames around it.
+    const qint64 first = sample * rate_ / CdAudioFormat::SampleRate;
+    const qint64 last = (sample + count - 1) * rate_ / CdAudioFormat::SampleRate + 1;
+    ok = readSource(first, last - first + 1, source, error);
+    for (qint64 i = 0; i < count; ++i) {
+        const qint64 n = sample + i;
+        if (n >= samples_) {
+            pcm[2 * i] = pcm[2 * i + 1] = 0;
+            continue;
+        }
+        const qint64 position = n * rate_;
+        const qint64 index = position / CdAudioFormat::SampleRate - first;
+        const double fraction = double(position % CdAudioFormat::SampleRate) / CdAudioFormat::SampleRate;
+        for (int c = 0; c < 2; ++c) {
+            const double a = source[size_t(2 * index + c)];
+            const double b = source[size_t(2 * (index + 1) + c)];
+            pcm[2 * i + c] = qToLittleEndian(qint16(std::lround(a + (b - a) * fraction)));
+        }
+    }
+    return ok;
+}

@@ -1,0 +1,220 @@
+#include "AudioFixtures.h"
+#include "TestRegistry.h"
+#include "platform/cdaudio/DiscImage.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace AudioFixtures;
+
+// Disc images laid out from files: where tracks start, where the disc ends,
+// and that every frame reads the exact samples of the file that holds it.
+class DiscImageTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+
+    QString path(const QString& name) const { return dir_.filePath(name); }
+
+    // a.wav: 100 frames (file 0); b.flac: 60 frames (file 1); c.bin: 40 frames
+    // raw (file 2); short.wav: 10.5 frames (file 3); mono.wav 22.05 kHz mono.
+    void writeFiles()
+    {
+        QVERIFY(writeSound(path("a.wav"), SF_FORMAT_WAV, 0, frames(100)));
+        QVERIFY(writeSound(path("b.flac"), SF_FORMAT_FLAC, 1, frames(60)));
+        QVERIFY(writeBytes(path("c.bin"), pcm(2, frames(40))));
+        QVERIFY(writeSound(path("short.wav"), SF_FORMAT_WAV, 3, frames(10) + 294));
+        QVERIFY(writeSound(path("mono.wav"), SF_FORMAT_WAV, 4, 22050, 22050, 1));
+        QDir(path("")).mkpath(path("folder"));
+        QVERIFY(writeSound(path("folder/02 second.flac"), SF_FORMAT_FLAC, 1, frames(60)));
+        QVERIFY(writeSound(path("folder/01 first.wav"), SF_FORMAT_WAV, 0, frames(100)));
+        QVERIFY(writeBytes(path("folder/cover.jpg"), "not audio"));
+        QVERIFY(writeBytes(path("noise.wav"), QByteArray(5000, 'x')));
+        QDir(path("")).mkpath(path("empty"));
+    }
+
+    QString cue(const QString& name, const QByteArray& text)
+    {
+        writeBytes(path(name), text);
+        return path(name);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(dir_.isValid());
+        writeFiles();
+    }
+
+    void layout_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QList<int>>("starts");
+        QTest::addColumn<int>("leadOut");
+
+        QTest::newRow("one audio file is one track") << "a.wav" << QList<int>{150} << 250;
+        QTest::newRow("a folder is one track per file in name order")
+            << "folder" << QList<int>{150, 250} << 310;
+        QTest::newRow("a file short of a whole frame is padded") << "short.wav" << QList<int>{150} << 161;
+        QTest::newRow("a mono 22 kHz file keeps its length") << "mono.wav" << QList<int>{150} << 225;
+        QTest::newRow("two tracks in one bin, the last track's length from the file")
+            << cue("bin.cue", "FILE \"c.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+                              " TRACK 02 AUDIO\n  INDEX 01 00:00:25\n")
+            << QList<int>{150, 175} << 190;
+        QTest::newRow("multiple FILE lines follow each other")
+            << cue("multi.cue", "FILE \"a.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+                                "FILE \"b.flac\" WAVE\n TRACK 02 AUDIO\n  INDEX 01 00:00:00\n"
+                                "FILE \"c.bin\" BINARY\n TRACK 03 AUDIO\n  INDEX 01 00:00:00\n")
+            << QList<int>{150, 250, 310} << 350;
+        QTest::newRow("an INDEX 00 pregap belongs to the track before")
+            << cue("pregap.cue", "FILE \"a.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+                                 " TRACK 02 AUDIO\n  INDEX 00 00:00:50\n  INDEX 01 00:00:60\n")
+            << QList<int>{150, 210} << 250;
+        QTest::newRow("a pregap at the end of the previous file")
+            << cue("gapfile.cue",
+                   "FILE \"a.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+                   " TRACK 02 AUDIO\n  INDEX 00 00:01:20\nFILE \"b.flac\" WAVE\n  INDEX 01 00:00:00\n")
+            << QList<int>{150, 250} << 310;
+        QTest::newRow("a PREGAP is silence between the files")
+            << cue("silence.cue",
+                   "FILE \"a.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+                   "FILE \"b.flac\" WAVE\n TRACK 02 AUDIO\n  PREGAP 00:00:30\n  INDEX 01 00:00:00\n")
+            << QList<int>{150, 280} << 340;
+        QTest::newRow("track 1 starts at its INDEX 01")
+            << cue("late.cue",
+                   "FILE \"a.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 00 00:00:00\n  INDEX 01 00:00:10\n")
+            << QList<int>{160} << 250;
+        QTest::newRow("file names in another letter case and CR LF lines")
+            << cue("case.cue", "FILE \"A.WAV\" WAVE\r\n TRACK 01 AUDIO\r\n  INDEX 01 00:00:00\r\n")
+            << QList<int>{150} << 250;
+    }
+
+    void layout()
+    {
+        QFETCH(QString, source);
+        QFETCH(QList<int>, starts);
+        QFETCH(int, leadOut);
+        QString error;
+        auto image = DiscImage::open(QDir::isAbsolutePath(source) ? source : path(source), &error);
+        QVERIFY2(image, qPrintable(error));
+        QCOMPARE(QList<int>(image->toc().trackStarts.begin(), image->toc().trackStarts.end()), starts);
+        QCOMPARE(image->toc().leadOut, leadOut);
+    }
+
+    // Reads straddle track and file boundaries and the padding of a short file.
+    void samples_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<int>("frame");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QByteArray>("expected");
+
+        const QByteArray silence(4 * 294, '\0');
+        QTest::newRow("wav into flac across the folder's track boundary")
+            << "folder" << 245 << 10 << pcm(0, frames(100)).mid(frames(95) * 4) + pcm(1, frames(5));
+        QTest::newRow("flac to the end of the disc and past it")
+            << "folder" << 300 << 15
+            << pcm(1, frames(60)).mid(frames(50) * 4) + QByteArray(frames(5) * 4, '\0');
+        QTest::newRow("bin track boundary inside one file")
+            << cue("bin2.cue", "FILE \"c.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+                               " TRACK 02 AUDIO\n  INDEX 01 00:00:25\n")
+            << 170 << 10 << pcm(2, frames(40)).mid(frames(20) * 4, frames(10) * 4);
+        QTest::newRow("wav, flac and bin of one cue sheet")
+            << cue("multi2.cue", "FILE \"a.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+                                 "FILE \"b.flac\" WAVE\n TRACK 02 AUDIO\n  INDEX 01 00:00:00\n"
+                                 "FILE \"c.bin\" BINARY\n TRACK 03 AUDIO\n  INDEX 01 00:00:00\n")
+            << 249 << 63 << pcm(0, frames(100)).right(frames(1) * 4) + pcm(1, frames(60)) + pcm(2, frames(2));
+        QTest::newRow("the lead-in before track 1 is silence")
+            << "a.wav" << 148 << 3 << QByteArray(frames(2) * 4, '\0') + pcm(0, frames(1));
+        QTest::newRow("the last frame of a short file is padded")
+            << "short.wav" << 160 << 1 << pcm(3, frames(10) + 294).mid(frames(10) * 4) + silence;
+        QTest::newRow("PREGAP silence then the next file")
+            << cue("silence2.cue",
+                   "FILE \"a.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+                   "FILE \"b.flac\" WAVE\n TRACK 02 AUDIO\n  PREGAP 00:00:30\n  INDEX 01 00:00:00\n")
+            << 279 << 2 << QByteArray(frames(1) * 4, '\0') + pcm(1, frames(1));
+    }
+
+    void samples()
+    {
+        QFETCH(QString, source);
+        QFETCH(int, frame);
+        QFETCH(int, count);
+        QFETCH(QByteArray, expected);
+        auto image = DiscImage::open(QDir::isAbsolutePath(source) ? source : path(source), nullptr);
+        QVERIFY(image);
+        QByteArray out(count * CdFrames::BytesPerFrame, 'x');
+        QString error;
+        QVERIFY2(image->read(frame, count, out.data(), &error), qPrintable(error));
+        QCOMPARE(out.size(), expected.size());
+        QVERIFY(out == expected);
+        // The same bytes read one frame at a time.
+        QByteArray pieces;
+        for (int f = frame; f < frame + count; ++f) {
+            QByteArray one(CdFrames::BytesPerFrame, 'x');
+            QVERIFY(image->read(f, 1, one.data(), nullptr));
+            pieces += one;
+        }
+        QVERIFY(pieces == expected);
+    }
+
+    // Mono is heard on both channels; 22.05 kHz doubles every sample, the odd
+    // ones halfway between their neighbours.
+    void convertsMonoAndRate()
+    {
+        auto image = DiscImage::open(path("mono.wav"), nullptr);
+        QVERIFY(image);
+        QByteArray out(2 * CdFrames::BytesPerFrame, '\0');
+        QVERIFY(image->read(150, 2, out.data(), nullptr));
+        const auto* s = reinterpret_cast<const qint16*>(out.constData());
+        for (int i = 0; i < 600; ++i) {
+            const double a = pattern(4, i / 2), b = pattern(4, i / 2 + 1);
+            const qint16 want = qint16(std::lround(i % 2 ? (a + b) / 2 : a));
+            QCOMPARE(s[2 * i], want);
+            QCOMPARE(s[2 * i + 1], want);
+        }
+    }
+
+    void unreadable_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("reason");
+
+        QTest::newRow("missing file") << "nothing.cue"
+                                      << "does not exist";
+        QTest::newRow("corrupt cue") << cue("corrupt.cue", "this is not a cue sheet\n") << "cannot be read";
+        QTest::newRow("cue naming a missing file")
+            << cue("lost.cue", "FILE \"lost.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n")
+            << "lost.wav";
+        QTest::newRow("data track")
+            << cue("data.cue", "FILE \"c.bin\" BINARY\n TRACK 01 MODE1/2352\n  INDEX 01 00:00:00\n")
+            << "data track";
+        QTest::newRow("track past the end of its file")
+            << cue("past.cue", "FILE \"c.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+                               " TRACK 02 AUDIO\n  INDEX 01 00:01:00\n")
+            << "track 2 holds no audio";
+        QTest::newRow("tracks out of order")
+            << cue("order.cue", "FILE \"a.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:50\n"
+                                " TRACK 02 AUDIO\n  INDEX 01 00:00:10\n")
+            << "starts before";
+        QTest::newRow("binary junk as a cue sheet")
+            << cue("junk.cue", QByteArray("\x00\x01\xff\xfe", 4)) << "not text";
+        QTest::newRow("not an audio file") << "noise.wav"
+                                           << "cannot read";
+        QTest::newRow("folder without audio") << "empty"
+                                              << "no audio files";
+    }
+
+    void unreadable()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, reason);
+        QString error;
+        auto image = DiscImage::open(QDir::isAbsolutePath(source) ? source : path(source), &error);
+        QVERIFY(!image);
+        QVERIFY2(error.contains(reason), qPrintable(error));
+    }
+};
+
+ONDEL_TEST(DiscImageTest);
+#include "tst_DiscImage.moc"
