@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// What the compiler window needs from the main window: the transport, the
+// script open in the editor, and the end of the window's life. The main
+// window implements it; tests implement it with a fake.
+class CompileHost {
+public:
+    virtual ~CompileHost() = default;
+
+    // The transport's PlayClick and StopClick: a capture plays CurrentTrack
+    // from its start and stops the disc when it ends.
+    virtual void PlayClick() = 0;
+    virtual void StopClick() = 0;
+    // The file the script editor has open, empty when it has none.
+    virtual QString EditorFileName() const = 0;
+    // The compiler window is closing and will be destroyed: give the keyboard
+    // focus back to the main window, empty its reference to the compiler
+    // window and enable Compile and RMenuSetRhythm again.
+    virtual void compilerWindowClosed() = 0;
+};

@@ -1,0 +1,133 @@
+#pragma once
+
+#include "RecordingDevice.h"
+#include "ScriptedFileDialogs.h"
+#include "ScriptedMessageBoxes.h"
+#include "compile/Compile.h"
+#include "compile/CompileHost.h"
+#include "platform/Clock.h"
+#include "platform/cdaudio/DeviceSession.h"
+#include "platform/cdaudio/SimulatedDisc.h"
+#include "player/PlaybackMonitor.h"
+#include "player/PlayerControls.h"
+#include "player/PlayerState.h"
+#include "player/Transport.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QPointer>
+#include <QTest>
+#include <memory>
+
+// The compiler window on a simulated disc with a manual clock, hosted by a
+// stand-in main window whose transport and playback monitor are the real ones.
+class CaptureRig final : public CompileHost, public PlayerControls {
+public:
+    explicit CaptureRig(const QString& simOptions = QStringLiteral("tracks=3"))
+        : session(std::make_unique<DeviceSession>(SimulatedDisc::create(unique(simOptions), clock, nullptr))),
+          device(*session)
+    {
+        ReplyBuffer reply;
+        device.DeviceCommand("open cdaudio", reply);
+        device.DeviceCommand("set cdaudio time format tmsf", reply);
+        device.DeviceCommand("status cdaudio number of tracks wait", reply);
+        state.TrackCount = reply.toByteArray().toInt();
+        device.sent.clear();
+    }
+    ~CaptureRig() override { delete form.data(); }
+
+    // Every rig gets its own disc identity, so drive locks never clash.
+    static QString unique(const QString& simOptions)
+    {
+        static int serial = 0;
+        return simOptions +
+               QStringLiteral(",id=cmp%1-%2").arg(QCoreApplication::applicationPid()).arg(++serial);
+    }
+
+    // Creates the window as CompileClick does and puts it on screen, active.
+    TCompileForm* open()
+    {
+        form = new TCompileForm(*this, device, boxes, dialogs);
+        form->show();
+        QApplication::setActiveWindow(form);
+        form->activateWindow();
+        if (!QTest::qWaitForWindowActive(form))
+            return nullptr;
+        return form;
+    }
+
+    // Start with the mouse; the disc then plays from the clock's now.
+    void start()
+    {
+        playStartMs = clock.nowMs();
+        QTest::mouseClick(button("Start"), Qt::LeftButton);
+    }
+    // A key as the user types it: to whatever has the focus.
+    void key(Qt::Key k)
+    {
+        QWidget* target = QApplication::focusWidget();
+        QTest::keyClick(target ? target : form.data(), k);
+    }
+    // A timing press at this position in the track (m:ss:ff after Start).
+    void pressAt(const TrackPosition& at, Qt::Key k = Qt::Key_Space)
+    {
+        const qint64 frames = qint64(at.minutes) * 4500 + at.seconds * 75 + at.frames;
+        clock.set(playStartMs + (frames * 1000 + 74) / 75);
+        key(k);
+    }
+    QAbstractButton* button(const char* name) const
+    {
+        return form->findChild<QAbstractButton*>(QLatin1String(name));
+    }
+    QByteArray mode()
+    {
+        ReplyBuffer reply;
+        device.DeviceCommand("status cdaudio mode wait", reply);
+        return reply.toByteArray();
+    }
+    // One tick of the main window's timer, 50 ms later.
+    void tick()
+    {
+        clock.advance(50);
+        monitor.Timer1Timer();
+    }
+
+    // CompileHost
+    void PlayClick() override { transport.PlayClick(); }
+    void StopClick() override { transport.StopClick(); }
+    QString EditorFileName() const override { return editorFile; }
+    void compilerWindowClosed() override
+    {
+        ++windowClosings;
+        form = nullptr;
+    }
+
+    // PlayerControls: only the capture hook matters here.
+    void setPlayEnabled(bool) override {}
+    void setDigit(int, char) override {}
+    void showPlayMode(int) override {}
+    void setApplicationTitle(const QString&) override {}
+    bool minimizeButtonDown() const override { return false; }
+    bool wordsOnDown() const override { return false; }
+    HookResult endRunningCapture() override
+    {
+        if (form && form->captureRunning())
+            form->EndClick();
+        return HookResult::Done;
+    }
+    void forgetCompilerWindow() override { form = nullptr; }
+
+    ManualClock clock;
+    std::unique_ptr<DeviceSession> session;
+    RecordingDevice device;
+    PlayerState state;
+    Transport transport{device, state, *this};
+    PlaybackMonitor monitor{device, state, *this, transport};
+    ScriptedMessageBoxes boxes;
+    ScriptedFileDialogs dialogs;
+    QPointer<TCompileForm> form;
+    QString editorFile;
+    int windowClosings = 0;
+    qint64 playStartMs = 0;
+};
