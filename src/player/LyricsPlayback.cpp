@@ -204,6 +204,15 @@ void LyricsPlayback::wordsOff()
     destroyDisplay(true);
 }
 
+void LyricsPlayback::closeAtExit()
+{
+    reading_.WordsActive = false;
+    reading_.WordsEnded = true;
+    destroyDisplay(false);
+    lyrics_.end();
+    closeFile();
+}
+
 void LyricsPlayback::destroyDisplay(bool savePosition)
 {
     if (!host_.displayExists())

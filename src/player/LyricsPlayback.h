@@ -41,6 +41,9 @@ public:
     // display window goes at once (its position saved first). The file stays
     // open until the next play or stop.
     void wordsOff();
+    // The main window is closing: the display window goes with it (its
+    // position is not saved), the lyric texts are released, the file closed.
+    void closeAtExit();
 
     const LyricsReading& reading() const { return reading_; }
 

@@ -298,7 +298,8 @@ private Q_SLOTS:
     {
         LyricsRig rig;
         rig.relate(1, rig.file(QStringLiteral("one.dwd"), LyricsRig::rawBytes(threePieces())));
-        const QString second = rig.compiled(QStringLiteral("two.dwd"), "[Second] [song]", {at(0, 9, 0), at(0, 10, 0)});
+        const QString second =
+            rig.compiled(QStringLiteral("two.dwd"), "[Second] [song]", {at(0, 9, 0), at(0, 10, 0)});
         rig.relate(2, second);
         rig.play(1);
         rig.runUntil(1200);
@@ -318,27 +319,32 @@ private Q_SLOTS:
 
     void stopAndSwitchOff_data()
     {
-        QTest::addColumn<bool>("stop");
-        QTest::newRow("stop releases everything") << true;
-        QTest::newRow("switching off removes the window at once") << false;
+        QTest::addColumn<int>("how");
+        QTest::newRow("stop releases everything") << 0;
+        QTest::newRow("switching off removes the window at once") << 1;
+        QTest::newRow("closing the main window saves no position") << 2;
     }
 
     void stopAndSwitchOff()
     {
-        QFETCH(bool, stop);
+        QFETCH(int, how);
+        const bool stop = how != 1;
         LyricsRig rig;
         rig.relate(1, rig.file(QStringLiteral("good.dwd"), LyricsRig::rawBytes(threePieces())));
         rig.play(1);
         rig.runUntil(700);
-        if (stop) {
+        if (how == 0) {
             rig.transport.StopClick();
         }
-        else {
+        else if (how == 1) {
             rig.controls.wordsOn = false;
             rig.playback.wordsOff();
         }
+        else {
+            rig.playback.closeAtExit();
+        }
         QVERIFY(!rig.form());
-        QCOMPARE(rig.positionSaves, 1);
+        QCOMPARE(rig.positionSaves, how == 2 ? 0 : 1);
         QVERIFY(!rig.reading().WordsActive);
         QVERIFY(!rig.lyrics.WordsCursor.canvas());
         QCOMPARE(bool(rig.reading().WordsFile), !stop);
