@@ -1,0 +1,42 @@
+#pragma once
+
+#include "player/LyricsWindowHost.h"
+
+#include <functional>
+#include <memory>
+
+class TWordsDisplayForm;
+class WordsSource;
+
+// The lyrics display window as the main window keeps it: one reference, empty
+// while no window exists, filled by the first play of a track with lyrics and
+// emptied when the window is destroyed. The window paints the given lyric
+// state. Saving and restoring the window's position, and asking the compiler
+// window about its capture, are left to the hooks the main window sets.
+class WordsDisplayHost final : public LyricsWindowHost {
+public:
+    explicit WordsDisplayHost(WordsSource& source);
+    ~WordsDisplayHost() override;
+
+    // The display window, or null.
+    TWordsDisplayForm* WordsDisplayForm() const { return form_.get(); }
+
+    // Restores the saved position of a window about to be shown.
+    std::function<void(TWordsDisplayForm&)> loadPosition;
+    // Saves the position: on a stop, on switching lyrics off, and when the user closes the window.
+    std::function<void(TWordsDisplayForm&)> savePosition;
+    // The compiler window exists and its timing capture runs.
+    std::function<bool()> captureRunning;
+
+    bool displayExists() const override { return form_ != nullptr; }
+    void showDisplay() override;
+    TextCanvas* displayCanvas() override;
+    LyricDisplay* display() override;
+    TextRect displayClientRect() const override;
+    void destroyDisplay(bool savePosition) override;
+    bool timingCaptureRunning() const override { return captureRunning && captureRunning(); }
+
+private:
+    WordsSource& source_;
+    std::unique_ptr<TWordsDisplayForm> form_;
+};

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "player/LyricsReading.h"
+
+class Association;
+class CdAudioDevice;
+class LyricState;
+class LyricsWindowHost;
+class MessageBoxes;
+
+// Lyrics at play: the loading step of a play, the lyrics step of every
+// monitor tick, and the lyrics parts of a stop and of switching lyrics off.
+//
+// A play looks up the lyrics file related to the disc and track, checks its
+// header and size, shows the display window, scans the whole file once for
+// the pages of pre text, then reads the first record again: its commands act
+// at once, its text waits. Each tick draws the waiting text once the disc
+// position within the track reaches its time (minutes, seconds, frames; 75
+// frames a second) and reads the next record, whose delta adds to that time.
+// At most one record is drawn and one read per tick. Any short read ends the
+// lyrics silently; what is on screen stays.
+//
+// The load shows modal boxes, and ticks run nested inside them: by then the
+// previous lyrics are released and nothing is pending, so such a tick draws
+// nothing; reading from the closed file ends the lyrics, which the load then
+// leaves inactive anyway.
+class LyricsPlayback {
+public:
+    LyricsPlayback(CdAudioDevice& device, MessageBoxes& boxes, Association& association, LyricState& lyrics,
+                   LyricsWindowHost& host);
+    ~LyricsPlayback();
+
+    // The lyrics step of a play that has just started track (CurrentTrack).
+    void loadAtPlay(int track);
+    // The last step of every monitor tick.
+    void stepLyrics();
+    // A stop: lyrics inactive and ended, the display window destroyed (its
+    // position saved first), the lyric texts released, the file closed.
+    void releaseAtStop();
+    // The lyrics switch went up: lyrics stop following playback and the
+    // display window goes at once (its position saved first). The file stays
+    // open until the next play or stop.
+    void wordsOff();
+    // The main window is closing: the display window goes with it (its
+    // position is not saved), the lyric texts are released, the file closed.
+    void closeAtExit();
+
+    const LyricsReading& reading() const { return reading_; }
+
+    // The disc has reached time: its minutes are earlier, or equal with
+    // earlier seconds, or both equal with frames not later.
+    static bool isDue(const TrackPosition& time, const TrackPosition& position);
+
+    static QString identityFailedMessage();
+    static QString missingFileMessage();
+    static QString deleteFailedMessage();
+
+private:
+    enum class Advance { FromTrackStart, FromPendingRecord };
+
+    bool openAndCheck(const QString& fileName, int track);
+    void scanWholeFile();
+    // Reads one record: its delta sets or advances NextRecordTime, its commands
+    // act at once, its text becomes pending. Any short read ends the lyrics.
+    void readRecord(Advance advance);
+    void destroyDisplay(bool savePosition);
+    void closeFile();
+
+    CdAudioDevice& device_;
+    MessageBoxes& boxes_;
+    Association& association_;
+    LyricState& lyrics_;
+    LyricsWindowHost& host_;
+    LyricsReading reading_;
+};

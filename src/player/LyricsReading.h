@@ -1,0 +1,21 @@
+#pragma once
+
+#include "player/DeviceCommands.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <memory>
+
+// The main window's reading of the playing track's lyrics file: a play opens
+// and checks the file, applies the first record's commands and keeps its text
+// pending; every monitor tick then draws the pending text once the disc
+// reaches NextRecordTime and reads the next record.
+struct LyricsReading {
+    bool WordsActive = false;     // lyrics are being followed for the playing track
+    bool RecordPending = false;   // a record was read and its text waits for its time
+    bool WordsEnded = false;      // the file is used up or a read came up short
+    TrackPosition NextRecordTime; // time within the track at which PendingText is drawn
+    QByteArray PendingText;       // Shift-JIS bytes of the pending record
+    // Open from a play to the next play or a stop, positioned after the pending record.
+    std::unique_ptr<QFile> WordsFile;
+};

@@ -1,0 +1,464 @@
+#include "LyricsRig.h"
+#include "TestRegistry.h"
+#include "compile/DwdCommand.h"
+#include "lyrics/ColorValue.h"
+
+#include <QFont>
+#include <QTest>
+
+namespace {
+TrackPosition at(int m, int s, int f)
+{
+    return {qint16(m), qint16(s), qint16(f)};
+}
+
+// The first clock time (ms since the track started) at which the disc is at p.
+qint64 msOf(const TrackPosition& p)
+{
+    const qint64 frames = (qint64(p.minutes) * 60 + p.seconds) * 75 + p.frames;
+    return (frames * 1000 + 74) / 75;
+}
+
+// Text is smoothed into the white background: grey text leaves pure greys,
+// blue text bluish pixels.
+int countPixels(const QImage& image, const QRect& rect, bool blue)
+{
+    int n = 0;
+    const QRect area = rect.intersected(image.rect());
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            n += blue ? c.blue() - c.red() > 40 && c.red() == c.green()
+                      : c.red() == c.green() && c.green() == c.blue() && c.red() < 220;
+        }
+    return n;
+}
+int grey(const LyricsRig& rig, QRect rect = QRect(0, 0, 4096, 4096))
+{
+    return countPixels(rig.form()->canvas().image(), rect, false);
+}
+int blue(const LyricsRig& rig, QRect rect = QRect(0, 0, 4096, 4096))
+{
+    return countPixels(rig.form()->canvas().image(), rect, true);
+}
+
+QByteArray textOf(const ExtendedText& list)
+{
+    QByteArray text;
+    for (qint32 i = 0; i < list.count(); ++i)
+        text += list.getItem(i)->text();
+    return text;
+}
+
+// Three pieces "ab", "cd", "ef" half a second apart; the last one's command
+// block holds a "fontsize" of 20, so the record is 16 bytes long.
+QList<RawRecord> threePieces()
+{
+    const QByteArray fontSize20("\x01\x02\x14\x00", 4);
+    return {{at(0, 0, 38), QByteArray(1, '\0'), "ab"},
+            {at(0, 0, 37), QByteArray(1, '\0'), "cd"},
+            {at(0, 0, 38), fontSize20, "ef"}};
+}
+
+const QString Header = QStringLiteral("ヘッダを読み込めません。");
+const QString Broken = QStringLiteral("このDWDファイルは壊れています。");
+const QString SizeMismatch = QStringLiteral("このDWDファイルは壊れています。\n（ファイルサイズの不一致）");
+} // namespace
+
+Q_DECLARE_METATYPE(BoxButton)
+
+// A play that loads the lyrics of its track, and the ticks that step through them,
+// on the simulated disc with real lyrics files and a real display window.
+class TestLyricsPlayback : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+    }
+
+    void preTextTurnsBlueOnTime()
+    {
+        LyricsRig rig;
+        rig.relate(1,
+                   rig.compiled(QStringLiteral("song.dwd"), "[Hello] [world]", {at(0, 1, 0), at(0, 2, 0)}));
+        rig.play(1);
+        QVERIFY(rig.boxes.shown.isEmpty());
+        QVERIFY(rig.form() && rig.form()->isVisible());
+        QCOMPARE(rig.form()->windowTitle(), QStringLiteral("Words display"));
+        QVERIFY(grey(rig) > 20);
+        QCOMPARE(blue(rig), 0);
+
+        while (rig.clock.nowMs() + 50 < msOf(at(0, 1, 0)))
+            rig.tick();
+        QCOMPARE(blue(rig), 0);
+        rig.tick(); // the first tick at or after the piece's time draws it
+        const int split = rig.lyrics.WritePos.x();
+        QVERIFY(split > 10);
+        QVERIFY(blue(rig, QRect(0, 0, split, 20)) > 10);
+        QCOMPARE(blue(rig, QRect(split, 0, 400, 20)), 0);
+        QVERIFY(grey(rig, QRect(split, 0, 400, 20)) > 10);
+
+        rig.runUntil(msOf(at(0, 2, 0)));
+        QCOMPARE(grey(rig), 0);
+        QVERIFY(blue(rig, QRect(split, 0, 400, 20)) > 10);
+        rig.tick();
+        QVERIFY(!rig.reading().WordsActive);
+        QVERIFY(blue(rig) > 20); // what was sung stays on screen
+    }
+
+    void refusedFiles_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        const QByteArray valid = LyricsRig::rawBytes(threePieces());
+        QByteArray dwx = valid;
+        dwx[2] = 'X';
+        QByteArray oneOff = valid;
+        oneOff[7] = char(oneOff[7] + 1);
+        QByteArray unfinished = valid;
+        qToLittleEndian<quint32>(7, unfinished.data() + 7);
+        QTest::newRow("header shorter than 11 bytes") << valid.left(10) << Header;
+        QTest::newRow("empty file") << QByteArray() << Header;
+        QTest::newRow("signature DWX") << dwx << Broken;
+        QTest::newRow("stored size one byte off") << oneOff << SizeMismatch;
+        QTest::newRow("unfinished capture: size 7 with records") << unfinished << SizeMismatch;
+    }
+
+    // Playback goes on; only the lyrics are refused, and a tick inside the
+    // box finds nothing to draw.
+    void refusedFiles()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        LyricsRig rig;
+        rig.relate(1, rig.file(QStringLiteral("good.dwd"), LyricsRig::rawBytes(threePieces())));
+        const QString bad = rig.file(QStringLiteral("bad.dwd"), bytes);
+        rig.relate(2, bad);
+        rig.play(1);
+        rig.runUntil(700);
+        QCOMPARE(rig.written(), QByteArray("ab"));
+
+        rig.boxes.whileOpen([&] { rig.runUntil(3000); });
+        rig.play(2);
+        QCOMPARE(rig.boxes.shown.size(), 1);
+        QCOMPARE(rig.boxes.shown[0].caption, QStringLiteral("ERROR"));
+        QCOMPARE(rig.boxes.shown[0].text, message);
+        QCOMPARE(rig.boxes.shown[0].icon, BoxIcon::Error);
+        QCOMPARE(rig.boxes.shown[0].buttons, BoxButtons::Ok);
+        QVERIFY(!rig.reading().WordsActive);
+        QVERIFY(!rig.reading().WordsFile);
+        QCOMPARE(rig.lyrics.WrittenText.count(), 0);
+        QCOMPARE(rig.related(2), bad);
+        rig.runUntil(5000);
+        QCOMPARE(rig.lyrics.WrittenText.count(), 0);
+        ReplyBuffer mode;
+        rig.drive.DeviceCommand("status cdaudio mode wait", mode);
+        QCOMPARE(mode.toByteArray(), QByteArray("playing"));
+    }
+
+    void missingFile_data()
+    {
+        QTest::addColumn<BoxButton>("answer");
+        QTest::addColumn<bool>("deletedMeanwhile");
+        QTest::addColumn<bool>("folder");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("OK deletes the association") << BoxButton::Ok << false << false << false;
+        QTest::newRow("Cancel keeps the association") << BoxButton::Cancel << false << false << true;
+        QTest::newRow("deletion failing says Miss") << BoxButton::Ok << true << false << false;
+        QTest::newRow("a folder is no lyrics file") << BoxButton::Cancel << false << true << true;
+    }
+
+    void missingFile()
+    {
+        QFETCH(BoxButton, answer);
+        QFETCH(bool, deletedMeanwhile);
+        QFETCH(bool, folder);
+        QFETCH(bool, kept);
+        LyricsRig rig;
+        const QString name = folder ? rig.files.path() : rig.files.filePath(QStringLiteral("gone.dwd"));
+        rig.relate(3, name);
+        rig.boxes.answer(answer);
+        if (deletedMeanwhile)
+            rig.boxes.whileOpen(
+                [&] { rig.store.openKey(Association::keyFor(rig.identity), false)->deleteValue("[3]"); });
+        rig.play(3);
+
+        QCOMPARE(rig.boxes.shown.size(), deletedMeanwhile ? 2 : 1);
+        QCOMPARE(rig.boxes.shown[0].caption, QStringLiteral("Warning"));
+        QCOMPARE(rig.boxes.shown[0].text, LyricsPlayback::missingFileMessage());
+        QCOMPARE(rig.boxes.shown[0].icon, BoxIcon::Warning);
+        QCOMPARE(rig.boxes.shown[0].buttons, BoxButtons::OkCancel);
+        if (deletedMeanwhile) {
+            QCOMPARE(rig.boxes.shown[1].caption, QStringLiteral("Miss"));
+            QCOMPARE(rig.boxes.shown[1].text, QStringLiteral("関連付けの削除に失敗しました。"));
+            QCOMPARE(rig.boxes.shown[1].icon, BoxIcon::Warning);
+            QCOMPARE(rig.boxes.shown[1].buttons, BoxButtons::Ok);
+        }
+        QCOMPARE(rig.related(3), kept ? name : QString());
+        QVERIFY(!rig.reading().WordsActive);
+        QVERIFY(!rig.form());
+    }
+
+    // A tick inside the box finds the previous file's record still marked
+    // pending after the stop destroyed the window it was drawn on.
+    void tickInsideMissingFileBoxDrawsNothing()
+    {
+        LyricsRig rig;
+        rig.relate(1, rig.file(QStringLiteral("good.dwd"), LyricsRig::rawBytes(threePieces())));
+        rig.relate(2, rig.files.filePath(QStringLiteral("gone.dwd")));
+        rig.play(1);
+        rig.runUntil(700);
+        QVERIFY(rig.reading().RecordPending);
+        rig.transport.StopClick();
+        QVERIFY(!rig.form());
+
+        rig.boxes.answer(BoxButton::Cancel);
+        rig.boxes.whileOpen([&] {
+            rig.runUntil(4000);
+            QCOMPARE(rig.lyrics.WrittenText.count(), 0);
+            QVERIFY(!rig.lyrics.WordsCursor.canvas());
+        });
+        rig.play(2);
+        QCOMPARE(rig.boxes.shown.size(), 1);
+        QVERIFY(!rig.reading().WordsActive);
+        QVERIFY(!rig.form());
+        QCOMPARE(rig.lyrics.WrittenText.count(), 0);
+    }
+
+    void identityFailureKeepsTheLyrics()
+    {
+        LyricsRig rig;
+        const QString first = rig.file(QStringLiteral("good.dwd"), LyricsRig::rawBytes(threePieces()));
+        rig.relate(1, first);
+        rig.play(1);
+        rig.runUntil(700);
+        TWordsDisplayForm* form = rig.form();
+        rig.drive.identityFails = true;
+        rig.play(2);
+        QCOMPARE(rig.boxes.shown.size(), 1);
+        QCOMPARE(rig.boxes.shown[0].caption, QStringLiteral("ERROR"));
+        QCOMPARE(rig.boxes.shown[0].text,
+                 QStringLiteral("ＣＤの情報が得られません。\n歌詞は表示できません。"));
+        QCOMPARE(rig.boxes.shown[0].icon, BoxIcon::Error);
+        QVERIFY(rig.reading().WordsActive);
+        QCOMPARE(rig.reading().WordsFile->fileName(), first);
+        QCOMPARE(rig.form(), form);
+        QCOMPARE(rig.written(), QByteArray("ab"));
+    }
+
+    void noLyricsShown_data()
+    {
+        QTest::addColumn<bool>("wordsOn");
+        QTest::addColumn<bool>("capturing");
+        QTest::addColumn<bool>("related");
+        QTest::newRow("lyrics button up") << false << false << true;
+        QTest::newRow("timing capture running") << true << true << true;
+        QTest::newRow("track not related") << true << false << false;
+    }
+
+    void noLyricsShown()
+    {
+        QFETCH(bool, wordsOn);
+        QFETCH(bool, capturing);
+        QFETCH(bool, related);
+        LyricsRig rig;
+        if (related)
+            rig.relate(1, rig.file(QStringLiteral("good.dwd"), LyricsRig::rawBytes(threePieces())));
+        rig.controls.wordsOn = wordsOn;
+        rig.capturing = capturing;
+        rig.play(1);
+        rig.runUntil(2000);
+        QVERIFY(!rig.form());
+        QVERIFY(!rig.reading().WordsActive);
+        QVERIFY(rig.boxes.shown.isEmpty());
+        QCOMPARE(rig.lyrics.WrittenText.count(), 0);
+    }
+
+    void headerOnlyFileEndsAtTheFirstTick()
+    {
+        LyricsRig rig;
+        const QString name = rig.compiled(QStringLiteral("empty.dwd"), "abc", {});
+        QCOMPARE(QFileInfo(name).size(), 11);
+        rig.relate(1, name);
+        rig.play(1);
+        QVERIFY(rig.boxes.shown.isEmpty());
+        QVERIFY(rig.form() && rig.form()->isVisible());
+        QCOMPARE(grey(rig) + blue(rig), 0);
+        QVERIFY(rig.reading().WordsActive);
+        rig.tick();
+        QVERIFY(rig.reading().WordsEnded);
+        rig.tick();
+        QVERIFY(!rig.reading().WordsActive);
+        QVERIFY(rig.form());
+    }
+
+    void nextTrackReplacesTheDisplayContent()
+    {
+        LyricsRig rig;
+        rig.relate(1, rig.file(QStringLiteral("one.dwd"), LyricsRig::rawBytes(threePieces())));
+        const QString second =
+            rig.compiled(QStringLiteral("two.dwd"), "[Second] [song]", {at(0, 9, 0), at(0, 10, 0)});
+        rig.relate(2, second);
+        rig.play(1);
+        rig.runUntil(1200);
+        QVERIFY(blue(rig) > 0);
+        TWordsDisplayForm* form = rig.form();
+
+        rig.play(2);
+        rig.tick();
+        QCOMPARE(rig.form(), form);
+        QCOMPARE(rig.positionLoads, 2);
+        QCOMPARE(rig.reading().WordsFile->fileName(), second);
+        QCOMPARE(textOf(rig.lyrics.ShownPreText), QByteArray("Second song"));
+        QCOMPARE(rig.lyrics.WrittenText.count(), 0);
+        QVERIFY(grey(rig) > 20);
+        QCOMPARE(blue(rig), 0);
+    }
+
+    void stopAndSwitchOff_data()
+    {
+        QTest::addColumn<int>("how");
+        QTest::newRow("stop releases everything") << 0;
+        QTest::newRow("switching off removes the window at once") << 1;
+        QTest::newRow("closing the main window saves no position") << 2;
+    }
+
+    void stopAndSwitchOff()
+    {
+        QFETCH(int, how);
+        const bool stop = how != 1;
+        LyricsRig rig;
+        rig.relate(1, rig.file(QStringLiteral("good.dwd"), LyricsRig::rawBytes(threePieces())));
+        rig.play(1);
+        rig.runUntil(700);
+        if (how == 0) {
+            rig.transport.StopClick();
+        }
+        else if (how == 1) {
+            rig.controls.wordsOn = false;
+            rig.playback.wordsOff();
+        }
+        else {
+            rig.playback.closeAtExit();
+        }
+        QVERIFY(!rig.form());
+        QCOMPARE(rig.positionSaves, how == 2 ? 0 : 1);
+        QVERIFY(!rig.reading().WordsActive);
+        QVERIFY(!rig.lyrics.WordsCursor.canvas());
+        QCOMPARE(bool(rig.reading().WordsFile), !stop);
+        QCOMPARE(rig.lyrics.WordsPages.empty(), stop);
+        rig.runUntil(3000);
+        QCOMPARE(rig.written(), stop ? QByteArray() : QByteArray("ab"));
+    }
+
+    void recordsDueInOneIntervalTakeOneTickEach()
+    {
+        LyricsRig rig;
+        rig.relate(1, rig.compiled(QStringLiteral("fast.dwd"), "abcd",
+                                   {at(0, 1, 1), at(0, 1, 2), at(0, 1, 3), at(0, 9, 0)}));
+        rig.play(1);
+        rig.runUntil(1000); // 0:01:00
+        QCOMPARE(rig.written(), QByteArray());
+        QByteArrayList seen;
+        for (int i = 0; i < 3; ++i) {
+            rig.tick(); // from 0:01:03 on, all three are due
+            seen << rig.written();
+        }
+        QCOMPARE(seen, QByteArrayList({"a", "ab", "abc"}));
+    }
+
+    void runningTimeCarries_data()
+    {
+        QTest::addColumn<TrackPosition>("first");
+        QTest::addColumn<TrackPosition>("delta");
+        QTest::addColumn<TrackPosition>("expected");
+        QTest::newRow("frames carry into a second") << at(0, 10, 70) << at(0, 0, 74) << at(0, 11, 69);
+        QTest::newRow("seconds carry into a minute") << at(0, 59, 10) << at(0, 1, 0) << at(1, 0, 10);
+        QTest::newRow("both carry") << at(0, 59, 74) << at(0, 0, 1) << at(1, 0, 0);
+        QTest::newRow("the disc went backwards") << at(1, 10, 0) << at(-1, 55, 0) << at(1, 5, 0);
+    }
+
+    void runningTimeCarries()
+    {
+        QFETCH(TrackPosition, first);
+        QFETCH(TrackPosition, delta);
+        QFETCH(TrackPosition, expected);
+        LyricsRig rig(QStringLiteral("tracks=2,length=4:00"));
+        rig.relate(
+            1, rig.file(QStringLiteral("t.dwd"), LyricsRig::rawBytes({{first, QByteArray(1, '\0'), "a"},
+                                                                      {delta, QByteArray(1, '\0'), "b"}})));
+        rig.play(1);
+        QCOMPARE(rig.reading().NextRecordTime, first);
+        rig.runUntil(msOf(first));
+        const qint64 firstDrawn = rig.clock.nowMs();
+        QCOMPARE(rig.written(), QByteArray("a"));
+        QCOMPARE(rig.reading().NextRecordTime, expected);
+        // Drawn at the first later tick at which the disc has reached it.
+        const qint64 due = qMax(msOf(expected), firstDrawn + 1);
+        while (rig.written() == "a" && rig.clock.nowMs() < 300000)
+            rig.tick();
+        QCOMPARE(rig.clock.nowMs(), (due + 49) / 50 * 50);
+    }
+
+    void emptyTextIsDrawnAsNothing()
+    {
+        const QByteArray red("\x01\x03\xff\x00\x00\x00\x00\x00", 8);
+        LyricsRig rig;
+        rig.relate(1, rig.file(QStringLiteral("e.dwd"),
+                               LyricsRig::rawBytes({{at(0, 1, 0), QByteArray(1, '\0'), "a"},
+                                                    {at(0, 1, 0), red, ""},
+                                                    {at(0, 1, 0), QByteArray(1, '\0'), "b"}})));
+        rig.play(1);
+        rig.runUntil(1000);
+        // Its command acts as soon as the record is read, right after "a" was drawn.
+        QCOMPARE(rig.lyrics.WordsFontColor, ColorValue::fromArguments(255, 0, 0));
+        const QPoint afterA = rig.lyrics.WritePos;
+        rig.runUntil(2000);
+        QCOMPARE(rig.written(), QByteArray("a"));
+        QCOMPARE(rig.lyrics.WritePos, afterA);
+        QVERIFY(rig.reading().RecordPending); // "b" was read at the same tick
+        rig.runUntil(3000);
+        QCOMPARE(rig.written(), QByteArray("ab"));
+    }
+
+    void fileCutInsideARecord_data()
+    {
+        QTest::addColumn<int>("before"); // complete records before the cut one
+        QTest::addColumn<int>("cut");    // bytes of the cut record that remain
+        QTest::addColumn<QByteArray>("sung");
+        QTest::newRow("inside the time delta") << 2 << 3 << QByteArray("abcd");
+        QTest::newRow("before the command count") << 2 << 6 << QByteArray("abcd");
+        QTest::newRow("inside a command's arguments") << 2 << 8 << QByteArray("abcd");
+        QTest::newRow("before the text length") << 2 << 10 << QByteArray("abcd");
+        QTest::newRow("inside the text length") << 2 << 12 << QByteArray("abcd");
+        QTest::newRow("inside the text") << 2 << 15 << QByteArray("abcd");
+        QTest::newRow("first record cut in its arguments") << 0 << 8 << QByteArray();
+    }
+
+    void fileCutInsideARecord()
+    {
+        QFETCH(int, before);
+        QFETCH(int, cut);
+        QFETCH(QByteArray, sung);
+        const QList<RawRecord> records = threePieces();
+        const QByteArray head = LyricsRig::rawBytes(records.mid(0, before));
+        QByteArray bytes = LyricsRig::rawBytes(records.mid(0, before) << records[2]);
+        bytes = LyricsRig::sized(bytes.left(head.size() + cut));
+        LyricsRig rig;
+        rig.relate(1, rig.file(QStringLiteral("cut.dwd"), bytes));
+        rig.play(1);
+        QVERIFY(rig.form());
+        QCOMPARE(textOf(rig.lyrics.ShownPreText), sung);
+        rig.runUntil(4000);
+        QVERIFY(rig.boxes.shown.isEmpty());
+        QCOMPARE(rig.written(), sung);
+        QVERIFY(rig.reading().WordsEnded);
+        QVERIFY(!rig.reading().WordsActive);
+        QCOMPARE(blue(rig) > 0, !sung.isEmpty());
+    }
+};
+
+ONDEL_TEST(TestLyricsPlayback);
+#include "tst_LyricsPlayback.moc"
