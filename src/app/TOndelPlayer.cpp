@@ -305,15 +305,20 @@ void TOndelPlayer::FormMouseMove(QMouseEvent* event)
     // Left + X is where the pointer is on the screen. Taking it from the
     // event's screen position rather than from the window's position keeps a
     // fast drag steady while the window system is still catching up.
+    // A button that the pointer leaves with the left button held passes its
+    // moves on to the window: only a press on a drag source may drag.
+    if (!(event->buttons() & Qt::LeftButton))
+        dragging_ = false;
     const QPoint left = pos();
     const QPoint at = event->globalPosition().toPoint() - left;
-    const QPoint moved = drag_.mouseMove(left, at, event->buttons() & Qt::LeftButton, PopupMenu1->Tag);
+    const QPoint moved = drag_.mouseMove(left, at, dragging_, PopupMenu1->Tag);
     if (moved != left)
         move(moved);
 }
 
 void TOndelPlayer::beginDrag(QMouseEvent* event)
 {
+    dragging_ = true;
     if (compositorMovesWindows()) {
         if (QWindow* window = windowHandle())
             window->startSystemMove();
@@ -328,8 +333,16 @@ void TOndelPlayer::beginDrag(QMouseEvent* event)
 void TOndelPlayer::mousePressEvent(QMouseEvent* event)
 {
     FormMouseDown(event);
-    if (event->button() == Qt::LeftButton)
+    // Presses on a disabled button reach the window too; only the bare
+    // background drags it.
+    if (event->button() == Qt::LeftButton && !childAt(event->position().toPoint()))
         beginDrag(event);
+}
+
+void TOndelPlayer::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        dragging_ = false;
 }
 
 void TOndelPlayer::mouseMoveEvent(QMouseEvent* event)
@@ -350,9 +363,11 @@ void TOndelPlayer::Shape3MouseDown(QMouseEvent* event)
     }
 }
 
-void TOndelPlayer::Shape3MouseUp(QMouseEvent*)
+void TOndelPlayer::Shape3MouseUp(QMouseEvent* event)
 {
     state_.ShowLengths = false;
+    if (event->button() == Qt::LeftButton)
+        dragging_ = false;
 }
 
 void TOndelPlayer::WordsOn1Click()

@@ -90,6 +90,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     void FormCreate();
@@ -119,6 +120,7 @@ private:
     PlaybackMonitor monitor_{device_, state_, *this, transport_};
     Association association_{device_, boxes_, settings_, dialogs_};
     DragMove drag_;
+    bool dragging_ = false; // the left button went down on something that drags the window
     bool refused_ = false;
     bool closed_ = false;
     bool screenWatched_ = false;
