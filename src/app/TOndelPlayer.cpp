@@ -138,6 +138,7 @@ void TOndelPlayer::createComponents()
         case SkinLayout::Kind::ToggleButton: {
             auto* b = new PictureButton(this);
             b->setTwoState(c.kind == SkinLayout::Kind::ToggleButton);
+            b->installEventFilter(this);
             buttons_.insert(c.name, b);
             widget = b;
             break;
@@ -333,10 +334,23 @@ void TOndelPlayer::beginDrag(QMouseEvent* event)
 void TOndelPlayer::mousePressEvent(QMouseEvent* event)
 {
     FormMouseDown(event);
-    // Presses on a disabled button reach the window too; only the bare
-    // background drags it.
-    if (event->button() == Qt::LeftButton && !childAt(event->position().toPoint()))
+    if (event->button() == Qt::LeftButton)
         beginDrag(event);
+}
+
+// A disabled button takes no pointer events, but the right button on it
+// still opens the menu, as everywhere else on the window.
+bool TOndelPlayer::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        auto* b = qobject_cast<PictureButton*>(watched);
+        auto* press = static_cast<QMouseEvent*>(event);
+        if (b && !b->isEnabled() && press->button() == Qt::RightButton) {
+            FormMouseDown(press);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TOndelPlayer::mouseReleaseEvent(QMouseEvent* event)
