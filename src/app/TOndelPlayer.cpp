@@ -301,15 +301,23 @@ void TOndelPlayer::FormMouseDown(QMouseEvent* event)
 
 void TOndelPlayer::FormMouseMove(QMouseEvent* event)
 {
-    if (compositorMovesWindows())
-        return;
-    // Left + X is where the pointer is on the screen. Taking it from the
-    // event's screen position rather than from the window's position keeps a
-    // fast drag steady while the window system is still catching up.
     // A button that the pointer leaves with the left button held passes its
     // moves on to the window: only a press on a drag source may drag.
     if (!(event->buttons() & Qt::LeftButton))
         dragging_ = false;
+    if (compositorMovesWindows()) {
+        // The compositor takes the pointer until the button is released, so
+        // the release never reaches the panel: the lengths go back now. A
+        // press without a move still shows them as long as it is held.
+        if (dragging_ && windowHandle() && windowHandle()->startSystemMove()) {
+            dragging_ = false;
+            state_.ShowLengths = false;
+        }
+        return;
+    }
+    // Left + X is where the pointer is on the screen. Taking it from the
+    // event's screen position rather than from the window's position keeps a
+    // fast drag steady while the window system is still catching up.
     const QPoint left = pos();
     const QPoint at = event->globalPosition().toPoint() - left;
     const QPoint moved = drag_.mouseMove(left, at, dragging_, PopupMenu1->Tag);
@@ -320,11 +328,6 @@ void TOndelPlayer::FormMouseMove(QMouseEvent* event)
 void TOndelPlayer::beginDrag(QMouseEvent* event)
 {
     dragging_ = true;
-    if (compositorMovesWindows()) {
-        if (QWindow* window = windowHandle())
-            window->startSystemMove();
-        return;
-    }
     // Anchor where the button went down: without a hover move since the
     // window last moved under a still pointer, the anchor would be stale and
     // the first move would make the window jump.
