@@ -1,31 +1,40 @@
 #pragma once
 
+#include "player/Association.h"
 #include "player/PlaybackMonitor.h"
 #include "player/PlayerControls.h"
 #include "player/PlayerState.h"
 #include "player/Transport.h"
+#include "window/DragMove.h"
 
+#include <QHash>
 #include <QWidget>
+#include <memory>
 
 class CdAudioDevice;
+class FileDialogs;
 class MessageBoxes;
+class PictureButton;
+class PlayerPopupMenu;
 class SettingsStore;
-class QAbstractButton;
 class QAction;
-class QLabel;
-class QMenu;
 class QMouseEvent;
 class QTimer;
 class TDigitalDisplay;
+class TImage;
 class TShape;
 
-// The main player window. It owns the device session's use for its whole
+// The main player window: a frameless dark panel built from the skin's
+// pictures and picture buttons, clipped to its client area and dragged by its
+// background and its display. It owns the device session's use for its whole
 // life: opened in the constructor, stopped and closed in FormClose.
 class TOndelPlayer : public QWidget, public PlayerControls {
     Q_OBJECT
 
 public:
-    TOndelPlayer(CdAudioDevice& device, MessageBoxes& boxes, SettingsStore& settings, QWidget* parent = nullptr);
+    // Without file dialogs of its own the window asks on screen.
+    TOndelPlayer(CdAudioDevice& device, MessageBoxes& boxes, SettingsStore& settings,
+                 FileDialogs* dialogs = nullptr, QWidget* parent = nullptr);
     ~TOndelPlayer() override;
 
     // Another program held the drive: the window must never be shown.
@@ -36,6 +45,7 @@ public:
     void setEditorFileName(const QString& name) { state_.EditorFileName = name; }
 
     Transport& transport() { return transport_; }
+    PlayerPopupMenu* popupMenu() const { return PopupMenu1; }
 
     // PlayerControls
     void setPlayEnabled(bool enabled) override;
@@ -54,6 +64,22 @@ public Q_SLOTS:
     void FFClick() { transport_.FFClick(); }
     void Eject1Click() { transport_.Eject1Click(); }
     void SetModeClick() { transport_.SetModeClick(); }
+    void RMenuModeNormalClick() { transport_.setPlayMode(0); }
+    void RMenuModeRepeatClick() { transport_.setPlayMode(1); }
+    void RMenuModeAllRepeatClick() { transport_.setPlayMode(2); }
+    void RMenuModeRandomClick() { transport_.setPlayMode(3); }
+    void WordsOn1Click();
+    void RMenuWordsOnClick();
+    void ExtendedButtom1Click();
+    void MinimizeButtom1Click();
+    void Image1Click();
+    void RelationClick();
+    // The compiler window's button and menu item. Both stay disabled and this
+    // does nothing until the compiler window is part of the program.
+    void CompileClick();
+
+    void FormMouseDown(QMouseEvent* event);
+    void FormMouseMove(QMouseEvent* event);
     void Shape3MouseDown(QMouseEvent* event);
     void Shape3MouseUp(QMouseEvent* event);
 
@@ -61,49 +87,63 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormCreate();
     void FormPaint();
     void FormClose();
     void applicationRestored();
-    void createDisplayPanel();
-    void createTransportButtons();
+    void createComponents();
     void createPopupMenu();
+    void createPalette();
+    void applySkin();
+    // Sizes the client area to the folded or extended height, puts the bottom
+    // edge at its foot and clips the window to the client area.
+    void setClientHeight(int height);
+    void applyClip();
+    // A left press on something that drags the window.
+    void beginDrag(QMouseEvent* event);
+    PictureButton* button(const QString& name) const;
+    QAction* menuItem(const char* name) const;
 
     CdAudioDevice& device_;
     MessageBoxes& boxes_;
     SettingsStore& settings_;
+    std::unique_ptr<FileDialogs> ownDialogs_;
+    FileDialogs& dialogs_;
     PlayerState state_;
     Transport transport_{device_, state_, *this};
     PlaybackMonitor monitor_{device_, state_, *this, transport_};
+    Association association_{device_, boxes_, settings_, dialogs_};
+    DragMove drag_;
+    bool dragging_ = false; // the left button went down on something that drags the window
     bool refused_ = false;
     bool closed_ = false;
+    bool screenWatched_ = false;
+    qreal skinRatio_ = 0;
 
     QTimer* Timer1 = nullptr;
-    QAbstractButton* Power1 = nullptr;
-    QAbstractButton* MinimizeButtom1 = nullptr;
-    QAbstractButton* WordsOn1 = nullptr; // placed with the lyrics switch; down until then
-
+    QHash<QString, TImage*> images_; // edges, frames, title plate, lamps
+    QHash<QString, PictureButton*> buttons_;
+    TImage* Image9 = nullptr;
+    TImage* NORMALImage0 = nullptr;
+    TImage* REPEATImage0 = nullptr;
+    TImage* RANDOMImage0 = nullptr;
     TShape* Shape3 = nullptr;
-    TShape* Shape1 = nullptr;
-    TShape* Shape2 = nullptr;
     TDigitalDisplay* ClockDisp[6] = {}; // ClockDisp1 … ClockDisp6
-    QLabel* NORMALImage1 = nullptr;
-    QLabel* NORMALImage0 = nullptr;
-    QLabel* REPEATImage1 = nullptr;
-    QLabel* REPEATImage0 = nullptr;
-    QLabel* RANDOMImage1 = nullptr;
-    QLabel* RANDOMImage0 = nullptr;
+    PictureButton* Power1 = nullptr;
+    PictureButton* MinimizeButtom1 = nullptr;
+    PictureButton* Play = nullptr;
+    PictureButton* ExtendedButtom1 = nullptr;
+    PictureButton* GoSongEditer = nullptr;
+    PictureButton* Compile = nullptr;
+    PictureButton* Relation = nullptr;
+    PictureButton* WordsOn1 = nullptr;
 
-    QAbstractButton* Play = nullptr;
-    QAbstractButton* Stop = nullptr;
-    QAbstractButton* Rew = nullptr;
-    QAbstractButton* FF = nullptr;
-    QAbstractButton* Eject1 = nullptr;
-    QAbstractButton* SetMode = nullptr;
-
-    QMenu* PopupMenu1 = nullptr;
-    QAction* RMenuPlay = nullptr;
-    QAction* RMenuModeItems[4] = {}; // RMenuModeNormal, RMenuModeRepeat, RMenuModeAllRepeat, RMenuModeRandom
+    PlayerPopupMenu* PopupMenu1 = nullptr;
 };

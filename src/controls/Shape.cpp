@@ -1,6 +1,6 @@
 #include "Shape.h"
 
-#include "ColorValue.h"
+#include "platform/ColorValue.h"
 
 #include <QMouseEvent>
 #include <QPainter>

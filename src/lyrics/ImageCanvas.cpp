@@ -1,6 +1,6 @@
 #include "ImageCanvas.h"
 
-#include "lyrics/ColorValue.h"
+#include "platform/ColorValue.h"
 #include "platform/ShiftJis.h"
 
 #include <QFontMetrics>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "compile/DwdCommand.h"
-#include "lyrics/ColorValue.h"
+#include "platform/ColorValue.h"
 #include "lyrics/DrawCursor.h"
 #include "lyrics/ExtendedText.h"
 #include "lyrics/WordsSource.h"

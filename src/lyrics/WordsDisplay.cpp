@@ -1,6 +1,6 @@
 #include "WordsDisplay.h"
 
-#include "lyrics/ColorValue.h"
+#include "platform/ColorValue.h"
 #include "lyrics/LyricState.h"
 #include "lyrics/WordsSource.h"
 

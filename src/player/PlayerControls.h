@@ -33,6 +33,9 @@ public:
     virtual void releaseLyricsAtStop() {}
     // The last step of every monitor tick.
     virtual void stepLyrics() {}
+    // WordsOn1 went up: lyrics stop following playback, and the display
+    // window, if it exists, has its position saved and is destroyed.
+    virtual void lyricsSwitchedOff() {}
     // While the compiler window exists and its timing capture runs: its
     // EndClick. Failed when asking the window or ending the capture failed.
     virtual HookResult endRunningCapture() { return HookResult::Done; }

@@ -1,9 +1,7 @@
 #include "LyricFeed.h"
 #include "TestRegistry.h"
-#include "lyrics/ColorValue.h"
 #include "lyrics/ExtendedText.h"
 
-#include <QGuiApplication>
 #include <QTest>
 
 class ExtendedTextTest : public QObject {
@@ -88,30 +86,6 @@ private Q_SLOTS:
         QVERIFY(run.getFontName(name));
         QCOMPARE(name.size(), 31);
     }
-
-    void colorValues_data()
-    {
-        QTest::addColumn<quint32>("value");
-        QTest::addColumn<QColor>("color");
-
-        const QPalette palette = QGuiApplication::palette();
-        QTest::newRow("blue is 0x00FF0000") << 0x00FF0000u << QColor(0, 0, 255);
-        QTest::newRow("grey") << 0x00808080u << QColor(128, 128, 128);
-        QTest::newRow("palette-relative RGB") << 0x02002C80u << QColor(0x80, 0x2C, 0);
-        QTest::newRow("system colour 5 is the window background")
-            << 0x80000005u << palette.color(QPalette::Base);
-        QTest::newRow("system colour 8 is the window text") << 0x80000008u << palette.color(QPalette::Text);
-        QTest::newRow("an unknown system colour is black") << 0x800000FFu << QColor(Qt::black);
-    }
-
-    void colorValues()
-    {
-        QFETCH(quint32, value);
-        QFETCH(QColor, color);
-        QCOMPARE(ColorValue::toQColor(value), color);
-    }
-
-    void colorArgumentsUseTheirLowByte() { QCOMPARE(ColorValue::fromArguments(300, -1, 256), 0x0200FF2Cu); }
 };
 
 ONDEL_TEST(ExtendedTextTest);

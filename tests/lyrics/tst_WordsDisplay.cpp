@@ -1,6 +1,6 @@
 #include "LyricFeed.h"
 #include "TestRegistry.h"
-#include "lyrics/ColorValue.h"
+#include "platform/ColorValue.h"
 #include "lyrics/WordsDisplay.h"
 #include "platform/ShiftJis.h"
 

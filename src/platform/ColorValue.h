@@ -4,10 +4,11 @@
 #include <QPalette>
 #include <QtGlobal>
 
-// Colour values as lyrics files and the lyric state keep them: 32 bits,
-// red in the low byte, then green, then blue (0x00BBGGRR). A top byte of 0x02
-// marks the same RGB relative to the palette; 0x80000000 + n is system colour n
-// (5 is the window background, 8 the window text, 15 the button face).
+// Colour values as the window designs, lyrics files and the lyric state keep
+// them: 32 bits, red in the low byte, then green, then blue (0x00BBGGRR). A
+// top byte of 0x02 marks the same RGB relative to the palette; 0x80000000 + n
+// is system colour n (5 is the window background, 8 the window text, 15 the
+// button face).
 namespace ColorValue {
 constexpr quint32 SystemFlag = 0x80000000u;
 constexpr quint32 WindowBackground = SystemFlag + 5;
