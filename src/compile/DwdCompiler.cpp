@@ -3,7 +3,7 @@
 #include "compile/CompileHost.h"
 #include "compile/CompileView.h"
 #include "compile/ScriptReader.h"
-#include "lyrics/ColorValue.h"
+#include "platform/ColorValue.h"
 #include "lyrics/TextCanvas.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBoxes.h"

@@ -1,7 +1,7 @@
 #include "LyricsRig.h"
 #include "TestRegistry.h"
 #include "compile/DwdCommand.h"
-#include "lyrics/ColorValue.h"
+#include "platform/ColorValue.h"
 
 #include <QFont>
 #include <QTest>
