@@ -1,5 +1,6 @@
 #include "TOndelPlayer.h"
 
+#include "compile/Compile.h"
 #include "controls/DigitalDisplay.h"
 #include "controls/Image.h"
 #include "controls/PictureButton.h"
@@ -51,6 +52,8 @@ TOndelPlayer::TOndelPlayer(CdAudioDevice& device, MessageBoxes& boxes, SettingsS
       dialogs_(dialogs ? *dialogs : *ownDialogs_)
 {
     setObjectName(SkinLayout::FormName);
+    // No lyrics are shown while the compiler window times a script.
+    wordsDisplay_.captureRunning = [this] { return CompileForm && CompileForm->Compiling(); };
     setWindowTitle(AppTitle);
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -188,7 +191,6 @@ void TOndelPlayer::createComponents()
     // The script editor and the compiler window are not part of the program
     // yet: their buttons stay disabled rather than pretend to open them.
     GoSongEditer->setEnabled(false);
-    Compile->setEnabled(false);
 }
 
 void TOndelPlayer::createPopupMenu()
@@ -214,7 +216,6 @@ void TOndelPlayer::createPopupMenu()
     bind("RMenuQuit", &TOndelPlayer::Power1Click);
     // The script editor and the mini window are not part of the program yet.
     menuItem("RMenuRizuzAvodar")->setEnabled(false);
-    menuItem("RMenuSetRhythm")->setEnabled(false);
     menuItem("RMenuResize")->setEnabled(false);
 }
 
@@ -425,6 +426,26 @@ void TOndelPlayer::RelationClick()
 
 void TOndelPlayer::CompileClick()
 {
+    Compile->setEnabled(false);
+    menuItem("RMenuSetRhythm")->setEnabled(false);
+    CompileForm = new TCompileForm(*this, device_, boxes_, dialogs_);
+    CompileForm->show();
+}
+
+void TOndelPlayer::compilerWindowClosed()
+{
+    CompileForm = nullptr;
+    Compile->setEnabled(true);
+    menuItem("RMenuSetRhythm")->setEnabled(true);
+    activateWindow();
+    setFocus();
+}
+
+PlayerControls::HookResult TOndelPlayer::endRunningCapture()
+{
+    if (CompileForm && CompileForm->captureRunning())
+        CompileForm->EndClick();
+    return HookResult::Done;
 }
 
 void TOndelPlayer::setPlayEnabled(bool enabled)
@@ -500,7 +521,10 @@ void TOndelPlayer::FormClose()
     if (closed_ || refused_)
         return;
     closed_ = true;
+    if (CompileForm)
+        CompileForm->close();
     Timer1->stop();
+    lyricsPlayback_.closeAtExit();
     ReplyBuffer reply;
     device_.DeviceCommand("stop cdaudio", reply);
     device_.DeviceCommand("close cdaudio", reply);

@@ -1,6 +1,11 @@
 #pragma once
 
+#include "compile/Compile.h"
+#include "compile/CompileHost.h"
+#include "lyrics/LyricState.h"
+#include "lyrics/WordsDisplayHost.h"
 #include "player/Association.h"
+#include "player/LyricsPlayback.h"
 #include "player/PlaybackMonitor.h"
 #include "player/PlayerControls.h"
 #include "player/PlayerState.h"
@@ -8,6 +13,7 @@
 #include "window/DragMove.h"
 
 #include <QHash>
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 
@@ -28,7 +34,7 @@ class TShape;
 // pictures and picture buttons, clipped to its client area and dragged by its
 // background and its display. It owns the device session's use for its whole
 // life: opened in the constructor, stopped and closed in FormClose.
-class TOndelPlayer : public QWidget, public PlayerControls {
+class TOndelPlayer : public QWidget, public PlayerControls, public CompileHost {
     Q_OBJECT
 
 public:
@@ -54,12 +60,26 @@ public:
     void setApplicationTitle(const QString& title) override;
     bool minimizeButtonDown() const override;
     bool wordsOnDown() const override;
+    void loadLyricsAtPlay() override { lyricsPlayback_.loadAtPlay(state_.CurrentTrack); }
+    void releaseLyricsAtStop() override { lyricsPlayback_.releaseAtStop(); }
+    void stepLyrics() override { lyricsPlayback_.stepLyrics(); }
+    void lyricsSwitchedOff() override { lyricsPlayback_.wordsOff(); }
+    HookResult endRunningCapture() override;
+    void forgetCompilerWindow() override { CompileForm = nullptr; }
+
+    // CompileHost
+    QString EditorFileName() const override { return state_.EditorFileName; }
+    void compilerWindowClosed() override;
+
+    // The compiler window while it exists; the monitor ends its capture.
+    TCompileForm* compileForm() const { return CompileForm; }
+    LyricsPlayback& lyricsPlayback() { return lyricsPlayback_; }
 
 public Q_SLOTS:
     void Timer1Timer();
     void Power1Click();
-    void PlayClick() { transport_.PlayClick(); }
-    void StopClick() { transport_.StopClick(); }
+    void PlayClick() override { transport_.PlayClick(); }
+    void StopClick() override { transport_.StopClick(); }
     void RewClick() { transport_.RewClick(); }
     void FFClick() { transport_.FFClick(); }
     void Eject1Click() { transport_.Eject1Click(); }
@@ -74,8 +94,7 @@ public Q_SLOTS:
     void MinimizeButtom1Click();
     void Image1Click();
     void RelationClick();
-    // The compiler window's button and menu item. Both stay disabled and this
-    // does nothing until the compiler window is part of the program.
+    // Opens the compiler window; its button and menu item stay disabled while it exists.
     void CompileClick();
 
     void FormMouseDown(QMouseEvent* event);
@@ -120,6 +139,11 @@ private:
     Transport transport_{device_, state_, *this};
     PlaybackMonitor monitor_{device_, state_, *this, transport_};
     Association association_{device_, boxes_, settings_, dialogs_};
+    // Declared after the lyric state, the display window it reads goes first.
+    LyricState lyrics_;
+    WordsDisplayHost wordsDisplay_{lyrics_};
+    LyricsPlayback lyricsPlayback_{device_, boxes_, association_, lyrics_, wordsDisplay_};
+    QPointer<TCompileForm> CompileForm;
     DragMove drag_;
     bool dragging_ = false; // the left button went down on something that drags the window
     bool refused_ = false;

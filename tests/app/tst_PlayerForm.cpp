@@ -3,6 +3,9 @@
 #include "TempSettingsHome.h"
 #include "TestRegistry.h"
 #include "app/TOndelPlayer.h"
+#include "compile/Compile.h"
+#include "lyrics/WordsDisplay.h"
+#include "player/Association.h"
 #include "controls/PictureButton.h"
 #include "platform/Clock.h"
 #include "platform/QSettingsStore.h"
@@ -12,6 +15,9 @@
 
 #include <QActionGroup>
 #include <QApplication>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTest>
@@ -22,7 +28,11 @@ namespace {
 class Player final : public TOndelPlayer {
 public:
     using TOndelPlayer::TOndelPlayer;
-    void lyricsSwitchedOff() override { ++switchedOff; }
+    void lyricsSwitchedOff() override
+    {
+        ++switchedOff;
+        TOndelPlayer::lyricsSwitchedOff();
+    }
     int switchedOff = 0;
 };
 
@@ -127,9 +137,10 @@ private Q_SLOTS:
         QVERIFY(!f.child<QAbstractButton>(QStringLiteral("ExtendedButtom1"))->isChecked());
         // Tools that are not part of the program yet are there but disabled.
         QVERIFY(!f.child(QStringLiteral("GoSongEditer"))->isEnabled());
-        QVERIFY(!f.child(QStringLiteral("Compile"))->isEnabled());
+        QVERIFY(f.child(QStringLiteral("Compile"))->isEnabled());
         QVERIFY(f.child(QStringLiteral("Relation"))->isEnabled());
-        for (const char* name : {"RMenuRizuzAvodar", "RMenuSetRhythm", "RMenuResize"})
+        QVERIFY(f.item("RMenuSetRhythm")->isEnabled());
+        for (const char* name : {"RMenuRizuzAvodar", "RMenuResize"})
             QVERIFY2(!f.item(name)->isEnabled(), name);
         // Every button shows a skin picture, never an empty face.
         for (auto* b : f.player.findChildren<PictureButton*>())
@@ -467,6 +478,81 @@ private Q_SLOTS:
         QCOMPARE(key && key->readString(QStringLiteral("[3]")) ? *key->readString(QStringLiteral("[3]"))
                                                                : QString(),
                  stored);
+    }
+
+    // The compiler window keeps its button and menu item disabled while it lives.
+    void compilerWindowComesAndGoes_data()
+    {
+        QTest::addColumn<bool>("fromMenu");
+        QTest::newRow("button") << false;
+        QTest::newRow("menu item") << true;
+    }
+
+    void compilerWindowComesAndGoes()
+    {
+        QFETCH(bool, fromMenu);
+        Form f;
+        f.show();
+        if (fromMenu)
+            f.item("RMenuSetRhythm")->trigger();
+        else
+            f.child<QAbstractButton>(QStringLiteral("Compile"))->click();
+        QPointer<TCompileForm> compiler = f.player.compileForm();
+        QVERIFY(compiler);
+        // No editor file and the script dialog cancelled: the window says so and stays empty.
+        QCOMPARE(f.boxes.shown.size(), 1);
+        QCOMPARE(f.boxes.shown[0].text, QStringLiteral("ソースファイルの読み込みに失敗しました。"));
+        QVERIFY(!f.child(QStringLiteral("Compile"))->isEnabled());
+        QVERIFY(!f.item("RMenuSetRhythm")->isEnabled());
+        compiler->close();
+        QVERIFY(!f.player.compileForm());
+        QVERIFY(f.child(QStringLiteral("Compile"))->isEnabled());
+        QVERIFY(f.item("RMenuSetRhythm")->isEnabled());
+        QTRY_VERIFY(!compiler);  // destroyed once the close is done
+    }
+
+    // Play on a related track opens the lyrics window; Stop and the lyrics
+    // switch take it away again.
+    void lyricsWindowFollowsPlayAndStop_data()
+    {
+        QTest::addColumn<bool>("bySwitch");
+        QTest::newRow("stop") << false;
+        QTest::newRow("lyrics switched off") << true;
+    }
+
+    void lyricsWindowFollowsPlayAndStop()
+    {
+        QFETCH(bool, bySwitch);
+        Form f;
+        f.show();
+        QTemporaryDir dir;
+        const QString dwd = dir.filePath(QStringLiteral("song.dwd"));
+        QFile file(dwd);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        // "[/fontsize(20)]あい" timed at 0:01:00 and 0:02:50.
+        file.write(QByteArray::fromHex("445744" "00000000" "28000000"
+                                       "000001000000" "01" "021400" "02000000" "82a0"
+                                       "000001003200" "00" "02000000" "82a2"));
+        file.close();
+        ReplyBuffer id;
+        f.session.DeviceCommand("info cdaudio identity wait", id);
+        QVERIFY(f.settings.openKey(Association::keyFor(id.toByteArray()), true)
+                    ->writeString(QStringLiteral("[1]"), dwd));
+
+        f.child<QAbstractButton>(QStringLiteral("Play"))->click();
+        auto display = [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (qobject_cast<TWordsDisplayForm*>(w) && w->isVisible())
+                    return w;
+            return static_cast<QWidget*>(nullptr);
+        };
+        QVERIFY2(display(), qPrintable(f.boxes.shown.isEmpty() ? QString() : f.boxes.shown.last().text));
+        QCOMPARE(display()->windowTitle(), QStringLiteral("Words display"));
+        if (bySwitch)
+            f.child<QAbstractButton>(QStringLiteral("WordsOn1"))->click();
+        else
+            f.child<QAbstractButton>(QStringLiteral("Stop"))->click();
+        QTRY_VERIFY(!display());
     }
 };
 
