@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <cstdlib>
 
-TDigitalDisplay::TDigitalDisplay(QWidget* owner) : QWidget(owner)
+TDigitalDisplay::TDigitalDisplay(QWidget* owner) : MouseReportingWidget(owner)
 {
     resize(30, 60);
 }
@@ -116,19 +116,4 @@ void TDigitalDisplay::paintEvent(QPaintEvent*)
                 painter.fillRect(s.band + j, start, 1, end - start, colour);
         }
     }
-}
-
-void TDigitalDisplay::mousePressEvent(QMouseEvent* event)
-{
-    Q_EMIT OnMouseDown(event);
-}
-
-void TDigitalDisplay::mouseMoveEvent(QMouseEvent* event)
-{
-    Q_EMIT OnMouseMove(event);
-}
-
-void TDigitalDisplay::mouseReleaseEvent(QMouseEvent* event)
-{
-    Q_EMIT OnMouseUp(event);
 }

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QWidget>
+#include "MouseReportingWidget.h"
 
 // One character as a seven-segment digit: lit segments in ForColor, unlit in
 // BackColor, each segment BarWidth strokes of one pixel with pointed ends.
 // Nothing but the segments is painted, so whatever lies beneath shows
 // through. Writing a property with its current value does nothing, not even
 // a repaint, because the playback monitor writes every digit 20 times a second.
-class TDigitalDisplay : public QWidget {
+class TDigitalDisplay : public MouseReportingWidget {
     Q_OBJECT
     Q_PROPERTY(quint32 ForColor READ ForColor WRITE setForColor)
     Q_PROPERTY(quint32 BackColor READ BackColor WRITE setBackColor)
@@ -40,16 +40,8 @@ public:
     // 0x10 lower right, 0x20 lower left, 0x40 bottom.
     static quint8 patternFor(char character);
 
-Q_SIGNALS:
-    void OnMouseDown(QMouseEvent* event);
-    void OnMouseMove(QMouseEvent* event);
-    void OnMouseUp(QMouseEvent* event);
-
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     quint32 forColor_ = 0x00FFFFFF;

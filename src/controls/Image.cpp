@@ -3,7 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-TImage::TImage(QWidget* owner) : QWidget(owner)
+TImage::TImage(QWidget* owner) : MouseReportingWidget(owner)
 {
 }
 
@@ -25,12 +25,7 @@ void TImage::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
         leftPressed_ = true;
-    Q_EMIT OnMouseDown(event);
-}
-
-void TImage::mouseMoveEvent(QMouseEvent* event)
-{
-    Q_EMIT OnMouseMove(event);
+    MouseReportingWidget::mousePressEvent(event);
 }
 
 void TImage::mouseReleaseEvent(QMouseEvent* event)
@@ -39,7 +34,7 @@ void TImage::mouseReleaseEvent(QMouseEvent* event)
         event->button() == Qt::LeftButton && leftPressed_ && rect().contains(event->position().toPoint());
     if (event->button() == Qt::LeftButton)
         leftPressed_ = false;
-    Q_EMIT OnMouseUp(event);
+    MouseReportingWidget::mouseReleaseEvent(event);
     if (click)
         Q_EMIT OnClick();
 }

@@ -1,13 +1,14 @@
 #pragma once
 
+#include "MouseReportingWidget.h"
+
 #include <QPixmap>
-#include <QWidget>
 
 // A picture on a form: the skin's edges, frames, title plate and lamps. It
 // keeps every press to itself, so a picture the window binds no handler to
 // neither drags the window nor opens its menu; the pointer events and a
 // left-button click are passed on as signals for the window to bind.
-class TImage : public QWidget {
+class TImage : public MouseReportingWidget {
     Q_OBJECT
 
 public:
@@ -18,16 +19,12 @@ public:
     QPixmap picture() const { return picture_; }
 
 Q_SIGNALS:
-    void OnMouseDown(QMouseEvent* event);
-    void OnMouseMove(QMouseEvent* event);
-    void OnMouseUp(QMouseEvent* event);
     // The left button went down and up again over the picture.
     void OnClick();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:

@@ -6,7 +6,7 @@
 #include <QPainter>
 
 TShape::TShape(Kind kind, quint32 brushColor, quint32 penColor, QWidget* owner)
-    : QWidget(owner), kind_(kind), brushColor_(brushColor), penColor_(penColor)
+    : MouseReportingWidget(owner), kind_(kind), brushColor_(brushColor), penColor_(penColor)
 {
 }
 
@@ -27,19 +27,4 @@ void TShape::paintEvent(QPaintEvent*)
     painter.setPen(QPen(pen, 1));
     painter.setBrush(brush);
     painter.drawEllipse(square.adjusted(0.5, 0.5, -0.5, -0.5));
-}
-
-void TShape::mousePressEvent(QMouseEvent* event)
-{
-    Q_EMIT OnMouseDown(event);
-}
-
-void TShape::mouseMoveEvent(QMouseEvent* event)
-{
-    Q_EMIT OnMouseMove(event);
-}
-
-void TShape::mouseReleaseEvent(QMouseEvent* event)
-{
-    Q_EMIT OnMouseUp(event);
 }

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QWidget>
+#include "MouseReportingWidget.h"
 
 // A filled rectangle or circle with a one-pixel outline, as the display
 // panel and the colon dots of the main window are drawn. Pointer events are
 // passed on as signals so the window binds them to its own handlers.
-class TShape : public QWidget {
+class TShape : public MouseReportingWidget {
     Q_OBJECT
 
 public:
@@ -13,16 +13,8 @@ public:
 
     TShape(Kind kind, quint32 brushColor, quint32 penColor, QWidget* owner = nullptr);
 
-Q_SIGNALS:
-    void OnMouseDown(QMouseEvent* event);
-    void OnMouseMove(QMouseEvent* event);
-    void OnMouseUp(QMouseEvent* event);
-
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     Kind kind_;
