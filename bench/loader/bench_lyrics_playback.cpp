@@ -22,6 +22,8 @@
 #include "player/Transport.h"
 
 #include <QApplication>
+#include "platform/MemorySettingsStore.h"
+
 #include <QFile>
 #include <QFont>
 #include <QMap>
@@ -33,34 +35,7 @@
 #include <vector>
 
 namespace {
-class MemoryKey final : public SettingsKey {
-public:
-    explicit MemoryKey(QMap<QString, QString>& values) : values_(values) {}
-    std::optional<QString> readString(const QString& name) const override
-    {
-        return values_.contains(name) ? std::optional(values_[name]) : std::nullopt;
-    }
-    std::optional<qint32> readInteger(const QString&) const override { return std::nullopt; }
-    bool writeString(const QString& name, const QString& value) override
-    {
-        values_[name] = value;
-        return true;
-    }
-    bool writeInteger(const QString&, qint32) override { return false; }
-    bool deleteValue(const QString& name) override { return values_.remove(name) > 0; }
-
-private:
-    QMap<QString, QString>& values_;
-};
-
-class MemoryStore final : public SettingsStore {
-public:
-    std::unique_ptr<SettingsKey> openKey(const QString& path, bool) override
-    {
-        return std::make_unique<MemoryKey>(keys[path]);
-    }
-    QMap<QString, QMap<QString, QString>> keys;
-};
+using MemoryStore = MemorySettingsStore;
 
 class NoDialogs final : public FileDialogs {
 public:

@@ -1,7 +1,7 @@
 #include "AudioFixtures.h"
 #include "TestRegistry.h"
 #include "platform/Clock.h"
-#include "platform/SettingsStore.h"
+#include "platform/MemorySettingsStore.h"
 #include "platform/cdaudio/DiscIdentity.h"
 #include "platform/cdaudio/DiscStartup.h"
 #include "platform/cdaudio/ImageDisc.h"
@@ -13,39 +13,7 @@
 using namespace AudioFixtures;
 
 namespace {
-// Keys as a map of maps, enough to see what start-up writes.
-class MemorySettings final : public SettingsStore {
-public:
-    QMap<QString, QMap<QString, QString>> keys;
-
-    std::unique_ptr<SettingsKey> openKey(const QString& path, bool create) override
-    {
-        if (!keys.contains(path) && !create)
-            return nullptr;
-        return std::make_unique<Key>(keys[path]);
-    }
-
-private:
-    class Key final : public SettingsKey {
-    public:
-        explicit Key(QMap<QString, QString>& values) : values_(values) {}
-        std::optional<QString> readString(const QString& name) const override
-        {
-            return values_.contains(name) ? std::optional(values_[name]) : std::nullopt;
-        }
-        std::optional<qint32> readInteger(const QString&) const override { return std::nullopt; }
-        bool writeString(const QString& name, const QString& value) override
-        {
-            values_[name] = value;
-            return true;
-        }
-        bool writeInteger(const QString&, qint32) override { return false; }
-        bool deleteValue(const QString& name) override { return values_.remove(name) > 0; }
-
-    private:
-        QMap<QString, QString>& values_;
-    };
-};
+using MemorySettings = MemorySettingsStore;
 } // namespace
 
 // The demo disc's track 1 is related to the demo lyrics on the first start
