@@ -74,8 +74,13 @@ const std::vector<std::vector<Note>> Song = {
 // Lines at which a new page of lyrics begins.
 const std::vector<size_t> PageStarts = {3, 5};
 const char* const ScriptHeader = "[/formsize(520,170)][/backcolor(255,250,240)][/fontsize(24)]"
-                                 "[/fontcolor(0,0,255)][/fontprecolor(128,128,128)][/setcursor(20,16)]";
-const char* const PageHeader = "[/clear][/setcursor(20,16)]";
+                                 "[/fontcolor(0,0,255)][/fontprecolor(128,128,128)]";
+// Every line is placed by its own cursor command, since a line break returns
+// the pen to the window's left edge: this keeps all lines on one margin.
+std::string lineCursor(size_t lineInPage)
+{
+    return "[/setcursor(20," + std::to_string(16 + 44 * lineInPage) + ")]";
+}
 
 constexpr double Eighth = 60.0 / 88.0 / 2.0; // 88 beats a minute
 constexpr double SongLeadIn = 1.0;           // the singing starts one second in
@@ -172,10 +177,14 @@ Stereo sakura(std::string& script, std::string& times)
     Stereo out(wholeFrames(SongLeadIn + songEighths * Eighth + 2.5));
     double at = SongLeadIn;
     script = ScriptHeader;
+    size_t lineInPage = 0;
     for (size_t l = 0; l < Song.size(); ++l) {
         for (size_t p : PageStarts)
-            if (p == l)
-                script += PageHeader;
+            if (p == l) {
+                script += "[/clear]";
+                lineInPage = 0;
+            }
+        script += lineCursor(lineInPage++);
         for (const Note& n : Song[l]) {
             const double seconds = n.eighths * Eighth;
             pluck(out, at, seconds, frequency(n.pitch), 0.28, -0.15);
