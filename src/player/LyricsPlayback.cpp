@@ -50,8 +50,10 @@ void LyricsPlayback::loadAtPlay(int track)
 {
     const std::optional<QString> fileName = association_.lookup(track);
     if (!fileName) {
-        // Without the disc's identity nothing is known about its lyrics; what
-        // is being followed stays as it is.
+        // Without the disc's identity nothing is known about this track's
+        // lyrics. What is on screen stays, but the previous track's lyrics
+        // must not go on stepping against the track now playing.
+        reading_.WordsActive = false;
         boxes_.show(QStringLiteral("ERROR"), identityFailedMessage(), BoxIcon::Error, BoxButtons::Ok);
         return;
     }
