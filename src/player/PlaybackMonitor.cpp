@@ -95,22 +95,15 @@ void PlaybackMonitor::playingTick()
         case 0:
         case 2:
             state_.CurrentTrack = *polled;
-            if (!state_.TrackChangeLatch) {
-                transport_.PlayClick();
-                state_.TrackChangeLatch = true;
-            }
-            break;
+            [[fallthrough]];
         case 1:
-            if (!state_.TrackChangeLatch) {
-                transport_.PlayClick();
-                state_.TrackChangeLatch = true;
-            }
+            if (!state_.TrackChangeLatch)
+                playLatched();
             break;
         case 3:
             if (!state_.TrackChangeLatch) {
                 state_.CurrentTrack = transport_.RandomTrack();
-                transport_.PlayClick();
-                state_.TrackChangeLatch = true;
+                playLatched();
             }
             break;
         default:
@@ -168,10 +161,8 @@ void PlaybackMonitor::notPlayingTick()
         transport_.StopClick();
         break;
     case 1:
-        if (!state_.UserStopped) {
-            transport_.PlayClick();
-            state_.TrackChangeLatch = true;
-        }
+        if (!state_.UserStopped)
+            playLatched();
         break;
     case 2:
         if (!state_.UserStopped) {
@@ -182,12 +173,19 @@ void PlaybackMonitor::notPlayingTick()
     case 3:
         if (!state_.UserStopped) {
             state_.CurrentTrack = transport_.RandomTrack();
-            transport_.PlayClick();
-            state_.TrackChangeLatch = true;
+            playLatched();
         }
         break;
     default:
         break;
     }
     state_.WasPlaying = false;
+}
+
+// A play the monitor issues itself: the latch keeps the track change it
+// causes, and ticks nested inside the play, from reacting a second time.
+void PlaybackMonitor::playLatched()
+{
+    transport_.PlayClick();
+    state_.TrackChangeLatch = true;
 }

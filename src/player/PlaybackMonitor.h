@@ -25,6 +25,7 @@ private:
     void playingTick();
     void notPlayingTick();
     void endRunningCapture();
+    void playLatched();
     void showPosition(const ReplyBuffer& position);
 
     CdAudioDevice& device_;
