@@ -1,5 +1,8 @@
 #pragma once
 
+#include "UniqueDisc.h"
+#include "player/PlayerStartup.h"
+
 #include "RecordingDevice.h"
 #include "ScriptedFileDialogs.h"
 #include "ScriptedMessageBoxes.h"
@@ -25,25 +28,14 @@
 class CaptureRig final : public CompileHost, public PlayerControls {
 public:
     explicit CaptureRig(const QString& simOptions = QStringLiteral("tracks=3"))
-        : session(std::make_unique<DeviceSession>(SimulatedDisc::create(unique(simOptions), clock, nullptr))),
+        : session(std::make_unique<DeviceSession>(SimulatedDisc::create(uniqueDisc(simOptions), clock, nullptr))),
           device(*session)
     {
-        ReplyBuffer reply;
-        device.DeviceCommand("open cdaudio", reply);
-        device.DeviceCommand("set cdaudio time format tmsf", reply);
-        device.DeviceCommand("status cdaudio number of tracks wait", reply);
-        state.TrackCount = reply.toByteArray().toInt();
+        PlayerStartup::openDevice(device, boxes, state);
         device.sent.clear();
     }
     ~CaptureRig() override { delete form.data(); }
 
-    // Every rig gets its own disc identity, so drive locks never clash.
-    static QString unique(const QString& simOptions)
-    {
-        static int serial = 0;
-        return simOptions +
-               QStringLiteral(",id=cmp%1-%2").arg(QCoreApplication::applicationPid()).arg(++serial);
-    }
 
     // Creates the window as CompileClick does and puts it on screen, active.
     TCompileForm* open()

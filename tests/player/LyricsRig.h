@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UniqueDisc.h"
+
 #include "ScriptedFileDialogs.h"
 #include "ScriptedMessageBoxes.h"
 #include "TempSettingsHome.h"
@@ -75,7 +77,7 @@ struct RawRecord {
 // milliseconds is the position within the track.
 struct LyricsRig {
     explicit LyricsRig(const QString& simOptions = QStringLiteral("tracks=4,length=3:00"))
-        : session(SimulatedDisc::create(unique(simOptions), clock, nullptr))
+        : session(SimulatedDisc::create(uniqueDisc(simOptions), clock, nullptr))
     {
         ReplyBuffer reply;
         drive.DeviceCommand("open cdaudio", reply);
@@ -87,11 +89,6 @@ struct LyricsRig {
         host.captureRunning = [this] { return capturing; };
     }
 
-    static QString unique(const QString& options)
-    {
-        static int serial = 0;
-        return options + QStringLiteral(",id=lyr%1x%2").arg(QCoreApplication::applicationPid()).arg(++serial);
-    }
 
     // The file `ondel-dwd compile` writes for the script timed at these positions.
     QString compiled(const QString& name, const QByteArray& script, const QList<TrackPosition>& presses)

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "ScriptedMessageBoxes.h"
+#include "UniqueDisc.h"
+#include "player/PlayerStartup.h"
+
 #include "platform/Clock.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/SimulatedDisc.h"
@@ -72,25 +76,15 @@ public:
 // at start-up, the transport and the monitor wired to a fake window.
 struct PlayerHarness {
     explicit PlayerHarness(const QString& simOptions)
-        : session(std::make_unique<DeviceSession>(SimulatedDisc::create(unique(simOptions), clock, nullptr))),
+        : session(std::make_unique<DeviceSession>(SimulatedDisc::create(uniqueDisc(simOptions), clock, nullptr))),
           device(*session)
     {
-        ReplyBuffer reply;
-        device.DeviceCommand("open cdaudio", reply);
-        device.DeviceCommand("set cdaudio time format tmsf", reply);
-        device.DeviceCommand("status cdaudio number of tracks wait", reply);
-        state.TrackCount = reply.toByteArray().toInt();
+        ScriptedMessageBoxes noBoxes;
+        PlayerStartup::openDevice(device, noBoxes, state);
         state.random.seed(7);
         device.commands.clear();
     }
 
-    // A per-process identity keeps the drive lock apart from other test runs.
-    static QString unique(const QString& simOptions)
-    {
-        static int serial = 0;
-        return simOptions +
-               QStringLiteral(",id=tst%1-%2").arg(QCoreApplication::applicationPid()).arg(++serial);
-    }
 
     // One monitor tick after 50 ms, as the timer runs it.
     void tick()
