@@ -18,13 +18,20 @@ DwdCompiler::DwdCompiler(CompileHost& host, CompileView& view, CdAudioDevice& de
     previewCursor_.bindCanvas(&canvas_);
 }
 
-// A window destroyed in the middle of a capture (the program ending) must not
-// leave a file behind that only looks like a lyrics file.
-DwdCompiler::~DwdCompiler()
+// A window destroyed in the middle of a capture (the program ending) throws
+// the take away with its working file; an existing output stays.
+DwdCompiler::~DwdCompiler() = default;
+
+namespace {
+// The offset of every line of text: 0, then the byte after each line feed.
+QList<qsizetype> lineStarts(QByteArrayView text, qsizetype base = 0)
 {
-    if (compiling_)
-        discardOutputFile();
+    QList<qsizetype> starts;
+    for (qsizetype at = text.indexOf('\n'); at >= 0; at = text.indexOf('\n', at + 1))
+        starts.append(base + at + 1);
+    return starts;
 }
+} // namespace
 
 QString DwdCompiler::openDialogTitle()
 {
@@ -155,6 +162,7 @@ void DwdCompiler::takeUpScript(const QString& name)
     if (!preview.error.isEmpty())
         showError(preview.error, errorCaption());
     previewText_ = preview.text;
+    previewLines_ = QList<qsizetype>{0} + lineStarts(previewText_);
     outputFileName_ = MakeOutputFileName(name);
 }
 
@@ -190,14 +198,53 @@ void DwdCompiler::FormResize()
     canvas_.fillRect(textArea_);
     if (!sourceText_.isEmpty()) {
         canvas_.setFontColor(PreviewColor);
-        previewCursor_.setPen(0, 0);
-        previewCursor_.DrawString(textArea_, 10, 10, previewText_);
+        drawVisibleLines(previewText_, previewLines_);
     }
     if (compiling_) {
         canvas_.setFontColor(TimedColor);
-        previewCursor_.setPen(0, 0);
-        previewCursor_.DrawString(textArea_, 10, 10, timedText_);
+        drawVisibleLines(timedText_, timedLines_);
     }
+}
+
+// The same pixels as drawing the whole text from pen (0, 0): lines break only
+// at line feeds and every line is one text height below the one before.
+void DwdCompiler::drawVisibleLines(QByteArrayView text, const QList<qsizetype>& lineStarts)
+{
+    const int lineHeight = previewCursor_.textHeight("A");
+    if (lineHeight <= 0 || lineStarts.isEmpty())
+        return;
+    const int top = 10 + previewCursor_.origin().y(); // where line 0 is drawn
+    const qsizetype first = std::max<qsizetype>(0, (textArea_.top - top) / lineHeight);
+    const qsizetype last = std::min<qsizetype>(lineStarts.size() - 1, (textArea_.bottom - top) / lineHeight);
+    for (qsizetype line = first; line <= last; ++line) {
+        const qsizetype start = lineStarts[line];
+        const qsizetype end = line + 1 < lineStarts.size() ? lineStarts[line + 1] : text.size();
+        previewCursor_.setPen(0, int(line * lineHeight));
+        previewCursor_.DrawString(textArea_, 10, 10, text.sliced(start, end - start));
+    }
+}
+
+bool DwdCompiler::followPen()
+{
+    const int width = textArea_.right - textArea_.left;
+    if (width <= 0)
+        return false;
+    const QPoint origin = previewCursor_.origin();
+    const int x = timedPen_.x() + origin.x(); // from the left of the text area
+    if (x >= 0 && x <= width * 3 / 4)
+        return false;
+    const int originX = std::min(0, width / 3 - timedPen_.x());
+    if (originX == origin.x())
+        return false;
+    previewCursor_.setOrigin(originX, origin.y());
+    return true;
+}
+
+void DwdCompiler::appendTimed(const QByteArray& piece)
+{
+    const qsizetype base = timedText_.size();
+    timedText_ += piece;
+    timedLines_ += lineStarts(piece, base);
 }
 
 void DwdCompiler::StartClick()
@@ -225,18 +272,18 @@ void DwdCompiler::StartClick()
                     BoxButtons::OkCancel) == BoxButton::Cancel)
         return;
 
-    outputFile_.setFileName(outputFileName_);
-    if (outputFileName_.isEmpty() || !outputFile_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // The existing file stays as it is until End: the take goes into a
+    // working file beside it.
+    capture_.setScript(sourceText_);
+    switch (capture_.begin(outputFileName_)) {
+    case DwdCapture::Start::OpenFailed:
         showError(openFailedMessage(), errorCaption());
         return;
-    }
-    capture_.setScript(sourceText_);
-    // The provisional header says 7 bytes, so even a file left by a crash is
-    // refused by the player; one that could not get its header is removed.
-    if (!capture_.begin(outputFile_) || !outputFile_.flush()) {
-        discardOutputFile();
+    case DwdCapture::Start::HeaderFailed:
         showError(headerFailedMessage(), errorCaption());
         return;
+    case DwdCapture::Start::Started:
+        break;
     }
 
     compiling_ = true;
@@ -246,9 +293,11 @@ void DwdCompiler::StartClick()
     canvas_.setFontColor(PreviewColor);
     resetView();
     pendingLineBreaks_ = 0;
-    previewCursor_.DrawString(textArea_, 10, 10, previewText_);
+    drawVisibleLines(previewText_, previewLines_);
     timedPen_ = QPoint(0, 0);
     timedText_.clear();
+    timedLines_ = {0};
+    taps_.clear();
 
     host_.PlayClick();
     // The first record is timed from the start of the track.
@@ -264,8 +313,13 @@ void DwdCompiler::FormKeyDown(int key)
     // being timed stays at the top of the text area.
     if (pendingLineBreaks_ > 0) {
         previewCursor_.moveOrigin(0, -pendingLineBreaks_ * previewCursor_.textHeight("A"));
+        followPen();
         FormResize();
         pendingLineBreaks_ = 0;
+    }
+    if (key == KeyBackspace) {
+        takeBack();
+        return;
     }
     if (key != KeySpace && key != KeyEnter)
         return;
@@ -276,6 +330,7 @@ void DwdCompiler::FormKeyDown(int key)
         return;
     }
 
+    const Tap tap{timedText_.size(), timedPen_, currentPosition_, previousPosition_};
     previousPosition_ = currentPosition_;
     // A device that does not answer leaves the position as it was: delta 0.
     DeviceCommands::ReadTrackPosition(device_, currentPosition_);
@@ -296,11 +351,40 @@ void DwdCompiler::FormKeyDown(int key)
     if (press.endOfScript)
         view_.focusEndButton();
 
+    taps_.append(tap);
     previewCursor_.setPen(timedPen_.x(), timedPen_.y());
-    timedText_ += press.pieceText;
+    appendTimed(press.pieceText);
     canvas_.setFontColor(TimedColor);
     previewCursor_.DrawString(textArea_, 10, 10, press.pieceText);
     timedPen_ = previewCursor_.pen();
+    if (followPen())
+        FormResize();
+}
+
+void DwdCompiler::takeBack()
+{
+    if (taps_.isEmpty())
+        return;
+    if (!capture_.undo()) {
+        // Nothing changed: the file still holds the piece, and the take goes on.
+        showError(recordFailedMessage(), errorCaption());
+        return;
+    }
+    const Tap tap = taps_.takeLast();
+    timedText_.truncate(tap.timedSize);
+    while (timedLines_.size() > 1 && timedLines_.last() > tap.timedSize)
+        timedLines_.removeLast();
+    timedPen_ = tap.pen;
+    currentPosition_ = tap.current;
+    previousPosition_ = tap.previous;
+    // The line of the piece to time again is at the top, as after any key.
+    pendingLineBreaks_ = 0;
+    previewCursor_.setOrigin(previewCursor_.origin().x(),
+                             -int(timedLines_.size() - 1) * previewCursor_.textHeight("A"));
+    followPen();
+    FormResize();
+    // After the last piece End had the focus; Space times again now.
+    view_.focusWindow();
 }
 
 void DwdCompiler::EndClick()
@@ -308,39 +392,39 @@ void DwdCompiler::EndClick()
     if (!compiling_ || windingUp_)
         return;
     windingUp_ = true;
-    // A header that fails here leaves the size field at 7: the player refuses
-    // the file, which is kept so the records are not lost.
-    const bool headerWritten = capture_.end() && outputFile_.flush();
-    if (!headerWritten)
+    // When the new file cannot take the old one's place, the old one stays
+    // and the working file is kept: it holds every piece of this take.
+    if (!capture_.finish())
         showError(headerFailedMessage(), errorCaption());
-    outputFile_.close();
     windingUp_ = false;
     finishCapture();
+}
+
+void DwdCompiler::TrackChanged()
+{
+    if (!captureRunning())
+        return;
+    if (capture_.scriptEnded() || !QFileInfo::exists(outputFileName_))
+        EndClick();
+    else
+        CancelClick();
 }
 
 void DwdCompiler::CancelClick()
 {
     if (!compiling_ || windingUp_)
         return;
-    discardOutputFile();
+    capture_.abandon();
     finishCapture();
 }
 
 void DwdCompiler::abandonCapture(const QString& message)
 {
     windingUp_ = true;
-    discardOutputFile();
+    capture_.abandon();
     showError(message, errorCaption());
     windingUp_ = false;
     finishCapture();
-}
-
-void DwdCompiler::discardOutputFile()
-{
-    // Closed first and removed by name: QFile::remove() keeps a file whose
-    // close failed to flush, and a failed write is exactly when this runs.
-    outputFile_.close();
-    QFile::remove(outputFile_.fileName());
 }
 
 void DwdCompiler::finishCapture()

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "compile/CaptureFile.h"
 #include "compile/DwdCapture.h"
 #include "lyrics/DrawCursor.h"
 #include "lyrics/TextRect.h"
 #include "player/DeviceCommands.h"
 
 #include <QByteArray>
-#include <QFile>
+#include <QList>
 #include <QPoint>
 #include <QString>
 
@@ -18,20 +19,28 @@ class MessageBoxes;
 class TextCanvas;
 
 // The compiler window's logic: it times a lyrics script by hand into a DWD
-// file beside the script. Start plays the track and writes the provisional
-// header; every Space or Enter takes the next piece, reads the disc position
-// and appends a record at once; End rewrites the header with the final size.
-// Cancel, a syntax error, a failed record write and closing the window delete
-// the file, so a file whose size field matches its length is always complete.
+// file beside the script. Start plays the track and creates a working file
+// beside the output; every Space or Enter takes the next piece, reads the disc
+// position and appends a record at once; Backspace takes the last one back.
+// Only End puts the new file in the output's place. Cancel, a syntax error, a
+// failed record write, closing the window and a track that ends before the
+// script is used up throw the take away and leave an existing output as it
+// was. The working file is a valid DWD file after every press, so a take cut
+// short by a crash can still be played (see CaptureFile for its name).
 //
 // The window shows the script's preview text in grey, turns each timed piece
-// blue, and scrolls a finished line away at the key press after it. Positions
-// are minutes, seconds and frames within the track, 75 frames a second.
+// blue, scrolls a finished line away at the key press after it and keeps the
+// piece being timed in view on long lines. Only the lines inside the text area
+// are drawn, so a press costs the same whatever the script's length.
+// Positions are minutes, seconds and frames within the track, 75 frames a
+// second.
 class DwdCompiler {
 public:
     // The keys FormKeyDown times with; every other key only scrolls.
     static constexpr int KeySpace = 0x20;
     static constexpr int KeyEnter = 0x0D;
+    // Takes back the last timed piece.
+    static constexpr int KeyBackspace = 0x08;
     // A script larger than this is not a lyrics script: it is refused like an
     // unreadable one instead of being read whole into memory.
     static constexpr qint64 MaxScriptBytes = 16 * 1024 * 1024;
@@ -69,9 +78,16 @@ public:
     // cursor's origin stays, so a scrolled view stays scrolled.
     void FormResize();
     void StartClick();
-    // key: KeySpace, KeyEnter or any other code; shift states are not looked at.
+    // key: KeySpace, KeyEnter, KeyBackspace or any other code; shift states
+    // are not looked at. The window passes one call per physical press: key
+    // repeat is dropped before it gets here.
     void FormKeyDown(int key);
     void EndClick();
+    // The playback monitor saw the track change or the disc stop during a
+    // capture. A take whose script is used up is finished as by End; an
+    // unfinished one never replaces an existing file and is thrown away then
+    // (with no file to protect it is kept, as End would).
+    void TrackChanged();
     void CancelClick();
     // The editor's script may have changed: take it up now, or when the
     // running capture ends.
@@ -90,6 +106,9 @@ public:
     const QByteArray& PreviewText() const { return previewText_; }
     const QByteArray& TimedText() const { return timedText_; }
     const QString& OutputFileName() const { return outputFileName_; }
+    // The capture's working file while a capture runs.
+    QString WorkingFileName() const { return capture_.workingName(); }
+    int TimedPieces() const { return capture_.pieceCount(); }
     qsizetype ScriptPos() const { return capture_.scriptPosition(); }
     qint32 PendingLineBreaks() const { return pendingLineBreaks_; }
     TrackPosition CurrentPosition() const { return currentPosition_; }
@@ -119,8 +138,16 @@ private:
     // A syntax error or a failed record: the file goes at once, so that no
     // end of the capture in between can finish it; then the message.
     void abandonCapture(const QString& message);
-    void discardOutputFile();
     void resetView();
+    // Backspace: the last piece turns grey again and is timed anew next.
+    void takeBack();
+    // Draws the lines of text that fall inside the text area, from the
+    // cursor's origin; lineStarts holds the offset of every line.
+    void drawVisibleLines(QByteArrayView text, const QList<qsizetype>& lineStarts);
+    // Moves the view sideways so that the pen of the next piece stays in
+    // sight; true when the view moved and needs a redraw.
+    bool followPen();
+    void appendTimed(const QByteArray& piece);
 
     CompileHost& host_;
     CompileView& view_;
@@ -138,8 +165,18 @@ private:
     QByteArray previewText_;
     QByteArray timedText_;
     QString outputFileName_;
-    QFile outputFile_;
-    DwdCapture capture_;
+    CaptureFile captureFile_;
+    DwdCapture capture_{captureFile_};
+    QList<qsizetype> previewLines_;
+    QList<qsizetype> timedLines_;
+    // What a press changed in the view, to take it back.
+    struct Tap {
+        qsizetype timedSize;
+        QPoint pen;
+        TrackPosition current;
+        TrackPosition previous;
+    };
+    QList<Tap> taps_;
     qint32 pendingLineBreaks_ = 0;
     TrackPosition currentPosition_;
     TrackPosition previousPosition_;

@@ -2,6 +2,7 @@
 
 #include "player/DeviceCommands.h"
 
+#include <QByteArray>
 #include <QByteArrayView>
 
 class QIODevice;
@@ -21,6 +22,15 @@ public:
     // the script reader built them; the text bytes are copied unchanged.
     static bool WriteRecord(QIODevice& file, QByteArrayView pieceText, QByteArrayView commandBlock,
                             const TrackPosition& delta);
+
+    // The 11 header bytes of a file of the given total length.
+    static QByteArray HeaderBytes(quint32 fileSize);
+    // The bytes WriteRecord appends, for writers that place them themselves.
+    static QByteArray RecordBytes(QByteArrayView pieceText, QByteArrayView commandBlock,
+                                  const TrackPosition& delta);
+    // Offset and length of the header's size field.
+    static constexpr qint64 SizeFieldOffset = 7;
+    static constexpr qint64 HeaderSize = 11;
 
     // current - previous, borrowing 75 frames and 60 seconds. Minutes are not
     // clamped: a position that went backwards gives negative minutes.

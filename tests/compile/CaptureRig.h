@@ -105,7 +105,7 @@ public:
     HookResult endRunningCapture() override
     {
         if (form && form->captureRunning())
-            form->EndClick();
+            form->TrackChanged();
         return HookResult::Done;
     }
     void forgetCompilerWindow() override { form = nullptr; }
