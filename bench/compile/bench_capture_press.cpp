@@ -37,6 +37,8 @@ public:
     }
     QString EditorFileName() const override { return script; }
     void compilerWindowClosed() override {}
+    int CurrentTrack() const override { return 1; }
+    void offerRelation(int, const QString&) override {}
     QString script;
 
 private:

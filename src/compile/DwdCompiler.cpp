@@ -299,6 +299,7 @@ void DwdCompiler::StartClick()
     timedLines_ = {0};
     taps_.clear();
 
+    timedTrack_ = host_.CurrentTrack();
     host_.PlayClick();
     // The first record is timed from the start of the track.
     currentPosition_ = TrackPosition{};
@@ -394,10 +395,14 @@ void DwdCompiler::EndClick()
     windingUp_ = true;
     // When the new file cannot take the old one's place, the old one stays
     // and the working file is kept: it holds every piece of this take.
-    if (!capture_.finish())
+    const bool replaced = capture_.finish();
+    if (!replaced)
         showError(headerFailedMessage(), errorCaption());
     windingUp_ = false;
+    const QString written = outputFileName_; // a reload below may change it
     finishCapture();
+    if (replaced)
+        host_.offerRelation(timedTrack_, QFileInfo(written).absoluteFilePath());
 }
 
 void DwdCompiler::TrackChanged()

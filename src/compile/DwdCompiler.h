@@ -180,6 +180,7 @@ private:
     qint32 pendingLineBreaks_ = 0;
     TrackPosition currentPosition_;
     TrackPosition previousPosition_;
+    int timedTrack_ = 0;
     DrawCursor previewCursor_;
     QPoint timedPen_;
     TextRect textArea_;

@@ -89,6 +89,8 @@ public:
     void PlayClick() override { transport.PlayClick(); }
     void StopClick() override { transport.StopClick(); }
     QString EditorFileName() const override { return editorFile; }
+    int CurrentTrack() const override { return state.CurrentTrack; }
+    void offerRelation(int track, const QString& dwdFile) override { offers << QStringLiteral("%1 %2").arg(track).arg(dwdFile); }
     void compilerWindowClosed() override
     {
         ++windowClosings;
@@ -121,5 +123,6 @@ public:
     QPointer<TCompileForm> form;
     QString editorFile;
     int windowClosings = 0;
+    QStringList offers; // "track file" for every offer to relate a take
     qint64 playStartMs = 0;
 };

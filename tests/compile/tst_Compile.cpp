@@ -752,6 +752,36 @@ private Q_SLOTS:
         QVERIFY(blue > 5);
     }
 
+    // A finished take is offered for relating to the track it timed, with
+    // the file's full name; a thrown-away or failed take is not.
+    void endOffersToRelateTheTake_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("offered");
+        QTest::newRow("End") << "End" << true;
+        QTest::newRow("used up by Space") << "Space" << true;
+        QTest::newRow("Cancel") << "Cancel" << false;
+    }
+    void endOffersToRelateTheTake()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, offered);
+        CaptureRig rig(QStringLiteral("tracks=5"));
+        rig.state.CurrentTrack = 3;
+        rig.editorFile = script("ab");
+        QVERIFY(rig.open());
+        rig.start();
+        rig.pressAt(at(0, 1, 0));
+        rig.pressAt(at(0, 2, 0));
+        if (how == QLatin1String("End"))
+            QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+        else if (how == QLatin1String("Space"))
+            rig.key(Qt::Key_Space);
+        else
+            QTest::mouseClick(rig.button("Cancel"), Qt::LeftButton);
+        QCOMPARE(rig.offers, offered ? QStringList{QStringLiteral("3 ") + dir.filePath("song.dwd")} : QStringList());
+    }
+
     // Shows the window timing a song, for a look at it on a real screen:
     // ONDEL_COMPILE_SHOW=<ms per step> QT_QPA_PLATFORM=xcb test_compile -class CompileFormTest
     // showForScreenshot
