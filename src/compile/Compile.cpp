@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
@@ -116,6 +117,13 @@ bool TCompileForm::eventFilter(QObject* watched, QEvent* event)
         static_cast<QKeyEvent*>(event)->isAutoRepeat())
         return true;
     return QWidget::eventFilter(watched, event);
+}
+
+void TCompileForm::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        compiler_.FormMouseDown(event->position().toPoint().x(), event->position().toPoint().y());
+    QWidget::mousePressEvent(event);
 }
 
 void TCompileForm::closeEvent(QCloseEvent* event)

@@ -18,19 +18,27 @@ QString DwdCapture::workingName() const
 
 DwdCapture::Start DwdCapture::begin(const QString& outputName)
 {
+    return resume(outputName, {}, 0, TrackPosition{});
+}
+
+DwdCapture::Start DwdCapture::resume(const QString& outputName, QByteArrayView keptRecords,
+                                     qsizetype scriptPosition, const TrackPosition& lastTime)
+{
     if (running_)
         abandon();
-    position_ = 0;
+    position_ = scriptPosition;
     ended_ = false;
-    previous_ = {};
+    previous_ = lastTime;
     taken_.clear();
     if (!storage_.create(outputName))
         return Start::OpenFailed;
-    fileSize_ = DwdWriter::HeaderSize;
-    if (!storage_.writeAt(0, DwdWriter::HeaderBytes(quint32(fileSize_)))) {
+    const qint64 size = DwdWriter::HeaderSize + keptRecords.size();
+    if (size > qint64(0xFFFFFFFFu) ||
+        !storage_.writeAt(0, DwdWriter::HeaderBytes(quint32(size)) + keptRecords.toByteArray())) {
         storage_.discard();
         return Start::HeaderFailed;
     }
+    fileSize_ = size;
     running_ = true;
     return Start::Started;
 }

@@ -48,6 +48,13 @@ public:
     // Creates the working file for outputName and writes the header of a file
     // with no records. Times start at 0:00:00, the start of the track.
     Start begin(const QString& outputName);
+    // Starts a take that keeps the first records of an earlier file: their
+    // bytes (from offset 11) go into the working file as they are, and the
+    // script is timed on from scriptPosition, the next press measured from
+    // lastTime, the kept pieces' running time. Kept records cannot be taken
+    // back.
+    Start resume(const QString& outputName, QByteArrayView keptRecords, qsizetype scriptPosition,
+                 const TrackPosition& lastTime);
 
     // One timing key press at the given position within the track. The line
     // breaks taken into the piece are added to lineBreaks.

@@ -2,6 +2,8 @@
 
 #include "compile/CompileHost.h"
 #include "compile/CompileView.h"
+#include "compile/DwdReader.h"
+#include "compile/DwdWriter.h"
 #include "compile/ScriptReader.h"
 #include "platform/ColorValue.h"
 #include "lyrics/TextCanvas.h"
@@ -9,6 +11,7 @@
 #include "platform/MessageBoxes.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 DwdCompiler::DwdCompiler(CompileHost& host, CompileView& view, CdAudioDevice& device, MessageBoxes& boxes,
@@ -93,6 +96,16 @@ QString DwdCompiler::reloadFailedMessage()
     return QStringLiteral("データの更新ができませんでした。");
 }
 
+QString DwdCompiler::retimeUnreadableMessage()
+{
+    return QStringLiteral("途中からの取り直しができません。\nDWDファイルを読み込めません。");
+}
+
+QString DwdCompiler::retimeMismatchMessage()
+{
+    return QStringLiteral("途中からの取り直しができません。\nDWDファイルがスクリプトと一致しません。");
+}
+
 QString DwdCompiler::errorCaption()
 {
     return QStringLiteral("ERROR");
@@ -163,6 +176,7 @@ void DwdCompiler::takeUpScript(const QString& name)
         showError(preview.error, errorCaption());
     previewText_ = preview.text;
     previewLines_ = QList<qsizetype>{0} + lineStarts(previewText_);
+    retimeLine_ = 0;
     outputFileName_ = MakeOutputFileName(name);
 }
 
@@ -196,6 +210,13 @@ void DwdCompiler::FormResize()
     canvas_.fillRect(TextRect{0, 0, clientWidth_, clientHeight_});
     canvas_.setBrushColor(ColorValue::WindowBackground);
     canvas_.fillRect(textArea_);
+    const int lineHeight = previewCursor_.textHeight("A");
+    if (!compiling_ && retimeLine_ > 0 && lineHeight > 0) {
+        const int top = 10 + previewCursor_.origin().y() + retimeLine_ * lineHeight;
+        canvas_.setBrushColor(RetimeMarkColor);
+        canvas_.fillRect(TextRect{textArea_.left, std::max(top, textArea_.top), textArea_.right,
+                                  std::min(top + lineHeight, textArea_.bottom)});
+    }
     if (!sourceText_.isEmpty()) {
         canvas_.setFontColor(PreviewColor);
         drawVisibleLines(previewText_, previewLines_);
@@ -275,7 +296,16 @@ void DwdCompiler::StartClick()
     // The existing file stays as it is until End: the take goes into a
     // working file beside it.
     capture_.setScript(sourceText_);
-    switch (capture_.begin(outputFileName_)) {
+    std::optional<Retake> retake;
+    if (retimeLine_ > 0) {
+        retake = planRetake(retimeLine_);
+        if (!retake)
+            return;
+    }
+    const DwdCapture::Start started =
+        retake ? capture_.resume(outputFileName_, retake->records, retake->position, retake->lastTime)
+               : capture_.begin(outputFileName_);
+    switch (started) {
     case DwdCapture::Start::OpenFailed:
         showError(openFailedMessage(), errorCaption());
         return;
@@ -298,11 +328,33 @@ void DwdCompiler::StartClick()
     timedText_.clear();
     timedLines_ = {0};
     taps_.clear();
+    if (retake) {
+        // The kept pieces are blue already and the line to time is at the top.
+        appendTimed(retake->text);
+        const int lineHeight = previewCursor_.textHeight("A");
+        const qsizetype lastLine = timedText_.lastIndexOf('\n') + 1;
+        timedPen_ = QPoint(previewCursor_.textWidth(QByteArrayView(timedText_).sliced(lastLine)),
+                           int(timedLines_.size() - 1) * lineHeight);
+        previewCursor_.setOrigin(0, -timedPen_.y());
+        followPen();
+    }
 
     timedTrack_ = host_.CurrentTrack();
     host_.PlayClick();
-    // The first record is timed from the start of the track.
-    currentPosition_ = TrackPosition{};
+    if (retake) {
+        const TrackPosition& from = retake->playFrom;
+        const QByteArray command = QStringLiteral("play cdaudio from %1:%2:%3:%4")
+                                       .arg(timedTrack_, 2, 10, QLatin1Char('0'))
+                                       .arg(from.minutes, 2, 10, QLatin1Char('0'))
+                                       .arg(from.seconds, 2, 10, QLatin1Char('0'))
+                                       .arg(from.frames, 2, 10, QLatin1Char('0'))
+                                       .toLatin1();
+        ReplyBuffer reply;
+        device_.DeviceCommand(command.constData(), reply);
+    }
+    // The first record is timed from the start of the track, or from the
+    // last piece kept.
+    currentPosition_ = retake ? retake->lastTime : TrackPosition{};
     FormResize();
 }
 
@@ -360,6 +412,67 @@ void DwdCompiler::FormKeyDown(int key)
     timedPen_ = previewCursor_.pen();
     if (followPen())
         FormResize();
+}
+
+void DwdCompiler::FormMouseDown(int x, int y)
+{
+    const int lineHeight = previewCursor_.textHeight("A");
+    if (compiling_ || sourceText_.isEmpty() || lineHeight <= 0 || x < textArea_.left ||
+        x >= textArea_.right || y < textArea_.top || y >= textArea_.bottom)
+        return;
+    const int line = (y - 10 - previewCursor_.origin().y()) / lineHeight;
+    if (line < 0 || line >= previewLines_.size())
+        return;
+    retimeLine_ = line == retimeLine_ ? 0 : line;
+    FormResize();
+}
+
+std::optional<DwdCompiler::Retake> DwdCompiler::planRetake(int line)
+{
+    QFile file(outputFileName_);
+    if (!file.open(QIODevice::ReadOnly) || DwdReader::CheckFile(file) != DwdReader::FileCheck::Valid) {
+        showError(retimeUnreadableMessage(), errorCaption());
+        return std::nullopt;
+    }
+    Retake retake;
+    qint32 lineBreaks = 0;
+    qint64 keptEnd = DwdWriter::HeaderSize;
+    for (;;) {
+        const DwdReader::Record record = DwdReader::ReadRecord(file);
+        if (!record.complete()) {
+            // The file ends before the line: time on from its last piece.
+            retake.playFrom = retake.lastTime;
+            break;
+        }
+        qint32 breaksInPiece = 0;
+        const ScriptReader::Piece piece = ScriptReader::TakePiece(sourceText_, retake.position, breaksInPiece);
+        if (!piece.ok() || piece.text != record.text) {
+            showError(retimeMismatchMessage(), errorCaption());
+            return std::nullopt;
+        }
+        // The piece's line is where its first character stands.
+        int leadingBreaks = 0;
+        for (qsizetype i = 0; i < piece.text.size() && QByteArrayView(" \r\n").contains(piece.text[i]); ++i)
+            leadingBreaks += piece.text[i] == '\n' ? 1 : 0;
+        TrackPosition time = retake.lastTime;
+        DwdReader::AddDelta(time, record.delta);
+        if (lineBreaks + leadingBreaks >= line || piece.endOfScript) {
+            retake.playFrom = time;
+            break;
+        }
+        lineBreaks += breaksInPiece;
+        retake.text += piece.text;
+        retake.position = piece.position;
+        retake.lastTime = time;
+        keptEnd = file.pos();
+    }
+    file.seek(DwdWriter::HeaderSize);
+    retake.records = file.read(keptEnd - DwdWriter::HeaderSize);
+    // A few seconds of run-up before the line, never before the track.
+    const TrackPosition at = retake.playFrom;
+    const int frames = std::max(0, (at.minutes * 60 + at.seconds) * 75 + at.frames - RetimeLeadInFrames);
+    retake.playFrom = TrackPosition{qint16(frames / 4500), qint16(frames / 75 % 60), qint16(frames % 75)};
+    return retake;
 }
 
 void DwdCompiler::takeBack()

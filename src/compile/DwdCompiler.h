@@ -46,6 +46,9 @@ public:
     static constexpr qint64 MaxScriptBytes = 16 * 1024 * 1024;
     static constexpr quint32 PreviewColor = 0x808080; // grey
     static constexpr quint32 TimedColor = 0xFF0000;   // blue (red is the low byte)
+    static constexpr quint32 RetimeMarkColor = 0xC0FFFF; // pale yellow behind the line to re-time from
+    // A take from a line starts playing this long before the line's old time.
+    static constexpr int RetimeLeadInFrames = 3 * 75;
 
     DwdCompiler(CompileHost& host, CompileView& view, CdAudioDevice& device, MessageBoxes& boxes,
                 FileDialogs& dialogs, TextCanvas& canvas);
@@ -82,6 +85,12 @@ public:
     // are not looked at. The window passes one call per physical press: key
     // repeat is dropped before it gets here.
     void FormKeyDown(int key);
+    // A click in the text area while no take runs picks the line to re-time
+    // from: Start then keeps the existing file's records before that line,
+    // plays from shortly before its old time and times on from there. A click
+    // on the picked line, or on the first, picks none again.
+    void FormMouseDown(int x, int y);
+    int RetimeLine() const { return retimeLine_; }
     void EndClick();
     // The playback monitor saw the track change or the disc stop during a
     // capture. A take whose script is used up is finished as by End; an
@@ -128,6 +137,8 @@ public:
     static QString reloadFailedMessage();
     static QString errorCaption();
     static QString reloadErrorCaption();
+    static QString retimeUnreadableMessage();
+    static QString retimeMismatchMessage();
 
 private:
     void showError(const QString& text, const QString& caption);
@@ -148,6 +159,17 @@ private:
     // sight; true when the view moved and needs a redraw.
     bool followPen();
     void appendTimed(const QByteArray& piece);
+    // What a take from a line keeps of the existing file.
+    struct Retake {
+        QByteArray records;     // the kept records' bytes
+        QByteArray text;        // their pieces' texts, joined
+        qsizetype position = 0; // where the script goes on
+        TrackPosition lastTime; // the running time after the kept records
+        TrackPosition playFrom; // where the disc starts
+    };
+    // Nullopt (after saying why) when the existing file cannot be read or
+    // does not belong to the script as it is now.
+    std::optional<Retake> planRetake(int line);
 
     CompileHost& host_;
     CompileView& view_;
@@ -181,6 +203,7 @@ private:
     TrackPosition currentPosition_;
     TrackPosition previousPosition_;
     int timedTrack_ = 0;
+    int retimeLine_ = 0;
     DrawCursor previewCursor_;
     QPoint timedPen_;
     TextRect textArea_;

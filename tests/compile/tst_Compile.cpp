@@ -1,5 +1,7 @@
 #include "CaptureRig.h"
 #include "TestRegistry.h"
+#include "compile/CaptureFile.h"
+#include "compile/DwdCapture.h"
 #include "compile/DwdReader.h"
 
 #include <QDir>
@@ -780,6 +782,120 @@ private Q_SLOTS:
         else
             QTest::mouseClick(rig.button("Cancel"), Qt::LeftButton);
         QCOMPARE(rig.offers, offered ? QStringList{QStringLiteral("3 ") + dir.filePath("song.dwd")} : QStringList());
+    }
+
+    // A take from a picked line keeps the existing file's records before the
+    // line byte for byte, plays from 3 s before the line's old time and times
+    // the rest anew: the file is the one a whole take with those times gives.
+    void retimingFromALineKeepsTheLinesBefore_data()
+    {
+        QTest::addColumn<int>("firstPresses"); // the first take: a press a second
+        QTest::addColumn<int>("line");         // picked by a click, from 0
+        QTest::addColumn<QByteArray>("play");  // where the disc starts
+        QTest::addColumn<QList<TrackPosition>>("presses"); // disc positions of the new presses
+        QTest::addColumn<int>("kept");
+        QTest::newRow("from the third line") << 8 << 2 << QByteArray("play cdaudio from 01:00:02:00")
+                                             << QList<TrackPosition>{at(0, 5, 37), at(0, 6, 37), at(0, 7, 37), at(0, 8, 37)} << 4;
+        QTest::newRow("from the second line") << 8 << 1 << QByteArray("play cdaudio from 01:00:00:00")
+                                              << QList<TrackPosition>{at(0, 3, 1), at(0, 4, 0), at(0, 5, 0), at(0, 6, 0), at(0, 7, 0), at(0, 8, 0)} << 2;
+        QTest::newRow("a file that ends before the line") << 3 << 2 << QByteArray("play cdaudio from 01:00:00:00")
+                                                          << QList<TrackPosition>{at(0, 4, 0), at(0, 5, 0), at(0, 6, 0), at(0, 7, 0), at(0, 8, 0)} << 3;
+    }
+    void retimingFromALineKeepsTheLinesBefore()
+    {
+        QFETCH(int, firstPresses);
+        QFETCH(int, line);
+        QFETCH(QByteArray, play);
+        QFETCH(QList<TrackPosition>, presses);
+        QFETCH(int, kept);
+        const QByteArray text = "ab\r\ncd\r\nef\r\ngh";
+        CaptureRig rig;
+        rig.editorFile = script(text);
+        QVERIFY(rig.open());
+        rig.start();
+        for (int n = 1; n <= firstPresses; ++n)
+            rig.pressAt(at(0, n, 0));
+        if (rig.form->Compiling())
+            QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+        const QByteArray first = readFile(dir.filePath("song.dwd"));
+
+        const int lineHeight = rig.form->compiler().PreviewCursor().textHeight("A");
+        QTest::mouseClick(rig.form, Qt::LeftButton, {}, QPoint(40, 10 + line * lineHeight + lineHeight / 2));
+        QCOMPARE(rig.form->compiler().RetimeLine(), line);
+        rig.device.sent.clear();
+        rig.start();
+        QVERIFY(rig.form->Compiling());
+        QVERIFY(rig.device.sent.contains(play));
+        const int fromFrames = play.right(2).toInt() + play.mid(play.size() - 5, 2).toInt() * 75;
+        const QByteArray keptText = rig.form->compiler().TimedText();
+        QCOMPARE(int(keptText.count('\n')), std::min(line, kept / 2));
+        for (const TrackPosition& p : presses) {
+            const int frames = p.seconds * 75 + p.frames - fromFrames;
+            rig.pressAt(at(0, frames / 75, frames % 75));
+        }
+        // Backspace never takes back a kept piece.
+        for (int i = 0; i < 12; ++i)
+            rig.key(Qt::Key_Backspace);
+        QCOMPARE(rig.form->compiler().TimedText(), keptText);
+        for (const TrackPosition& p : presses) {
+            const int frames = p.seconds * 75 + p.frames - fromFrames;
+            rig.pressAt(at(0, frames / 75, frames % 75));
+        }
+        if (rig.form->Compiling())
+            QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+        const QByteArray retimed = readFile(dir.filePath("song.dwd"));
+
+        // The whole take with the kept times and the new ones.
+        QList<TrackPosition> times;
+        for (int n = 1; n <= kept; ++n)
+            times << at(0, n, 0);
+        times += presses;
+        CaptureFile cleanFile;
+        DwdCapture clean(cleanFile);
+        clean.setScript(text);
+        QCOMPARE(clean.begin(dir.filePath("clean.dwd")), DwdCapture::Start::Started);
+        qint32 lineBreaks = 0;
+        for (const TrackPosition& p : times)
+            clean.press(p, lineBreaks);
+        QVERIFY(clean.finish());
+        QCOMPARE(retimed.toHex(' '), readFile(dir.filePath("clean.dwd")).toHex(' '));
+        const QList<DwdReader::Record> before = records(dir.filePath("clean.dwd"));
+        qint64 keptBytes = 11;
+        for (int i = 0; i < kept; ++i)
+            keptBytes += 11 + before[i].text.size();
+        QCOMPARE(retimed.left(keptBytes).mid(11), first.left(keptBytes).mid(11));
+    }
+
+    // A file that does not belong to the script as it is now is not re-timed.
+    void retimingRefusesAFileOfAnotherScript_data()
+    {
+        QTest::addColumn<QByteArray>("dwd");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("another script's pieces")
+            << QByteArray::fromHex("445744000000001700000000000100000000010000007a") << DwdCompiler::retimeMismatchMessage();
+        QTest::newRow("an unfinished file")
+            << QByteArray::fromHex("445744000000000700000000000100000000010000007a") << DwdCompiler::retimeUnreadableMessage();
+    }
+    void retimingRefusesAFileOfAnotherScript()
+    {
+        QFETCH(QByteArray, dwd);
+        QFETCH(QString, message);
+        CaptureRig rig;
+        rig.editorFile = script("ab\r\ncd");
+        QVERIFY(writeFile(dir.filePath("song.dwd"), dwd));
+        QVERIFY(rig.open());
+        const int lineHeight = rig.form->compiler().PreviewCursor().textHeight("A");
+        QTest::mouseClick(rig.form, Qt::LeftButton, {}, QPoint(40, 10 + lineHeight + lineHeight / 2));
+        QCOMPARE(rig.form->compiler().RetimeLine(), 1);
+        rig.start();
+        QVERIFY(!rig.form->Compiling());
+        QCOMPARE(rig.boxes.shown.last().text, message);
+        QCOMPARE(readFile(dir.filePath("song.dwd")), dwd);
+        // A second click on the line picks none: Start times from the beginning.
+        QTest::mouseClick(rig.form, Qt::LeftButton, {}, QPoint(40, 10 + lineHeight + lineHeight / 2));
+        QCOMPARE(rig.form->compiler().RetimeLine(), 0);
+        rig.start();
+        QVERIFY(rig.form->Compiling());
     }
 
     // Shows the window timing a song, for a look at it on a real screen:
