@@ -83,8 +83,8 @@ QByteArray lyrics(qint64 bytes)
 void report(const char* what, std::vector<double> ms)
 {
     std::sort(ms.begin(), ms.end());
-    std::printf("%-22s %6zu  median %8.3f ms  p99 %8.3f ms  max %8.3f ms\n", what, ms.size(), ms[ms.size() / 2],
-                ms[std::min(ms.size() - 1, ms.size() * 99 / 100)], ms.back());
+    std::printf("%-22s %6zu  median %8.3f ms  p99 %8.3f ms  max %8.3f ms\n", what, ms.size(),
+                ms[ms.size() / 2], ms[std::min(ms.size() - 1, ms.size() * 99 / 100)], ms.back());
 }
 } // namespace
 
@@ -102,7 +102,8 @@ int main(int argc, char** argv)
     }
 
     ManualClock clock;
-    DeviceSession device(SimulatedDisc::create(QStringLiteral("tracks=1,length=60:00,id=benchcapture"), clock, nullptr));
+    DeviceSession device(
+        SimulatedDisc::create(QStringLiteral("tracks=1,length=60:00,id=benchcapture"), clock, nullptr));
     ReplyBuffer reply;
     device.DeviceCommand("open cdaudio", reply);
     BenchHost host(device);
@@ -126,8 +127,10 @@ int main(int argc, char** argv)
 
     auto press = [&](int key) {
         QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : form;
-        QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_Space ? QStringLiteral(" ") : QString());
-        QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, key == Qt::Key_Space ? QStringLiteral(" ") : QString());
+        QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier,
+                       key == Qt::Key_Space ? QStringLiteral(" ") : QString());
+        QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier,
+                     key == Qt::Key_Space ? QStringLiteral(" ") : QString());
         QElapsedTimer t;
         t.start();
         QApplication::sendEvent(target, &down);

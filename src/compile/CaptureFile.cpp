@@ -14,7 +14,8 @@ constexpr int MaxAttempts = 99;
 // a capture that is already in place.
 void syncFolder(const QString& path)
 {
-    const int fd = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
+    const int fd =
+        ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
@@ -32,7 +33,8 @@ QString CaptureFile::workingNameFor(const QString& outputName, int attempt)
     QString stem = outputName;
     if (stem.endsWith(QLatin1String(".dwd"), Qt::CaseInsensitive))
         stem.chop(4);
-    const QString mark = attempt <= 1 ? QStringLiteral(".capture") : QStringLiteral(".capture%1").arg(attempt);
+    const QString mark =
+        attempt <= 1 ? QStringLiteral(".capture") : QStringLiteral(".capture%1").arg(attempt);
     return stem + mark + QStringLiteral(".dwd");
 }
 
@@ -72,7 +74,8 @@ bool CaptureFile::commit()
     if (file_.error() != QFileDevice::NoError)
         return false;
     // rename() replaces the output in one step: readers see the old file or the new one.
-    if (std::rename(QFile::encodeName(file_.fileName()).constData(), QFile::encodeName(outputName_).constData()) != 0)
+    if (std::rename(QFile::encodeName(file_.fileName()).constData(),
+                    QFile::encodeName(outputName_).constData()) != 0)
         return false;
     syncFolder(outputName_);
     file_.setFileName(QString());

@@ -912,13 +912,16 @@ private Q_SLOTS:
             "[/fontsize(20)]\x8f\x74\x82\xaa\x97\x88\x82\xbd\x81\x41\x8f\x74\x82\xaa\x97\x88\x82"
             "\xbd\r\n\x82\xc7\x82\xb1\x82\xc9\x97\x88\x82\xbd\r\n[\x8e\x52\x82\xc9]\x97\x88\x82"
             "\xbd [\x97\xa2\x82\xc9]\x97\x88\x82\xbd\r\n\x96\xec\x82\xc9\x82\xe0\x97\x88\x82\xbd";
-        rig.editorFile = script(song);
+        QByteArray longLine = "\r\n";
+        for (int i = 0; i < 8; ++i)
+            longLine += "\x96\xec\x82\xc9\x82\xe0\x97\x88\x82\xbd\x81\x41"; // 野にも来た、 (a long line)
+        rig.editorFile = script(song + longLine);
         QVERIFY(rig.open());
         rig.form->move(20, 20);
         QTest::qWait(3 * stepMs);
         rig.start();
         QTest::qWait(stepMs);
-        for (int i = 0; i < 12 && rig.form->Compiling(); ++i) {
+        for (int i = 0; i < 60 && rig.form->Compiling(); ++i) {
             rig.clock.advance(700);
             rig.key(Qt::Key_Space);
             QTest::qWait(stepMs);

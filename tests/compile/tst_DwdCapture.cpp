@@ -120,7 +120,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("failAt");
         QTest::addColumn<DwdCapture::Start>("start");
-        QTest::addColumn<int>("timed");       // presses written before the failure
+        QTest::addColumn<int>("timed"); // presses written before the failure
         QTest::addColumn<bool>("workingKept");
         // Operations: 1 create, 2 header, then two writes per press (record,
         // size), then the size again and the commit at the end.
@@ -129,7 +129,8 @@ private Q_SLOTS:
         QTest::newRow("first record cannot be written") << 3 << DwdCapture::Start::Started << 0 << false;
         QTest::newRow("size after the second record fails") << 6 << DwdCapture::Start::Started << 1 << false;
         QTest::newRow("size at the end fails") << 9 << DwdCapture::Start::Started << 3 << true;
-        QTest::newRow("the file cannot take the output's place") << 10 << DwdCapture::Start::Started << 3 << true;
+        QTest::newRow("the file cannot take the output's place")
+            << 10 << DwdCapture::Start::Started << 3 << true;
     }
     void failuresNeverTouchTheOutput()
     {
