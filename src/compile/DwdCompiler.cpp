@@ -5,8 +5,8 @@
 #include "compile/DwdReader.h"
 #include "compile/DwdWriter.h"
 #include "compile/ScriptReader.h"
-#include "platform/ColorValue.h"
 #include "lyrics/TextCanvas.h"
+#include "platform/ColorValue.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBoxes.h"
 
@@ -445,7 +445,8 @@ std::optional<DwdCompiler::Retake> DwdCompiler::planRetake(int line)
             break;
         }
         qint32 breaksInPiece = 0;
-        const ScriptReader::Piece piece = ScriptReader::TakePiece(sourceText_, retake.position, breaksInPiece);
+        const ScriptReader::Piece piece =
+            ScriptReader::TakePiece(sourceText_, retake.position, breaksInPiece);
         if (!piece.ok() || piece.text != record.text) {
             showError(retimeMismatchMessage(), errorCaption());
             return std::nullopt;

@@ -90,7 +90,10 @@ public:
     void StopClick() override { transport.StopClick(); }
     QString EditorFileName() const override { return editorFile; }
     int CurrentTrack() const override { return state.CurrentTrack; }
-    void offerRelation(int track, const QString& dwdFile) override { offers << QStringLiteral("%1 %2").arg(track).arg(dwdFile); }
+    void offerRelation(int track, const QString& dwdFile) override
+    {
+        offers << QStringLiteral("%1 %2").arg(track).arg(dwdFile);
+    }
     void compilerWindowClosed() override
     {
         ++windowClosings;

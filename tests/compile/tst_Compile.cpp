@@ -605,8 +605,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("pieces");
         QTest::addColumn<bool>("stillCapturing");
-        QTest::newRow("Space held in the middle") << QByteArray("abcdefgh") << int(Qt::Key_Space) << 1 << true;
-        QTest::newRow("Enter held in the middle") << QByteArray("abcdefgh") << int(Qt::Key_Return) << 1 << true;
+        QTest::newRow("Space held in the middle")
+            << QByteArray("abcdefgh") << int(Qt::Key_Space) << 1 << true;
+        QTest::newRow("Enter held in the middle")
+            << QByteArray("abcdefgh") << int(Qt::Key_Return) << 1 << true;
         QTest::newRow("Space held on the last piece") << QByteArray("a") << int(Qt::Key_Space) << 1 << true;
         QTest::newRow("Enter held on the last piece") << QByteArray("a") << int(Qt::Key_Return) << 1 << true;
     }
@@ -734,7 +736,8 @@ private Q_SLOTS:
         int lastOrigin = 0;
         for (int i = 0; i < 120; ++i) {
             rig.pressAt(at(0, 1, i % 75));
-            const int x = rig.form->compiler().TimedPen().x() + rig.form->compiler().PreviewCursor().origin().x();
+            const int x =
+                rig.form->compiler().TimedPen().x() + rig.form->compiler().PreviewCursor().origin().x();
             QVERIFY2(x >= 0 && x <= area.right - area.left, qPrintable(QString::number(x)));
             if (rig.form->compiler().PreviewCursor().origin().x() != lastOrigin)
                 ++moves;
@@ -781,7 +784,8 @@ private Q_SLOTS:
             rig.key(Qt::Key_Space);
         else
             QTest::mouseClick(rig.button("Cancel"), Qt::LeftButton);
-        QCOMPARE(rig.offers, offered ? QStringList{QStringLiteral("3 ") + dir.filePath("song.dwd")} : QStringList());
+        QCOMPARE(rig.offers,
+                 offered ? QStringList{QStringLiteral("3 ") + dir.filePath("song.dwd")} : QStringList());
     }
 
     // A take from a picked line keeps the existing file's records before the
@@ -789,17 +793,21 @@ private Q_SLOTS:
     // the rest anew: the file is the one a whole take with those times gives.
     void retimingFromALineKeepsTheLinesBefore_data()
     {
-        QTest::addColumn<int>("firstPresses"); // the first take: a press a second
-        QTest::addColumn<int>("line");         // picked by a click, from 0
-        QTest::addColumn<QByteArray>("play");  // where the disc starts
+        QTest::addColumn<int>("firstPresses");             // the first take: a press a second
+        QTest::addColumn<int>("line");                     // picked by a click, from 0
+        QTest::addColumn<QByteArray>("play");              // where the disc starts
         QTest::addColumn<QList<TrackPosition>>("presses"); // disc positions of the new presses
         QTest::addColumn<int>("kept");
-        QTest::newRow("from the third line") << 8 << 2 << QByteArray("play cdaudio from 01:00:02:00")
-                                             << QList<TrackPosition>{at(0, 5, 37), at(0, 6, 37), at(0, 7, 37), at(0, 8, 37)} << 4;
+        QTest::newRow("from the third line")
+            << 8 << 2 << QByteArray("play cdaudio from 01:00:02:00")
+            << QList<TrackPosition>{at(0, 5, 37), at(0, 6, 37), at(0, 7, 37), at(0, 8, 37)} << 4;
         QTest::newRow("from the second line") << 8 << 1 << QByteArray("play cdaudio from 01:00:00:00")
-                                              << QList<TrackPosition>{at(0, 3, 1), at(0, 4, 0), at(0, 5, 0), at(0, 6, 0), at(0, 7, 0), at(0, 8, 0)} << 2;
-        QTest::newRow("a file that ends before the line") << 3 << 2 << QByteArray("play cdaudio from 01:00:00:00")
-                                                          << QList<TrackPosition>{at(0, 4, 0), at(0, 5, 0), at(0, 6, 0), at(0, 7, 0), at(0, 8, 0)} << 3;
+                                              << QList<TrackPosition>{at(0, 3, 1), at(0, 4, 0), at(0, 5, 0),
+                                                                      at(0, 6, 0), at(0, 7, 0), at(0, 8, 0)}
+                                              << 2;
+        QTest::newRow("a file that ends before the line")
+            << 3 << 2 << QByteArray("play cdaudio from 01:00:00:00")
+            << QList<TrackPosition>{at(0, 4, 0), at(0, 5, 0), at(0, 6, 0), at(0, 7, 0), at(0, 8, 0)} << 3;
     }
     void retimingFromALineKeepsTheLinesBefore()
     {
@@ -872,9 +880,11 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("dwd");
         QTest::addColumn<QString>("message");
         QTest::newRow("another script's pieces")
-            << QByteArray::fromHex("445744000000001700000000000100000000010000007a") << DwdCompiler::retimeMismatchMessage();
+            << QByteArray::fromHex("445744000000001700000000000100000000010000007a")
+            << DwdCompiler::retimeMismatchMessage();
         QTest::newRow("an unfinished file")
-            << QByteArray::fromHex("445744000000000700000000000100000000010000007a") << DwdCompiler::retimeUnreadableMessage();
+            << QByteArray::fromHex("445744000000000700000000000100000000010000007a")
+            << DwdCompiler::retimeUnreadableMessage();
     }
     void retimingRefusesAFileOfAnotherScript()
     {

@@ -102,23 +102,28 @@ private Q_SLOTS:
     void offerRelation_data()
     {
         QTest::addColumn<QString>("options");
-        QTest::addColumn<QString>("before");  // the track's file before, empty for none
+        QTest::addColumn<QString>("before"); // the track's file before, empty for none
         QTest::addColumn<bool>("locked");
-        QTest::addColumn<int>("answer");      // BoxButton, when asked
+        QTest::addColumn<int>("answer"); // BoxButton, when asked
         QTest::addColumn<QStringList>("boxes");
         QTest::addColumn<QString>("after");
         const QString question = Association::offerQuestion(2, QStringLiteral("/songs/a.dwd"));
-        QTest::newRow("new file, yes") << "id=d1" << "" << false << int(BoxButton::Yes) << QStringList{question}
-                                       << "/songs/a.dwd";
-        QTest::newRow("new file, no") << "id=d1" << "" << false << int(BoxButton::No) << QStringList{question} << "";
-        QTest::newRow("another file, yes") << "id=d1" << "/songs/old.dwd" << false << int(BoxButton::Yes)
-                                           << QStringList{question} << "/songs/a.dwd";
-        QTest::newRow("already related") << "id=d1" << "/songs/a.dwd" << false << int(BoxButton::Yes) << QStringList{}
-                                         << "/songs/a.dwd";
-        QTest::newRow("no disc to relate to") << "state=empty" << "" << false << int(BoxButton::Yes) << QStringList{}
-                                              << "";
+        QTest::newRow("new file, yes")
+            << "id=d1"
+            << "" << false << int(BoxButton::Yes) << QStringList{question} << "/songs/a.dwd";
+        QTest::newRow("new file, no") << "id=d1"
+                                      << "" << false << int(BoxButton::No) << QStringList{question} << "";
+        QTest::newRow("another file, yes")
+            << "id=d1"
+            << "/songs/old.dwd" << false << int(BoxButton::Yes) << QStringList{question} << "/songs/a.dwd";
+        QTest::newRow("already related")
+            << "id=d1"
+            << "/songs/a.dwd" << false << int(BoxButton::Yes) << QStringList{} << "/songs/a.dwd";
+        QTest::newRow("no disc to relate to") << "state=empty"
+                                              << "" << false << int(BoxButton::Yes) << QStringList{} << "";
         QTest::newRow("key cannot be opened")
-            << "id=d1" << "" << true << int(BoxButton::Yes)
+            << "id=d1"
+            << "" << true << int(BoxButton::Yes)
             << QStringList{question, QStringLiteral("関連付けに失敗しました。")} << "";
     }
     void offerRelation()
@@ -131,10 +136,11 @@ private Q_SLOTS:
         QFETCH(QString, after);
         Rig rig(options);
         if (!before.isEmpty())
-            QSettings(rig.home.configFile(), QSettings::IniFormat).setValue(QStringLiteral("RelationData/[d1]/[2]"), before);
+            QSettings(rig.home.configFile(), QSettings::IniFormat)
+                .setValue(QStringLiteral("RelationData/[d1]/[2]"), before);
         LockedStore lockedStore;
-        Association association(rig.drive, rig.boxes, locked ? static_cast<SettingsStore&>(lockedStore) : rig.store,
-                                rig.dialogs);
+        Association association(rig.drive, rig.boxes,
+                                locked ? static_cast<SettingsStore&>(lockedStore) : rig.store, rig.dialogs);
         rig.boxes.answer(BoxButton(answer));
         association.offerRelation(2, QStringLiteral("/songs/a.dwd"));
         QStringList shown;

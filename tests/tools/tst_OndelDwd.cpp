@@ -1,5 +1,4 @@
 #include "TestRegistry.h"
-
 #include "compile/DwdReader.h"
 
 #include <QBuffer>
@@ -88,7 +87,8 @@ private Q_SLOTS:
         QTest::newRow("text so far on an error") << QByteArray("ab[/clear") << QByteArray("ab")
                                                  << QByteArray("文法に誤りがあります。\n ] がありません。\n");
         QTest::newRow("empty script") << QByteArray() << QByteArray() << QByteArray();
-        QTest::newRow("nothing but commands") << QByteArray("[/clear][/pausepre]") << QByteArray() << QByteArray();
+        QTest::newRow("nothing but commands")
+            << QByteArray("[/clear][/pausepre]") << QByteArray() << QByteArray();
         QTest::newRow("error before any text") << QByteArray("[/clear") << QByteArray()
                                                << QByteArray("文法に誤りがあります。\n ] がありません。\n");
     }
@@ -139,10 +139,11 @@ private Q_SLOTS:
             << QByteArray("a[/bogus]b") << QByteArray("0:00:10\n0:00:20\n") << QByteArray("(previous)") << 1
             << QByteArray("存在しない命令があります。");
         QTest::newRow("bad times keep an existing output")
-            << QByteArray("a") << QByteArray("0:00:99\n") << QByteArray("(previous)") << 1 << QByteArray("line 1");
+            << QByteArray("a") << QByteArray("0:00:99\n") << QByteArray("(previous)") << 1
+            << QByteArray("line 1");
         QTest::newRow("a complete file replaces an existing output")
-            << QByteArray("a") << QByteArray("0:00:10\n") << QByteArray("445744 00000000 17000000 00000000 0a00 00 01000000 61")
-            << 0 << QByteArray();
+            << QByteArray("a") << QByteArray("0:00:10\n")
+            << QByteArray("445744 00000000 17000000 00000000 0a00 00 01000000 61") << 0 << QByteArray();
         QTest::newRow("bad time line") << QByteArray("a") << QByteArray("0:61:00\n")
                                        << QByteArray("(missing)") << 1 << QByteArray("line 1");
     }
@@ -158,7 +159,8 @@ private Q_SLOTS:
         writeFile(dir, "s.txt", script);
         writeFile(dir, "t.txt", times);
         const QByteArray previous = "an older take";
-        const bool keep = expected == "(previous)" || QByteArray(QTest::currentDataTag()).contains("replaces");
+        const bool keep =
+            expected == "(previous)" || QByteArray(QTest::currentDataTag()).contains("replaces");
         if (keep)
             writeFile(dir, "out.dwd", previous);
         const Run run = runTool(dir, {"compile", "s.txt", "t.txt", "-o", "out.dwd"});
@@ -273,8 +275,10 @@ private Q_SLOTS:
                     kept = end;
             const QByteArray fixed = readFile(dir, "fixed.dwd");
             QByteArray expected = whole.left(kept);
-            expected.replace(7, 4, QByteArray::fromHex(QByteArray::number(quint32(kept), 16).rightJustified(2, '0')) +
-                                       QByteArray(3, '\0'));
+            expected.replace(
+                7, 4,
+                QByteArray::fromHex(QByteArray::number(quint32(kept), 16).rightJustified(2, '0')) +
+                    QByteArray(3, '\0'));
             QCOMPARE(fixed.toHex(' '), expected.toHex(' '));
             QBuffer check(const_cast<QByteArray*>(&fixed));
             check.open(QIODevice::ReadOnly);
@@ -309,18 +313,20 @@ private Q_SLOTS:
             << QByteArray("1\t0:00:70\t0:00:70\t\ta\n2\t0:02:35\t0:01:40\t\tb\n") << 0;
         QTest::newRow("nothing") << QByteArray("ab") << QByteArray("0:01:00\n0:02:50\n") << "0"
                                  << QByteArray("1\t0:01:00\t0:01:00\t\ta\n2\t0:02:50\t0:01:50\t\tb\n") << 0;
-        QTest::newRow("to the nearest frame")
-            << QByteArray("a") << QByteArray("0:01:00\n") << "7" << QByteArray("1\t0:01:01\t0:01:01\t\ta\n") << 0;
+        QTest::newRow("to the nearest frame") << QByteArray("a") << QByteArray("0:01:00\n") << "7"
+                                              << QByteArray("1\t0:01:01\t0:01:01\t\ta\n") << 0;
         QTest::newRow("a piece with no text is clamped at zero")
             << QByteArray("[/clear][ ]ab") << QByteArray("0:00:10\n0:02:00\n0:03:00\n") << "-1000"
-            << QByteArray("1\t0:00:00\t0:00:00\tclear\t \n2\t0:01:00\t0:01:00\t\ta\n3\t0:02:00\t0:01:00\t\tb\n")
+            << QByteArray(
+                   "1\t0:00:00\t0:00:00\tclear\t \n2\t0:01:00\t0:01:00\t\ta\n3\t0:02:00\t0:01:00\t\tb\n")
             << 0;
         QTest::newRow("a sung piece is never moved before the start")
             << QByteArray("ab") << QByteArray("0:00:50\n0:02:00\n") << "-1000"
             << QByteArray("piece 1 (a) is at 0:00:50; 1000 ms earlier would be before the start") << 1;
         QTest::newRow("across a minute, backwards positions kept")
             << QByteArray("abc") << QByteArray("0:59:00\n1:10:00\n1:05:00\n") << "+1500"
-            << QByteArray("1\t1:00:38\t1:00:38\t\ta\n2\t1:11:38\t0:11:00\t\tb\n3\t1:06:38\t-1:55:00\t\tc\n") << 0;
+            << QByteArray("1\t1:00:38\t1:00:38\t\ta\n2\t1:11:38\t0:11:00\t\tb\n3\t1:06:38\t-1:55:00\t\tc\n")
+            << 0;
     }
     void shift()
     {

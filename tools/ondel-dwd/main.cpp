@@ -9,8 +9,8 @@
 #include "compile/ScriptReader.h"
 #include "platform/ShiftJis.h"
 
-#include <QCoreApplication>
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSaveFile>

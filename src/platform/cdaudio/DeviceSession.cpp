@@ -158,7 +158,7 @@ int DeviceSession::play(const QByteArray& fromText)
     if (offset >= toc.trackLength(track))
         return DeviceResult::OutOfRange;
     return source_->start(toc.trackStart(track) + offset, toc.leadOut) ? DeviceResult::Ok
-                                                                         : DeviceResult::DeviceNotReady;
+                                                                       : DeviceResult::DeviceNotReady;
 }
 
 int DeviceSession::identity(ReplyBuffer& reply)
