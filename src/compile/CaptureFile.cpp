@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -41,12 +42,20 @@ QString CaptureFile::workingNameFor(const QString& outputName, int attempt)
 bool CaptureFile::create(const QString& outputName)
 {
     file_.close();
+    if (outputName.isEmpty())
+        return false;
+    // A link to a lyrics file is kept as a link: the file it points to is
+    // the one replaced, as when it was written through the link.
     outputName_ = outputName;
-    // A folder cannot be replaced by the file at the end: refuse at once.
-    if (outputName.isEmpty() || QFileInfo(outputName).isDir())
+    const QFileInfo output(outputName);
+    if (output.isSymLink() && output.exists())
+        outputName_ = output.canonicalFilePath();
+    // Only a regular file is ever replaced: never a folder, a device or a pipe.
+    const QFileInfo target(outputName_);
+    if (target.exists() && !target.isFile())
         return false;
     for (int attempt = 1; attempt <= MaxAttempts; ++attempt) {
-        file_.setFileName(workingNameFor(outputName, attempt));
+        file_.setFileName(workingNameFor(outputName_, attempt));
         if (file_.open(QIODevice::ReadWrite | QIODevice::NewOnly))
             return true;
         if (!QFileInfo::exists(file_.fileName()) && !QFileInfo(file_.fileName()).isSymLink())
@@ -73,6 +82,11 @@ bool CaptureFile::commit()
     file_.close();
     if (file_.error() != QFileDevice::NoError)
         return false;
+    // The new file gets the access rights of the one it replaces.
+    // (Qt's own permission flags mix in what the current user may do.)
+    struct stat old;
+    if (::stat(QFile::encodeName(outputName_).constData(), &old) == 0)
+        ::chmod(QFile::encodeName(file_.fileName()).constData(), old.st_mode & 07777);
     // rename() replaces the output in one step: readers see the old file or the new one.
     if (std::rename(QFile::encodeName(file_.fileName()).constData(),
                     QFile::encodeName(outputName_).constData()) != 0)

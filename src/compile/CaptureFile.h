@@ -9,7 +9,10 @@
 // that was killed left its file behind, so that such a file is never
 // overwritten). It is a complete DWD file of the pieces timed so far after
 // every press, so after a crash it can be related to the track or renamed
-// as it is. commit() writes it to the disk and renames it over the output.
+// as it is. commit() writes it to the disk and renames it over the output,
+// with the output's access rights. An output that is a link to a file has
+// that file replaced (the link stays); one that is not a regular file (a
+// folder, a device, a pipe) is refused at create().
 class CaptureFile final : public CaptureStorage {
 public:
     ~CaptureFile() override;

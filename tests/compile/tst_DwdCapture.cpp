@@ -5,9 +5,11 @@
 #include "compile/DwdReader.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -278,6 +280,66 @@ private Q_SLOTS:
         QFile left(CaptureFile::workingNameFor(output));
         QVERIFY(left.open(QIODevice::ReadOnly));
         QCOMPARE(piecesPlayed(left.readAll()), presses);
+    }
+
+    // What End replaces on disk: a regular file (through a link to one, the
+    // link kept), with the old file's access rights; anything else is refused
+    // before a take starts.
+    void outputsOnDisk_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("started");
+        QTest::newRow("no file yet") << "none" << true;
+        QTest::newRow("a read-only file") << "read-only" << true;
+        QTest::newRow("a link to a file") << "link" << true;
+        QTest::newRow("a folder") << "folder" << false;
+        QTest::newRow("a named pipe") << "fifo" << false;
+        QTest::newRow("a link to a device") << "device" << false;
+    }
+    void outputsOnDisk()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, started);
+        QTemporaryDir dir;
+        const QString output = dir.filePath("song.dwd");
+        const QString real = dir.filePath("real.dwd");
+        if (kind == QLatin1String("read-only") || kind == QLatin1String("link")) {
+            QFile old(kind == QLatin1String("link") ? real : output);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("old");
+            old.close();
+            QVERIFY(old.setPermissions(QFile::ReadOwner | QFile::ReadGroup));
+        }
+        if (kind == QLatin1String("link"))
+            QVERIFY(QFile::link(real, output));
+        if (kind == QLatin1String("folder"))
+            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("song.dwd")));
+        if (kind == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(QFile::encodeName(output).constData(), 0600), 0);
+        if (kind == QLatin1String("device"))
+            QVERIFY(QFile::link(QStringLiteral("/dev/null"), output));
+        CaptureFile file;
+        DwdCapture capture(file);
+        capture.setScript("a");
+        QCOMPARE(capture.begin(output) == DwdCapture::Start::Started, started);
+        if (!started) {
+            QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.capture*")}), QStringList());
+            return;
+        }
+        qint32 lineBreaks = 0;
+        capture.press(second(1), lineBreaks);
+        QVERIFY(capture.finish());
+        const QString replaced = kind == QLatin1String("link") ? real : output;
+        QFile result(replaced);
+        QVERIFY(result.open(QIODevice::ReadOnly));
+        QCOMPARE(piecesPlayed(result.readAll()), 1);
+        if (kind == QLatin1String("link"))
+            QCOMPARE(QFileInfo(output).symLinkTarget(), real);
+        if (kind != QLatin1String("none"))
+            QCOMPARE(QFile::permissions(replaced) &
+                         QFileDevice::Permissions(0x7077), // without the user's flags
+                     QFile::ReadOwner | QFile::ReadGroup);
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.capture*")}), QStringList());
     }
 
     // A working file left by a killed capture is never overwritten by the next one.
