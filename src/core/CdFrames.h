@@ -16,4 +16,4 @@ constexpr int BytesPerFrame = 2352;
 QByteArray formatMsf(int frames);
 // "tt:mm:ss:ff": track number, then the time within that track.
 QByteArray formatTmsf(int track, int framesIntoTrack);
-}  // namespace CdFrames
+} // namespace CdFrames

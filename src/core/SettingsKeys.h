@@ -29,4 +29,4 @@ inline const QString Top = QStringLiteral("Top");
 inline const QString Mode = QStringLiteral("Mode");
 inline const QString WordsOn = QStringLiteral("WordsOn");
 inline const QString MiniCDPlayer = QStringLiteral("MiniCDPlayer");
-}  // namespace SettingsKeys
+} // namespace SettingsKeys

@@ -5,7 +5,7 @@ qint16 wrap16(int value)
 {
     return qint16(quint16(value & 0xFFFF));
 }
-}  // namespace
+} // namespace
 
 TrackPosition TrackPosition::fromFrames(int frames)
 {

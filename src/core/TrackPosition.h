@@ -14,10 +14,7 @@ struct TrackPosition {
     friend bool operator==(const TrackPosition&, const TrackPosition&) = default;
 
     // Total frames, for arithmetic that must not carry field by field.
-    int totalFrames() const
-    {
-        return (int(minutes) * 60 + seconds) * CdFrames::PerSecond + frames;
-    }
+    int totalFrames() const { return (int(minutes) * 60 + seconds) * CdFrames::PerSecond + frames; }
     static TrackPosition fromFrames(int frames);
 
     // Adds a lyrics record's delta to a running absolute time, carrying frames

@@ -17,8 +17,7 @@
 // The main window on a simulated disc whose clock moves only by hand, with
 // scripted boxes and dialogs and settings in a temporary home. Player and
 // Dialogs let a test watch the window's hooks or the dialogs' moments.
-template <typename Player = TOndelPlayer, typename Dialogs = ScriptedFileDialogs>
-struct MainWindowFixture {
+template <typename Player = TOndelPlayer, typename Dialogs = ScriptedFileDialogs> struct MainWindowFixture {
     explicit MainWindowFixture(const QString& disc = QStringLiteral("tracks=3"))
         : session(SimulatedDisc::create(
               disc + QStringLiteral(",id=window%1-%2").arg(QCoreApplication::applicationPid()).arg(++serial),
@@ -34,7 +33,10 @@ struct MainWindowFixture {
         player.show();
         QVERIFY(QTest::qWaitForWindowExposed(&player));
     }
-    template <typename T = QWidget> T* child(const QString& name) { return player.template findChild<T*>(name); }
+    template <typename T = QWidget> T* child(const QString& name)
+    {
+        return player.template findChild<T*>(name);
+    }
     QAction* item(const char* name) { return player.popupMenu()->item(QLatin1String(name)); }
     bool lit(const char* lamp) { return !child(QLatin1String(lamp))->isHidden(); }
     // The six digits as they read now.
