@@ -4,8 +4,8 @@
 // and maximum over a few thousand presses, plus a Backspace now and then.
 // The script is ordinary lyrics (short lines of kana with a command every
 // few lines) repeated to the size asked for, 16 MB by default.
-#include "compile/Compile.h"
 #include "compile/CompileHost.h"
+#include "compile/ui/Compile.h"
 #include "platform/Clock.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBoxes.h"

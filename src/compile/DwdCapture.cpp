@@ -1,4 +1,4 @@
-#include "DwdCapture.h"
+#include "compile/DwdCapture.h"
 
 #include "compile/CaptureStorage.h"
 #include "compile/DwdWriter.h"
@@ -66,8 +66,8 @@ DwdCapture::Press DwdCapture::press(const TrackPosition& position, qint32& lineB
         result.error = piece.error;
         return result;
     }
-    const QByteArray record =
-        DwdWriter::RecordBytes(piece.text, piece.commands.view(), DwdWriter::TimeDelta(position, previous_));
+    const QByteArray record = DwdWriter::RecordBytes(piece.text, piece.commands.view(),
+                                                     TrackPosition::timeDelta(position, previous_));
     const qint64 newSize = fileSize_ + record.size();
     // The record first, then the size that takes it in: until the size is
     // written the file still says it ends before the record.

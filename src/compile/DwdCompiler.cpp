@@ -1,14 +1,15 @@
-#include "DwdCompiler.h"
+#include "compile/DwdCompiler.h"
 
 #include "compile/CompileHost.h"
 #include "compile/CompileView.h"
-#include "compile/DwdReader.h"
 #include "compile/DwdWriter.h"
 #include "compile/ScriptReader.h"
+#include "core/ColorValue.h"
+#include "core/DwdReader.h"
 #include "lyrics/TextCanvas.h"
-#include "platform/ColorValue.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBoxes.h"
+#include "player/DeviceCommands.h"
 
 #include <QDir>
 #include <QFile>
@@ -456,7 +457,7 @@ std::optional<DwdCompiler::Retake> DwdCompiler::planRetake(int line)
         for (qsizetype i = 0; i < piece.text.size() && QByteArrayView(" \r\n").contains(piece.text[i]); ++i)
             leadingBreaks += piece.text[i] == '\n' ? 1 : 0;
         TrackPosition time = retake.lastTime;
-        DwdReader::AddDelta(time, record.delta);
+        TrackPosition::addDelta(time, record.delta);
         if (lineBreaks + leadingBreaks >= line || piece.endOfScript) {
             retake.playFrom = time;
             break;

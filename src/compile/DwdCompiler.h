@@ -2,9 +2,9 @@
 
 #include "compile/CaptureFile.h"
 #include "compile/DwdCapture.h"
+#include "core/TextRect.h"
+#include "core/TrackPosition.h"
 #include "lyrics/DrawCursor.h"
-#include "lyrics/TextRect.h"
-#include "player/DeviceCommands.h"
 
 #include <QByteArray>
 #include <QList>
@@ -44,8 +44,8 @@ public:
     // A script larger than this is not a lyrics script: it is refused like an
     // unreadable one instead of being read whole into memory.
     static constexpr qint64 MaxScriptBytes = 16 * 1024 * 1024;
-    static constexpr quint32 PreviewColor = 0x808080; // grey
-    static constexpr quint32 TimedColor = 0xFF0000;   // blue (red is the low byte)
+    static constexpr quint32 PreviewColor = 0x808080;    // grey
+    static constexpr quint32 TimedColor = 0xFF0000;      // blue (red is the low byte)
     static constexpr quint32 RetimeMarkColor = 0xC0FFFF; // pale yellow behind the line to re-time from
     // A take from a line starts playing this long before the line's old time.
     static constexpr int RetimeLeadInFrames = 3 * 75;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "player/DeviceCommands.h"
+#include "core/TrackPosition.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -31,8 +31,4 @@ public:
     // Offset and length of the header's size field.
     static constexpr qint64 SizeFieldOffset = 7;
     static constexpr qint64 HeaderSize = 11;
-
-    // current - previous, borrowing 75 frames and 60 seconds. Minutes are not
-    // clamped: a position that went backwards gives negative minutes.
-    static TrackPosition TimeDelta(const TrackPosition& current, const TrackPosition& previous);
 };

@@ -1,8 +1,7 @@
-#include "TestRegistry.h"
 #include "compile/CaptureFile.h"
 #include "compile/CaptureStorage.h"
 #include "compile/DwdCapture.h"
-#include "compile/DwdReader.h"
+#include "core/DwdReader.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -90,7 +89,7 @@ TrackPosition second(int n)
 const QByteArray Previous = "DWD\0\0\0\0\x0b\0\0\0";
 } // namespace
 
-class DwdCaptureTest : public QObject {
+class tst_DwdCapture : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -363,5 +362,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(DwdCaptureTest);
+QTEST_GUILESS_MAIN(tst_DwdCapture)
 #include "tst_DwdCapture.moc"

@@ -1,8 +1,7 @@
-#include "TestRegistry.h"
 #include "compile/CaptureFile.h"
 #include "compile/DwdCapture.h"
-#include "compile/DwdReader.h"
 #include "compile/DwdWriter.h"
+#include "core/DwdReader.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
@@ -39,7 +38,7 @@ QList<DwdReader::Record> readRecords(QIODevice& file)
 }
 } // namespace
 
-class DwdFileTest : public QObject {
+class tst_DwdFile : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -88,7 +87,7 @@ private Q_SLOTS:
         QFETCH(TrackPosition, previous);
         QFETCH(TrackPosition, current);
         QFETCH(TrackPosition, delta);
-        const TrackPosition got = DwdWriter::TimeDelta(current, previous);
+        const TrackPosition got = TrackPosition::timeDelta(current, previous);
         QCOMPARE(show(got), show(delta));
 
         // Written and read back, the delta brings the running time to current.
@@ -99,7 +98,7 @@ private Q_SLOTS:
         const DwdReader::Record record = DwdReader::ReadRecord(buffer);
         QVERIFY(record.complete());
         TrackPosition time = previous;
-        DwdReader::AddDelta(time, record.delta);
+        TrackPosition::addDelta(time, record.delta);
         QCOMPARE(show(time), show(current));
     }
 
@@ -121,7 +120,7 @@ private Q_SLOTS:
         QFETCH(TrackPosition, time);
         QFETCH(TrackPosition, delta);
         QFETCH(TrackPosition, expected);
-        DwdReader::AddDelta(time, delta);
+        TrackPosition::addDelta(time, delta);
         QCOMPARE(show(time), show(expected));
     }
 
@@ -258,5 +257,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(DwdFileTest);
+QTEST_GUILESS_MAIN(tst_DwdFile)
 #include "tst_DwdFile.moc"

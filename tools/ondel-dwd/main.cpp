@@ -4,9 +4,10 @@
 
 #include "compile/CaptureFile.h"
 #include "compile/DwdCapture.h"
-#include "compile/DwdReader.h"
+#include "compile/DwdCompiler.h"
 #include "compile/DwdWriter.h"
 #include "compile/ScriptReader.h"
+#include "core/DwdReader.h"
 #include "platform/ShiftJis.h"
 
 #include <QBuffer>
@@ -289,10 +290,10 @@ int compileCommand(const QStringList& args)
     capture.setScript(*script);
     switch (capture.begin(outName)) {
     case DwdCapture::Start::OpenFailed:
-        writeErr(QStringLiteral("ondel-dwd: %1: ファイルのオープンに失敗しました。\n").arg(outName));
+        writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(outName, DwdCompiler::openFailedMessage()));
         return 1;
     case DwdCapture::Start::HeaderFailed:
-        writeErr(QStringLiteral("ondel-dwd: %1: ヘッダの書き込みに失敗しました。\n").arg(outName));
+        writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(outName, DwdCompiler::headerFailedMessage()));
         return 1;
     case DwdCapture::Start::Started:
         break;
@@ -307,7 +308,7 @@ int compileCommand(const QStringList& args)
         }
         if (press.outcome == DwdCapture::Outcome::WriteFailed) {
             capture.abandon();
-            writeErr(QStringLiteral("ondel-dwd: %1: ファイルへの書き込みに失敗しました。\n").arg(outName));
+            writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(outName, DwdCompiler::recordFailedMessage()));
             return 1;
         }
         if (press.endOfScript && i + 1 < times.size()) {
@@ -319,8 +320,8 @@ int compileCommand(const QStringList& args)
         }
     }
     if (!capture.finish()) {
-        writeErr(QStringLiteral("ondel-dwd: %1: ヘッダの書き込みに失敗しました。 The pieces are in %2\n")
-                     .arg(outName, out.workingName()));
+        writeErr(QStringLiteral("ondel-dwd: %1: %2 The pieces are in %3\n")
+                     .arg(outName, DwdCompiler::headerFailedMessage(), out.workingName()));
         return 1;
     }
     return 0;
@@ -368,7 +369,7 @@ int dumpCommand(const QStringList& args)
             }
             return 0;
         }
-        DwdReader::AddDelta(time, record.delta);
+        TrackPosition::addDelta(time, record.delta);
         QStringList commands;
         for (const DwdCommand& command : record.commands) {
             commands << formatCommand(command);
@@ -386,9 +387,9 @@ int dumpCommand(const QStringList& args)
 
 QString lrcStamp(const TrackPosition& time)
 {
-    const int total = qMax(0, (time.minutes * 60 + time.seconds) * 75 + time.frames);
-    const int hundredths = (total % 75) * 100 / 75;
-    const int seconds = total / 75;
+    const int total = qMax(0, time.totalFrames());
+    const int hundredths = (total % CdFrames::PerSecond) * 100 / CdFrames::PerSecond;
+    const int seconds = total / CdFrames::PerSecond;
     return QStringLiteral("%1:%2.%3")
         .arg(seconds / 60, 2, 10, QLatin1Char('0'))
         .arg(seconds % 60, 2, 10, QLatin1Char('0'))
@@ -433,7 +434,7 @@ int lrcCommand(const QStringList& args)
         if (!record.complete()) {
             break;
         }
-        DwdReader::AddDelta(time, record.delta);
+        TrackPosition::addDelta(time, record.delta);
         const QStringList segments = ShiftJis::decode(record.text).split(QLatin1String("\r\n"));
         bool stamped = false;
         for (qsizetype i = 0; i < segments.size(); ++i) {
@@ -559,17 +560,7 @@ int repairCommand(const QStringList& args)
     return 0;
 }
 
-constexpr qint64 FramesPerMinute = 60 * 75;
-
-qint64 toFrames(const TrackPosition& time)
-{
-    return time.minutes * FramesPerMinute + time.seconds * 75 + time.frames;
-}
-
-TrackPosition fromFrames(qint64 frames)
-{
-    return TrackPosition{qint16(frames / FramesPerMinute), qint16(frames / 75 % 60), qint16(frames % 75)};
-}
+constexpr qint64 FramesPerMinute = CdFrames::PerMinute;
 
 // Only spaces and line breaks: such a piece shows nothing of its own.
 bool showsText(QByteArrayView text)
@@ -597,7 +588,7 @@ int shiftCommand(const QStringList& args)
     const QString fileName = positional->at(0);
     const qint64 ms = positional->at(1).toLongLong();
     // To the nearest frame, halves away from zero.
-    const qint64 shift = (ms >= 0 ? ms * 75 + 500 : ms * 75 - 500) / 1000;
+    const qint64 shift = (ms >= 0 ? ms * CdFrames::PerSecond + 500 : ms * CdFrames::PerSecond - 500) / 1000;
 
     QFile file(fileName);
     if (!openChecked(file)) {
@@ -612,8 +603,8 @@ int shiftCommand(const QStringList& args)
     qint64 previous = 0;
     for (qsizetype i = 0; i < records.size(); ++i) {
         const RawRecord& raw = records[i];
-        DwdReader::AddDelta(time, raw.record.delta);
-        qint64 moved = toFrames(time) + shift;
+        TrackPosition::addDelta(time, raw.record.delta);
+        qint64 moved = time.totalFrames() + shift;
         if (moved < 0) {
             if (showsText(raw.record.text)) {
                 writeErr(QStringLiteral("ondel-dwd: %1: piece %2 (%3) is at %4; %5 ms earlier would be "
@@ -633,7 +624,8 @@ int shiftCommand(const QStringList& args)
                          .arg(32767));
             return 1;
         }
-        const TrackPosition delta = DwdWriter::TimeDelta(fromFrames(moved), fromFrames(previous));
+        const TrackPosition delta = TrackPosition::timeDelta(TrackPosition::fromFrames(int(moved)),
+                                                             TrackPosition::fromFrames(int(previous)));
         previous = moved;
         QByteArray record = bytes.mid(raw.start, raw.end - raw.start);
         uchar field[2];
