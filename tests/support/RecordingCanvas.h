@@ -38,6 +38,13 @@ public:
     void setFontName(const QByteArray& name) override { name_ = name; }
     quint8 fontPitch() const override { return pitch_; }
     void setFontPitch(quint8 pitch) override { pitch_ = pitch; }
+    void resetFont() override
+    {
+        size_ = 10;
+        color_ = 0;
+        name_ = "default";
+        pitch_ = 0;
+    }
     quint32 brushColor() const override { return brush_; }
     void setBrushColor(quint32 value) override { brush_ = value; }
     bool brushClear() const override { return brushClear_; }
