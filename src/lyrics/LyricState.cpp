@@ -162,7 +162,10 @@ const ExtendedText* LyricState::bringNextPage()
     if (PageIndex < 0 || PageIndex >= pageCount())
         return nullptr;
     ExtendedText& page = WordsPages[size_t(PageIndex)];
-    if (const ExtendedCharPlusPos* first = page.getItem(0)) {
+    // The page goes on from the write position, unless a "setcursor" with the
+    // page change placed it (the same command moves the write position too).
+    const ExtendedCharPlusPos* first = page.getItem(0);
+    if (first && !first->hasPos()) {
         ExtendedCharPlusPos placed = *first;
         placed.setPos(WritePos.x(), WritePos.y(), WriteLineHeight);
         page.setItem(0, placed);

@@ -48,23 +48,31 @@ bool LyricsPreview::open(const QString& fileName, QString& error)
 
 void LyricsPreview::runTo(const TrackPosition& at, QList<TrackPosition> redraws)
 {
-    // As a play does: a new lyric state on the window's canvas, the scan, the
-    // first record, the first picture.
-    lyrics_.begin(&canvas_, this);
-    stepper_.start();
-    lyrics_.drawInitialPicture(TextRect{0, 0, canvas_.size().width(), canvas_.size().height()});
+    if (!started_) {
+        // As a play does: a new lyric state on the window's canvas, the scan,
+        // the first record, the first picture.
+        started_ = true;
+        lastTickMs_ = 0;
+        lyrics_.begin(&canvas_, this);
+        stepper_.start();
+        lyrics_.drawInitialPicture(TextRect{0, 0, canvas_.size().width(), canvas_.size().height()});
+    }
 
     std::sort(redraws.begin(), redraws.end(),
               [](const TrackPosition& a, const TrackPosition& b) { return framesOf(a) < framesOf(b); });
     qsizetype nextRedraw = 0;
-    for (qint64 ms = TickMs;; ms += TickMs) {
-        const TrackPosition position = positionAt(ms);
+    const qint64 lastFrames = framesOf(positionAt(lastTickMs_));
+    while (nextRedraw < redraws.size() && framesOf(redraws[nextRedraw]) < lastFrames)
+        ++nextRedraw;
+    for (;;) {
+        const TrackPosition position = positionAt(lastTickMs_ + TickMs);
         if (!LyricsStepper::isDue(position, at))
             break;
         while (nextRedraw < redraws.size() && framesOf(redraws[nextRedraw]) < framesOf(position)) {
             FormResize();
             ++nextRedraw;
         }
+        lastTickMs_ += TickMs;
         tick(position);
     }
     for (; nextRedraw < redraws.size() && LyricsStepper::isDue(redraws[nextRedraw], at); ++nextRedraw)

@@ -30,11 +30,14 @@ public:
     // Opens the file and makes the player's checks; on refusal says why in
     // error (the player's message) and returns false.
     bool open(const QString& fileName, QString& error);
-    // Plays from the start of the track up to `at`: the first picture, then
-    // every tick up to that position. A full redraw is forced at each of
-    // redraws (as activating the window does) right after the last tick at or
-    // before that time; later ones are ignored. Call once per opened file.
+    // Plays on up to `at`: the first call starts the track (the first
+    // picture), then every tick up to that position runs. A full redraw is
+    // forced at each of redraws (as activating the window does) right after
+    // the last tick at or before that time; redraws before the ticks already
+    // run or after `at` are ignored. Later calls go on from there.
     void runTo(const TrackPosition& at, QList<TrackPosition> redraws = {});
+    // Position of the last tick run (0:00:00 before the first).
+    TrackPosition lastTick() const { return positionAt(lastTickMs_); }
 
     const QImage& image() const { return canvas_.image(); }
     const LyricState& lyrics() const { return lyrics_; }
@@ -53,4 +56,6 @@ private:
     LyricState lyrics_;
     LyricsReading reading_;
     LyricsStepper stepper_{reading_, lyrics_};
+    bool started_ = false;
+    qint64 lastTickMs_ = 0;
 };
