@@ -60,18 +60,19 @@ private Q_SLOTS:
             << QList<QByteArray>{"a", "[2,20][5,3,4][4,1,2,3]b"}
             << QStringList{"'a' size=10 | 'b' @3,4 size=20 color=02030201"} << false;
         QTest::newRow("setcursor starts a placed run")
-            << QList<QByteArray>{"a", "[5,30,40]b"} << QStringList{"'a' size=10 | 'b' @30,40 size=10"} << false;
+            << QList<QByteArray>{"a", "[5,30,40]b"} << QStringList{"'a' size=10 | 'b' @30,40 size=10"}
+            << false;
         QTest::newRow("runs after a placed one are not placed")
             << QList<QByteArray>{"[5,30,40]a", "[2,20]b", "[4,1,2,3]c"}
             << QStringList{"'a' @30,40 size=10 | 'b' size=20 | 'c' size=20 color=02030201"} << false;
         QTest::newRow("a colour argument of 300 counts as 44")
             << QList<QByteArray>{"[4,300,0,-1]x"} << QStringList{"'x' size=10 color=02ff002c"} << false;
         QTest::newRow("clear starts a page with the attributes in force")
-            << QList<QByteArray>{"a", "[2,20]b", "[6]c"} << QStringList{"'a' size=10 | 'b' size=20", "'c' size=20"}
-            << false;
+            << QList<QByteArray>{"a", "[2,20]b", "[6]c"}
+            << QStringList{"'a' size=10 | 'b' size=20", "'c' size=20"} << false;
         QTest::newRow("pausepre starts a page like clear")
-            << QList<QByteArray>{"a", "[2,20]b", "[7]c"} << QStringList{"'a' size=10 | 'b' size=20", "'c' size=20"}
-            << false;
+            << QList<QByteArray>{"a", "[2,20]b", "[7]c"}
+            << QStringList{"'a' size=10 | 'b' size=20", "'c' size=20"} << false;
         QTest::newRow("a new page is placed only when it is shown")
             << QList<QByteArray>{"[5,10,20]a", "[6]b", "[7]c"}
             << QStringList{"'a' @10,20 size=10", "'b' size=10", "'c' size=10"} << false;
@@ -106,17 +107,20 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("draws");
 
         QTest::newRow("fontsize runs after a setcursor go on line by line")
-            << QList<QByteArray>{"[5,10,10]ak", "[3,255,0,0]ir\r\n", "[2,16]ook", "[2,9]ch\r\n", "[4,0,160,0]mi"}
+            << QList<QByteArray>{"[5,10,10]ak", "[3,255,0,0]ir\r\n", "[2,16]ook", "[2,9]ch\r\n",
+                                 "[4,0,160,0]mi"}
             << QStringList{"10,10 [10,10,30,30] ak", "30,10 [30,10,50,30] ir", "0,30 [0,30,48,62] ook",
                            "48,30 [48,30,66,48] ch", "0,62 [0,62,18,80] mi"};
         QTest::newRow("fontprecolor after a line that began at no known place")
             << QList<QByteArray>{"[5,7,9]ab\r\n", "cd", "[4,1,2,3]ef"}
             << QStringList{"7,9 [7,9,27,29] ab", "0,29 [0,29,20,49] cd", "20,29 [20,29,40,49] ef"};
         QTest::newRow("fontprecolor after a trailing line break")
-            << QList<QByteArray>{"ab\r\n", "[4,1,2,3]cd"} << QStringList{"0,0 [0,0,20,20] ab", "0,20 [0,20,20,40] cd"};
+            << QList<QByteArray>{"ab\r\n", "[4,1,2,3]cd"}
+            << QStringList{"0,0 [0,0,20,20] ab", "0,20 [0,20,20,40] cd"};
         QTest::newRow("a smaller font after a break keeps to its own line")
             << QList<QByteArray>{"[2,20]ab\r\n", "[2,10]c", "d\r\n", "e"}
-            << QStringList{"0,0 [0,0,40,40] ab", "0,40 [0,40,10,60] c", "10,40 [10,40,20,60] d", "0,60 [0,60,10,80] e"};
+            << QStringList{"0,0 [0,0,40,40] ab", "0,40 [0,40,10,60] c", "10,40 [10,40,20,60] d",
+                           "0,60 [0,60,10,80] e"};
     }
 
     void preTextFollowsThePen()
@@ -139,8 +143,8 @@ private Q_SLOTS:
         QTest::addColumn<QList<QByteArray>>("records");
 
         QTest::newRow("sizes changing inside a placed line")
-            << QList<QByteArray>{"[5,10,10]a", "k", "[3,255,0,0]i", "r\r\n", "[2,16]o", "k", "[2,9]c", "h\r\n",
-                                 "[4,0,160,0]m", "i"};
+            << QList<QByteArray>{"[5,10,10]a", "k",      "[3,255,0,0]i", "r\r\n",        "[2,16]o",
+                                 "k",          "[2,9]c", "h\r\n",        "[4,0,160,0]m", "i"};
         QTest::newRow("pre colour after a break")
             << QList<QByteArray>{"[5,7,9]a", "b\r\n", "c", "d", "[4,1,2,3]e", "f"};
         QTest::newRow("clear in the middle of a line")
@@ -149,9 +153,9 @@ private Q_SLOTS:
             << QList<QByteArray>{"[2,20]ab", "[2,10]c\r\n", "d", "[7]e\r\n", "f"};
         QTest::newRow("setcursor on every page")
             << QList<QByteArray>{"[5,5,5]ab", "[6][5,50,50]c", "[2,14]d", "[7][5,0,100]e"};
-        QTest::newRow("pausepre, then clear with fontcolor and setcursor")
-            << QList<QByteArray>{"[2,14][5,12,12]a", "b\r\n", "[5,12,40]c", "d", "[8][7]e", "f\r\n",
-                                 "[6][3,200,0,100][5,12,12]g", "h\r\n", "[4,0,100,200]i", "j"};
+        QTest::newRow("pausepre, then clear with fontcolor and setcursor") << QList<QByteArray>{
+            "[2,14][5,12,12]a",           "b\r\n", "[5,12,40]c",     "d", "[8][7]e", "f\r\n",
+            "[6][3,200,0,100][5,12,12]g", "h\r\n", "[4,0,100,200]i", "j"};
     }
 
     void sungLandsOnPre()
@@ -174,9 +178,13 @@ private Q_SLOTS:
             for (qsizetype i = 0; i < pieceEnd; ++i) {
                 const RecordingCanvas::Draw& d = canvas.draws[i];
                 const bool landed = std::any_of(pre.begin(), pre.end(), [&](const RecordingCanvas::Draw& p) {
-                    return p.x == d.x && p.y == d.y && p.cell == d.cell && p.text == d.text && p.size == d.size;
+                    return p.x == d.x && p.y == d.y && p.cell == d.cell && p.text == d.text &&
+                           p.size == d.size;
                 });
-                QVERIFY2(landed, qPrintable(QStringLiteral("%1 at %2,%3").arg(QString::fromLatin1(d.text)).arg(d.x).arg(d.y)));
+                QVERIFY2(
+                    landed,
+                    qPrintable(
+                        QStringLiteral("%1 at %2,%3").arg(QString::fromLatin1(d.text)).arg(d.x).arg(d.y)));
                 ++sung;
             }
             pre += canvas.draws.mid(pieceEnd);
@@ -192,8 +200,8 @@ private Q_SLOTS:
         QTest::addColumn<QList<QByteArray>>("records");
 
         QTest::newRow("sizes and colours changing inside a placed line")
-            << QList<QByteArray>{"[5,10,10]a", "k", "[3,255,0,0]i", "r\r\n", "[2,16]o", "k", "[2,9]c", "h\r\n",
-                                 "[4,0,160,0]m", "i"};
+            << QList<QByteArray>{"[5,10,10]a", "k",      "[3,255,0,0]i", "r\r\n",        "[2,16]o",
+                                 "k",          "[2,9]c", "h\r\n",        "[4,0,160,0]m", "i"};
         QTest::newRow("fontsize after clear redraws in place, not over the first piece")
             << QList<QByteArray>{"ab", "[6]cd", "[2,20]ef", "gh"};
         QTest::newRow("fontcolor after sung text")
@@ -202,8 +210,7 @@ private Q_SLOTS:
             << QList<QByteArray>{"[2,20]ab\r\n", "[2,10][3,1,1,1]c", "[7]d", "[2,30]e"};
         QTest::newRow("backcolor in the middle of the song")
             << QList<QByteArray>{"ab", "[1,0,0,64]cd\r\n", "[5,40,40]ef"};
-        QTest::newRow("clear in the first record")
-            << QList<QByteArray>{"[6][2,20]ab", "cd"};
+        QTest::newRow("clear in the first record") << QList<QByteArray>{"[6][2,20]ab", "cd"};
     }
 
     void redrawReproducesThePicture()
@@ -274,18 +281,17 @@ private Q_SLOTS:
 
         const quint32 back = LyricState::InitialBackColor;
         const quint32 blue = LyricState::InitialFontColor;
-        QTest::newRow("formsize sizes the window")
-            << QByteArray("[0,300,200]") << QStringList{"size 300x200"} << back << blue << QPoint(20, 0) << 10
-            << false;
+        QTest::newRow("formsize sizes the window") << QByteArray("[0,300,200]") << QStringList{"size 300x200"}
+                                                   << back << blue << QPoint(20, 0) << 10 << false;
         QTest::newRow("backcolor repaints in the new colour")
-            << QByteArray("[1,300,0,255]") << QStringList{"redraw"} << 0x02ff002cu << blue << QPoint(20, 0) << 10
-            << false;
+            << QByteArray("[1,300,0,255]") << QStringList{"redraw"} << 0x02ff002cu << blue << QPoint(20, 0)
+            << 10 << false;
         QTest::newRow("backcolor cut short still repaints")
             << QByteArray("[!1,300]") << QStringList{"redraw"} << back << blue << QPoint(20, 0) << 10 << true;
         QTest::newRow("fontsize sizes the canvas")
             << QByteArray("[2,20]") << QStringList{} << back << blue << QPoint(20, 0) << 20 << false;
-        QTest::newRow("fontcolor colours what follows")
-            << QByteArray("[3,0,255,0]") << QStringList{} << back << 0x0200ff00u << QPoint(20, 0) << 10 << false;
+        QTest::newRow("fontcolor colours what follows") << QByteArray("[3,0,255,0]") << QStringList{} << back
+                                                        << 0x0200ff00u << QPoint(20, 0) << 10 << false;
         QTest::newRow("fontprecolor does nothing at play time")
             << QByteArray("[4,0,255,0]") << QStringList{} << back << blue << QPoint(20, 0) << 10 << false;
         QTest::newRow("setcursor moves the write position")

@@ -93,8 +93,8 @@ struct Moment {
     TrackPosition time;
 };
 const QList<Moment> Moments = {
-    {"layout", at(0, 0, 50)}, {"layout", at(0, 5, 0)},  {"layout", at(0, 9, 0)},   {"pages", at(0, 1, 10)},
-    {"pages", at(0, 4, 30)},  {"pages", at(0, 6, 10)},  {"pages", at(0, 7, 5)},    {"pages", at(0, 10, 10)},
+    {"layout", at(0, 0, 50)}, {"layout", at(0, 5, 0)}, {"layout", at(0, 9, 0)}, {"pages", at(0, 1, 10)},
+    {"pages", at(0, 4, 30)},  {"pages", at(0, 6, 10)}, {"pages", at(0, 7, 5)},  {"pages", at(0, 10, 10)},
     {"dense", at(0, 1, 40)},  {"dense", at(0, 2, 20)},
 };
 } // namespace

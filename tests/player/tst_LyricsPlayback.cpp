@@ -460,7 +460,8 @@ private Q_SLOTS:
                 nextSung = now;
             // Until the page turns, the last piece is on screen in the sung colour.
             if (sung >= 0 && turned < 0)
-                QVERIFY2(blue(rig, QRect(rig.lyrics.WritePos.x() - 6, 0, 6, 14)) > 0, qPrintable(QString::number(now)));
+                QVERIFY2(blue(rig, QRect(rig.lyrics.WritePos.x() - 6, 0, 6, 14)) > 0,
+                         qPrintable(QString::number(now)));
         }
         QCOMPARE(sung, sungAt);
         QCOMPARE(turned, turnedAt);
@@ -537,11 +538,11 @@ private Q_SLOTS:
     void windowShowsThePreview_data()
     {
         QTest::addColumn<QByteArray>("script");
-        QTest::newRow("every command") << QByteArray(
-            "[/formsize(400,200)][/backcolor(250,250,230)][/setcursor(8,8)][Kara] [oke]\r\n"
-            "[/fontsize(16)][/fontprecolor(0,128,0)][big] [/fontsize(9)][small]\r\n"
-            "[/fontcolor(255,0,0)][red][/writepre] [/pausepre][more]\r\n"
-            "[/clear][/setcursor(20,20)][page] [two]");
+        QTest::newRow("every command")
+            << QByteArray("[/formsize(400,200)][/backcolor(250,250,230)][/setcursor(8,8)][Kara] [oke]\r\n"
+                          "[/fontsize(16)][/fontprecolor(0,128,0)][big] [/fontsize(9)][small]\r\n"
+                          "[/fontcolor(255,0,0)][red][/writepre] [/pausepre][more]\r\n"
+                          "[/clear][/setcursor(20,20)][page] [two]");
         QTest::newRow("dense pieces over a page turn")
             << QByteArray("abcdefghij\r\nklmno[/clear]pqrst\r\nuvwxyz");
     }

@@ -10,9 +10,9 @@
 #include "player/LyricsPreview.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QGuiApplication>
 #include <QSaveFile>
-#include <QFile>
 #include <QStringList>
 #include <cstdio>
 #include <memory>
@@ -373,7 +373,8 @@ int renderCommand(const QStringList& args)
     QList<TrackPosition> redraws;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
-        if (arg == QLatin1String("-o") || arg == QLatin1String("--at") || arg == QLatin1String("--redraw-at")) {
+        if (arg == QLatin1String("-o") || arg == QLatin1String("--at") ||
+            arg == QLatin1String("--redraw-at")) {
             if (i + 1 >= args.size()) {
                 return usage(QStringLiteral("%1 needs a value").arg(arg));
             }
@@ -384,7 +385,8 @@ int renderCommand(const QStringList& args)
             }
             const std::optional<TrackPosition> time = parseTime(value);
             if (!time) {
-                return usage(QStringLiteral("'%1' is not a position m:ss:ff (seconds 0-59, frames 0-74)").arg(value));
+                return usage(
+                    QStringLiteral("'%1' is not a position m:ss:ff (seconds 0-59, frames 0-74)").arg(value));
             }
             if (arg == QLatin1String("--at")) {
                 at = time;
@@ -504,8 +506,8 @@ int main(int argc, char** argv)
     if (render) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    std::unique_ptr<QCoreApplication> app =
-        render ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
+    std::unique_ptr<QCoreApplication> app = render ? std::make_unique<QGuiApplication>(argc, argv)
+                                                   : std::make_unique<QCoreApplication>(argc, argv);
     if (render) {
         ImageCanvas::installFontSubstitutes();
     }
