@@ -245,6 +245,7 @@ private Q_SLOTS:
         const Run plain = runTool(dir, {"render", "s.dwd", "--at", at[0], "-o", "plain.png"});
         QCOMPARE(plain.exitCode, 0);
         QCOMPARE(plain.out, QByteArray());
+        QCOMPARE(plain.err, QByteArray());
         QStringList redrawn{"render", "s.dwd", "--at", at[0], "-o", "redrawn.png"};
         for (const QString& time : at.mid(1))
             redrawn << "--redraw-at" << time;

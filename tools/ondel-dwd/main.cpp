@@ -505,6 +505,13 @@ int main(int argc, char** argv)
     const bool render = argc > 1 && qstrcmp(argv[1], "render") == 0;
     if (render) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        // The off-screen platform's notes about the session (no runtime
+        // directory and the like) say nothing about the picture.
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+            if (type == QtCriticalMsg || type == QtFatalMsg) {
+                writeErr(message + QLatin1Char('\n'));
+            }
+        });
     }
     std::unique_ptr<QCoreApplication> app = render ? std::make_unique<QGuiApplication>(argc, argv)
                                                    : std::make_unique<QCoreApplication>(argc, argv);
