@@ -4,10 +4,11 @@
 // Prints the cost of a monitor tick while lyrics run (all ticks, and the
 // ticks that drew a piece), and the lag from each record's time on the disc
 // clock to the tick that drew it.
+#include "app/WordsDisplayHost.h"
 #include "compile/DwdCapture.h"
+#include "core/SettingsKeys.h"
 #include "lyrics/ImageCanvas.h"
 #include "lyrics/LyricState.h"
-#include "lyrics/WordsDisplayHost.h"
 #include "platform/Clock.h"
 #include "platform/FileDialogs.h"
 #include "platform/MemorySettingsStore.h"
@@ -138,8 +139,8 @@ void run(const char* label, int pieces, int minGap, int maxGap)
     session.DeviceCommand("info cdaudio identity wait", reply);
 
     MemoryStore store;
-    store.openKey(Association::keyFor(reply.toByteArray()), true)
-        ->writeString(Association::valueFor(1), name);
+    store.openKey(SettingsKeys::relationKey(reply.toByteArray()), true)
+        ->writeString(SettingsKeys::trackValue(1), name);
     NoDialogs dialogs;
     CountingBoxes boxes;
     Association association(session, boxes, store, dialogs);

@@ -1,6 +1,6 @@
-#include "LyricsPlayback.h"
+#include "player/LyricsPlayback.h"
 
-#include "compile/DwdReader.h"
+#include "core/DwdReader.h"
 #include "lyrics/LyricDisplay.h"
 #include "lyrics/LyricState.h"
 #include "platform/MessageBoxes.h"

@@ -1,6 +1,6 @@
 #include "LyricsPreview.h"
 
-#include "compile/DwdReader.h"
+#include "core/DwdReader.h"
 #include "lyrics/LyricPicture.h"
 
 #include <algorithm>

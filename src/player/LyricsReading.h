@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compile/DwdCommand.h"
+#include "core/DwdCommand.h"
 #include "player/DeviceCommands.h"
 
 #include <QByteArray>

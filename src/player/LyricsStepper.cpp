@@ -1,6 +1,6 @@
 #include "LyricsStepper.h"
 
-#include "compile/DwdReader.h"
+#include "core/DwdReader.h"
 #include "lyrics/LyricState.h"
 
 #include <algorithm>
@@ -84,7 +84,7 @@ void LyricsStepper::step(const TrackPosition& position)
             lyrics_.reach(reading_.PendingText);
             reading_.RecordPending = false;
             reading_.HoldUntil = position;
-            DwdReader::AddDelta(reading_.HoldUntil, TrackPosition{0, 0, PageHoldFrames});
+            TrackPosition::addDelta(reading_.HoldUntil, TrackPosition{0, 0, PageHoldFrames});
         }
         if (reading_.WordsEnded)
             return;
@@ -109,7 +109,7 @@ void LyricsStepper::readRecord(Advance advance)
     if (advance == Advance::FromTrackStart)
         reading_.NextRecordTime = record.delta;
     else
-        DwdReader::AddDelta(reading_.NextRecordTime, record.delta);
+        TrackPosition::addDelta(reading_.NextRecordTime, record.delta);
 
     if (!record.complete()) {
         applyCommands(record.commands);

@@ -1,9 +1,9 @@
-#include "WordsDisplay.h"
+#include "lyrics/ui/WordsDisplay.h"
 
+#include "core/ColorValue.h"
 #include "lyrics/LyricPicture.h"
 #include "lyrics/LyricState.h"
 #include "lyrics/WordsSource.h"
-#include "platform/ColorValue.h"
 
 #include <QCloseEvent>
 #include <QPainter>

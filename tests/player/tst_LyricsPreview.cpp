@@ -1,4 +1,3 @@
-#include "TestRegistry.h"
 #include "compile/DwdCapture.h"
 #include "lyrics/ImageCanvas.h"
 #include "player/LyricsPreview.h"
@@ -102,7 +101,7 @@ const QList<Moment> Moments = {
 // Pictures of the lyrics window at chosen moments of a few scripts, drawn the
 // way the window draws them, against reference pictures looked at by eye.
 // ONDEL_WRITE_PICTURES=1 writes the references anew instead of comparing.
-class LyricsPicturesTest : public QObject {
+class tst_LyricsPreview : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -229,5 +228,5 @@ private:
     ExtendedText lastShown_;
 };
 
-ONDEL_TEST(LyricsPicturesTest);
-#include "tst_LyricsPictures.moc"
+QTEST_MAIN(tst_LyricsPreview)
+#include "tst_LyricsPreview.moc"
