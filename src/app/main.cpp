@@ -1,4 +1,5 @@
 #include "app/TOndelPlayer.h"
+#include "lyrics/ImageCanvas.h"
 #include "platform/Clock.h"
 #include "platform/QSettingsStore.h"
 #include "platform/Trace.h"
@@ -118,7 +119,7 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     // The windows are designed for this font; IPA P Gothic stands in for it here.
-    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+    ImageCanvas::installFontSubstitutes();
     QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
     font.setPixelSize(12);
     QApplication::setFont(font);
