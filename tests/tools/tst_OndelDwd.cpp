@@ -171,6 +171,17 @@ private Q_SLOTS:
             << QByteArray("ab\r\n[/clear]cd") << QByteArray("0:01:00\n0:02:00\n0:03:15\n0:04:00\n")
             << QStringList{"lrc", "--enhanced"}
             << QByteArray("[00:01.00]<00:01.00>a<00:02.00>b\n[00:03.20]<00:03.20>c<00:04.00>d\n");
+        QTest::newRow("lrc keeps the line that ends with a page command")
+            << QByteArray("\x82\xa0\x82\xa2[/clear]\r\n\x82\xa4\x82\xa6")
+            << QByteArray("0:01:00\n0:02:00\n0:03:00\n0:04:00\n") << QStringList{"lrc"}
+            << QByteArray("[00:01.00]あい\n[00:03.00]うえ\n");
+        QTest::newRow("lrc rounds to the nearest hundredth")
+            << QByteArray("ab\r\ncd") << QByteArray("0:01:02\n0:02:00\n1:03:74\n1:04:00\n")
+            << QStringList{"lrc"} << QByteArray("[00:01.03]ab\n[01:03.99]cd\n");
+        QTest::newRow("enhanced lrc leaves a line's indent out of its first word")
+            << QByteArray("  ab\r\n  c d") << QByteArray("0:01:00\n0:02:00\n0:03:00\n0:04:00\n")
+            << QStringList{"lrc", "--enhanced"}
+            << QByteArray("[00:01.00]<00:01.00>a<00:02.00>b\n[00:03.00]<00:03.00>c <00:04.00>d\n");
     }
 
     void dumpAndLrc()

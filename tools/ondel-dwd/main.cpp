@@ -4,6 +4,7 @@
 
 #include "compile/DwdCapture.h"
 #include "compile/DwdReader.h"
+#include "compile/LrcExport.h"
 #include "compile/ScriptReader.h"
 #include "platform/ShiftJis.h"
 
@@ -46,8 +47,10 @@ Everything written is UTF-8 unless it is the bytes of a script or a file.
       the player would refuse is refused with the player's message.
 
   ondel-dwd lrc FILE [--enhanced]
-      The lyrics as LRC: one timed line per script line; with --enhanced a
-      <mm:ss.xx> stamp before every piece.
+      The lyrics as LRC: one timed line per script line, timed by its first
+      piece; with --enhanced a <mm:ss.xx> stamp before every piece. A piece
+      with "clear" or "pausepre" starts a new line. Times are rounded to the
+      nearest hundredth of a second.
 
 Exit status: 0 success, 1 a failure described on standard error, 2 bad usage.
 )";
@@ -352,17 +355,6 @@ int dumpCommand(const QStringList& args)
     }
 }
 
-QString lrcStamp(const TrackPosition& time)
-{
-    const int total = qMax(0, (time.minutes * 60 + time.seconds) * 75 + time.frames);
-    const int hundredths = (total % 75) * 100 / 75;
-    const int seconds = total / 75;
-    return QStringLiteral("%1:%2.%3")
-        .arg(seconds / 60, 2, 10, QLatin1Char('0'))
-        .arg(seconds % 60, 2, 10, QLatin1Char('0'))
-        .arg(hundredths, 2, 10, QLatin1Char('0'));
-}
-
 int lrcCommand(const QStringList& args)
 {
     QStringList positional;
@@ -383,50 +375,7 @@ int lrcCommand(const QStringList& args)
         return 1;
     }
 
-    // A line is timed by its first piece that shows something; the line
-    // breaks inside the pieces end the lines.
-    TrackPosition time;
-    TrackPosition lineStart;
-    bool started = false;
-    QString line;
-    auto flush = [&] {
-        if (started && !line.trimmed().isEmpty()) {
-            writeOut(QStringLiteral("[%1]%2\n").arg(lrcStamp(lineStart), line.trimmed()));
-        }
-        started = false;
-        line.clear();
-    };
-    for (;;) {
-        const DwdReader::Record record = DwdReader::ReadRecord(file);
-        if (!record.complete()) {
-            break;
-        }
-        DwdReader::AddDelta(time, record.delta);
-        const QStringList segments = ShiftJis::decode(record.text).split(QLatin1String("\r\n"));
-        bool stamped = false;
-        for (qsizetype i = 0; i < segments.size(); ++i) {
-            if (i > 0) {
-                flush();
-            }
-            const QString& segment = segments[i];
-            if (segment.trimmed().isEmpty()) {
-                if (started) {
-                    line += segment;
-                }
-                continue;
-            }
-            if (!started) {
-                started = true;
-                lineStart = time;
-            }
-            if (enhanced && !stamped) {
-                line += QLatin1Char('<') + lrcStamp(time) + QLatin1Char('>');
-                stamped = true;
-            }
-            line += segment;
-        }
-    }
-    flush();
+    writeOut(LrcExport::Lines(LrcExport::ReadPieces(file), enhanced));
     return 0;
 }
 
