@@ -61,8 +61,8 @@ QString LrcExport::Lines(const QList<Piece>& pieces, bool enhanced)
     bool started = false;
     auto endLine = [&] {
         if (started)
-            out += QLatin1Char('[') + Stamp(lineStart) + QLatin1Char(']') + withoutTrailingSpaces(line).toString() +
-                   QLatin1Char('\n');
+            out += QLatin1Char('[') + Stamp(lineStart) + QLatin1Char(']') +
+                   withoutTrailingSpaces(line).toString() + QLatin1Char('\n');
         started = false;
         line.clear();
     };

@@ -77,8 +77,8 @@ private Q_SLOTS:
         QTest::newRow("a group across a line break stamps both halves")
             << QStringList{"ab\r\ncd"} << "[00:01.00]ab\n[00:01.00]cd\n"
             << "[00:01.00]<00:01.00>ab\n[00:01.00]<00:01.00>cd\n";
-        QTest::newRow("a full-width space is an indent too")
-            << QStringList{"\u3000あ"} << "[00:01.00]あ\n" << "[00:01.00]<00:01.00>あ\n";
+        QTest::newRow("a full-width space is an indent too") << QStringList{"\u3000あ"} << "[00:01.00]あ\n"
+                                                             << "[00:01.00]<00:01.00>あ\n";
     }
 
     void lines()

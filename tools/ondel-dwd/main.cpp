@@ -5,11 +5,13 @@
 #include "compile/DwdCapture.h"
 #include "compile/DwdReader.h"
 #include "compile/LrcExport.h"
+#include "compile/LrcImport.h"
 #include "compile/ScriptReader.h"
 #include "platform/ShiftJis.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QSaveFile>
 #include <QStringList>
 #include <cstdio>
 #include <optional>
@@ -51,6 +53,18 @@ Everything written is UTF-8 unless it is the bytes of a script or a file.
       piece; with --enhanced a <mm:ss.xx> stamp before every piece. A piece
       with "clear" or "pausepre" starts a new line. Times are rounded to the
       nearest hundredth of a second.
+
+  ondel-dwd import FILE.lrc -o SCRIPT [--dwd OUT] [--track-length M:SS]
+                   [--lines-per-page N]
+      Turns an LRC file (UTF-8 or Shift-JIS; [mm:ss.xx], [mm:ss:xx] or
+      [mm:ss] stamps, several on a line, <mm:ss.xx> word stamps, tags,
+      [offset:]) into a lyrics script: one line per timed LRC line in time
+      order, a [/clear] every N lines (default 2, 0 for none). With --dwd
+      also the DWD file timed as the LRC: a line-timed line is one piece, an
+      enhanced line one piece per word. Lines without a time are left out
+      with a warning; --track-length warns about times past the track's end.
+      Characters Shift-JIS cannot hold are listed with their lines and
+      nothing is written (exit status 1).
 
 Exit status: 0 success, 1 a failure described on standard error, 2 bad usage.
 )";
@@ -379,6 +393,138 @@ int lrcCommand(const QStringList& args)
     return 0;
 }
 
+// "M:SS" as a position within the track.
+std::optional<TrackPosition> parseLength(const QString& text)
+{
+    const QStringList parts = text.split(QLatin1Char(':'));
+    bool okMinutes = false, okSeconds = false;
+    const int minutes = parts.value(0).toInt(&okMinutes);
+    const int seconds = parts.value(1).toInt(&okSeconds);
+    if (parts.size() != 2 || !okMinutes || !okSeconds || minutes < 0 || minutes > 32767 || seconds < 0 ||
+        seconds > 59 || parts[1].size() != 2) {
+        return std::nullopt;
+    }
+    return TrackPosition{qint16(minutes), qint16(seconds), 0};
+}
+
+// Times the script at the given positions into out, as the compiler window
+// would have with key presses there.
+bool compileAt(const QByteArray& script, const QList<TrackPosition>& times, QSaveFile& out, QString* why)
+{
+    DwdCapture capture;
+    capture.setScript(script);
+    if (!capture.begin(out)) {
+        *why = QStringLiteral("ヘッダの書き込みに失敗しました。");
+        return false;
+    }
+    qint32 lineBreaks = 0;
+    for (qsizetype i = 0; i < times.size(); ++i) {
+        const DwdCapture::Press press = capture.press(times[i], lineBreaks);
+        if (press.outcome != DwdCapture::Outcome::Written) {
+            *why = press.outcome == DwdCapture::Outcome::WriteFailed
+                       ? QStringLiteral("ファイルへの書き込みに失敗しました。")
+                       : QStringLiteral("piece %1 of the script cannot be timed: %2").arg(i + 1).arg(press.error);
+            return false;
+        }
+        if (press.endOfScript != (i + 1 == times.size())) {
+            *why = QStringLiteral("the script has another number of pieces than the LRC has times");
+            return false;
+        }
+    }
+    if (!capture.end()) {
+        *why = QStringLiteral("ヘッダの書き込みに失敗しました。");
+        return false;
+    }
+    return true;
+}
+
+int importCommand(const QStringList& args)
+{
+    QStringList positional;
+    QString scriptName;
+    QString dwdName;
+    LrcImport::Options options;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        const bool takesValue = arg == QLatin1String("-o") || arg == QLatin1String("--dwd") ||
+                                arg == QLatin1String("--track-length") || arg == QLatin1String("--lines-per-page");
+        if (!takesValue) {
+            positional << arg;
+            continue;
+        }
+        if (i + 1 >= args.size()) {
+            return usage(QStringLiteral("%1 needs a value").arg(arg));
+        }
+        const QString value = args[++i];
+        if (arg == QLatin1String("-o")) {
+            scriptName = value;
+        }
+        else if (arg == QLatin1String("--dwd")) {
+            dwdName = value;
+        }
+        else if (arg == QLatin1String("--track-length")) {
+            options.trackLength = parseLength(value);
+            if (!options.trackLength) {
+                return usage(QStringLiteral("--track-length takes M:SS, not '%1'").arg(value));
+            }
+        }
+        else {
+            bool ok = false;
+            options.linesPerPage = value.toInt(&ok);
+            if (!ok || options.linesPerPage < 0) {
+                return usage(QStringLiteral("--lines-per-page takes a number of lines, not '%1'").arg(value));
+            }
+        }
+    }
+    if (positional.size() != 1 || scriptName.isEmpty()) {
+        return usage(QStringLiteral("import takes FILE.lrc -o SCRIPT"));
+    }
+    const std::optional<QByteArray> lrc = readWholeFile(positional[0]);
+    if (!lrc) {
+        return 1;
+    }
+    const LrcImport::Result result = LrcImport::Convert(*lrc, options);
+    for (const LrcImport::Note& note : result.warnings) {
+        writeErr(QStringLiteral("ondel-dwd: warning: %1 line %2: %3\n").arg(positional[0]).arg(note.line).arg(note.text));
+    }
+    for (const LrcImport::Note& note : result.errors) {
+        writeErr(QStringLiteral("ondel-dwd: %1 line %2: %3\n").arg(positional[0]).arg(note.line).arg(note.text));
+    }
+    if (!result.ok()) {
+        writeErr(QStringLiteral("ondel-dwd: nothing written\n"));
+        return 1;
+    }
+    if (result.times.isEmpty()) {
+        writeErr(QStringLiteral("ondel-dwd: %1 holds no timed lyrics; nothing written\n").arg(positional[0]));
+        return 1;
+    }
+
+    // Both files are written in full or not at all.
+    QSaveFile dwd(dwdName);
+    if (!dwdName.isEmpty()) {
+        if (!dwd.open(QIODevice::WriteOnly)) {
+            writeErr(QStringLiteral("ondel-dwd: %1: ファイルのオープンに失敗しました。\n").arg(dwdName));
+            return 1;
+        }
+        QString why;
+        if (!compileAt(result.script, result.times, dwd, &why)) {
+            writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(dwdName, why));
+            return 1;
+        }
+    }
+    QSaveFile script(scriptName);
+    if (!script.open(QIODevice::WriteOnly) || script.write(result.script) != result.script.size() ||
+        !script.commit()) {
+        writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(scriptName, script.errorString()));
+        return 1;
+    }
+    if (!dwdName.isEmpty() && !dwd.commit()) {
+        writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(dwdName, dwd.errorString()));
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -408,6 +554,9 @@ int main(int argc, char** argv)
     }
     if (command == QLatin1String("lrc")) {
         return lrcCommand(args);
+    }
+    if (command == QLatin1String("import")) {
+        return importCommand(args);
     }
     return usage(QStringLiteral("unknown command '%1'").arg(command));
 }

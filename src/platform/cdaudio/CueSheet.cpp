@@ -97,7 +97,8 @@ QString resolve(const QString& folder, QString name, bool audio)
         const QString base = wanted.completeBaseName();
         for (const QDir& dir : dirs)
             for (const QString& suffix : audioSuffixes())
-                if (const QString found = findInFolder(dir, base + QLatin1Char('.') + suffix); !found.isEmpty())
+                if (const QString found = findInFolder(dir, base + QLatin1Char('.') + suffix);
+                    !found.isEmpty())
                     return found;
     }
     return direct;

@@ -17,7 +17,7 @@ struct CueSheet {
         bool bigEndian = false; // MOTOROLA
     };
     struct Track {
-        int file = 0;            // index into files
+        int file = 0;             // index into files
         qint64 index00 = -1;      // frames into its file; -1 without INDEX 00
         qint64 index01 = 0;       // frames into its file
         qint64 silentPregap = 0;  // PREGAP: frames of silence not held in any file

@@ -121,7 +121,8 @@ bool DiscImage::fromFolder(const QString& path, QString* error)
                                       QStringLiteral("*.ogg"),  QStringLiteral("*.oga"),
                                       QStringLiteral("*.opus"), QStringLiteral("*.aif"),
                                       QStringLiteral("*.aiff"), QStringLiteral("*.mp3")};
-    QStringList names = QDir(path).entryList(patterns, QDir::Files | QDir::Readable, QDir::Name | QDir::IgnoreCase);
+    QStringList names =
+        QDir(path).entryList(patterns, QDir::Files | QDir::Readable, QDir::Name | QDir::IgnoreCase);
     // Track numbers written without leading zeros sort by their value: 2 before 10.
     QCollator collator(QLocale(QLocale::Japanese, QLocale::Japan));
     collator.setNumericMode(true);
