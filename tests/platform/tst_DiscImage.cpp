@@ -99,7 +99,8 @@ private Q_SLOTS:
             << cue("case.cue", "FILE \"A.WAV\" WAVE\r\n TRACK 01 AUDIO\r\n  INDEX 01 00:00:00\r\n")
             << QList<int>{150} << 250;
         QTest::newRow("a Shift-JIS sheet naming a Japanese file")
-            << cue("sjis.cue", "FILE \"\x89\xcc \x88\xea.wav\" WAVE\r\n TRACK 01 AUDIO\r\n  INDEX 01 00:00:00\r\n")
+            << cue("sjis.cue",
+                   "FILE \"\x89\xcc \x88\xea.wav\" WAVE\r\n TRACK 01 AUDIO\r\n  INDEX 01 00:00:00\r\n")
             << QList<int>{150} << 250;
         QTest::newRow("a UTF-8 sheet naming a Japanese file")
             << cue("utf8.cue", "FILE \"歌 一.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n")
@@ -134,12 +135,11 @@ private Q_SLOTS:
                    "FILE \"D:\\Music\\RIPPED.WAV\" WAVE\r\n TRACK 01 AUDIO\r\n  INDEX 01 00:00:00\r\n")
             << QList<int>{150} << 210;
         QTest::newRow("a Unix absolute path whose file sits beside the sheet")
-            << cue("unix.cue", "FILE \"/home/someone/rips/b.flac\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n")
+            << cue("unix.cue",
+                   "FILE \"/home/someone/rips/b.flac\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n")
             << QList<int>{150} << 210;
-        QTest::newRow("numbered files in natural order")
-            << "numbered" << QList<int>{150, 160, 180} << 210;
-        QTest::newRow("natural order ignores letter case")
-            << "named" << QList<int>{150, 170, 180} << 210;
+        QTest::newRow("numbered files in natural order") << "numbered" << QList<int>{150, 160, 180} << 210;
+        QTest::newRow("natural order ignores letter case") << "named" << QList<int>{150, 170, 180} << 210;
     }
 
     void layout()
@@ -193,8 +193,7 @@ private Q_SLOTS:
             << 169 << 7
             << pcm(2, frames(40)).mid(frames(19) * 4, frames(1) * 4) + QByteArray(frames(5) * 4, '\0') +
                    pcm(2, frames(40)).mid(frames(20) * 4, frames(1) * 4);
-        QTest::newRow("the first of the numbered files is 1")
-            << "numbered" << 150 << 1 << pcm(2, frames(1));
+        QTest::newRow("the first of the numbered files is 1") << "numbered" << 150 << 1 << pcm(2, frames(1));
     }
 
     void samples()
@@ -264,7 +263,8 @@ private Q_SLOTS:
         QTest::newRow("not an audio file") << "noise.wav"
                                            << "cannot read";
         QTest::newRow("a missing file with no other suffix beside it")
-            << cue("nowhere.cue", "FILE \"C:\\Rips\\nowhere.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n")
+            << cue("nowhere.cue",
+                   "FILE \"C:\\Rips\\nowhere.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n")
             << "nowhere.wav";
         QTest::newRow("folder without audio") << "empty"
                                               << "no audio files";

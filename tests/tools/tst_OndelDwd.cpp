@@ -233,7 +233,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, dump);
         QTemporaryDir dir;
         writeFile(dir, "in.lrc", lrc);
-        const Run run = runTool(dir, QStringList{"import", "in.lrc", "-o", "s.txt", "--dwd", "s.dwd"} + options);
+        const Run run =
+            runTool(dir, QStringList{"import", "in.lrc", "-o", "s.txt", "--dwd", "s.dwd"} + options);
         QVERIFY2(run.exitCode == 0, run.err.constData());
         QStringDecoder sjis("Windows-31J");
         QCOMPARE(QString(sjis.decode(readFile(dir, "s.txt"))), script);
@@ -273,7 +274,8 @@ private Q_SLOTS:
         QTest::newRow("characters Shift-JIS cannot hold")
             << QByteArray("[00:01.00]ok\n[00:02.00]love \xE2\x99\xA1\n")
             << QByteArray("in.lrc line 2: '\xE2\x99\xA1' (U+2661) cannot be written in Shift-JIS");
-        QTest::newRow("no timed lyrics") << QByteArray("[ti:Only tags]\n") << QByteArray("holds no timed lyrics");
+        QTest::newRow("no timed lyrics")
+            << QByteArray("[ti:Only tags]\n") << QByteArray("holds no timed lyrics");
     }
 
     void importRefusals()

@@ -423,7 +423,9 @@ bool compileAt(const QByteArray& script, const QList<TrackPosition>& times, QSav
         if (press.outcome != DwdCapture::Outcome::Written) {
             *why = press.outcome == DwdCapture::Outcome::WriteFailed
                        ? QStringLiteral("ファイルへの書き込みに失敗しました。")
-                       : QStringLiteral("piece %1 of the script cannot be timed: %2").arg(i + 1).arg(press.error);
+                       : QStringLiteral("piece %1 of the script cannot be timed: %2")
+                             .arg(i + 1)
+                             .arg(press.error);
             return false;
         }
         if (press.endOfScript != (i + 1 == times.size())) {
@@ -447,7 +449,8 @@ int importCommand(const QStringList& args)
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
         const bool takesValue = arg == QLatin1String("-o") || arg == QLatin1String("--dwd") ||
-                                arg == QLatin1String("--track-length") || arg == QLatin1String("--lines-per-page");
+                                arg == QLatin1String("--track-length") ||
+                                arg == QLatin1String("--lines-per-page");
         if (!takesValue) {
             positional << arg;
             continue;
@@ -485,10 +488,14 @@ int importCommand(const QStringList& args)
     }
     const LrcImport::Result result = LrcImport::Convert(*lrc, options);
     for (const LrcImport::Note& note : result.warnings) {
-        writeErr(QStringLiteral("ondel-dwd: warning: %1 line %2: %3\n").arg(positional[0]).arg(note.line).arg(note.text));
+        writeErr(QStringLiteral("ondel-dwd: warning: %1 line %2: %3\n")
+                     .arg(positional[0])
+                     .arg(note.line)
+                     .arg(note.text));
     }
     for (const LrcImport::Note& note : result.errors) {
-        writeErr(QStringLiteral("ondel-dwd: %1 line %2: %3\n").arg(positional[0]).arg(note.line).arg(note.text));
+        writeErr(
+            QStringLiteral("ondel-dwd: %1 line %2: %3\n").arg(positional[0]).arg(note.line).arg(note.text));
     }
     if (!result.ok()) {
         writeErr(QStringLiteral("ondel-dwd: nothing written\n"));
