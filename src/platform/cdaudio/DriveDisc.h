@@ -1,24 +1,25 @@
 #pragma once
 
+#include "CdDrive.h"
 #include "DiscSource.h"
 #include "PlaybackEngine.h"
 
-#include <QElapsedTimer>
+#include <memory>
 #include <mutex>
 
 class Clock;
-struct _CdIo;
 
-// A physical drive on Linux, read digitally with libcdio and played through
-// the sound output. The block device is held open with O_EXCL, so a second
-// player (or a program that mounted the disc) makes "open cdaudio" fail.
+// A CD drive read digitally with libcdio and played through the sound output.
+// The drive is asked whether a disc is in at most twice a second (by the
+// clock), and a disc that has come in has its table of contents read anew.
 // Only the audio tracks before the first data track count.
 class DriveDisc final : public DiscSource {
 public:
-    DriveDisc(const QString& device, const Clock& clock);
+    // makeSink (optional) replaces the default output, e.g. with a manual one in tests.
+    DriveDisc(std::unique_ptr<CdDrive> drive, const Clock& clock, PlaybackEngine::SinkMaker makeSink = {});
     ~DriveDisc() override;
 
-    QString lockKey() const override { return QStringLiteral("drive:") + device_; }
+    QString lockKey() const override { return QStringLiteral("drive:") + drive_->name(); }
     bool heldElsewhere() const override { return busy_; }
     DiscPresence presence() const override;
     QString problem() const override { return problem_; }
@@ -29,21 +30,25 @@ public:
     int position() override { return engine_.position(); }
     void doorMoved(bool open) override;
 
-private:
-    // Asks the drive whether a disc is in (at most twice a second) and reads
-    // the table of contents again when one has come in.
-    void refresh() const;
-    bool readToc() const;
+    // Reads count frames from an absolute frame (2352 bytes each); a frame
+    // that cannot be read is silence. Used by the playback engine's reader.
     bool read(int frame, int count, char* out, QString* error);
 
-    QString device_;
-    int fd_ = -1;
+private:
+    void refresh() const;
+    bool readToc() const;
+
+    static constexpr qint64 StatusIntervalMs = 500;
+
+    std::unique_ptr<CdDrive> drive_;
+    const Clock& clock_;
     bool busy_ = false;
+    bool usable_ = false;
     mutable std::mutex mutex_; // the libcdio handle is shared with the reader thread
-    mutable _CdIo* cdio_ = nullptr;
+    mutable struct _CdIo* cdio_ = nullptr;
     mutable DiscPresence presence_ = DiscPresence::NoDisc;
     mutable DiscToc toc_;
     mutable QString problem_;
-    mutable QElapsedTimer lastAsked_;
+    mutable qint64 lastAsked_ = -1; // clock time of the last status question, -1: ask now
     mutable PlaybackEngine engine_;
 };
