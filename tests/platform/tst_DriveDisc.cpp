@@ -157,6 +157,13 @@ private Q_SLOTS:
         QCOMPARE(ask(*d.session, "status cdaudio position wait"), QByteArray("02:00:01:25"));
         QVERIFY(d.sink->heard().left(frames(100) * 4) ==
                 pcm(2, frames(400)).mid(frames(150) * 4, frames(100) * 4));
+        // Read through the error-correcting path, which seeks when playback jumps back.
+        QVERIFY(d.disc->correcting());
+        ask(*d.session, "stop cdaudio");
+        ask(*d.session, "play cdaudio from 1", &result);
+        QCOMPARE(result, 0);
+        play(*d.sink, 30);
+        QVERIFY(d.sink->heard().left(frames(30) * 4) == pcm(2, frames(30)));
     }
 
     // The door commands move the tray; a disc changed while it was open is

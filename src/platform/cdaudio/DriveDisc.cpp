@@ -2,7 +2,11 @@
 
 #include "platform/Clock.h"
 
+#include <QtEndian>
+
 #include <cdio/cdio.h>
+#include <cdio/paranoia/cdda.h>
+#include <cdio/paranoia/paranoia.h>
 #include <cdio/logging.h>
 #include <cstring>
 #include <mutex>
@@ -35,8 +39,21 @@ DriveDisc::DriveDisc(std::unique_ptr<CdDrive> drive, const Clock& clock, Playbac
 DriveDisc::~DriveDisc()
 {
     engine_.halt();
+    closeDisc();
+}
+
+void DriveDisc::closeDisc() const
+{
+    if (paranoia_)
+        cdio_paranoia_free(paranoia_);
+    if (cdda_)
+        cdio_cddap_close_no_free_cdio(cdda_);
     if (cdio_)
         cdio_destroy(cdio_);
+    paranoia_ = nullptr;
+    cdda_ = nullptr;
+    cdio_ = nullptr;
+    nextFrame_ = -1;
 }
 
 void DriveDisc::refresh() const
@@ -65,8 +82,7 @@ void DriveDisc::refresh() const
 
 bool DriveDisc::readToc() const
 {
-    if (cdio_)
-        cdio_destroy(cdio_);
+    closeDisc();
     cdio_ = drive_->openDisc();
     toc_ = {};
     if (!cdio_) {
@@ -94,7 +110,40 @@ bool DriveDisc::readToc() const
         return false;
     }
     problem_.clear();
+    cdda_ = cdio_cddap_identify_cdio(cdio_, CDDA_MESSAGE_FORGETIT, nullptr);
+    if (cdda_ && cdio_cddap_open(cdda_) == 0)
+        paranoia_ = cdio_paranoia_init(cdda_);
+    if (paranoia_)
+        cdio_paranoia_modeset(paranoia_, PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
     return true;
+}
+
+bool DriveDisc::correcting() const
+{
+    std::lock_guard lock(mutex_);
+    return paranoia_ != nullptr;
+}
+
+bool DriveDisc::readCorrected(int frame, int count, char* out)
+{
+    if (frame != nextFrame_)
+        cdio_paranoia_seek(paranoia_, frame - CdFrames::LeadIn, SEEK_SET);
+    nextFrame_ = frame + count;
+    bool ok = true;
+    for (int i = 0; i < count; ++i) {
+        const int16_t* sector = cdio_paranoia_read(paranoia_, nullptr);
+        char* target = out + qsizetype(i) * CdFrames::BytesPerFrame;
+        if (!sector) {
+            // The position within paranoia is unknown now.
+            nextFrame_ = -1;
+            ok = false;
+            break;
+        }
+        // Samples in host order; CD audio is little-endian.
+        for (int s = 0; s < CdFrames::BytesPerFrame / 2; ++s)
+            qToLittleEndian(sector[s], target + 2 * s);
+    }
+    return ok;
 }
 
 DiscPresence DriveDisc::presence() const
@@ -120,6 +169,13 @@ bool DriveDisc::read(int frame, int count, char* out, QString* error)
     std::memset(out, 0, size_t(count) * CdFrames::BytesPerFrame);
     if (!cdio_)
         return false;
+    if (paranoia_) {
+        if (readCorrected(frame, count, out))
+            return true;
+        if (error)
+            *error = QStringLiteral("cannot read frame %1 of the disc in %2").arg(frame).arg(drive_->name());
+        return false;
+    }
     if (cdio_read_audio_sectors(cdio_, out, frame - CdFrames::LeadIn, uint32_t(count)) == DRIVER_OP_SUCCESS)
         return true;
     // One bad sector should not silence the whole chunk.

@@ -12,7 +12,12 @@ class Clock;
 // A CD drive read digitally with libcdio and played through the sound output.
 // The drive is asked whether a disc is in at most twice a second (by the
 // clock), and a disc that has come in has its table of contents read anew.
-// Only the audio tracks before the first data track count.
+// Only the audio tracks before the first data track count. Audio is read
+// through libcdio-paranoia, which reads again and compares overlapping reads
+// to mend the errors of scratched discs (giving up on a sector after its
+// retries rather than stalling); the playback engine's two seconds of
+// read-ahead absorb its retries. Where paranoia cannot be set up, sectors are
+// read plainly.
 class DriveDisc final : public DiscSource {
 public:
     // makeSink (optional) replaces the default output, e.g. with a manual one in tests.
@@ -32,11 +37,15 @@ public:
 
     // Reads count frames from an absolute frame (2352 bytes each); a frame
     // that cannot be read is silence. Used by the playback engine's reader.
+    // correcting() tells whether the reads go through paranoia.
     bool read(int frame, int count, char* out, QString* error);
+    bool correcting() const;
 
 private:
     void refresh() const;
     bool readToc() const;
+    void closeDisc() const;
+    bool readCorrected(int frame, int count, char* out);
 
     static constexpr qint64 StatusIntervalMs = 500;
 
@@ -46,6 +55,9 @@ private:
     bool usable_ = false;
     mutable std::mutex mutex_; // the libcdio handle is shared with the reader thread
     mutable struct _CdIo* cdio_ = nullptr;
+    mutable struct cdrom_drive_s* cdda_ = nullptr;
+    mutable struct cdrom_paranoia_s* paranoia_ = nullptr;
+    mutable int nextFrame_ = -1; // where paranoia stands, -1: seek first
     mutable DiscPresence presence_ = DiscPresence::NoDisc;
     mutable DiscToc toc_;
     mutable QString problem_;
