@@ -33,6 +33,7 @@ class DiscImageTest : public QObject {
         QDir(path("")).mkpath(path("empty"));
         QVERIFY(writeSound(path("歌 一.wav"), SF_FORMAT_WAV, 0, frames(100)));
         QVERIFY(writeSound(path("ripped.flac"), SF_FORMAT_FLAC, 1, frames(60)));
+        QVERIFY(writeSound(path("ソング.wav"), SF_FORMAT_WAV, 1, frames(60)));
         // Track numbers without leading zeros; each file's length tells it apart.
         QDir(path("")).mkpath(path("numbered"));
         QVERIFY(writeSound(path("numbered/10.wav"), SF_FORMAT_WAV, 0, frames(30)));
@@ -102,6 +103,10 @@ private Q_SLOTS:
             << cue("sjis.cue",
                    "FILE \"\x89\xcc \x88\xea.wav\" WAVE\r\n TRACK 01 AUDIO\r\n  INDEX 01 00:00:00\r\n")
             << QList<int>{150} << 250;
+        QTest::newRow("a Shift-JIS name with a backslash byte in it")
+            << cue("sjis2.cue", "FILE \"\x83\x5c\x83\x93\x83\x4f.wav\" WAVE\r\n TRACK 01 AUDIO\r\n"
+                                "  INDEX 01 00:00:00\r\n")
+            << QList<int>{150} << 210;
         QTest::newRow("a UTF-8 sheet naming a Japanese file")
             << cue("utf8.cue", "FILE \"歌 一.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n")
             << QList<int>{150} << 250;
