@@ -191,12 +191,13 @@ LrcImport::Result LrcImport::Convert(const QByteArray& lrc, const Options& optio
     qint64 offset = 0;
     QList<Line> lines;
 
-    const QStringList rows = Decode(lrc).split(QLatin1Char('\n'));
+    // LF, CR LF and the lone CR of old Mac files all end a line; a CR left in
+    // the text would be a line break in the script.
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
+    const QStringList rows = Decode(lrc).split(lineEnd);
     for (qsizetype r = 0; r < rows.size(); ++r) {
         const int number = int(r + 1);
-        QString row = rows[r];
-        if (row.endsWith(QLatin1Char('\r')))
-            row.chop(1);
+        const QString& row = rows[r];
         QList<qint64> stamps;
         bool tagged = false;
         qsizetype pos = 0;
@@ -270,6 +271,7 @@ LrcImport::Result LrcImport::Convert(const QByteArray& lrc, const Options& optio
                      [](const Line& a, const Line& b) { return a.start < b.start; });
 
     QString script;
+    QString lastPiece;
     for (qsizetype l = 0; l < lines.size(); ++l) {
         const Line& line = lines[l];
         if (l > 0) {
@@ -309,7 +311,15 @@ LrcImport::Result LrcImport::Convert(const QByteArray& lrc, const Options& optio
                         script += piece;
                     continue;
                 }
+                // A "]" right after a group would join the group's piece; as
+                // the empty group "[]" and its "]" it stays a piece of its own.
+                const bool afterGroup =
+                    script.endsWith(lastPiece) && lastPiece.startsWith(QLatin1Char('[')) &&
+                    lastPiece != QLatin1String("[[") && !lastPiece.endsWith(QLatin1String("]]"));
+                if (piece == QLatin1String("]") && afterGroup)
+                    script += QLatin1String("[]");
                 script += piece;
+                lastPiece = piece;
                 result.times << time;
                 result.lines << line.number;
             }

@@ -73,6 +73,9 @@ private Q_SLOTS:
         QTest::newRow("colon before the hundredths, CR LF and a BOM")
             << QByteArray("\xEF\xBB\xBF[01:02:40]ab\r\n[01:03:00]cd\r\n") << 0 << "[ab]\r\n[cd]"
             << QStringList{"ab\r\n", "cd"} << QStringList{"1:02:30", "1:03:00"};
+        QTest::newRow("lone CRs end lines")
+            << QByteArray("[00:01.00]ab\r[00:02.00]c\rd\r") << 0 << "[ab]\r\nc" << QStringList{"ab\r\n", "c"}
+            << QStringList{"0:01:00", "0:02:00"};
         QTest::newRow("whole seconds and milliseconds")
             << QByteArray("[00:05]ab\n[00:06.013]cd\n[0:07.5]ef\n") << 0 << "[ab]\r\n[cd]\r\n[ef]"
             << QStringList{"ab\r\n", "cd\r\n", "ef"} << QStringList{"0:05:00", "0:06:01", "0:07:38"};
@@ -120,6 +123,9 @@ private Q_SLOTS:
         QTest::newRow("a bracket that is no stamp starts the text")
             << QByteArray("[00:01.00][chorus] la\n") << 0 << "[[[chorus]] [la]"
             << QStringList{"[", "chorus] ", "la"} << QStringList{"0:01:00", "0:01:00", "0:01:00"};
+        QTest::newRow("a word that is a closing bracket after a group")
+            << QByteArray("[00:01.00]<00:01.00>ab<00:02.00>]<00:03.00>]\n") << 0 << "[ab][]]]"
+            << QStringList{"ab", "]", "]"} << QStringList{"0:01:00", "0:02:00", "0:03:00"};
         QTest::newRow("closing brackets after a word")
             << QByteArray("[00:01.00]ab]] c]\n") << 0 << "[ab]]] c]" << QStringList{"ab]", "] ", "c", "]"}
             << QStringList{"0:01:00", "0:01:00", "0:01:00", "0:01:00"};
