@@ -1,6 +1,6 @@
 #include "LrcExport.h"
 
-#include "compile/DwdReader.h"
+#include "core/DwdReader.h"
 #include "platform/ShiftJis.h"
 
 namespace {
@@ -33,7 +33,7 @@ QList<LrcExport::Piece> LrcExport::ReadPieces(QIODevice& file)
         const DwdReader::Record record = DwdReader::ReadRecord(file);
         if (!record.complete())
             return pieces;
-        DwdReader::AddDelta(time, record.delta);
+        TrackPosition::addDelta(time, record.delta);
         Piece piece{time, false, ShiftJis::decode(record.text)};
         for (const DwdCommand& command : record.commands)
             if (command.code == DwdCode::Clear || command.code == DwdCode::PausePre)
@@ -44,7 +44,7 @@ QList<LrcExport::Piece> LrcExport::ReadPieces(QIODevice& file)
 
 QString LrcExport::Stamp(const TrackPosition& time)
 {
-    const qint64 frames = qMax<qint64>(0, (qint64(time.minutes) * 60 + time.seconds) * 75 + time.frames);
+    const qint64 frames = qMax(0, time.totalFrames());
     // A frame is 4/3 of a hundredth, so a time is never halfway between two.
     const qint64 hundredths = (frames * 4 + 1) / 3;
     return QStringLiteral("%1:%2.%3")

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "player/DeviceCommands.h"
+#include "core/TrackPosition.h"
 
 #include <QList>
 #include <QString>

@@ -1,4 +1,3 @@
-#include "TestRegistry.h"
 #include "compile/LrcExport.h"
 
 #include <QTest>
@@ -28,7 +27,7 @@ QList<LrcExport::Piece> pieces(const QStringList& texts)
 }
 } // namespace
 
-class LrcExportTest : public QObject {
+class tst_LrcExport : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -91,5 +90,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(LrcExportTest);
+QTEST_GUILESS_MAIN(tst_LrcExport)
 #include "tst_LrcExport.moc"

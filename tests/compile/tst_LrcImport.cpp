@@ -1,4 +1,3 @@
-#include "TestRegistry.h"
 #include "compile/LrcImport.h"
 #include "compile/ScriptReader.h"
 #include "platform/ShiftJis.h"
@@ -54,7 +53,7 @@ QString listed(const QList<LrcImport::Note>& list)
 
 // LRC files in the forms lyric tools write, turned into scripts whose pieces
 // are timed as the LRC says.
-class LrcImportTest : public QObject {
+class tst_LrcImport : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -228,5 +227,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(LrcImportTest);
+QTEST_GUILESS_MAIN(tst_LrcImport)
 #include "tst_LrcImport.moc"

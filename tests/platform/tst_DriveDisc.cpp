@@ -1,5 +1,4 @@
 #include "AudioFixtures.h"
-#include "TestRegistry.h"
 #include "platform/Clock.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/DiscIdentity.h"
@@ -19,7 +18,7 @@ using namespace AudioFixtures;
 // The drive back end runs its libcdio calls against libcdio's own image
 // drivers: a cue sheet over BIN files or a cdrdao TOC file opened as a disc
 // in a drive whose tray the test moves.
-class DriveDiscTest : public QObject {
+class tst_DriveDisc : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
@@ -135,13 +134,13 @@ private Q_SLOTS:
         QFETCH(bool, sameAsImage);
         Drive d = open(image);
         QCOMPARE(ask(*d.session, "status cdaudio mode wait"), QByteArray("stopped"));
-        QCOMPARE(DriveDiscTest::layout(*d.session), layout);
+        QCOMPARE(tst_DriveDisc::layout(*d.session), layout);
         const QByteArray identity = ask(*d.session, "info cdaudio identity wait");
         QCOMPARE(identity.size(), 28);
         if (sameAsImage) {
             DeviceSession asImage(std::make_unique<ImageDisc>(image, clock_));
             ask(asImage, "open cdaudio");
-            QCOMPARE(DriveDiscTest::layout(asImage), layout);
+            QCOMPARE(tst_DriveDisc::layout(asImage), layout);
             QCOMPARE(ask(asImage, "info cdaudio identity wait"), identity);
         }
     }
@@ -232,5 +231,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(DriveDiscTest);
+QTEST_GUILESS_MAIN(tst_DriveDisc)
 #include "tst_DriveDisc.moc"

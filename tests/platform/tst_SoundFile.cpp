@@ -1,5 +1,4 @@
 #include "AudioFixtures.h"
-#include "TestRegistry.h"
 #include "platform/cdaudio/DiscImage.h"
 #include "platform/cdaudio/SoundFile.h"
 
@@ -68,7 +67,7 @@ QByteArray id3Tag()
 
 // Lengths of compressed files are exact: a decoder's estimate would put the
 // tracks of a folder in the wrong places and end reads with an error.
-class SoundFileTest : public QObject {
+class tst_SoundFile : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
@@ -122,5 +121,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(SoundFileTest);
+QTEST_GUILESS_MAIN(tst_SoundFile)
 #include "tst_SoundFile.moc"

@@ -3,10 +3,11 @@
 // code as the compiler window and the player.
 
 #include "compile/DwdCapture.h"
-#include "compile/DwdReader.h"
+#include "compile/DwdCompiler.h"
 #include "compile/LrcExport.h"
 #include "compile/LrcImport.h"
 #include "compile/ScriptReader.h"
+#include "core/DwdReader.h"
 #include "platform/ShiftJis.h"
 
 #include <QCoreApplication>
@@ -272,14 +273,14 @@ int compileCommand(const QStringList& args)
 
     QFile out(outName);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        writeErr(QStringLiteral("ondel-dwd: %1: ファイルのオープンに失敗しました。\n").arg(outName));
+        writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(outName, DwdCompiler::openFailedMessage()));
         return 1;
     }
     DwdCapture capture;
     capture.setScript(*script);
     if (!capture.begin(out)) {
         out.remove();
-        writeErr(QStringLiteral("ondel-dwd: %1: ヘッダの書き込みに失敗しました。\n").arg(outName));
+        writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(outName, DwdCompiler::headerFailedMessage()));
         return 1;
     }
     qint32 lineBreaks = 0;
@@ -292,7 +293,7 @@ int compileCommand(const QStringList& args)
         }
         if (press.outcome == DwdCapture::Outcome::WriteFailed) {
             out.remove();
-            writeErr(QStringLiteral("ondel-dwd: %1: ファイルへの書き込みに失敗しました。\n").arg(outName));
+            writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(outName, DwdCompiler::recordFailedMessage()));
             return 1;
         }
         if (press.endOfScript && i + 1 < times.size()) {
@@ -304,7 +305,7 @@ int compileCommand(const QStringList& args)
         }
     }
     if (!capture.end() || !out.flush()) {
-        writeErr(QStringLiteral("ondel-dwd: %1: ヘッダの書き込みに失敗しました。\n").arg(outName));
+        writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(outName, DwdCompiler::headerFailedMessage()));
         return 1;
     }
     out.close();
@@ -353,7 +354,7 @@ int dumpCommand(const QStringList& args)
             }
             return 0;
         }
-        DwdReader::AddDelta(time, record.delta);
+        TrackPosition::addDelta(time, record.delta);
         QStringList commands;
         for (const DwdCommand& command : record.commands) {
             commands << formatCommand(command);

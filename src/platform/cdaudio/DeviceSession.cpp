@@ -1,6 +1,6 @@
-#include "DeviceSession.h"
+#include "platform/cdaudio/DeviceSession.h"
 
-#include "DiscIdentity.h"
+#include "platform/cdaudio/DiscIdentity.h"
 
 namespace {
 // A strict decimal number of at most 9 digits; -1 otherwise.
@@ -162,9 +162,7 @@ int DeviceSession::identity(ReplyBuffer& reply)
         identityToc_ = toc;
     }
     if (cachedIdentity_.isEmpty()) {
-        cachedIdentity_ = source_->fixedIdentity();
-        if (cachedIdentity_.isEmpty())
-            cachedIdentity_ = DiscIdentity::fromToc(toc);
+        cachedIdentity_ = DiscIdentity::of(*source_);
     }
     if (cachedIdentity_.isEmpty())
         return DeviceResult::DeviceNotReady;

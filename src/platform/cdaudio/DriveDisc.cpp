@@ -1,13 +1,12 @@
-#include "DriveDisc.h"
+#include "platform/cdaudio/DriveDisc.h"
 
 #include "platform/Clock.h"
 
 #include <QtEndian>
-
 #include <cdio/cdio.h>
+#include <cdio/logging.h>
 #include <cdio/paranoia/cdda.h>
 #include <cdio/paranoia/paranoia.h>
-#include <cdio/logging.h>
 #include <cstring>
 #include <mutex>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CdDrive.h"
-#include "DiscSource.h"
-#include "PlaybackEngine.h"
+#include "platform/cdaudio/CdDrive.h"
+#include "platform/cdaudio/DiscSource.h"
+#include "platform/cdaudio/PlaybackEngine.h"
 
 #include <memory>
 #include <mutex>

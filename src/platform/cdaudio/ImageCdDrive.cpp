@@ -1,4 +1,4 @@
-#include "ImageCdDrive.h"
+#include "platform/cdaudio/ImageCdDrive.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CdDrive.h"
+#include "platform/cdaudio/CdDrive.h"
 
 // A drive whose disc is an image read by libcdio's own image drivers (a cue
 // sheet with its BIN file of the same name, as libcdio wants it, a cdrdao TOC

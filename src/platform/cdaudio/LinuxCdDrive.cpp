@@ -1,4 +1,4 @@
-#include "LinuxCdDrive.h"
+#include "platform/cdaudio/LinuxCdDrive.h"
 
 #include <QFile>
 #include <cdio/cdio.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CdDrive.h"
+#include "platform/cdaudio/CdDrive.h"
 
 // A physical drive on Linux: the block device is held open with O_EXCL, so a
 // second player (or a program that mounted the disc) cannot use it; the tray
