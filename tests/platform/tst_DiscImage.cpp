@@ -30,6 +30,18 @@ class tst_DiscImage : public QObject {
         QVERIFY(writeBytes(path("folder/cover.jpg"), "not audio"));
         QVERIFY(writeBytes(path("noise.wav"), QByteArray(5000, 'x')));
         QDir(path("")).mkpath(path("empty"));
+        QVERIFY(writeSound(path("歌 一.wav"), SF_FORMAT_WAV, 0, frames(100)));
+        QVERIFY(writeSound(path("ripped.flac"), SF_FORMAT_FLAC, 1, frames(60)));
+        QVERIFY(writeSound(path("ソング.wav"), SF_FORMAT_WAV, 1, frames(60)));
+        // Track numbers without leading zeros; each file's length tells it apart.
+        QDir(path("")).mkpath(path("numbered"));
+        QVERIFY(writeSound(path("numbered/10.wav"), SF_FORMAT_WAV, 0, frames(30)));
+        QVERIFY(writeSound(path("numbered/2.wav"), SF_FORMAT_WAV, 1, frames(20)));
+        QVERIFY(writeSound(path("numbered/1.wav"), SF_FORMAT_WAV, 2, frames(10)));
+        QDir(path("")).mkpath(path("named"));
+        QVERIFY(writeSound(path("named/Track 10.wav"), SF_FORMAT_WAV, 0, frames(30)));
+        QVERIFY(writeSound(path("named/track 9.flac"), SF_FORMAT_FLAC, 1, frames(20)));
+        QVERIFY(writeSound(path("named/track 9b.wav"), SF_FORMAT_WAV, 2, frames(10)));
     }
 
     QString cue(const QString& name, const QByteArray& text)
@@ -86,6 +98,52 @@ private Q_SLOTS:
         QTest::newRow("file names in another letter case and CR LF lines")
             << cue("case.cue", "FILE \"A.WAV\" WAVE\r\n TRACK 01 AUDIO\r\n  INDEX 01 00:00:00\r\n")
             << QList<int>{150} << 250;
+        QTest::newRow("a Shift-JIS sheet naming a Japanese file")
+            << cue("sjis.cue",
+                   "FILE \"\x89\xcc \x88\xea.wav\" WAVE\r\n TRACK 01 AUDIO\r\n  INDEX 01 00:00:00\r\n")
+            << QList<int>{150} << 250;
+        QTest::newRow("a Shift-JIS name with a backslash byte in it")
+            << cue("sjis2.cue", "FILE \"\x83\x5c\x83\x93\x83\x4f.wav\" WAVE\r\n TRACK 01 AUDIO\r\n"
+                                "  INDEX 01 00:00:00\r\n")
+            << QList<int>{150} << 210;
+        QTest::newRow("a UTF-8 sheet naming a Japanese file")
+            << cue("utf8.cue", "FILE \"歌 一.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n")
+            << QList<int>{150} << 250;
+        QTest::newRow("a POSTGAP is silence after its track")
+            << cue("postgap.cue",
+                   "FILE \"a.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n  POSTGAP 00:00:20\n"
+                   "FILE \"b.flac\" WAVE\n TRACK 02 AUDIO\n  INDEX 01 00:00:00\n")
+            << QList<int>{150, 270} << 330;
+        QTest::newRow("a POSTGAP inside one file")
+            << cue("postgap1.cue", "FILE \"c.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+                                   "  POSTGAP 00:00:05\n TRACK 02 AUDIO\n  INDEX 01 00:00:25\n")
+            << QList<int>{150, 180} << 195;
+        QTest::newRow("a POSTGAP before the next track's INDEX 00 gap")
+            << cue("postgap0.cue", "FILE \"c.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+                                   "  POSTGAP 00:00:05\n TRACK 02 AUDIO\n  INDEX 00 00:00:20\n"
+                                   "  INDEX 01 00:00:25\n")
+            << QList<int>{150, 180} << 195;
+        QTest::newRow("the last track's POSTGAP lengthens the disc")
+            << cue("postlast.cue", "FILE \"a.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+                                   "  POSTGAP 00:01:00\n")
+            << QList<int>{150} << 325;
+        QTest::newRow("a missing .wav is found as the .flac beside it")
+            << cue("ripped.cue", "FILE \"ripped.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n")
+            << QList<int>{150} << 210;
+        QTest::newRow("a Windows absolute path whose file sits beside the sheet")
+            << cue("windows.cue",
+                   "FILE \"C:\\Rips\\Album\\a.wav\" WAVE\r\n TRACK 01 AUDIO\r\n  INDEX 01 00:00:00\r\n")
+            << QList<int>{150} << 250;
+        QTest::newRow("a Windows absolute path to another suffix")
+            << cue("windows2.cue",
+                   "FILE \"D:\\Music\\RIPPED.WAV\" WAVE\r\n TRACK 01 AUDIO\r\n  INDEX 01 00:00:00\r\n")
+            << QList<int>{150} << 210;
+        QTest::newRow("a Unix absolute path whose file sits beside the sheet")
+            << cue("unix.cue",
+                   "FILE \"/home/someone/rips/b.flac\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n")
+            << QList<int>{150} << 210;
+        QTest::newRow("numbered files in natural order") << "numbered" << QList<int>{150, 160, 180} << 210;
+        QTest::newRow("natural order ignores letter case") << "named" << QList<int>{150, 170, 180} << 210;
     }
 
     void layout()
@@ -132,6 +190,14 @@ private Q_SLOTS:
                    "FILE \"a.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
                    "FILE \"b.flac\" WAVE\n TRACK 02 AUDIO\n  PREGAP 00:00:30\n  INDEX 01 00:00:00\n")
             << 279 << 2 << QByteArray(frames(1) * 4, '\0') + pcm(1, frames(1));
+        QTest::newRow("POSTGAP silence between two tracks of one file")
+            << cue("postgap2.cue", "FILE \"c.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+                                   "  POSTGAP 00:00:05\n TRACK 02 AUDIO\n  INDEX 00 00:00:20\n"
+                                   "  INDEX 01 00:00:25\n")
+            << 169 << 7
+            << pcm(2, frames(40)).mid(frames(19) * 4, frames(1) * 4) + QByteArray(frames(5) * 4, '\0') +
+                   pcm(2, frames(40)).mid(frames(20) * 4, frames(1) * 4);
+        QTest::newRow("the first of the numbered files is 1") << "numbered" << 150 << 1 << pcm(2, frames(1));
     }
 
     void samples()
@@ -200,6 +266,10 @@ private Q_SLOTS:
             << cue("junk.cue", QByteArray("\x00\x01\xff\xfe", 4)) << "not text";
         QTest::newRow("not an audio file") << "noise.wav"
                                            << "cannot read";
+        QTest::newRow("a missing file with no other suffix beside it")
+            << cue("nowhere.cue",
+                   "FILE \"C:\\Rips\\nowhere.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n")
+            << "nowhere.wav";
         QTest::newRow("folder without audio") << "empty"
                                               << "no audio files";
     }

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QImage>
 #include <QProcess>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -197,6 +198,17 @@ private Q_SLOTS:
             << QByteArray("ab\r\n[/clear]cd") << QByteArray("0:01:00\n0:02:00\n0:03:15\n0:04:00\n")
             << QStringList{"lrc", "--enhanced"}
             << QByteArray("[00:01.00]<00:01.00>a<00:02.00>b\n[00:03.20]<00:03.20>c<00:04.00>d\n");
+        QTest::newRow("lrc keeps the line that ends with a page command")
+            << QByteArray("\x82\xa0\x82\xa2[/clear]\r\n\x82\xa4\x82\xa6")
+            << QByteArray("0:01:00\n0:02:00\n0:03:00\n0:04:00\n") << QStringList{"lrc"}
+            << QByteArray("[00:01.00]あい\n[00:03.00]うえ\n");
+        QTest::newRow("lrc rounds to the nearest hundredth")
+            << QByteArray("ab\r\ncd") << QByteArray("0:01:02\n0:02:00\n1:03:74\n1:04:00\n")
+            << QStringList{"lrc"} << QByteArray("[00:01.03]ab\n[01:03.99]cd\n");
+        QTest::newRow("enhanced lrc leaves a line's indent out of its first word")
+            << QByteArray("  ab\r\n  c d") << QByteArray("0:01:00\n0:02:00\n0:03:00\n0:04:00\n")
+            << QStringList{"lrc", "--enhanced"}
+            << QByteArray("[00:01.00]<00:01.00>a<00:02.00>b\n[00:03.00]<00:03.00>c <00:04.00>d\n");
     }
 
     void dumpAndLrc()
@@ -213,6 +225,97 @@ private Q_SLOTS:
         const Run run = runTool(dir, QStringList{command, "out.dwd"} + arguments);
         QCOMPARE(run.out, expected);
         QCOMPARE(run.exitCode, 0);
+    }
+
+    // LRC files as other lyric tools write them, imported into a script and a DWD.
+    void import_data()
+    {
+        QTest::addColumn<QByteArray>("lrc");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QByteArray>("dump"); // without the header line
+        QTest::newRow("line-timed, three stamp forms")
+            << QByteArray("[ti:Sakura]\r\n[00:01.00]さくら\r\n[00:02:50]やよい\r\n[00:04]のそら\r\n")
+            << QStringList{"--lines-per-page", "0"} << "[さくら]\r\n[やよい]\r\n[のそら]"
+            << QByteArray("1\t0:01:00\t0:01:00\t\tさくら⏎\n2\t0:02:38\t0:01:38\t\tやよい⏎\n"
+                          "3\t0:04:00\t0:01:37\t\tのそら\n");
+        QTest::newRow("several stamps on a line, pages of two lines")
+            << QByteArray("[00:10.00][00:30.00]la la\n[00:20.00]hm\n") << QStringList{}
+            << "[la la]\r\n[hm]\r\n[/clear][la la]"
+            << QByteArray("1\t0:10:00\t0:10:00\t\tla la⏎\n2\t0:20:00\t0:10:00\t\thm⏎\n"
+                          "3\t0:30:00\t0:10:00\tclear\tla la\n");
+        QTest::newRow("enhanced words with an offset")
+            << QByteArray("[offset:+1000]\n[00:02.00]<00:02.00>さ<00:02.40>く<00:03.00>ら<00:04.00>\n")
+            << QStringList{} << "さくら"
+            << QByteArray("1\t0:01:00\t0:01:00\t\tさ\n2\t0:01:30\t0:00:30\t\tく\n"
+                          "3\t0:02:00\t0:00:45\t\tら\n");
+    }
+
+    void import()
+    {
+        QFETCH(QByteArray, lrc);
+        QFETCH(QStringList, options);
+        QFETCH(QString, script);
+        QFETCH(QByteArray, dump);
+        QTemporaryDir dir;
+        writeFile(dir, "in.lrc", lrc);
+        const Run run =
+            runTool(dir, QStringList{"import", "in.lrc", "-o", "s.txt", "--dwd", "s.dwd"} + options);
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        QStringDecoder sjis("Windows-31J");
+        QCOMPARE(QString(sjis.decode(readFile(dir, "s.txt"))), script);
+        const QByteArray dumped = runTool(dir, {"dump", "s.dwd"}).out;
+        QCOMPARE(dumped.mid(dumped.indexOf('\n') + 1), dump);
+    }
+
+    // Our own enhanced export read back gives every piece its time again.
+    void importOfExportKeepsTimes()
+    {
+        QTemporaryDir dir;
+        writeFile(dir, "s.txt",
+                  QByteArray("[/fontsize(20)]  \x82\xa0\x82\xa2[/clear]\r\nab c[/pausepre]\r\n[xy]z"));
+        writeFile(dir, "t.txt", "0:01:01\n0:01:02\n0:02:73\n0:03:74\n0:04:00\n1:05:37\n2:00:01\n");
+        QCOMPARE(runTool(dir, {"compile", "s.txt", "t.txt", "-o", "a.dwd"}).exitCode, 0);
+        const Run lrc = runTool(dir, {"lrc", "a.dwd", "--enhanced"});
+        QCOMPARE(lrc.exitCode, 0);
+        writeFile(dir, "a.lrc", lrc.out);
+        const Run import = runTool(dir, {"import", "a.lrc", "-o", "b.txt", "--dwd", "b.dwd"});
+        QVERIFY2(import.exitCode == 0, import.err.constData());
+        auto times = [&](const char* name) {
+            QStringList column;
+            const QList<QByteArray> lines = runTool(dir, {"dump", name}).out.split('\n');
+            for (const QByteArray& line : lines.mid(1))
+                if (!line.isEmpty())
+                    column << QString::fromUtf8(line.split('\t').value(1));
+            return column;
+        };
+        QCOMPARE(times("b.dwd"), times("a.dwd"));
+        QCOMPARE(times("a.dwd").size(), 7);
+    }
+
+    void importRefusals_data()
+    {
+        QTest::addColumn<QByteArray>("lrc");
+        QTest::addColumn<QByteArray>("message");
+        QTest::newRow("characters Shift-JIS cannot hold")
+            << QByteArray("[00:01.00]ok\n[00:02.00]love \xE2\x99\xA1\n")
+            << QByteArray("in.lrc line 2: '\xE2\x99\xA1' (U+2661) cannot be written in Shift-JIS");
+        QTest::newRow("no timed lyrics")
+            << QByteArray("[ti:Only tags]\n") << QByteArray("holds no timed lyrics");
+    }
+
+    void importRefusals()
+    {
+        QFETCH(QByteArray, lrc);
+        QFETCH(QByteArray, message);
+        QTemporaryDir dir;
+        writeFile(dir, "in.lrc", lrc);
+        writeFile(dir, "s.txt", "the user's script");
+        const Run run = runTool(dir, {"import", "in.lrc", "-o", "s.txt", "--dwd", "s.dwd"});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(message), run.err.constData());
+        QCOMPARE(readFile(dir, "s.txt"), QByteArray("the user's script"));
+        QCOMPARE(readFile(dir, "s.dwd"), QByteArray("(missing)"));
     }
 
     void refusedFiles_data()

@@ -6,6 +6,8 @@
 #include "compile/DwdCapture.h"
 #include "compile/DwdCompiler.h"
 #include "compile/DwdWriter.h"
+#include "compile/LrcExport.h"
+#include "compile/LrcImport.h"
 #include "compile/ScriptReader.h"
 #include "core/DwdReader.h"
 #include "lyrics/ImageCanvas.h"
@@ -75,8 +77,22 @@ Everything written is UTF-8 unless it is the bytes of a script or a file.
       the player would refuse is refused with the player's message.
 
   ondel-dwd lrc FILE [--enhanced]
-      The lyrics as LRC: one timed line per script line; with --enhanced a
-      <mm:ss.xx> stamp before every piece.
+      The lyrics as LRC: one timed line per script line, timed by its first
+      piece; with --enhanced a <mm:ss.xx> stamp before every piece. A piece
+      with "clear" or "pausepre" starts a new line. Times are rounded to the
+      nearest hundredth of a second.
+
+  ondel-dwd import FILE.lrc -o SCRIPT [--dwd OUT] [--track-length M:SS]
+                   [--lines-per-page N]
+      Turns an LRC file (UTF-8 or Shift-JIS; [mm:ss.xx], [mm:ss:xx] or
+      [mm:ss] stamps, several on a line, <mm:ss.xx> word stamps, tags,
+      [offset:]) into a lyrics script: one line per timed LRC line in time
+      order, a [/clear] every N lines (default 2, 0 for none). With --dwd
+      also the DWD file timed as the LRC: a line-timed line is one piece, an
+      enhanced line one piece per word. Lines without a time are left out
+      with a warning; --track-length warns about times past the track's end.
+      Characters Shift-JIS cannot hold are listed with their lines and
+      nothing is written (exit status 1).
 
   ondel-dwd render FILE --at M:SS:FF [--redraw-at M:SS:FF]... -o OUT.png
       The picture the lyrics window shows at that time within the track when
@@ -450,17 +466,6 @@ int renderCommand(const QStringList& args)
     return 0;
 }
 
-QString lrcStamp(const TrackPosition& time)
-{
-    const int total = qMax(0, time.totalFrames());
-    const int hundredths = (total % CdFrames::PerSecond) * 100 / CdFrames::PerSecond;
-    const int seconds = total / CdFrames::PerSecond;
-    return QStringLiteral("%1:%2.%3")
-        .arg(seconds / 60, 2, 10, QLatin1Char('0'))
-        .arg(seconds % 60, 2, 10, QLatin1Char('0'))
-        .arg(hundredths, 2, 10, QLatin1Char('0'));
-}
-
 int lrcCommand(const QStringList& args)
 {
     QStringList positional;
@@ -481,50 +486,151 @@ int lrcCommand(const QStringList& args)
         return 1;
     }
 
-    // A line is timed by its first piece that shows something; the line
-    // breaks inside the pieces end the lines.
-    TrackPosition time;
-    TrackPosition lineStart;
-    bool started = false;
-    QString line;
-    auto flush = [&] {
-        if (started && !line.trimmed().isEmpty()) {
-            writeOut(QStringLiteral("[%1]%2\n").arg(lrcStamp(lineStart), line.trimmed()));
+    writeOut(LrcExport::Lines(LrcExport::ReadPieces(file), enhanced));
+    return 0;
+}
+
+// "M:SS" as a position within the track.
+std::optional<TrackPosition> parseLength(const QString& text)
+{
+    const QStringList parts = text.split(QLatin1Char(':'));
+    bool okMinutes = false, okSeconds = false;
+    const int minutes = parts.value(0).toInt(&okMinutes);
+    const int seconds = parts.value(1).toInt(&okSeconds);
+    if (parts.size() != 2 || !okMinutes || !okSeconds || minutes < 0 || minutes > 32767 || seconds < 0 ||
+        seconds > 59 || parts[1].size() != 2) {
+        return std::nullopt;
+    }
+    return TrackPosition{qint16(minutes), qint16(seconds), 0};
+}
+
+// Times the script at the given positions into the capture's working file
+// for outName, as the compiler window would have with key presses there. The
+// caller finishes or abandons the capture.
+bool compileAt(const QByteArray& script, const QList<TrackPosition>& times, DwdCapture& capture,
+               const QString& outName, QString* why)
+{
+    capture.setScript(script);
+    switch (capture.begin(outName)) {
+    case DwdCapture::Start::OpenFailed:
+        *why = DwdCompiler::openFailedMessage();
+        return false;
+    case DwdCapture::Start::HeaderFailed:
+        *why = DwdCompiler::headerFailedMessage();
+        return false;
+    case DwdCapture::Start::Started:
+        break;
+    }
+    qint32 lineBreaks = 0;
+    for (qsizetype i = 0; i < times.size(); ++i) {
+        const DwdCapture::Press press = capture.press(times[i], lineBreaks);
+        if (press.outcome != DwdCapture::Outcome::Written) {
+            *why = press.outcome == DwdCapture::Outcome::WriteFailed
+                       ? DwdCompiler::recordFailedMessage()
+                       : QStringLiteral("piece %1 of the script cannot be timed: %2")
+                             .arg(i + 1)
+                             .arg(press.error);
+            return false;
         }
-        started = false;
-        line.clear();
-    };
-    for (;;) {
-        const DwdReader::Record record = DwdReader::ReadRecord(file);
-        if (!record.complete()) {
-            break;
-        }
-        TrackPosition::addDelta(time, record.delta);
-        const QStringList segments = ShiftJis::decode(record.text).split(QLatin1String("\r\n"));
-        bool stamped = false;
-        for (qsizetype i = 0; i < segments.size(); ++i) {
-            if (i > 0) {
-                flush();
-            }
-            const QString& segment = segments[i];
-            if (segment.trimmed().isEmpty()) {
-                if (started) {
-                    line += segment;
-                }
-                continue;
-            }
-            if (!started) {
-                started = true;
-                lineStart = time;
-            }
-            if (enhanced && !stamped) {
-                line += QLatin1Char('<') + lrcStamp(time) + QLatin1Char('>');
-                stamped = true;
-            }
-            line += segment;
+        if (press.endOfScript != (i + 1 == times.size())) {
+            *why = QStringLiteral("the script has another number of pieces than the LRC has times");
+            return false;
         }
     }
-    flush();
+    return true;
+}
+
+int importCommand(const QStringList& args)
+{
+    QStringList positional;
+    QString scriptName;
+    QString dwdName;
+    LrcImport::Options options;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        const bool takesValue = arg == QLatin1String("-o") || arg == QLatin1String("--dwd") ||
+                                arg == QLatin1String("--track-length") ||
+                                arg == QLatin1String("--lines-per-page");
+        if (!takesValue) {
+            positional << arg;
+            continue;
+        }
+        if (i + 1 >= args.size()) {
+            return usage(QStringLiteral("%1 needs a value").arg(arg));
+        }
+        const QString value = args[++i];
+        if (arg == QLatin1String("-o")) {
+            scriptName = value;
+        }
+        else if (arg == QLatin1String("--dwd")) {
+            dwdName = value;
+        }
+        else if (arg == QLatin1String("--track-length")) {
+            options.trackLength = parseLength(value);
+            if (!options.trackLength) {
+                return usage(QStringLiteral("--track-length takes M:SS, not '%1'").arg(value));
+            }
+        }
+        else {
+            bool ok = false;
+            options.linesPerPage = value.toInt(&ok);
+            if (!ok || options.linesPerPage < 0) {
+                return usage(QStringLiteral("--lines-per-page takes a number of lines, not '%1'").arg(value));
+            }
+        }
+    }
+    if (positional.size() != 1 || scriptName.isEmpty()) {
+        return usage(QStringLiteral("import takes FILE.lrc -o SCRIPT"));
+    }
+    const std::optional<QByteArray> lrc = readWholeFile(positional[0]);
+    if (!lrc) {
+        return 1;
+    }
+    const LrcImport::Result result = LrcImport::Convert(*lrc, options);
+    for (const LrcImport::Note& note : result.warnings) {
+        writeErr(QStringLiteral("ondel-dwd: warning: %1 line %2: %3\n")
+                     .arg(positional[0])
+                     .arg(note.line)
+                     .arg(note.text));
+    }
+    for (const LrcImport::Note& note : result.errors) {
+        writeErr(
+            QStringLiteral("ondel-dwd: %1 line %2: %3\n").arg(positional[0]).arg(note.line).arg(note.text));
+    }
+    if (!result.ok()) {
+        writeErr(QStringLiteral("ondel-dwd: nothing written\n"));
+        return 1;
+    }
+    if (result.times.isEmpty()) {
+        writeErr(QStringLiteral("ondel-dwd: %1 holds no timed lyrics; nothing written\n").arg(positional[0]));
+        return 1;
+    }
+
+    // Both files are written in full or not at all: the DWD is timed into its
+    // working file and put in place only once the script is written.
+    CaptureFile storage;
+    DwdCapture capture(storage);
+    if (!dwdName.isEmpty()) {
+        QString why;
+        if (!compileAt(result.script, result.times, capture, dwdName, &why)) {
+            capture.abandon();
+            writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(dwdName, why));
+            return 1;
+        }
+    }
+    QSaveFile script(scriptName);
+    if (!script.open(QIODevice::WriteOnly) || script.write(result.script) != result.script.size() ||
+        !script.commit()) {
+        if (capture.running())
+            capture.abandon();
+        writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(scriptName, script.errorString()));
+        return 1;
+    }
+    if (!dwdName.isEmpty() && !capture.finish()) {
+        capture.abandon();
+        writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(dwdName, DwdCompiler::headerFailedMessage()));
+        return 1;
+    }
     return 0;
 }
 
@@ -761,6 +867,9 @@ int main(int argc, char** argv)
     }
     if (command == QLatin1String("render")) {
         return renderCommand(args);
+    }
+    if (command == QLatin1String("import")) {
+        return importCommand(args);
     }
     return usage(QStringLiteral("unknown command '%1'").arg(command));
 }

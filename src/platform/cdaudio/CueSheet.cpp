@@ -1,8 +1,11 @@
 #include "platform/cdaudio/CueSheet.h"
 
+#include "platform/ShiftJis.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <cstdio>
 #include <fcntl.h>
 #include <libcue.h>
@@ -50,20 +53,66 @@ Cd* parseQuietly(const QByteArray& text)
     return cd;
 }
 
-// Cue sheets made on other systems name files with backslashes or in
-// another letter case than the files on disk.
-QString resolve(const QString& folder, QString name)
+// The audio file types a cue sheet's FILE may stand for when the named file
+// is missing: rippers and converters leave the sheet naming the .wav they
+// started from beside the .flac they made.
+const QStringList& audioSuffixes()
+{
+    static const QStringList suffixes{QStringLiteral("wav"),  QStringLiteral("flac"), QStringLiteral("ogg"),
+                                      QStringLiteral("oga"),  QStringLiteral("opus"), QStringLiteral("aif"),
+                                      QStringLiteral("aiff"), QStringLiteral("mp3")};
+    return suffixes;
+}
+
+// The entry of dir named name in any letter case, or an empty string.
+QString findInFolder(const QDir& dir, const QString& name)
+{
+    if (name.isEmpty())
+        return {};
+    if (QFileInfo::exists(dir.filePath(name)))
+        return dir.filePath(name);
+    for (const QString& entry : dir.entryList(QDir::Files))
+        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+            return dir.filePath(entry);
+    return {};
+}
+
+// Cue sheets made on other systems name files with backslashes, in another
+// letter case than the files on disk, or by the absolute path they had on the
+// machine that ripped them ("C:\Rips\Album\x.wav"); a file found beside
+// the sheet under its bare name is that file. An audio file missing under its
+// own suffix may be beside the sheet under another one.
+QString resolve(const QString& folder, QString name, bool audio)
 {
     name.replace(QLatin1Char('\\'), QLatin1Char('/'));
     const QString direct = QDir(folder).filePath(name);
-    if (QFileInfo::exists(direct))
-        return direct;
     const QFileInfo wanted(direct);
-    const QDir dir = wanted.dir();
-    for (const QString& entry : dir.entryList(QDir::Files))
-        if (entry.compare(wanted.fileName(), Qt::CaseInsensitive) == 0)
-            return dir.filePath(entry);
+    QList<QDir> dirs{wanted.dir()};
+    if (wanted.dir() != QDir(folder))
+        dirs << QDir(folder);
+    for (const QDir& dir : dirs)
+        if (const QString found = findInFolder(dir, wanted.fileName()); !found.isEmpty())
+            return found;
+    if (audio) {
+        const QString base = wanted.completeBaseName();
+        for (const QDir& dir : dirs)
+            for (const QString& suffix : audioSuffixes())
+                if (const QString found = findInFolder(dir, base + QLatin1Char('.') + suffix);
+                    !found.isEmpty())
+                    return found;
+    }
     return direct;
+}
+
+// Sheets are UTF-8 or, from Japanese systems, Windows-31J; a sheet that is
+// not valid UTF-8 is taken as the latter and handed on as UTF-8.
+QByteArray toUtf8(const QByteArray& text)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = utf8.decode(text);
+    if (!utf8.hasError())
+        return text;
+    return ShiftJis::decode(text).toUtf8();
 }
 } // namespace
 
@@ -79,6 +128,7 @@ std::optional<CueSheet> CueSheet::parse(const QByteArray& input, const QString& 
         text.remove(0, 3);
     if (text.contains('\0'))
         return fail(QStringLiteral("the cue sheet is not text"));
+    text = toUtf8(text);
     if (!text.endsWith('\n'))
         text += '\n';
     std::unique_ptr<Cd, CdDeleter> cd(parseQuietly(text));
@@ -105,9 +155,9 @@ std::optional<CueSheet> CueSheet::parse(const QByteArray& input, const QString& 
         if (sheet.files.empty() || currentName != name) {
             currentName = name;
             File file;
-            file.path = resolve(folder, QFile::decodeName(currentName));
             const QByteArray type = types.value(currentName);
             file.raw = type == "BINARY" || type == "MOTOROLA";
+            file.path = resolve(folder, QString::fromUtf8(currentName), !file.raw);
             file.bigEndian = type == "MOTOROLA";
             sheet.files.push_back(file);
         }
@@ -118,8 +168,10 @@ std::optional<CueSheet> CueSheet::parse(const QByteArray& input, const QString& 
             return fail(QStringLiteral("track %1 has no INDEX 01").arg(t));
         // libcue reports an INDEX 00 gap as a pregap too; only a gap with no
         // INDEX 00 is silence that the files do not hold.
-        if (track_get_index(track, 0) < 0 && track_get_zero_pre(track) > 0)
+        entry.index00 = track_get_index(track, 0);
+        if (entry.index00 < 0 && track_get_zero_pre(track) > 0)
             entry.silentPregap = track_get_zero_pre(track);
+        entry.silentPostgap = std::max(0L, track_get_zero_post(track));
         if (!sheet.tracks.empty() && sheet.tracks.back().file == entry.file &&
             entry.index01 < sheet.tracks.back().index01)
             return fail(QStringLiteral("track %1 starts before track %2 in the same file").arg(t).arg(t - 1));

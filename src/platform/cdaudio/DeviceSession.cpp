@@ -168,6 +168,13 @@ int DeviceSession::identity(ReplyBuffer& reply)
 {
     if (!discReady())
         return DeviceResult::DeviceNotReady;
+    // A disc changed at the drive itself (its own eject button) shows only as
+    // another table of contents.
+    const DiscToc toc = source_->toc();
+    if (toc.trackStarts != identityToc_.trackStarts || toc.leadOut != identityToc_.leadOut) {
+        cachedIdentity_.clear();
+        identityToc_ = toc;
+    }
     if (cachedIdentity_.isEmpty()) {
         cachedIdentity_ = DiscIdentity::of(*source_);
     }

@@ -35,4 +35,5 @@ private:
     bool open_ = false;
     bool doorOpen_ = false;
     QByteArray cachedIdentity_;
+    DiscToc identityToc_; // the table the cached identity was computed from
 };

@@ -4,6 +4,7 @@
 #include "platform/cdaudio/RawImageFile.h"
 #include "platform/cdaudio/SoundFile.h"
 
+#include <QCollator>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -80,25 +81,37 @@ bool DiscImage::fromCue(const QString& path, QString* error)
             return false;
         files_.push_back(std::move(opened));
     }
-    // Each file is laid down up to the next track's INDEX 01, then the track
-    // begins; a file's rest is laid down when the next file begins.
+    // Each file is laid down up to the next track's gap (its INDEX 00, else
+    // its INDEX 01), then the track before ends with its POSTGAP silence, the
+    // gap follows and the track begins; a file's rest is laid down when the
+    // next file begins.
     int currentFile = -1;
     qint64 laid = 0;
+    qint64 postgap = 0; // of the track before
     for (const CueSheet::Track& track : sheet->tracks) {
+        ImageFile* f = files_[size_t(track.file)].get();
         if (track.file != currentFile) {
             if (currentFile >= 0)
                 append(files_[size_t(currentFile)].get(), laid, framesOf(*files_[size_t(currentFile)]));
+            append(nullptr, 0, postgap);
             currentFile = track.file;
             laid = 0;
         }
-        ImageFile* f = files_[size_t(currentFile)].get();
+        else {
+            const qint64 gap = std::min(track.index00 >= 0 ? track.index00 : track.index01, framesOf(*f));
+            append(f, laid, gap);
+            laid = std::max(laid, gap);
+            append(nullptr, 0, postgap);
+        }
         const qint64 at = std::min(track.index01, framesOf(*f));
         append(f, laid, at);
         laid = std::max(laid, at);
         append(nullptr, 0, track.silentPregap);
         toc_.trackStarts.push_back(end_);
+        postgap = track.silentPostgap;
     }
     append(files_[size_t(currentFile)].get(), laid, framesOf(*files_[size_t(currentFile)]));
+    append(nullptr, 0, postgap);
     return true;
 }
 
@@ -108,8 +121,14 @@ bool DiscImage::fromFolder(const QString& path, QString* error)
                                       QStringLiteral("*.ogg"),  QStringLiteral("*.oga"),
                                       QStringLiteral("*.opus"), QStringLiteral("*.aif"),
                                       QStringLiteral("*.aiff"), QStringLiteral("*.mp3")};
-    const QStringList names =
+    QStringList names =
         QDir(path).entryList(patterns, QDir::Files | QDir::Readable, QDir::Name | QDir::IgnoreCase);
+    // Track numbers written without leading zeros sort by their value: 2 before 10.
+    QCollator collator(QLocale(QLocale::Japanese, QLocale::Japan));
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(names.begin(), names.end(),
+                     [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
     if (names.isEmpty()) {
         if (error)
             *error = QStringLiteral("%1 holds no audio files").arg(path);

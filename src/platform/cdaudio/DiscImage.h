@@ -8,7 +8,7 @@
 #include <vector>
 
 // A disc laid out from files: a cue sheet over BIN, WAV or FLAC files, a
-// folder of audio files (one track each, in name order) or one audio file
+// folder of audio files (one track each, in natural name order: 2 before 10) or one audio file
 // (one track). The files follow each other on the disc from frame 150; a
 // file that does not fill its last frame is padded with silence. The last
 // track ends where the last file does.

@@ -2,6 +2,7 @@
 
 #include "platform/cdaudio/DriveDisc.h"
 #include "platform/cdaudio/ImageDisc.h"
+#include "platform/cdaudio/LinuxCdDrive.h"
 #include "platform/cdaudio/SimulatedDisc.h"
 
 #include <QCoreApplication>
@@ -31,7 +32,7 @@ std::unique_ptr<DiscSource> DiscSourceFactory::create(const QString& source, con
 {
     if (source.isEmpty()) {
         if (isBlockDevice(DefaultDrive))
-            return std::make_unique<DriveDisc>(DefaultDrive, clock);
+            return std::make_unique<DriveDisc>(std::make_unique<LinuxCdDrive>(DefaultDrive), clock);
         const QString demo = demoDisc();
         if (!demo.isEmpty())
             return std::make_unique<ImageDisc>(demo, clock);
@@ -40,7 +41,7 @@ std::unique_ptr<DiscSource> DiscSourceFactory::create(const QString& source, con
     if (source.startsWith(QLatin1String("sim:")))
         return SimulatedDisc::create(source.mid(4), clock, error);
     if (isBlockDevice(source))
-        return std::make_unique<DriveDisc>(source, clock);
+        return std::make_unique<DriveDisc>(std::make_unique<LinuxCdDrive>(source), clock);
     // Anything else is an image; one that cannot be read still makes a drive
     // with an unreadable disc, so the player starts and says why.
     return std::make_unique<ImageDisc>(source, clock);

@@ -1,50 +1,67 @@
 #include "platform/cdaudio/DriveDisc.h"
 
-#include <QFile>
+#include "platform/Clock.h"
+
+#include <QtEndian>
 #include <cdio/cdio.h>
-#include <cerrno>
+#include <cdio/logging.h>
+#include <cdio/paranoia/cdda.h>
+#include <cdio/paranoia/paranoia.h>
 #include <cstring>
-#include <fcntl.h>
-#include <linux/cdrom.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
+#include <mutex>
 
 namespace {
-constexpr qint64 StatusIntervalMs = 500;
 // A second session (CD-Extra) starts this many frames after the audio ends.
 constexpr int SessionGap = 11400;
+
+// libcdio's own log handler ends the process on an error (a disc or image it
+// cannot read); its messages are dropped here and the reason is told as the
+// disc's problem instead.
+void quietLog(cdio_log_level_t, const char*)
+{
+}
 } // namespace
 
-DriveDisc::DriveDisc(const QString& device, const Clock& clock)
-    : device_(device), engine_([this](int frame, int count, char* out,
-                                      QString* error) { return read(frame, count, out, error); },
-                               [&clock] { return PcmSink::createDefault(clock); }, &clock)
+DriveDisc::DriveDisc(std::unique_ptr<CdDrive> drive, const Clock& clock, PlaybackEngine::SinkMaker makeSink)
+    : drive_(std::move(drive)), clock_(clock),
+      engine_(
+          [this](int frame, int count, char* out, QString* error) { return read(frame, count, out, error); },
+          makeSink ? std::move(makeSink) : [&clock] { return PcmSink::createDefault(clock); }, &clock)
 {
-    fd_ = ::open(QFile::encodeName(device).constData(), O_RDONLY | O_NONBLOCK | O_EXCL | O_CLOEXEC);
-    if (fd_ < 0) {
-        busy_ = errno == EBUSY;
-        problem_ =
-            QStringLiteral("cannot open %1: %2").arg(device, QString::fromLocal8Bit(std::strerror(errno)));
+    static std::once_flag logging;
+    std::call_once(logging, [] { cdio_log_set_handler(quietLog); });
+    usable_ = drive_->claimed(&problem_, &busy_);
+    if (!usable_)
         presence_ = DiscPresence::Unreadable;
-    }
 }
 
 DriveDisc::~DriveDisc()
 {
     engine_.halt();
+    closeDisc();
+}
+
+void DriveDisc::closeDisc() const
+{
+    if (paranoia_)
+        cdio_paranoia_free(paranoia_);
+    if (cdda_)
+        cdio_cddap_close_no_free_cdio(cdda_);
     if (cdio_)
         cdio_destroy(cdio_);
-    if (fd_ >= 0)
-        ::close(fd_);
+    paranoia_ = nullptr;
+    cdda_ = nullptr;
+    cdio_ = nullptr;
+    nextFrame_ = -1;
 }
 
 void DriveDisc::refresh() const
 {
-    if (fd_ < 0 || (lastAsked_.isValid() && lastAsked_.elapsed() < StatusIntervalMs))
+    const qint64 now = clock_.nowMs();
+    if (!usable_ || (lastAsked_ >= 0 && now - lastAsked_ < StatusIntervalMs))
         return;
-    lastAsked_.start();
-    const int status = ::ioctl(fd_, CDROM_DRIVE_STATUS, CDSL_CURRENT);
-    if (status != CDS_DISC_OK) {
+    lastAsked_ = now;
+    if (drive_->status() != CdDrive::Status::DiscIn) {
         if (presence_ != DiscPresence::NoDisc)
             engine_.halt();
         presence_ = DiscPresence::NoDisc;
@@ -64,19 +81,17 @@ void DriveDisc::refresh() const
 
 bool DriveDisc::readToc() const
 {
-    // libcdio keeps the first table it read: a new disc needs a new handle.
-    if (cdio_)
-        cdio_destroy(cdio_);
-    cdio_ = cdio_open(QFile::encodeName(device_).constData(), DRIVER_DEVICE);
+    closeDisc();
+    cdio_ = drive_->openDisc();
     toc_ = {};
     if (!cdio_) {
-        problem_ = QStringLiteral("libcdio cannot open %1").arg(device_);
+        problem_ = QStringLiteral("libcdio cannot open %1").arg(drive_->name());
         return false;
     }
     const track_t first = cdio_get_first_track_num(cdio_);
     const track_t count = cdio_get_num_tracks(cdio_);
     if (first == CDIO_INVALID_TRACK || count == CDIO_INVALID_TRACK || count == 0) {
-        problem_ = QStringLiteral("the disc in %1 has no readable table of contents").arg(device_);
+        problem_ = QStringLiteral("the disc in %1 has no readable table of contents").arg(drive_->name());
         return false;
     }
     toc_.leadOut = cdio_get_track_lsn(cdio_, CDIO_CDROM_LEADOUT_TRACK) + CdFrames::LeadIn;
@@ -90,11 +105,44 @@ bool DriveDisc::readToc() const
         toc_.trackStarts.push_back(start);
     }
     if (toc_.trackStarts.empty()) {
-        problem_ = QStringLiteral("the disc in %1 holds no audio tracks").arg(device_);
+        problem_ = QStringLiteral("the disc in %1 holds no audio tracks").arg(drive_->name());
         return false;
     }
     problem_.clear();
+    cdda_ = cdio_cddap_identify_cdio(cdio_, CDDA_MESSAGE_FORGETIT, nullptr);
+    if (cdda_ && cdio_cddap_open(cdda_) == 0)
+        paranoia_ = cdio_paranoia_init(cdda_);
+    if (paranoia_)
+        cdio_paranoia_modeset(paranoia_, PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
     return true;
+}
+
+bool DriveDisc::correcting() const
+{
+    std::lock_guard lock(mutex_);
+    return paranoia_ != nullptr;
+}
+
+bool DriveDisc::readCorrected(int frame, int count, char* out)
+{
+    if (frame != nextFrame_)
+        cdio_paranoia_seek(paranoia_, frame - CdFrames::LeadIn, SEEK_SET);
+    nextFrame_ = frame + count;
+    bool ok = true;
+    for (int i = 0; i < count; ++i) {
+        const int16_t* sector = cdio_paranoia_read(paranoia_, nullptr);
+        char* target = out + qsizetype(i) * CdFrames::BytesPerFrame;
+        if (!sector) {
+            // The position within paranoia is unknown now.
+            nextFrame_ = -1;
+            ok = false;
+            break;
+        }
+        // Samples in host order; CD audio is little-endian.
+        for (int s = 0; s < CdFrames::BytesPerFrame / 2; ++s)
+            qToLittleEndian(sector[s], target + 2 * s);
+    }
+    return ok;
 }
 
 DiscPresence DriveDisc::presence() const
@@ -120,6 +168,13 @@ bool DriveDisc::read(int frame, int count, char* out, QString* error)
     std::memset(out, 0, size_t(count) * CdFrames::BytesPerFrame);
     if (!cdio_)
         return false;
+    if (paranoia_) {
+        if (readCorrected(frame, count, out))
+            return true;
+        if (error)
+            *error = QStringLiteral("cannot read frame %1 of the disc in %2").arg(frame).arg(drive_->name());
+        return false;
+    }
     if (cdio_read_audio_sectors(cdio_, out, frame - CdFrames::LeadIn, uint32_t(count)) == DRIVER_OP_SUCCESS)
         return true;
     // One bad sector should not silence the whole chunk.
@@ -132,16 +187,19 @@ bool DriveDisc::read(int frame, int count, char* out, QString* error)
         }
     }
     if (!ok && error)
-        *error = QStringLiteral("cannot read frame %1 of the disc in %2").arg(frame).arg(device_);
+        *error = QStringLiteral("cannot read frame %1 of the disc in %2").arg(frame).arg(drive_->name());
     return ok;
 }
 
 void DriveDisc::doorMoved(bool open)
 {
     engine_.halt();
-    if (fd_ < 0)
+    if (!usable_)
         return;
-    ::ioctl(fd_, open ? CDROMEJECT : CDROMCLOSETRAY, 0);
+    if (open)
+        drive_->eject();
+    else
+        drive_->closeTray();
     presence_ = DiscPresence::NoDisc;
-    lastAsked_.invalidate();
+    lastAsked_ = -1;
 }

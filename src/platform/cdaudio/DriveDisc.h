@@ -1,24 +1,30 @@
 #pragma once
 
+#include "platform/cdaudio/CdDrive.h"
 #include "platform/cdaudio/DiscSource.h"
 #include "platform/cdaudio/PlaybackEngine.h"
 
-#include <QElapsedTimer>
+#include <memory>
 #include <mutex>
 
 class Clock;
-struct _CdIo;
 
-// A physical drive on Linux, read digitally with libcdio and played through
-// the sound output. The block device is held open with O_EXCL, so a second
-// player (or a program that mounted the disc) makes "open cdaudio" fail.
-// Only the audio tracks before the first data track count.
+// A CD drive read digitally with libcdio and played through the sound output.
+// The drive is asked whether a disc is in at most twice a second (by the
+// clock), and a disc that has come in has its table of contents read anew.
+// Only the audio tracks before the first data track count. Audio is read
+// through libcdio-paranoia, which reads again and compares overlapping reads
+// to mend the errors of scratched discs (giving up on a sector after its
+// retries rather than stalling); the playback engine's two seconds of
+// read-ahead absorb its retries. Where paranoia cannot be set up, sectors are
+// read plainly.
 class DriveDisc final : public DiscSource {
 public:
-    DriveDisc(const QString& device, const Clock& clock);
+    // makeSink (optional) replaces the default output, e.g. with a manual one in tests.
+    DriveDisc(std::unique_ptr<CdDrive> drive, const Clock& clock, PlaybackEngine::SinkMaker makeSink = {});
     ~DriveDisc() override;
 
-    QString lockKey() const override { return QStringLiteral("drive:") + device_; }
+    QString lockKey() const override { return QStringLiteral("drive:") + drive_->name(); }
     bool heldElsewhere() const override { return busy_; }
     DiscPresence presence() const override;
     QString problem() const override { return problem_; }
@@ -29,21 +35,32 @@ public:
     int position() override { return engine_.position(); }
     void doorMoved(bool open) override;
 
+    // Reads count frames from an absolute frame (2352 bytes each); a frame
+    // that cannot be read is silence. Used by the playback engine's reader.
+    // correcting() tells whether the reads go through paranoia.
+    bool read(int frame, int count, char* out, QString* error);
+    bool correcting() const;
+
 private:
-    // Asks the drive whether a disc is in (at most twice a second) and reads
-    // the table of contents again when one has come in.
     void refresh() const;
     bool readToc() const;
-    bool read(int frame, int count, char* out, QString* error);
+    void closeDisc() const;
+    bool readCorrected(int frame, int count, char* out);
 
-    QString device_;
-    int fd_ = -1;
+    static constexpr qint64 StatusIntervalMs = 500;
+
+    std::unique_ptr<CdDrive> drive_;
+    const Clock& clock_;
     bool busy_ = false;
+    bool usable_ = false;
     mutable std::mutex mutex_; // the libcdio handle is shared with the reader thread
-    mutable _CdIo* cdio_ = nullptr;
+    mutable struct _CdIo* cdio_ = nullptr;
+    mutable struct cdrom_drive_s* cdda_ = nullptr;
+    mutable struct cdrom_paranoia_s* paranoia_ = nullptr;
+    mutable int nextFrame_ = -1; // where paranoia stands, -1: seek first
     mutable DiscPresence presence_ = DiscPresence::NoDisc;
     mutable DiscToc toc_;
     mutable QString problem_;
-    mutable QElapsedTimer lastAsked_;
+    mutable qint64 lastAsked_ = -1; // clock time of the last status question, -1: ask now
     mutable PlaybackEngine engine_;
 };

@@ -6,6 +6,45 @@
 #include <QtEndian>
 #include <sndfile.h>
 
+namespace {
+// An MP3 states its exact length only in a Xing, Info or VBRI header in its
+// first frame; without one the decoder's length is a guess from the first
+// frame's bit rate, far off for variable bit rates.
+bool mpegStatesLength(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray head = file.read(10);
+    qint64 start = 0;
+    if (head.size() == 10 && head.startsWith("ID3")) {
+        // ID3v2: a 10-byte header with a size in four 7-bit bytes, then the tag.
+        const auto b = [&](int i) { return qint64(quint8(head[i]) & 0x7F); };
+        start = 10 + (b(6) << 21 | b(7) << 14 | b(8) << 7 | b(9)) + ((quint8(head[5]) & 0x10) ? 10 : 0);
+    }
+    file.seek(start);
+    const QByteArray frames = file.read(4096);
+    for (qsizetype i = 0; i + 1 < frames.size(); ++i) {
+        if (quint8(frames[i]) == 0xFF && (quint8(frames[i + 1]) & 0xE0) == 0xE0) {
+            const QByteArray first = frames.mid(i, 64);
+            return first.contains("Xing") || first.contains("Info") || first.contains("VBRI");
+        }
+    }
+    return false;
+}
+
+// Decodes the whole file once and counts its frames; the file is left at its start.
+qint64 countFrames(SNDFILE* handle, int channels)
+{
+    std::vector<short> buffer(size_t(16384) * size_t(channels));
+    qint64 total = 0;
+    for (sf_count_t got; (got = sf_readf_short(handle, buffer.data(), 16384)) > 0;)
+        total += got;
+    sf_seek(handle, 0, SEEK_SET);
+    return total;
+}
+} // namespace
+
 std::unique_ptr<SoundFile> SoundFile::open(const QString& path, QString* error)
 {
     SF_INFO info{};
@@ -28,7 +67,9 @@ std::unique_ptr<SoundFile> SoundFile::open(const QString& path, QString* error)
     file->rate_ = info.samplerate;
     file->channels_ = info.channels;
     file->sourceFrames_ = info.frames;
-    file->samples_ = info.frames * CdAudioFormat::SampleRate / info.samplerate;
+    if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG && !mpegStatesLength(path))
+        file->sourceFrames_ = countFrames(handle, info.channels);
+    file->samples_ = file->sourceFrames_ * CdAudioFormat::SampleRate / info.samplerate;
     return file;
 }
 
@@ -60,7 +101,9 @@ bool SoundFile::readSource(qint64 first, qint64 count, std::vector<qint16>& ster
         stereo[size_t(2 * i)] = in[0];
         stereo[size_t(2 * i + 1)] = channels_ > 1 ? in[1] : in[0];
     }
-    if (got != have) {
+    // A decoder that ends early without an error has simply run out of audio:
+    // the rest is silence, as past the end of any file.
+    if (got != have && sf_error(file_) != SF_ERR_NO_ERROR) {
         if (error)
             *error =
                 QStringLiteral("cannot read %1: %2").arg(path_, QString::fromLocal8Bit(sf_strerror(file_)));

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "core/TrackPosition.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <optional>
+
+// Turns an LRC file into a lyrics script and the time of every piece of it,
+// so that compiling the script at those times gives the DWD file.
+//
+// LRC, as lyric sites and tools write it (UTF-8, or Windows-31J from Japanese
+// systems; LF or CR LF):
+//   line   := stamp+ text | "[" key ":" value "]" | anything else (left out)
+//   stamp  := "[" m ":" ss ("." | ":") f "]" | "[" m ":" ss "]"   (f: 1-3 digits)
+//   text   := word* with words started by "<" m ":" ss "." f ">" (enhanced LRC)
+// A line with several stamps is sung at each of them. "[offset:+N]" moves
+// every time N milliseconds earlier. A line-timed line becomes one piece
+// timed by its stamp; an enhanced line one piece per word, text before the
+// first word stamp timed by the line's stamp. Lines are put in time order,
+// separated by CR LF, and every `linesPerPage` lines a "[/clear]" starts a new
+// page. Times are rounded to the nearest CD frame.
+class LrcImport {
+public:
+    struct Note {
+        int line = 0; // 1-based line of the LRC file
+        QString text;
+    };
+
+    struct Result {
+        QByteArray script;          // Shift-JIS, CR LF, no line break at the end
+        QList<TrackPosition> times; // one per piece of the script, in order
+        QList<int> lines;           // the LRC line of every piece
+        QList<Note> errors;         // characters Shift-JIS cannot hold: nothing is usable
+        QList<Note> warnings;       // lines left out, times moved
+        bool ok() const { return errors.isEmpty(); }
+    };
+
+    struct Options {
+        int linesPerPage = 2;                     // 0: one page
+        std::optional<TrackPosition> trackLength; // warn about pieces past it
+    };
+
+    static Result Convert(const QByteArray& lrc, const Options& options);
+
+    // UTF-8 when the bytes are valid UTF-8 (a BOM dropped), else Windows-31J.
+    static QString Decode(const QByteArray& bytes);
+
+    // The milliseconds of "mm:ss.xx", "mm:ss:xx", "mm:ss.xxx" or "mm:ss".
+    static std::optional<qint64> ParseStamp(QStringView text);
+
+    // The nearest CD position (75 frames a second) to a time in milliseconds.
+    static TrackPosition FromMilliseconds(qint64 ms);
+};
