@@ -69,6 +69,7 @@ int run(QApplication& app)
     MessageBoxes& boxes = tracingBoxes ? static_cast<MessageBoxes&>(*tracingBoxes) : screenBoxes;
 
     TOndelPlayer player(device, boxes, settings);
+    screenBoxes.owner = [&player] { return player.boxOwner(); };
     if (!player.refused())
         player.show();
     app.exec();

@@ -57,6 +57,7 @@ public:
         return captureResult;
     }
     void forgetCompilerWindow() override { ++compilerForgotten; }
+    void reportNoDisc() override { ++noDiscReports; }
 
     bool playEnabled = true;
     QByteArray digits = QByteArray(6, '?');
@@ -68,6 +69,7 @@ public:
     int lyricsReleases = 0;
     int captureEnds = 0;
     int compilerForgotten = 0;
+    int noDiscReports = 0;
     HookResult captureResult = HookResult::Done;
     std::function<void()> onLoadLyrics;
 };
