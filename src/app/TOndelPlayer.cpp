@@ -227,10 +227,12 @@ void TOndelPlayer::createComponents()
     // A second click with nothing iconified (no window manager) brings the
     // window and its title back rather than leaving the time frozen there.
     connect(MinimizeButtom1, &QAbstractButton::clicked, this, [this](bool down) {
-        if (down)
+        if (down) {
             MinimizeButtom1Click();
-        else
-            applicationRestored();
+            return;
+        }
+        showNormal();
+        applicationRestored();
     });
     connect(button(QStringLiteral("Eject1")), &QAbstractButton::clicked, this, &TOndelPlayer::Eject1Click);
     connect(button(QStringLiteral("SetMode")), &QAbstractButton::clicked, this, &TOndelPlayer::SetModeClick);
