@@ -508,7 +508,6 @@ void TOndelPlayer::enterMiniMode()
     MiniCDPlayer->move(WindowPlacement::centred(frameGeometry(), MiniCDPlayer->frameGeometry().size()));
     MiniCDPlayer->show();
     MiniCDPlayer->raise();
-    MiniCDPlayer->activateWindow();
 }
 
 void TOndelPlayer::leaveMiniMode()

@@ -152,4 +152,9 @@ void TMiniCDPlayer::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     setMask(QRegion(DrawnArea));
+    // The strip takes the keyboard from the window it replaces. Asked of the
+    // window itself: while the hidden main window still holds the focus, Qt
+    // counts its transient strip as active already and would ask nothing.
+    if (windowHandle())
+        windowHandle()->requestActivate();
 }
