@@ -515,10 +515,12 @@ void TOndelPlayer::leaveMiniMode()
     if (!MiniCDPlayer)
         return;
     move(WindowPlacement::centred(MiniCDPlayer->frameGeometry(), frameGeometry().size()));
-    // The reference is empty before the strip goes.
+    // The reference is empty before the strip goes. The strip goes once its
+    // own handlers are done: this runs from its menu, inside its press.
     TMiniCDPlayer* mini = MiniCDPlayer;
     MiniCDPlayer = nullptr;
-    delete mini;
+    mini->hide();
+    mini->deleteLater();
     state_.FirstPaintDone = true;
     show();
     raise();
@@ -848,8 +850,13 @@ void TOndelPlayer::FormClose()
     closed_ = true;
     if (CompileForm)
         CompileForm->close();
-    // The strip goes with the player, which would otherwise stay open behind it.
-    delete MiniCDPlayer;
+    // The strip goes with the player, which would otherwise stay open behind
+    // it; later, since quitting from its menu runs inside its press.
+    if (MiniCDPlayer) {
+        MiniCDPlayer->hide();
+        MiniCDPlayer->deleteLater();
+        MiniCDPlayer = nullptr;
+    }
     Timer1->stop();
     lyricsPlayback_.closeAtExit();
     ReplyBuffer reply;

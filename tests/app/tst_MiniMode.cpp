@@ -19,7 +19,9 @@
 #include <QFile>
 #include <QScreen>
 #include <QShortcut>
+#include <QPointer>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 // A player on a simulated disc whose clock moves by hand, started on a
@@ -238,6 +240,38 @@ private Q_SLOTS:
         QVERIFY(!s.player.miniCDPlayer());
         QVERIFY(s.player.isVisible());
         QCOMPARE(s.player.pos(), QPoint(500 - 73, 400 - 38));
+    }
+
+    void commandsFromTheStripsMenu_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::newRow("leave mini mode") << "RMenuResize";
+        QTest::newRow("quit") << "RMenuQuit";
+    }
+
+    // The strip's right click opens the main window's menu; its items act
+    // while the strip's own press is still being handled.
+    void commandsFromTheStripsMenu()
+    {
+        QFETCH(QString, item);
+        Started s;
+        s.show();
+        s.item("RMenuResize")->trigger();
+        QPointer<TMiniCDPlayer> mini = s.player.miniCDPlayer();
+        QWidget* digit = mini->digit(3);
+        QTimer pick;
+        connect(&pick, &QTimer::timeout, [&] {
+            if (QApplication::activePopupWidget() == s.player.popupMenu()) {
+                pick.stop();
+                s.player.popupMenu()->item(item)->trigger();
+                s.player.popupMenu()->close();
+            }
+        });
+        pick.start(0);
+        QTest::mousePress(digit, Qt::RightButton, {}, QPoint(4, 8));
+        QTRY_VERIFY(!mini);
+        QCOMPARE(s.player.isVisible(), item == QLatin1String("RMenuResize"));
+        QCOMPARE(s.saved("MiniCDPlayer"), item == QLatin1String("RMenuQuit") ? QStringLiteral("1") : QStringLiteral("-"));
     }
 
     // Quit in mini mode, start again on the same settings file: only the
