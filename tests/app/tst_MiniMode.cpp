@@ -11,6 +11,8 @@
 #include "platform/QSettingsStore.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/SimulatedDisc.h"
+#include "lyrics/WordsDisplay.h"
+#include "player/Association.h"
 #include "window/PlayerPopupMenu.h"
 #include "window/PlayerStateStore.h"
 
@@ -20,6 +22,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -272,6 +275,73 @@ private Q_SLOTS:
         QTRY_VERIFY(!mini);
         QCOMPARE(s.player.isVisible(), item == QLatin1String("RMenuResize"));
         QCOMPARE(s.saved("MiniCDPlayer"), item == QLatin1String("RMenuQuit") ? QStringLiteral("1") : QStringLiteral("-"));
+    }
+
+    void lyricsWindowComesBackWhereLeft_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("stopped") << "stop";
+        QTest::newRow("lyrics switched off and on") << "switch";
+        QTest::newRow("closed by the user") << "close";
+    }
+
+    // The lyrics window goes (saving its place) and the next play brings it
+    // back at that place.
+    void lyricsWindowComesBackWhereLeft()
+    {
+        QFETCH(QString, how);
+        Started s(QStringList{}, QStringLiteral("tracks=3,length=3:00"));
+        s.show();
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("song.dwd")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        // "[/fontsize(20)]あい" timed at 0:01:00 and 0:02:50.
+        file.write(QByteArray::fromHex("445744" "00000000" "28000000"
+                                       "000001000000" "01" "021400" "02000000" "82a0"
+                                       "000001003200" "00" "02000000" "82a2"));
+        file.close();
+        ReplyBuffer id;
+        s.session.DeviceCommand("info cdaudio identity wait", id);
+        for (int track : {1, 2})
+            s.store.openKey(Association::keyFor(id.toByteArray()), true)
+                ->writeString(Association::valueFor(track), file.fileName());
+        const auto display = [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (qobject_cast<TWordsDisplayForm*>(w) && w->isVisible())
+                    return w;
+            return static_cast<QWidget*>(nullptr);
+        };
+
+        QTest::mouseClick(s.button("Play"), Qt::LeftButton);
+        QVERIFY(display());
+        display()->move(333, 222);
+        if (how == QLatin1String("stop")) {
+            QTest::mouseClick(s.button("Stop"), Qt::LeftButton);
+        }
+        else if (how == QLatin1String("switch")) {
+            QTest::mouseClick(s.button("ExtendedButtom1"), Qt::LeftButton);
+            QTest::mouseClick(s.button("WordsOn1"), Qt::LeftButton);
+        }
+        else {
+            display()->close();
+        }
+        QTRY_VERIFY(!display());
+        auto key = s.store.openKey(PlayerStateStore::WordsDisplayStateKey, false);
+        QVERIFY(key);
+        QCOMPARE(key->readInteger(QStringLiteral("Left")), std::optional<qint32>(333));
+        QCOMPARE(key->readInteger(QStringLiteral("Top")), std::optional<qint32>(222));
+
+        if (how == QLatin1String("stop")) {
+            QTRY_VERIFY(s.button("Play")->isEnabled());
+            QTest::mouseClick(s.button("Play"), Qt::LeftButton);
+        }
+        else {
+            if (how == QLatin1String("switch"))
+                QTest::mouseClick(s.button("WordsOn1"), Qt::LeftButton);
+            QTest::mouseClick(s.button("FF"), Qt::LeftButton);
+        }
+        QVERIFY(display());
+        QCOMPARE(display()->pos(), QPoint(333, 222));
     }
 
     // Quit in mini mode, start again on the same settings file: only the
