@@ -75,7 +75,7 @@ int run(QApplication& app)
     app.exec();
     return 0;
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -89,7 +89,8 @@ int main(int argc, char** argv)
     QApplication::setFont(font);
     try {
         return run(app);
-    } catch (const std::exception& e) {
+    }
+    catch (const std::exception& e) {
         QMessageBox::critical(nullptr, QStringLiteral("OndelPlayer"), QString::fromLocal8Bit(e.what()));
         return 0;
     }

@@ -138,7 +138,8 @@ void PlaybackMonitor::notPlayingTick()
         send(device_, "status cdaudio number of tracks wait", count);
         ReplyBuffer length;
         send(device_, "status cdaudio length wait", length);
-        const char lengths[6] = {count.at(0), count.at(1), length.at(0), length.at(1), length.at(3), length.at(4)};
+        const char lengths[6] = {count.at(0),  count.at(1),  length.at(0),
+                                 length.at(1), length.at(3), length.at(4)};
         std::copy(std::begin(lengths), std::end(lengths), shown);
     }
     else {

@@ -6,12 +6,12 @@
 #include "controls/DigitalDisplay.h"
 #include "controls/MiniCDPlayer01.h"
 #include "controls/PictureButton.h"
+#include "lyrics/WordsDisplay.h"
 #include "platform/Clock.h"
 #include "platform/MemorySettingsStore.h"
 #include "platform/QSettingsStore.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/SimulatedDisc.h"
-#include "lyrics/WordsDisplay.h"
 #include "player/Association.h"
 #include "window/PlayerPopupMenu.h"
 #include "window/PlayerStateStore.h"
@@ -19,9 +19,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QPointer>
 #include <QScreen>
 #include <QShortcut>
-#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -104,29 +104,35 @@ private Q_SLOTS:
         QTest::addColumn<bool>("menuWordsOn");
         QTest::addColumn<bool>("mini");
 
-        QTest::newRow("first run") << QStringList{} << QPoint(-1, -1) << 0 << "N" << "RMenuModeNormal" << true
-                                   << true << false;
+        QTest::newRow("first run") << QStringList{} << QPoint(-1, -1) << 0 << "N"
+                                   << "RMenuModeNormal" << true << true << false;
         QTest::newRow("only Left and Top") << QStringList{"Left=120", "Top=90"} << QPoint(120, 90) << 0 << "N"
                                            << "RMenuModeNormal" << true << true << false;
         // The load stops at the bad value: what follows it is never read.
         QTest::newRow("a Mode that is not a number")
-            << QStringList{"Left=120", "Top=90", "Mode=two", "WordsOn=0", "MiniCDPlayer=1"} << QPoint(120, 90) << 0
-            << "N" << "RMenuModeNormal" << true << true << false;
+            << QStringList{"Left=120", "Top=90", "Mode=two", "WordsOn=0", "MiniCDPlayer=1"} << QPoint(120, 90)
+            << 0 << "N"
+            << "RMenuModeNormal" << true << true << false;
         QTest::newRow("mode 7 keeps the lamps and the check")
-            << QStringList{"Left=120", "Top=90", "Mode=7", "WordsOn=0", "MiniCDPlayer=0"} << QPoint(120, 90) << 7
-            << "N" << "RMenuModeNormal" << false << false << false;
+            << QStringList{"Left=120", "Top=90", "Mode=7", "WordsOn=0", "MiniCDPlayer=0"} << QPoint(120, 90)
+            << 7 << "N"
+            << "RMenuModeNormal" << false << false << false;
         QTest::newRow("repeat all, lyrics off")
-            << QStringList{"Left=130", "Top=95", "Mode=2", "WordsOn=0", "MiniCDPlayer=0"} << QPoint(130, 95) << 2
-            << "NR" << "RMenuModeAllRepeat" << false << false << false;
+            << QStringList{"Left=130", "Top=95", "Mode=2", "WordsOn=0", "MiniCDPlayer=0"} << QPoint(130, 95)
+            << 2 << "NR"
+            << "RMenuModeAllRepeat" << false << false << false;
         QTest::newRow("any value but 0 is true")
-            << QStringList{"Left=130", "Top=95", "Mode=3", "WordsOn=-4", "MiniCDPlayer=0"} << QPoint(130, 95) << 3
-            << "X" << "RMenuModeRandom" << true << true << false;
+            << QStringList{"Left=130", "Top=95", "Mode=3", "WordsOn=-4", "MiniCDPlayer=0"} << QPoint(130, 95)
+            << 3 << "X"
+            << "RMenuModeRandom" << true << true << false;
         QTest::newRow("mini mode saved")
             << QStringList{"Left=140", "Top=100", "Mode=1", "WordsOn=1", "MiniCDPlayer=1"} << QPoint(140, 100)
-            << 1 << "R" << "RMenuModeRepeat" << true << true << true;
+            << 1 << "R"
+            << "RMenuModeRepeat" << true << true << true;
         QTest::newRow("a place on no screen goes onto the nearest")
             << QStringList{"Left=-20000", "Top=100", "Mode=0", "WordsOn=1", "MiniCDPlayer=0"}
-            << QPoint(firstScreen().left(), 100) << 0 << "N" << "RMenuModeNormal" << true << true << false;
+            << QPoint(firstScreen().left(), 100) << 0 << "N"
+            << "RMenuModeNormal" << true << true << false;
     }
 
     void load()
@@ -163,18 +169,18 @@ private Q_SLOTS:
             QCOMPARE(s.player.miniCDPlayer()->pos(), place + QPoint(73, 38));
         }
         // Loading never writes.
-        QCOMPARE(s.saved("Left"), saved.isEmpty() ? QStringLiteral("-") : saved[0].section(QLatin1Char('='), 1));
+        QCOMPARE(s.saved("Left"),
+                 saved.isEmpty() ? QStringLiteral("-") : saved[0].section(QLatin1Char('='), 1));
     }
 
     void save_data()
     {
         QTest::addColumn<bool>("mini");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("full window") << false
-                                     << QStringList{"200", "150", "2", "0", "0"};
+        QTest::newRow("full window") << false << QStringList{"200", "150", "2", "0", "0"};
         // Centred over the strip, the window unfolded: 400 + (160 - 306) / 2, 300 + (53 - 183) / 2.
-        QTest::newRow("mini mode, strip dragged to 400, 300") << true
-                                                               << QStringList{"327", "235", "2", "0", "1"};
+        QTest::newRow("mini mode, strip dragged to 400, 300")
+            << true << QStringList{"327", "235", "2", "0", "1"};
     }
 
     // Quitting saves all five values; the strip's keyboard quits too.
@@ -274,7 +280,8 @@ private Q_SLOTS:
         QTest::mousePress(digit, Qt::RightButton, {}, QPoint(4, 8));
         QTRY_VERIFY(!mini);
         QCOMPARE(s.player.isVisible(), item == QLatin1String("RMenuResize"));
-        QCOMPARE(s.saved("MiniCDPlayer"), item == QLatin1String("RMenuQuit") ? QStringLiteral("1") : QStringLiteral("-"));
+        QCOMPARE(s.saved("MiniCDPlayer"),
+                 item == QLatin1String("RMenuQuit") ? QStringLiteral("1") : QStringLiteral("-"));
     }
 
     void lyricsWindowComesBackWhereLeft_data()
@@ -296,9 +303,18 @@ private Q_SLOTS:
         QFile file(dir.filePath(QStringLiteral("song.dwd")));
         QVERIFY(file.open(QIODevice::WriteOnly));
         // "[/fontsize(20)]あい" timed at 0:01:00 and 0:02:50.
-        file.write(QByteArray::fromHex("445744" "00000000" "28000000"
-                                       "000001000000" "01" "021400" "02000000" "82a0"
-                                       "000001003200" "00" "02000000" "82a2"));
+        file.write(QByteArray::fromHex("445744"
+                                       "00000000"
+                                       "28000000"
+                                       "000001000000"
+                                       "01"
+                                       "021400"
+                                       "02000000"
+                                       "82a0"
+                                       "000001003200"
+                                       "00"
+                                       "02000000"
+                                       "82a2"));
         file.close();
         ReplyBuffer id;
         s.session.DeviceCommand("info cdaudio identity wait", id);

@@ -42,7 +42,10 @@ template <typename Boxes, typename DiscClock = SteadyClock> struct Player {
         player.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&player));
     }
-    template <typename T = QWidget> T* child(const char* name) { return player.findChild<T*>(QLatin1String(name)); }
+    template <typename T = QWidget> T* child(const char* name)
+    {
+        return player.findChild<T*>(QLatin1String(name));
+    }
     PictureButton* button(const char* name) { return child<PictureButton>(name); }
     QByteArray digits()
     {
@@ -178,7 +181,9 @@ private Q_SLOTS:
         auto* panel = p.child("Shape3");
         QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(100, 20));
         QVERIFY(p.player.state().ShowLengths);
-        QTRY_COMPARE(p.digits(), QByteArray("3\0" "0006", 6));
+        QTRY_COMPARE(p.digits(), QByteArray("3\0"
+                                            "0006",
+                                            6));
 
         if (how == QLatin1String("box")) {
             Repeatedly answer([&] {
@@ -201,8 +206,9 @@ private Q_SLOTS:
                 menu->close();
                 return true;
             });
-            QMouseEvent right(QEvent::MouseButtonPress, QPointF(100, 20), panel->mapToGlobal(QPointF(100, 20)),
-                              Qt::RightButton, Qt::LeftButton | Qt::RightButton, Qt::NoModifier);
+            QMouseEvent right(QEvent::MouseButtonPress, QPointF(100, 20),
+                              panel->mapToGlobal(QPointF(100, 20)), Qt::RightButton,
+                              Qt::LeftButton | Qt::RightButton, Qt::NoModifier);
             QApplication::sendEvent(panel, &right);
             QVERIFY(close.done());
         }
@@ -348,7 +354,8 @@ private Q_SLOTS:
         QTest::newRow("M: next mode") << QKeyCombination(Qt::Key_M) << false << "mode 1";
         QTest::newRow("L: lyrics off") << QKeyCombination(Qt::Key_L) << false << "lyrics off";
         QTest::newRow("Menu key opens the menu") << QKeyCombination(Qt::Key_Menu) << false << "menu";
-        QTest::newRow("Shift+F10 opens the menu") << QKeyCombination(Qt::SHIFT, Qt::Key_F10) << false << "menu";
+        QTest::newRow("Shift+F10 opens the menu")
+            << QKeyCombination(Qt::SHIFT, Qt::Key_F10) << false << "menu";
         QTest::newRow("Ctrl+Q quits") << QKeyCombination(Qt::CTRL, Qt::Key_Q) << false << "closed";
     }
 
@@ -389,6 +396,40 @@ private Q_SLOTS:
             QCOMPARE(opened, p.player.popupMenu());
         else if (expect == QLatin1String("closed"))
             QVERIFY(!p.player.isVisible());
+    }
+
+    void boxesCentredOnTheirWindow_data()
+    {
+        QTest::addColumn<bool>("mini");
+        QTest::newRow("main window") << false;
+        QTest::newRow("mini mode: on the strip") << true;
+    }
+
+    // A box belongs to the window the user is looking at and opens over its middle.
+    void boxesCentredOnTheirWindow()
+    {
+        QFETCH(bool, mini);
+        Player<QtMessageBoxes> p(QStringLiteral("tracks=3"));
+        p.show();
+        if (mini)
+            p.player.popupMenu()->item(QStringLiteral("RMenuResize"))->trigger();
+        QWidget* owner = mini ? static_cast<QWidget*>(p.player.miniCDPlayer()) : &p.player;
+        QWidget* parent = nullptr;
+        QPoint boxCentre;
+        Repeatedly answer([&] {
+            QMessageBox* box = openBox();
+            if (!box || !box->isVisible())
+                return false;
+            parent = box->parentWidget();
+            boxCentre = box->frameGeometry().center();
+            box->done(QMessageBox::Ok);
+            return true;
+        });
+        p.player.Image1Click();
+        QCOMPARE(parent, owner);
+        const QPoint offset = boxCentre - owner->frameGeometry().center();
+        QVERIFY2(offset.manhattanLength() <= 4,
+                 qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
     }
 
     // A screen reader finds every button by name and reads the display.

@@ -4,22 +4,22 @@
 #include "TestRegistry.h"
 #include "app/TOndelPlayer.h"
 #include "compile/Compile.h"
-#include "lyrics/WordsDisplay.h"
-#include "player/Association.h"
 #include "controls/PictureButton.h"
+#include "lyrics/WordsDisplay.h"
 #include "platform/Clock.h"
 #include "platform/QSettingsStore.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/SimulatedDisc.h"
+#include "player/Association.h"
 #include "window/PlayerPopupMenu.h"
 
 #include <QActionGroup>
 #include <QApplication>
 #include <QFile>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -509,7 +509,7 @@ private Q_SLOTS:
         QVERIFY(!f.player.compileForm());
         QVERIFY(f.child(QStringLiteral("Compile"))->isEnabled());
         QVERIFY(f.item("RMenuSetRhythm")->isEnabled());
-        QTRY_VERIFY(!compiler);  // destroyed once the close is done
+        QTRY_VERIFY(!compiler); // destroyed once the close is done
     }
 
     // Play on a related track opens the lyrics window; Stop and the lyrics
@@ -531,9 +531,18 @@ private Q_SLOTS:
         QFile file(dwd);
         QVERIFY(file.open(QIODevice::WriteOnly));
         // "[/fontsize(20)]あい" timed at 0:01:00 and 0:02:50.
-        file.write(QByteArray::fromHex("445744" "00000000" "28000000"
-                                       "000001000000" "01" "021400" "02000000" "82a0"
-                                       "000001003200" "00" "02000000" "82a2"));
+        file.write(QByteArray::fromHex("445744"
+                                       "00000000"
+                                       "28000000"
+                                       "000001000000"
+                                       "01"
+                                       "021400"
+                                       "02000000"
+                                       "82a0"
+                                       "000001003200"
+                                       "00"
+                                       "02000000"
+                                       "82a2"));
         file.close();
         ReplyBuffer id;
         f.session.DeviceCommand("info cdaudio identity wait", id);

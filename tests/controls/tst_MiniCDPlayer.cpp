@@ -27,8 +27,9 @@ struct Strip {
 // One pointer event at a screen position, delivered to the control under it.
 void pointer(QWidget* target, QEvent::Type type, QPoint global, Qt::MouseButton button, Qt::MouseButtons held)
 {
-    QMouseEvent event(type, target->mapFromGlobal(QPointF(global)), target->window()->mapFromGlobal(QPointF(global)),
-                      QPointF(global), button, held, Qt::NoModifier);
+    QMouseEvent event(type, target->mapFromGlobal(QPointF(global)),
+                      target->window()->mapFromGlobal(QPointF(global)), QPointF(global), button, held,
+                      Qt::NoModifier);
     QApplication::sendEvent(target, &event);
 }
 
@@ -63,12 +64,18 @@ private Q_SLOTS:
             const char* name;
             QRect rect;
         } table[] = {
-            {"DigitalDisplay1", {4, 4, 10, 18}}, {"DigitalDisplay2", {17, 4, 10, 18}},
-            {"DigitalDisplay3", {39, 4, 10, 18}}, {"DigitalDisplay4", {52, 4, 10, 18}},
-            {"DigitalDisplay5", {71, 4, 10, 18}}, {"DigitalDisplay6", {84, 4, 10, 18}},
-            {"Shape1", {65, 8, 3, 3}},            {"Shape2", {65, 16, 3, 3}},
-            {"Shape3", {0, 0, 99, 1}},            {"Shape4", {0, 0, 1, 26}},
-            {"Shape5", {0, 25, 99, 1}},           {"Shape6", {98, 0, 1, 25}},
+            {"DigitalDisplay1", {4, 4, 10, 18}},
+            {"DigitalDisplay2", {17, 4, 10, 18}},
+            {"DigitalDisplay3", {39, 4, 10, 18}},
+            {"DigitalDisplay4", {52, 4, 10, 18}},
+            {"DigitalDisplay5", {71, 4, 10, 18}},
+            {"DigitalDisplay6", {84, 4, 10, 18}},
+            {"Shape1", {65, 8, 3, 3}},
+            {"Shape2", {65, 16, 3, 3}},
+            {"Shape3", {0, 0, 99, 1}},
+            {"Shape4", {0, 0, 1, 26}},
+            {"Shape5", {0, 25, 99, 1}},
+            {"Shape6", {98, 0, 1, 25}},
         };
         for (const auto& row : table)
             QTest::newRow(row.name) << QString::fromLatin1(row.name) << row.rect;

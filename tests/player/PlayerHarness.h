@@ -2,13 +2,12 @@
 
 #include "ScriptedMessageBoxes.h"
 #include "UniqueDisc.h"
-#include "player/PlayerStartup.h"
-
 #include "platform/Clock.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/SimulatedDisc.h"
 #include "player/PlaybackMonitor.h"
 #include "player/PlayerControls.h"
+#include "player/PlayerStartup.h"
 #include "player/PlayerState.h"
 #include "player/Transport.h"
 
@@ -78,7 +77,8 @@ public:
 // at start-up, the transport and the monitor wired to a fake window.
 struct PlayerHarness {
     explicit PlayerHarness(const QString& simOptions)
-        : session(std::make_unique<DeviceSession>(SimulatedDisc::create(uniqueDisc(simOptions), clock, nullptr))),
+        : session(
+              std::make_unique<DeviceSession>(SimulatedDisc::create(uniqueDisc(simOptions), clock, nullptr))),
           device(*session)
     {
         ScriptedMessageBoxes noBoxes;
@@ -86,7 +86,6 @@ struct PlayerHarness {
         state.random.seed(7);
         device.commands.clear();
     }
-
 
     // One monitor tick after 50 ms, as the timer runs it.
     void tick()

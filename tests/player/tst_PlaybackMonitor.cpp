@@ -249,7 +249,8 @@ private Q_SLOTS:
             << QStringLiteral("tracks=3") << 9 << true << false << true << 0 << 0;
         QTest::newRow("door open: Play does nothing and stays enabled")
             << QStringLiteral("state=open") << 1 << true << false << true << 0 << 0;
-        QTest::newRow("playing disables Play") << QStringLiteral("tracks=3") << 1 << false << false << true << 0 << 1;
+        QTest::newRow("playing disables Play")
+            << QStringLiteral("tracks=3") << 1 << false << false << true << 0 << 1;
     }
 
     void playEnabling()

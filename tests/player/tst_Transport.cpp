@@ -139,7 +139,7 @@ private Q_SLOTS:
         QCOMPARE(h.state.CurrentTrack, 1);
         h.run(200);
         QCOMPARE(h.controls.digits, QByteArray("010000"));
-        QCOMPARE(h.plays(), playFirst ? QList<int>{2} : QList<int>{});
+        QCOMPARE(h.plays(), QList<int>{}); // the door moves never start a play
     }
 
     // Playing with the door open does nothing at all.

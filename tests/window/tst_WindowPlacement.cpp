@@ -17,10 +17,10 @@ private Q_SLOTS:
         QTest::newRow("folded window back on the strip")
             << QRect(273, 188, 160, 53) << QSize(306, 130) << QPoint(200, 150);
         // Odd differences round toward zero, not down.
-        QTest::newRow("difference -147 gives -73") << QRect(100, 100, 160, 53) << QSize(307, 53)
-                                                   << QPoint(27, 100);
-        QTest::newRow("difference 147 gives 73") << QRect(100, 100, 307, 53) << QSize(160, 53)
-                                                 << QPoint(173, 100);
+        QTest::newRow("difference -147 gives -73")
+            << QRect(100, 100, 160, 53) << QSize(307, 53) << QPoint(27, 100);
+        QTest::newRow("difference 147 gives 73")
+            << QRect(100, 100, 307, 53) << QSize(160, 53) << QPoint(173, 100);
         QTest::newRow("difference -77 gives -38 at negative places")
             << QRect(-500, -20, 160, 53) << QSize(160, 130) << QPoint(-500, -58);
     }
@@ -62,12 +62,12 @@ private Q_SLOTS:
         QTest::newRow("on the second screen stays") << QRect(2000, 900, 306, 130) << two << QPoint(2000, 900);
         QTest::newRow("the second screen was unplugged")
             << QRect(2000, 900, 306, 130) << one << QPoint(718, 638);
-        QTest::newRow("the screen became smaller") << QRect(1500, 1100, 306, 130)
-                                                   << QList<QRect>{QRect(0, 0, 800, 600)} << QPoint(494, 470);
+        QTest::newRow("the screen became smaller")
+            << QRect(1500, 1100, 306, 130) << QList<QRect>{QRect(0, 0, 800, 600)} << QPoint(494, 470);
         QTest::newRow("only a corner shows") << QRect(-290, -120, 306, 130) << one << QPoint(0, 0);
         QTest::newRow("above the screens") << QRect(300, -5000, 306, 130) << two << QPoint(300, 0);
-        QTest::newRow("no screens: left alone") << QRect(-9000, 0, 306, 130) << QList<QRect>{}
-                                                << QPoint(-9000, 0);
+        QTest::newRow("no screens: left alone")
+            << QRect(-9000, 0, 306, 130) << QList<QRect>{} << QPoint(-9000, 0);
     }
 
     void keepOnScreen()
