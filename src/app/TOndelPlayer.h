@@ -1,10 +1,9 @@
 #pragma once
 
-#include "compile/Compile.h"
+#include "app/WordsDisplayHost.h"
 #include "compile/CompileHost.h"
-#include "controls/MiniCDPlayer01.h"
+#include "compile/ui/Compile.h"
 #include "lyrics/LyricState.h"
-#include "lyrics/WordsDisplayHost.h"
 #include "player/Association.h"
 #include "player/LyricsPlayback.h"
 #include "player/PlaybackMonitor.h"
@@ -12,6 +11,7 @@
 #include "player/PlayerState.h"
 #include "player/Transport.h"
 #include "window/DragMove.h"
+#include "window/MiniCDPlayer01.h"
 
 #include <QHash>
 #include <QPointer>

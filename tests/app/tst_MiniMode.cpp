@@ -1,20 +1,20 @@
 #include "ScriptedMessageBoxes.h"
 #include "TempSettingsHome.h"
-#include "TestRegistry.h"
 #include "UniqueDisc.h"
 #include "app/TOndelPlayer.h"
 #include "controls/DigitalDisplay.h"
-#include "controls/MiniCDPlayer01.h"
 #include "controls/PictureButton.h"
-#include "lyrics/WordsDisplay.h"
+#include "core/SettingsKeys.h"
+#include "lyrics/ui/WordsDisplay.h"
 #include "platform/Clock.h"
 #include "platform/MemorySettingsStore.h"
 #include "platform/QSettingsStore.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/SimulatedDisc.h"
 #include "player/Association.h"
+#include "player/PlayerStateStore.h"
+#include "window/MiniCDPlayer01.h"
 #include "window/PlayerPopupMenu.h"
-#include "window/PlayerStateStore.h"
 
 #include <QAction>
 #include <QApplication>
@@ -39,7 +39,7 @@ template <typename Store = MemorySettingsStore> struct Started {
     {
         Store store;
         if (!saved.isEmpty()) {
-            auto key = store.openKey(PlayerStateStore::PlayerStateKey, true);
+            auto key = store.openKey(SettingsKeys::PlayerState, true);
             for (const QString& pair : saved)
                 key->writeString(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
         }
@@ -72,7 +72,7 @@ template <typename Store = MemorySettingsStore> struct Started {
     }
     QString saved(const char* name)
     {
-        auto key = store.openKey(PlayerStateStore::PlayerStateKey, false);
+        auto key = store.openKey(SettingsKeys::PlayerState, false);
         return key ? key->readString(QLatin1String(name)).value_or(QStringLiteral("-")) : QStringLiteral("-");
     }
 
@@ -89,7 +89,7 @@ QRect firstScreen()
 }
 } // namespace
 
-class MiniModeTest : public QObject {
+class tst_MiniMode : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -319,8 +319,8 @@ private Q_SLOTS:
         ReplyBuffer id;
         s.session.DeviceCommand("info cdaudio identity wait", id);
         for (int track : {1, 2})
-            s.store.openKey(Association::keyFor(id.toByteArray()), true)
-                ->writeString(Association::valueFor(track), file.fileName());
+            s.store.openKey(SettingsKeys::relationKey(id.toByteArray()), true)
+                ->writeString(SettingsKeys::trackValue(track), file.fileName());
         const auto display = [] {
             for (QWidget* w : QApplication::topLevelWidgets())
                 if (qobject_cast<TWordsDisplayForm*>(w) && w->isVisible())
@@ -342,7 +342,7 @@ private Q_SLOTS:
             display()->close();
         }
         QTRY_VERIFY(!display());
-        auto key = s.store.openKey(PlayerStateStore::WordsDisplayStateKey, false);
+        auto key = s.store.openKey(SettingsKeys::WordsDisplayState, false);
         QVERIFY(key);
         QCOMPARE(key->readInteger(QStringLiteral("Left")), std::optional<qint32>(333));
         QCOMPARE(key->readInteger(QStringLiteral("Top")), std::optional<qint32>(222));
@@ -397,5 +397,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(MiniModeTest);
+QTEST_MAIN(tst_MiniMode)
 #include "tst_MiniMode.moc"

@@ -1,16 +1,16 @@
 #include "RecordingDevice.h"
 #include "ScriptedMessageBoxes.h"
-#include "TestRegistry.h"
 #include "UniqueDisc.h"
 #include "app/TOndelPlayer.h"
-#include "compile/Compile.h"
+#include "compile/ui/Compile.h"
 #include "controls/DigitalDisplay.h"
 #include "controls/PictureButton.h"
+#include "core/SettingsKeys.h"
 #include "platform/Clock.h"
 #include "platform/MemorySettingsStore.h"
-#include "platform/QtMessageBoxes.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/SimulatedDisc.h"
+#include "platform/widgets/QtMessageBoxes.h"
 #include "player/Association.h"
 #include "window/PlayerPopupMenu.h"
 
@@ -67,8 +67,8 @@ template <typename Boxes, typename DiscClock = SteadyClock> struct Player {
     {
         ReplyBuffer reply;
         session.DeviceCommand("info cdaudio identity wait", reply);
-        settings.openKey(Association::keyFor(reply.toByteArray()), true)
-            ->writeString(Association::valueFor(track), file);
+        settings.openKey(SettingsKeys::relationKey(reply.toByteArray()), true)
+            ->writeString(SettingsKeys::trackValue(track), file);
     }
 
     DiscClock clock;
@@ -106,7 +106,7 @@ QMessageBox* openBox()
 const QString MissingFile = QStringLiteral("/nonexistent/ondel/missing.dwd");
 } // namespace
 
-class MonitorWindowTest : public QObject {
+class tst_MonitorWindow : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -451,5 +451,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(MonitorWindowTest);
+QTEST_MAIN(tst_MonitorWindow)
 #include "tst_MonitorWindow.moc"

@@ -1,11 +1,12 @@
+#include "MainWindowFixture.h"
 #include "ScriptedFileDialogs.h"
 #include "ScriptedMessageBoxes.h"
 #include "TempSettingsHome.h"
-#include "TestRegistry.h"
 #include "app/TOndelPlayer.h"
-#include "compile/Compile.h"
+#include "compile/ui/Compile.h"
 #include "controls/PictureButton.h"
-#include "lyrics/WordsDisplay.h"
+#include "core/SettingsKeys.h"
+#include "lyrics/ui/WordsDisplay.h"
 #include "platform/Clock.h"
 #include "platform/QSettingsStore.h"
 #include "platform/cdaudio/DeviceSession.h"
@@ -56,37 +57,11 @@ public:
     bool enabledWhileOpen = true;
 };
 
-// The main window on a simulated disc whose clock moves only by hand, with
-// settings in a temporary home.
-struct Form {
-    explicit Form(const QString& disc = QStringLiteral("tracks=3"))
-        : session(SimulatedDisc::create(
-              disc + QStringLiteral(",id=form%1-%2").arg(QCoreApplication::applicationPid()).arg(++serial),
-              clock, nullptr)),
-          player(session, boxes, settings, &dialogs)
+struct Form : MainWindowFixture<Player, WatchingDialogs> {
+    explicit Form(const QString& disc = QStringLiteral("tracks=3")) : MainWindowFixture(disc)
     {
         dialogs.player = &player;
     }
-
-    // Shown at a known place, so window positions can be compared.
-    void show()
-    {
-        player.move(200, 150);
-        player.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&player));
-    }
-    template <typename T = QWidget> T* child(const QString& name) { return player.findChild<T*>(name); }
-    QAction* item(const char* name) { return player.popupMenu()->item(QLatin1String(name)); }
-    bool lit(const char* lamp) { return !child(QLatin1String(lamp))->isHidden(); }
-
-    static inline int serial = 0;
-    TempSettingsHome home;
-    ManualClock clock;
-    DeviceSession session;
-    ScriptedMessageBoxes boxes;
-    QSettingsStore settings;
-    WatchingDialogs dialogs;
-    Player player;
 };
 
 // One pointer event at a screen position, delivered to a widget as the
@@ -123,7 +98,7 @@ struct PopupWatch {
 };
 } // namespace
 
-class PlayerFormTest : public QObject {
+class tst_PlayerForm : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -546,7 +521,7 @@ private Q_SLOTS:
         file.close();
         ReplyBuffer id;
         f.session.DeviceCommand("info cdaudio identity wait", id);
-        QVERIFY(f.settings.openKey(Association::keyFor(id.toByteArray()), true)
+        QVERIFY(f.settings.openKey(SettingsKeys::relationKey(id.toByteArray()), true)
                     ->writeString(QStringLiteral("[1]"), dwd));
 
         f.child<QAbstractButton>(QStringLiteral("Play"))->click();
@@ -566,5 +541,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(PlayerFormTest);
+QTEST_MAIN(tst_PlayerForm)
 #include "tst_PlayerForm.moc"

@@ -1,4 +1,3 @@
-#include "TestRegistry.h"
 #include "controls/PictureButton.h"
 
 #include <QSignalSpy>
@@ -157,5 +156,5 @@ void tst_PictureButton::focusIsShown()
     QVERIFY(shot() != unfocused);
 }
 
-ONDEL_TEST(tst_PictureButton);
+QTEST_MAIN(tst_PictureButton)
 #include "tst_PictureButton.moc"

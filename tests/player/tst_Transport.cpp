@@ -1,9 +1,8 @@
 #include "PlayerHarness.h"
-#include "TestRegistry.h"
 
 #include <QTest>
 
-class TransportTest : public QObject {
+class tst_Transport : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -121,10 +120,10 @@ private Q_SLOTS:
         if (playFirst)
             h.playTrack(2);
         const auto press = [&h] {
-            h.device.commands.clear();
+            h.device.sent.clear();
             h.transport.Eject1Click();
             QByteArrayList moves;
-            for (const QByteArray& c : h.device.commands)
+            for (const QByteArray& c : h.device.sent)
                 if (!c.startsWith("status "))
                     moves << c;
             return moves;
@@ -147,9 +146,9 @@ private Q_SLOTS:
     {
         PlayerHarness h(QStringLiteral("tracks=3"));
         h.transport.Eject1Click();
-        h.device.commands.clear();
+        h.device.sent.clear();
         h.transport.PlayClick();
-        QCOMPARE(h.device.commands, QByteArrayList{"status cdaudio mode wait"});
+        QCOMPARE(h.device.sent, QByteArrayList{"status cdaudio mode wait"});
         QVERIFY(!h.state.PlayPending);
         QVERIFY(h.state.UserStopped);
         QCOMPARE(h.controls.lyricsLoads, 0);
@@ -207,5 +206,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(TransportTest);
+QTEST_GUILESS_MAIN(tst_Transport)
 #include "tst_Transport.moc"

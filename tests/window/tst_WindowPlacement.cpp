@@ -1,9 +1,8 @@
-#include "TestRegistry.h"
 #include "window/WindowPlacement.h"
 
 #include <QTest>
 
-class WindowPlacementTest : public QObject {
+class tst_WindowPlacement : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -79,5 +78,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(WindowPlacementTest);
+QTEST_GUILESS_MAIN(tst_WindowPlacement)
 #include "tst_WindowPlacement.moc"
