@@ -5,11 +5,14 @@
 #include "controls/Image.h"
 #include "controls/PictureButton.h"
 #include "controls/Shape.h"
+#include "lyrics/ui/WordsDisplay.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SettingsStore.h"
 #include "platform/cdaudio/CdAudioDevice.h"
 #include "platform/widgets/QtFileDialogs.h"
 #include "player/PlayerStartup.h"
+#include "player/PlayerStateStore.h"
+#include "window/MiniCDPlayer01.h"
 #include "window/ModeTable.h"
 #include "window/PlayerPopupMenu.h"
 #include "window/SkinLayout.h"
@@ -17,13 +20,16 @@
 #include "window/SkinPictures.h"
 #include "window/VersionInfo.h"
 #include "window/WindowClip.h"
+#include "window/WindowPlacement.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 #include <QWindow>
 #include <type_traits>
@@ -67,11 +73,53 @@ TOndelPlayer::TOndelPlayer(CdAudioDevice& device, MessageBoxes& boxes, SettingsS
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(50);
-    connect(Timer1, &QTimer::timeout, this, &TOndelPlayer::Timer1Timer);
+    // Qt never delivers a timer's event while its previous one is still being
+    // handled, so a box opened inside a tick (a lyrics error at a track
+    // change) would stop every tick until it is answered. The tick runs as a
+    // posted call instead: the timer's event returns at once, and the next
+    // tick comes inside any box, whoever opened it. At most one tick waits.
+    connect(Timer1, &QTimer::timeout, this, [this] {
+        if (tickQueued_)
+            return;
+        tickQueued_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                tickQueued_ = false;
+                if (!closed_)
+                    Timer1Timer();
+            },
+            Qt::QueuedConnection);
+    });
 
     createComponents();
     createPopupMenu();
     applySkin();
+    describeControls();
+    installShortcuts(this);
+    // The window itself holds the focus until the user tabs to a button, so
+    // the focus never comes back from a box onto a button it does not show on.
+    setFocusPolicy(Qt::StrongFocus);
+    // Any way the press on the panel ends has to end the lengths view.
+    qApp->installEventFilter(this);
+
+    // The lyrics display window comes back where the user left it.
+    wordsDisplay_.savePosition = [this](TWordsDisplayForm& form) {
+        PlayerStateStore::saveDisplay(settings_, form.x(), form.y());
+    };
+    wordsDisplay_.loadPosition = [this](TWordsDisplayForm& form) {
+        // A window already on screen stays where the user has it now.
+        if (form.isVisible() || compositorMovesWindows())
+            return;
+        const PlayerStateStore::DisplayPosition saved = PlayerStateStore::loadDisplay(settings_);
+        QPoint place = form.pos();
+        if (saved.left)
+            place.setX(*saved.left);
+        if (saved.top)
+            place.setY(*saved.top);
+        if (saved.left)
+            form.move(onScreen(QRect(place, form.frameGeometry().size())));
+    };
 
     // Construction steps: the device is opened first; everything that needs
     // a running device is skipped when another program holds it.
@@ -176,7 +224,16 @@ void TOndelPlayer::createComponents()
     WordsOn1->setChecked(true);
 
     connect(Power1, &QAbstractButton::clicked, this, &TOndelPlayer::Power1Click);
-    connect(MinimizeButtom1, &QAbstractButton::clicked, this, &TOndelPlayer::MinimizeButtom1Click);
+    // A second click with nothing iconified (no window manager) brings the
+    // window and its title back rather than leaving the time frozen there.
+    connect(MinimizeButtom1, &QAbstractButton::clicked, this, [this](bool down) {
+        if (down) {
+            MinimizeButtom1Click();
+            return;
+        }
+        showNormal();
+        applicationRestored();
+    });
     connect(button(QStringLiteral("Eject1")), &QAbstractButton::clicked, this, &TOndelPlayer::Eject1Click);
     connect(button(QStringLiteral("SetMode")), &QAbstractButton::clicked, this, &TOndelPlayer::SetModeClick);
     connect(button(QStringLiteral("Rew")), &QAbstractButton::clicked, this, &TOndelPlayer::RewClick);
@@ -191,6 +248,119 @@ void TOndelPlayer::createComponents()
     // The script editor and the compiler window are not part of the program
     // yet: their buttons stay disabled rather than pretend to open them.
     GoSongEditer->setEnabled(false);
+
+    // Every button that is always visible is a tab stop; the extended row
+    // becomes one while it is shown.
+    for (const char* name :
+         {"Power1", "MinimizeButtom1", "Eject1", "SetMode", "Rew", "Play", "Stop", "FF", "ExtendedButtom1"})
+        button(QLatin1String(name))->setFocusPolicy(Qt::TabFocus);
+}
+
+// Tooltips carry the menu captions and the key that does the same; the
+// accessible names say what each control is to a screen reader.
+void TOndelPlayer::describeControls()
+{
+    const struct {
+        const char* name;
+        const char* accessible;
+        QString tip;
+    } table[] = {
+        {"Power1", "Quit", QStringLiteral("終了 (Ctrl+Q)")},
+        {"MinimizeButtom1", "Minimise", QStringLiteral("最小化")},
+        {"Eject1", "Eject", QStringLiteral("取出し (E)")},
+        {"SetMode", "Mode", QStringLiteral("モード (M)")},
+        {"Rew", "Previous track", QStringLiteral("巻き戻し (←)")},
+        {"Play", "Play", QStringLiteral("再生 (Space)")},
+        {"Stop", "Stop", QStringLiteral("停止 (Space)")},
+        {"FF", "Next track", QStringLiteral("早送り (→)")},
+        {"ExtendedButtom1", "Tools", QStringLiteral("Words Editer / Set Rhythm / Relate / Words On")},
+        {"GoSongEditer", "Words Editer", QStringLiteral("Words Editer")},
+        {"Compile", "Set Rhythm", QStringLiteral("Set Rhythm")},
+        {"Relation", "Relate", QStringLiteral("Relate")},
+        {"WordsOn1", "Words On", QStringLiteral("Words On (L)")},
+    };
+    for (const auto& row : table) {
+        PictureButton* b = button(QLatin1String(row.name));
+        b->setToolTip(row.tip);
+        b->setAccessibleName(QLatin1String(row.accessible));
+        b->setAccessibleDescription(row.tip);
+    }
+    images_.value(QStringLiteral("Image1"))->setAccessibleName(QStringLiteral("OndelPlayer"));
+    images_.value(QStringLiteral("Image1"))->setToolTip(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+    Shape3->setAccessibleName(QStringLiteral("Track and time"));
+    for (int i = 0; i < 6; ++i)
+        ClockDisp[i]->setAccessibleName(QStringLiteral("Digit %1").arg(i + 1));
+    for (const char* lamp : {"NORMAL", "REPEAT", "RANDOM"}) {
+        images_.value(QLatin1String(lamp) + QLatin1String("Image1"))->setAccessibleName(QLatin1String(lamp));
+        images_.value(QLatin1String(lamp) + QLatin1String("Image0"))->setAccessibleName(QLatin1String(lamp));
+    }
+    updateAccessibleDisplay();
+}
+
+// The panel's description reads as the digits and lamps show: "[03] 01:07, NORMAL".
+void TOndelPlayer::updateAccessibleDisplay()
+{
+    QString text = QStringLiteral("[  ]   :  ");
+    static constexpr int at[6] = {1, 2, 5, 6, 8, 9};
+    for (int i = 0; i < 6; ++i) {
+        const char c = ClockDisp[i]->Number();
+        if (c >= '0' && c <= '9')
+            text[at[i]] = QLatin1Char(c);
+    }
+    QStringList lit;
+    for (const char* lamp : {"NORMAL", "REPEAT", "RANDOM"})
+        if (!images_.value(QLatin1String(lamp) + QLatin1String("Image0"))->isHidden())
+            lit << QLatin1String(lamp);
+    text += QStringLiteral(", ") + lit.join(QLatin1Char(' '));
+    // Written only when it changes: the digits are written 20 times a second.
+    if (text == accessibleDisplay_)
+        return;
+    accessibleDisplay_ = text;
+    Shape3->setAccessibleDescription(text);
+    for (const char* lamp : {"NORMAL", "REPEAT", "RANDOM"}) {
+        TImage* image = images_.value(QLatin1String(lamp) + QLatin1String("Image0"));
+        image->setAccessibleDescription(image->isHidden() ? QStringLiteral("unlit") : QStringLiteral("lit"));
+    }
+}
+
+void TOndelPlayer::installShortcuts(QWidget* window)
+{
+    const auto add = [this, window](const QKeySequence& key, auto handler) {
+        auto* shortcut = new QShortcut(key, window);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, handler);
+    };
+    add(QKeySequence(Qt::Key_Space), &TOndelPlayer::spaceKey);
+    add(QKeySequence(Qt::Key_Left), &TOndelPlayer::RewClick);
+    add(QKeySequence(Qt::Key_Right), &TOndelPlayer::FFClick);
+    add(QKeySequence(Qt::Key_E), &TOndelPlayer::Eject1Click);
+    add(QKeySequence(Qt::Key_M), &TOndelPlayer::SetModeClick);
+    add(QKeySequence(Qt::Key_L), &TOndelPlayer::RMenuWordsOnClick);
+    add(QKeySequence(Qt::CTRL | Qt::Key_Q), &TOndelPlayer::Power1Click);
+    const auto menu = [this, window] { popupMenuFromKeyboard(window); };
+    add(QKeySequence(Qt::Key_Menu), menu);
+    add(QKeySequence(Qt::SHIFT | Qt::Key_F10), menu);
+}
+
+void TOndelPlayer::spaceKey()
+{
+    auto* focused = qobject_cast<PictureButton*>(QApplication::focusWidget());
+    if (focused && focused->window() == this && focused->isVisible() && focused->isEnabled()) {
+        focused->click();
+        return;
+    }
+    if (Play->isEnabled())
+        PlayClick();
+    else
+        StopClick();
+}
+
+// The menu opens over the display panel, or over the strip in mini mode.
+void TOndelPlayer::popupMenuFromKeyboard(QWidget* window)
+{
+    const QPoint at = window == this ? Shape3->mapToGlobal(QPoint(0, Shape3->height()))
+                                     : window->mapToGlobal(TMiniCDPlayer::DrawnArea.bottomLeft());
+    PopupMenu1->popupAtPointer(at);
 }
 
 void TOndelPlayer::createPopupMenu()
@@ -212,11 +382,13 @@ void TOndelPlayer::createPopupMenu()
     bind("RMenuRelate", &TOndelPlayer::RelationClick);
     bind("RMenuWordsOn", &TOndelPlayer::RMenuWordsOnClick);
     bind("RMenuMinimize", &TOndelPlayer::MinimizeButtom1Click);
+    bind("RMenuResize", &TOndelPlayer::RMenuResizeClick);
     bind("RMenuVersion", &TOndelPlayer::Image1Click);
     bind("RMenuQuit", &TOndelPlayer::Power1Click);
-    // The script editor and the mini window are not part of the program yet.
+    // The script editor is not part of the program yet.
     menuItem("RMenuRizuzAvodar")->setEnabled(false);
-    menuItem("RMenuResize")->setEnabled(false);
+    // The menu takes the pointer, and with it the release that ends the lengths view.
+    connect(PopupMenu1, &QMenu::aboutToShow, this, &TOndelPlayer::endLengthsView);
 }
 
 PictureButton* TOndelPlayer::button(const QString& name) const
@@ -259,6 +431,126 @@ void TOndelPlayer::createPalette()
 void TOndelPlayer::FormCreate()
 {
     setClientHeight(WindowClip::clientHeight(false));
+    if (!refused_)
+        loadPlayerState();
+}
+
+QPoint TOndelPlayer::onScreen(QRect window) const
+{
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    return WindowPlacement::keepOnScreen(window, screens);
+}
+
+// Each value read is applied at once; the first that cannot be read ends the
+// load, and what follows the reads is then skipped.
+void TOndelPlayer::loadPlayerState()
+{
+    const PlayerStateStore::PlayerValues saved = PlayerStateStore::loadPlayer(settings_);
+    // Where the window system places windows itself, saved positions mean nothing.
+    if (saved.left && !compositorMovesWindows()) {
+        QPoint place(*saved.left, saved.top.value_or(y()));
+        if (saved.top)
+            place = onScreen(QRect(place, frameGeometry().size()));
+        move(place);
+    }
+    if (saved.mode)
+        state_.PlayMode = *saved.mode;
+    if (saved.wordsOn)
+        WordsOn1->setChecked(*saved.wordsOn);
+    if (saved.miniMode)
+        menuItem("RMenuResize")->setChecked(*saved.miniMode);
+    if (!saved.complete)
+        return;
+    menuItem("RMenuWordsOn")->setChecked(WordsOn1->isChecked());
+    // A mode out of range keeps the lamps and the check as they are.
+    showPlayMode(state_.PlayMode);
+    if (menuItem("RMenuResize")->isChecked()) {
+        // The main window hides at its first paint; only the strip shows.
+        state_.FirstPaintDone = false;
+        enterMiniMode();
+    }
+}
+
+// Saved where the full window would reappear: in mini mode, centred on the strip.
+void TOndelPlayer::savePlayerState()
+{
+    if (MiniCDPlayer)
+        move(WindowPlacement::centred(MiniCDPlayer->frameGeometry(), frameGeometry().size()));
+    PlayerStateStore::SavedPlayer values;
+    values.left = x();
+    values.top = y();
+    values.mode = state_.PlayMode;
+    values.wordsOn = WordsOn1->isChecked();
+    values.miniMode = menuItem("RMenuResize")->isChecked();
+    PlayerStateStore::savePlayer(settings_, values);
+}
+
+void TOndelPlayer::RMenuResizeClick()
+{
+    if (menuItem("RMenuResize")->isChecked())
+        enterMiniMode();
+    else
+        leaveMiniMode();
+}
+
+void TOndelPlayer::enterMiniMode()
+{
+    if (MiniCDPlayer)
+        return;
+    hide();
+    MiniCDPlayer = new TMiniCDPlayer(*PopupMenu1, this);
+    installShortcuts(MiniCDPlayer);
+    connect(MiniCDPlayer, &TMiniCDPlayer::closeRequested, this, &QWidget::close);
+    connect(MiniCDPlayer, &TMiniCDPlayer::restored, this, &TOndelPlayer::applicationRestored);
+    mirrorDigitsToMiniWindow();
+    MiniCDPlayer->move(WindowPlacement::centred(frameGeometry(), MiniCDPlayer->frameGeometry().size()));
+    MiniCDPlayer->show();
+    MiniCDPlayer->raise();
+}
+
+void TOndelPlayer::leaveMiniMode()
+{
+    if (!MiniCDPlayer)
+        return;
+    move(WindowPlacement::centred(MiniCDPlayer->frameGeometry(), frameGeometry().size()));
+    // The reference is empty before the strip goes. The strip goes once its
+    // own handlers are done: this runs from its menu, inside its press.
+    TMiniCDPlayer* mini = MiniCDPlayer;
+    MiniCDPlayer = nullptr;
+    mini->hide();
+    mini->deleteLater();
+    state_.FirstPaintDone = true;
+    show();
+    raise();
+    activateWindow();
+}
+
+void TOndelPlayer::mirrorDigitsToMiniWindow()
+{
+    if (MiniCDPlayer) {
+        for (int i = 1; i <= 6; ++i)
+            MiniCDPlayer->digit(i)->setNumber(ClockDisp[i - 1]->Number());
+    }
+    updateAccessibleDisplay();
+}
+
+QWidget* TOndelPlayer::boxOwner()
+{
+    if (MiniCDPlayer && MiniCDPlayer->isVisible())
+        return MiniCDPlayer;
+    return this;
+}
+
+QString TOndelPlayer::noDiscMessage()
+{
+    return QStringLiteral("ＣＤが入っていません。\nＣＤを入れてから再生してください。");
+}
+
+void TOndelPlayer::reportNoDisc()
+{
+    boxes_.show(QStringLiteral("Information"), noDiscMessage(), BoxIcon::Information, BoxButtons::Ok);
 }
 
 void TOndelPlayer::setClientHeight(int height)
@@ -282,8 +574,13 @@ void TOndelPlayer::applyClip()
 void TOndelPlayer::ExtendedButtom1Click()
 {
     const bool extended = ExtendedButtom1->isChecked();
-    for (PictureButton* b : {GoSongEditer, Compile, Relation})
+    for (PictureButton* b : {GoSongEditer, Compile, Relation, WordsOn1}) {
         b->setFocusPolicy(extended ? Qt::TabFocus : Qt::NoFocus);
+        // The focus never stays on a button the fold clips away: Space
+        // would press what the user cannot see.
+        if (!extended && b->hasFocus())
+            ExtendedButtom1->setFocus(Qt::TabFocusReason);
+    }
     setClientHeight(WindowClip::clientHeight(extended));
 }
 
@@ -346,10 +643,28 @@ void TOndelPlayer::mousePressEvent(QMouseEvent* event)
 // still opens the menu, as everywhere else on the window.
 bool TOndelPlayer::eventFilter(QObject* watched, QEvent* event)
 {
+    // The release may land anywhere (a box or the menu took the pointer), or
+    // never come (the window lost the focus, a box blocks it): each ends the view.
+    if (state_.ShowLengths) {
+        switch (event->type()) {
+        case QEvent::MouseButtonRelease:
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+                endLengthsView();
+            break;
+        case QEvent::WindowBlocked:
+        case QEvent::WindowDeactivate:
+        case QEvent::Hide:
+            if (watched == this)
+                endLengthsView();
+            break;
+        default:
+            break;
+        }
+    }
     if (event->type() == QEvent::MouseButtonPress) {
         auto* b = qobject_cast<PictureButton*>(watched);
         auto* press = static_cast<QMouseEvent*>(event);
-        if (b && !b->isEnabled() && press->button() == Qt::RightButton) {
+        if (b && b->parentWidget() == this && !b->isEnabled() && press->button() == Qt::RightButton) {
             FormMouseDown(press);
             return true;
         }
@@ -372,13 +687,14 @@ void TOndelPlayer::mouseMoveEvent(QMouseEvent* event)
 // opens the menu; holding the left button shows the lengths and drags.
 void TOndelPlayer::Shape3MouseDown(QMouseEvent* event)
 {
-    if (event->buttons() & Qt::RightButton)
-        PopupMenu1->popupAtPointer(event->globalPosition().toPoint());
     if (event->buttons() & Qt::LeftButton) {
         state_.ShowLengths = true;
         if (event->button() == Qt::LeftButton)
             beginDrag(event);
     }
+    // After the view began: the menu then takes the pointer and ends it.
+    if (event->buttons() & Qt::RightButton)
+        PopupMenu1->popupAtPointer(event->globalPosition().toPoint());
 }
 
 void TOndelPlayer::Shape3MouseUp(QMouseEvent* event)
@@ -386,6 +702,11 @@ void TOndelPlayer::Shape3MouseUp(QMouseEvent* event)
     state_.ShowLengths = false;
     if (event->button() == Qt::LeftButton)
         dragging_ = false;
+}
+
+void TOndelPlayer::endLengthsView()
+{
+    state_.ShowLengths = false;
 }
 
 void TOndelPlayer::WordsOn1Click()
@@ -404,7 +725,10 @@ void TOndelPlayer::RMenuWordsOnClick()
 
 void TOndelPlayer::MinimizeButtom1Click()
 {
-    showMinimized();
+    if (MiniCDPlayer)
+        MiniCDPlayer->showMinimized();
+    else
+        showMinimized();
 }
 
 void TOndelPlayer::Image1Click()
@@ -488,6 +812,7 @@ bool TOndelPlayer::wordsOnDown() const
 
 void TOndelPlayer::Power1Click()
 {
+    savePlayerState();
     close();
 }
 
@@ -514,6 +839,8 @@ void TOndelPlayer::showEvent(QShowEvent* event)
     }
     applySkin();
     applyClip();
+    if (!QApplication::focusWidget() || QApplication::focusWidget()->window() != this)
+        setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void TOndelPlayer::FormClose()
@@ -523,6 +850,13 @@ void TOndelPlayer::FormClose()
     closed_ = true;
     if (CompileForm)
         CompileForm->close();
+    // The strip goes with the player, which would otherwise stay open behind
+    // it; later, since quitting from its menu runs inside its press.
+    if (MiniCDPlayer) {
+        MiniCDPlayer->hide();
+        MiniCDPlayer->deleteLater();
+        MiniCDPlayer = nullptr;
+    }
     Timer1->stop();
     lyricsPlayback_.closeAtExit();
     ReplyBuffer reply;

@@ -11,6 +11,7 @@
 #include "player/PlayerState.h"
 #include "player/Transport.h"
 #include "window/DragMove.h"
+#include "window/MiniCDPlayer01.h"
 
 #include <QHash>
 #include <QPointer>
@@ -66,6 +67,8 @@ public:
     void lyricsSwitchedOff() override { lyricsPlayback_.wordsOff(); }
     HookResult endRunningCapture() override;
     void forgetCompilerWindow() override { CompileForm = nullptr; }
+    void reportNoDisc() override;
+    void mirrorDigitsToMiniWindow() override;
 
     // CompileHost
     QString EditorFileName() const override { return state_.EditorFileName; }
@@ -79,6 +82,13 @@ public:
     // The compiler window while it exists; the monitor ends its capture.
     TCompileForm* compileForm() const { return CompileForm; }
     LyricsPlayback& lyricsPlayback() { return lyricsPlayback_; }
+    // The mini window while the player is in mini mode.
+    TMiniCDPlayer* miniCDPlayer() const { return MiniCDPlayer; }
+    // The window a message box of the player belongs to: the strip in mini
+    // mode, else the main window.
+    QWidget* boxOwner();
+
+    static QString noDiscMessage();
 
 public Q_SLOTS:
     void Timer1Timer();
@@ -97,6 +107,8 @@ public Q_SLOTS:
     void RMenuWordsOnClick();
     void ExtendedButtom1Click();
     void MinimizeButtom1Click();
+    // Enters or leaves mini mode by the check mark of RMenuResize.
+    void RMenuResizeClick();
     void Image1Click();
     void RelationClick();
     // Opens the compiler window; its button and menu item stay disabled while it exists.
@@ -120,6 +132,21 @@ protected:
 private:
     void FormCreate();
     void FormPaint();
+    void loadPlayerState();
+    void savePlayerState();
+    void enterMiniMode();
+    void leaveMiniMode();
+    // A position read from the settings, moved onto a screen if it is on none.
+    QPoint onScreen(QRect window) const;
+    // The keyboard's ways to every player command, on the main window and on the strip.
+    void installShortcuts(QWidget* window);
+    // Space: a button that shows the focus is pressed; otherwise Play, or Stop while Play is disabled.
+    void spaceKey();
+    void popupMenuFromKeyboard(QWidget* window);
+    void describeControls();
+    void updateAccessibleDisplay();
+    // The lengths view lasts while the left button is held on the panel.
+    void endLengthsView();
     void FormClose();
     void applicationRestored();
     void createComponents();
@@ -154,6 +181,8 @@ private:
     bool refused_ = false;
     bool closed_ = false;
     bool screenWatched_ = false;
+    bool tickQueued_ = false;
+    QString accessibleDisplay_;
     qreal skinRatio_ = 0;
 
     QTimer* Timer1 = nullptr;
@@ -175,4 +204,5 @@ private:
     PictureButton* WordsOn1 = nullptr;
 
     PlayerPopupMenu* PopupMenu1 = nullptr;
+    QPointer<TMiniCDPlayer> MiniCDPlayer;
 };

@@ -79,6 +79,7 @@ int run(QApplication& app, const Options& options)
     MessageBoxes& boxes = tracingBoxes ? static_cast<MessageBoxes&>(*tracingBoxes) : screenBoxes;
 
     TOndelPlayer player(device, boxes, settings);
+    screenBoxes.owner = [&player] { return player.boxOwner(); };
     if (!player.refused())
         player.show();
     return app.exec();

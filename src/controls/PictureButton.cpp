@@ -64,8 +64,8 @@ void PictureButton::paintEvent(QPaintEvent*)
     const QPixmap& pm = pictures_[int(currentPicture())];
     if (!pm.isNull())
         painter.drawPixmap(QRect(QPoint(0, 0), size()), pm);
-    if (keyboardFocus_ && hasFocus()) {
-        // A keyboard user needs to see which key Space will press.
+    if (hasFocus()) {
+        // Whoever gave it the focus, the user must see which button Space presses.
         QPen pen(QColor(0, 173, 255));
         pen.setStyle(Qt::DotLine);
         painter.setPen(pen);
@@ -75,12 +75,12 @@ void PictureButton::paintEvent(QPaintEvent*)
 
 void PictureButton::focusInEvent(QFocusEvent* event)
 {
-    keyboardFocus_ = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
     QAbstractButton::focusInEvent(event);
+    update();
 }
 
 void PictureButton::focusOutEvent(QFocusEvent* event)
 {
-    keyboardFocus_ = false;
     QAbstractButton::focusOutEvent(event);
+    update();
 }

@@ -39,5 +39,4 @@ protected:
 
 private:
     QPixmap pictures_[4];
-    bool keyboardFocus_ = false;
 };

@@ -6,7 +6,9 @@
 #include "player/Transport.h"
 
 #include <QByteArray>
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 using namespace DeviceCommands;
 
@@ -18,6 +20,15 @@ QString minimisedTitle(const ReplyBuffer& p)
     char title[64];
     std::snprintf(title, sizeof title, "OndelPlayer [%c%c] %c%c:%c%c", p.at(0), p.at(1), p.at(3), p.at(4),
                   p.at(6), p.at(7));
+    return QString::fromLatin1(title);
+}
+
+// The same title from the six characters on the digits.
+QString minimisedTitle(const char (&digits)[6])
+{
+    char title[64];
+    std::snprintf(title, sizeof title, "OndelPlayer [%c%c] %c%c:%c%c", digits[0], digits[1], digits[2],
+                  digits[3], digits[4], digits[5]);
     return QString::fromLatin1(title);
 }
 } // namespace
@@ -121,34 +132,35 @@ void PlaybackMonitor::notPlayingTick()
     if (!state_.PlayPending)
         controls_.setPlayEnabled(true);
 
+    char shown[6];
     if (state_.ShowLengths) {
         ReplyBuffer count;
         send(device_, "status cdaudio number of tracks wait", count);
-        controls_.setDigit(1, count.at(0));
-        controls_.setDigit(2, count.at(1));
         ReplyBuffer length;
         send(device_, "status cdaudio length wait", length);
-        controls_.setDigit(3, length.at(0));
-        controls_.setDigit(4, length.at(1));
-        controls_.setDigit(5, length.at(3));
-        controls_.setDigit(6, length.at(4));
+        const char lengths[6] = {count.at(0),  count.at(1),  length.at(0),
+                                 length.at(1), length.at(3), length.at(4)};
+        std::copy(std::begin(lengths), std::end(lengths), shown);
     }
     else {
         const QByteArray track = QByteArray::number(state_.CurrentTrack);
-        char first = '0';
-        char second = '0';
+        shown[0] = shown[1] = '0';
         if (track.size() == 1) {
-            second = track[0];
+            shown[1] = track[0];
         }
         else if (track.size() == 2) {
-            first = track[0];
-            second = track[1];
+            shown[0] = track[0];
+            shown[1] = track[1];
         }
-        controls_.setDigit(1, first);
-        controls_.setDigit(2, second);
-        for (int i = 3; i <= 6; ++i)
-            controls_.setDigit(i, '0');
+        for (int i = 2; i < 6; ++i)
+            shown[i] = '0';
     }
+    for (int i = 0; i < 6; ++i)
+        controls_.setDigit(i + 1, shown[i]);
+    // A title left at the last playing second would pretend the disc still
+    // plays: while minimised it follows the digits whatever they show.
+    if (controls_.minimizeButtonDown() && !state_.ShowLengths)
+        controls_.setApplicationTitle(minimisedTitle(shown));
 
     if (!state_.WasPlaying)
         return;

@@ -41,6 +41,8 @@ public:
     virtual HookResult endRunningCapture() { return HookResult::Done; }
     // Empties the compiler window reference after a failure of the above.
     virtual void forgetCompilerWindow() {}
+    // Play found no disc in the drive: the user is told so.
+    virtual void reportNoDisc() {}
     // While the mini window exists: ClockDispN's character into DigitalDisplayN.
     virtual void mirrorDigitsToMiniWindow() {}
 };

@@ -26,15 +26,31 @@ void Transport::PlayClick()
     if (const auto count = twoCharNumber(reply, 0))
         state_.TrackCount = *count;
 
-    // No check against TrackCount: a track that does not exist simply fails
-    // to play, and Play stays disabled until a stop or an open door.
-    sendNumber(device_, "play cdaudio from %d", state_.CurrentTrack, reply);
+    // No check against TrackCount: the device says whether the track exists.
+    if (sendNumber(device_, "play cdaudio from %d", state_.CurrentTrack, reply) != 0) {
+        playFailed();
+        return;
+    }
     // Set before the lyrics load: a tick nested in one of its message boxes
     // must see that this play was ours and not issue another.
     state_.TrackChangeLatch = true;
 
     if (controls_.wordsOnDown())
         controls_.loadLyricsAtPlay();
+}
+
+// Nothing plays: Play stays usable and nothing restarts on its own. Without a
+// disc the user is told so rather than being shown a lyrics error, and the
+// lyrics of a play that never started are not looked up.
+void Transport::playFailed()
+{
+    state_.PlayPending = false;
+    state_.UserStopped = true;
+    controls_.setPlayEnabled(true);
+    ReplyBuffer reply;
+    send(device_, "status cdaudio mode wait", reply);
+    if (isMode(reply, "not ready"))
+        controls_.reportNoDisc();
 }
 
 void Transport::StopClick()
@@ -80,13 +96,15 @@ void Transport::RewClick()
         return;
     }
 
-    // Within the first second of a track (only the seconds field counts, not
-    // the minutes) Rew goes to the previous track; later it restarts this one.
+    // Within the first second of a track Rew goes to the previous track;
+    // later it restarts this one. The minutes count too: at 2:00 the track
+    // has played for two minutes, not for less than a second.
     send(device_, "status cdaudio position wait", reply);
+    const auto minutes = twoCharNumber(reply, 3);
     const auto seconds = twoCharNumber(reply, 6);
-    if (!seconds)
+    if (!minutes || !seconds)
         return;
-    if (*seconds < 1)
+    if (*minutes == 0 && *seconds < 1)
         stepBack();
     state_.TrackChangeLatch = true;
     PlayClick();
@@ -114,9 +132,12 @@ void Transport::Eject1Click()
     state_.UserStopped = true;
     state_.CurrentTrack = 1;
     ReplyBuffer reply;
-    // Only the program's own door moves are known: a door opened by hand is
-    // not noticed, so the button simply alternates.
-    if (state_.DoorOpen) {
+    // The drive says when its door is open, whoever opened it (the user by
+    // hand, or before the program started); the program's own flag covers a
+    // drive that reports an open door only as not ready.
+    send(device_, "status cdaudio mode wait", reply);
+    const bool doorOpen = isMode(reply, "open") || (state_.DoorOpen && isMode(reply, "not ready"));
+    if (doorOpen) {
         send(device_, "set cdaudio door closed", reply);
         state_.DoorOpen = false;
     }

@@ -13,15 +13,17 @@ class Transport {
 public:
     Transport(CdAudioDevice& device, PlayerState& state, PlayerControls& controls);
 
-    // Plays CurrentTrack to the end of the disc; nothing while the door is open.
+    // Plays CurrentTrack to the end of the disc; nothing while the door is
+    // open. A play the device refuses leaves Play enabled and nothing
+    // pending; without a disc the user is told so.
     void PlayClick();
     void StopClick();
-    // Previous: back one track (wrapping to the last) unless playing at a
-    // seconds field of 1 or more, which restarts the current track.
+    // Previous: back one track (wrapping to the last) unless playing one
+    // second or more into the track, which restarts the current track.
     void RewClick();
     // Next: on one track (wrapping to the first); plays only while playing.
     void FFClick();
-    // Opens the door (stopping first) and closes it, alternately.
+    // Closes an open door, else stops and opens it.
     void Eject1Click();
     // 0 → 1 → 2 → 3 → 0.
     void SetModeClick();
@@ -31,6 +33,7 @@ public:
     int RandomTrack();
 
 private:
+    void playFailed();
     // The track count of Rew and FF: the whole reply, 1 when it is empty,
     // nothing when it is not a number.
     bool readTrackCount(int& count);

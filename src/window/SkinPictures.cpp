@@ -17,7 +17,7 @@ QColor grey(int v)
 }
 
 const QColor PanelGreen(0, 60, 0); // the display panel's fill
-const QColor LampDim(0, 80, 0);    // unlit lamp dots: the digits' unlit segment colour
+const QColor LampDim(0, 125, 0);   // unlit lamp dots: faint, yet legible at 1x on the panel's green
 const QColor LampLit(0, 255, 0);   // the digits' lime
 const QColor SymbolLight(218, 218, 218);
 
@@ -454,9 +454,12 @@ void SkinPictures::drawButton(const QString& name)
                                : lit               ? QColor(255, 125, 20)
                                                    : QColor(220, 110, 0);
             const QPointF o = shift;
-            QPolygonF arrow({QPointF(c.x() - 6 + o.x(), c.y() - 3 + o.y()),
-                             QPointF(c.x() + 6 + o.x(), c.y() - 3 + o.y()),
-                             QPointF(c.x() + o.x(), c.y() + 4 + o.y())});
+            // The arrow points the way a click folds: down to unfold the
+            // row, up (while the button is down) to fold it away.
+            const qreal way = f == Face::Down ? -1 : 1;
+            QPolygonF arrow({QPointF(c.x() - 6 + o.x(), c.y() - 3 * way + o.y()),
+                             QPointF(c.x() + 6 + o.x(), c.y() - 3 * way + o.y()),
+                             QPointF(c.x() + o.x(), c.y() + 4 * way + o.y())});
             if (f != Face::Disabled)
                 fillPolygon(p, arrow.translated(0, 1), grey(20));
             fillPolygon(p, arrow, col);

@@ -36,6 +36,8 @@ private Q_SLOTS:
     void togglesAreIndependent();
     void rightPressGoesToWindow();
     void paintsLogicalSize();
+    void focusIsShown_data();
+    void focusIsShown();
 };
 
 void tst_PictureButton::pictureForState_data()
@@ -118,6 +120,40 @@ void tst_PictureButton::paintsLogicalSize()
     b.setDown(true);
     b.render(&shot);
     QCOMPARE(shot.pixelColor(12, 10), QColor(Qt::blue));
+}
+
+void tst_PictureButton::focusIsShown_data()
+{
+    QTest::addColumn<Qt::FocusReason>("reason");
+    QTest::newRow("tabbed to") << Qt::TabFocusReason;
+    // The focus coming back when a box closes must show just the same.
+    QTest::newRow("the window activated again") << Qt::ActiveWindowFocusReason;
+    QTest::newRow("given by the program") << Qt::OtherFocusReason;
+}
+
+// Whichever way a button got the focus, a ring shows where Space will press.
+void tst_PictureButton::focusIsShown()
+{
+    QFETCH(Qt::FocusReason, reason);
+    QWidget window;
+    auto* b = new PictureButton(&window);
+    b->setPictures(solid(Qt::red), solid(Qt::gray), solid(Qt::blue));
+    b->resize(b->sizeHint());
+    b->setFocusPolicy(Qt::TabFocus);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    const auto shot = [b] {
+        QImage image(b->size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        b->render(&image);
+        return image;
+    };
+    b->clearFocus(); // activating the window may have focused its only tab stop
+    const QImage unfocused = shot();
+    b->setFocus(reason);
+    QVERIFY(b->hasFocus());
+    QVERIFY(shot() != unfocused);
 }
 
 QTEST_MAIN(tst_PictureButton)

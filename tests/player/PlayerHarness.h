@@ -42,6 +42,7 @@ public:
         return captureResult;
     }
     void forgetCompilerWindow() override { ++compilerForgotten; }
+    void reportNoDisc() override { ++noDiscReports; }
 
     bool playEnabled = true;
     QByteArray digits = QByteArray(6, '?');
@@ -53,6 +54,7 @@ public:
     int lyricsReleases = 0;
     int captureEnds = 0;
     int compilerForgotten = 0;
+    int noDiscReports = 0;
     HookResult captureResult = HookResult::Done;
     std::function<void()> onLoadLyrics;
 };

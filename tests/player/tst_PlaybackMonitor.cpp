@@ -233,29 +233,43 @@ private Q_SLOTS:
     void playEnabling_data()
     {
         QTest::addColumn<QString>("disc");
+        QTest::addColumn<int>("track");
         QTest::addColumn<bool>("enabledAfterPlay");
         QTest::addColumn<bool>("pendingAfterPlay");
         QTest::addColumn<bool>("enabledAfterStop");
+        QTest::addColumn<int>("noDiscReports");
+        QTest::addColumn<int>("lyricsLoads");
 
-        QTest::newRow("no playable disc keeps Play disabled until a stop")
-            << QStringLiteral("state=empty") << false << true << true;
+        // A play that cannot start leaves Play usable at once; only an empty
+        // drive is said, and no lyrics are looked up for it.
+        QTest::newRow("empty drive: told there is no disc, Play stays enabled")
+            << QStringLiteral("state=empty") << 1 << true << false << true << 1 << 0;
+        QTest::newRow("a track the disc does not have: Play stays enabled")
+            << QStringLiteral("tracks=3") << 9 << true << false << true << 0 << 0;
         QTest::newRow("door open: Play does nothing and stays enabled")
-            << QStringLiteral("state=open") << true << false << true;
-        QTest::newRow("playing disables Play") << QStringLiteral("tracks=3") << false << false << true;
+            << QStringLiteral("state=open") << 1 << true << false << true << 0 << 0;
+        QTest::newRow("playing disables Play")
+            << QStringLiteral("tracks=3") << 1 << false << false << true << 0 << 1;
     }
 
     void playEnabling()
     {
         QFETCH(QString, disc);
+        QFETCH(int, track);
         QFETCH(bool, enabledAfterPlay);
         QFETCH(bool, pendingAfterPlay);
         QFETCH(bool, enabledAfterStop);
+        QFETCH(int, noDiscReports);
+        QFETCH(int, lyricsLoads);
 
         PlayerHarness h(disc);
+        h.state.CurrentTrack = track;
         h.transport.PlayClick();
         h.run(500);
         QCOMPARE(h.controls.playEnabled, enabledAfterPlay);
         QCOMPARE(h.state.PlayPending, pendingAfterPlay);
+        QCOMPARE(h.controls.noDiscReports, noDiscReports);
+        QCOMPARE(h.controls.lyricsLoads, lyricsLoads);
         h.transport.StopClick();
         h.tick();
         QCOMPARE(h.controls.playEnabled, enabledAfterStop);

@@ -19,8 +19,13 @@ private Q_SLOTS:
         // 50 frames are 666.7 ms; 30 frames 400 ms.
         QTest::newRow("playing at 0:00.50 of track 1 of 10 plays track 10")
             << ten << 1 << true << 667 << 10 << QList<int>{10};
-        QTest::newRow("playing at 2:00.30 goes back a track (only the seconds count)")
-            << ten << 5 << true << 120400 << 4 << QList<int>{4};
+        QTest::newRow("playing at 0:00.74 of track 5 plays track 4")
+            << ten << 5 << true << 987 << 4 << QList<int>{4};
+        // Whole minutes are more than a second into the track.
+        QTest::newRow("playing at 1:00.10 restarts the track")
+            << ten << 5 << true << 60133 << 5 << QList<int>{5};
+        QTest::newRow("playing at 2:00.30 restarts the track")
+            << ten << 5 << true << 120400 << 5 << QList<int>{5};
         QTest::newRow("playing at 2:01.00 restarts the track")
             << ten << 5 << true << 121000 << 5 << QList<int>{5};
         QTest::newRow("stopped on track 1 of 12 shows track 12 without playing")
@@ -88,30 +93,52 @@ private Q_SLOTS:
     }
 
     // The first press stops and opens the door, the second closes it.
-    void ejectTwice()
+    void eject_data()
     {
-        PlayerHarness h(QStringLiteral("tracks=3"));
-        h.playTrack(2);
-        h.device.sent.clear();
+        QTest::addColumn<QString>("disc");
+        QTest::addColumn<bool>("playFirst");
+        QTest::addColumn<QByteArrayList>("firstPress");
+        QTest::addColumn<QByteArrayList>("secondPress");
 
-        h.transport.Eject1Click();
-        QCOMPARE(h.device.sent, (QByteArrayList{"stop cdaudio", "set cdaudio door open"}));
-        QCOMPARE(h.controls.lyricsReleases, 1);
-        QVERIFY(h.state.DoorOpen);
+        QTest::newRow("playing: first press stops and opens, second closes")
+            << QStringLiteral("tracks=3") << true << QByteArrayList{"stop cdaudio", "set cdaudio door open"}
+            << QByteArrayList{"set cdaudio door closed"};
+        // The door was open before the program started: the first press closes it.
+        QTest::newRow("started with the tray open: first press closes")
+            << QStringLiteral("tracks=3,state=open") << false << QByteArrayList{"set cdaudio door closed"}
+            << QByteArrayList{"stop cdaudio", "set cdaudio door open"};
+    }
+
+    void eject()
+    {
+        QFETCH(QString, disc);
+        QFETCH(bool, playFirst);
+        QFETCH(QByteArrayList, firstPress);
+        QFETCH(QByteArrayList, secondPress);
+
+        PlayerHarness h(disc);
+        if (playFirst)
+            h.playTrack(2);
+        const auto press = [&h] {
+            h.device.sent.clear();
+            h.transport.Eject1Click();
+            QByteArrayList moves;
+            for (const QByteArray& c : h.device.sent)
+                if (!c.startsWith("status "))
+                    moves << c;
+            return moves;
+        };
+
+        QCOMPARE(press(), firstPress);
         QCOMPARE(h.state.CurrentTrack, 1);
         h.run(200);
         QVERIFY(h.controls.playEnabled);
         QVERIFY(h.state.UserStopped);
-        QCOMPARE(h.plays(), QList<int>{});
-
-        h.device.sent.clear();
-        h.transport.Eject1Click();
-        QCOMPARE(h.device.sent, QByteArrayList{"set cdaudio door closed"});
-        QVERIFY(!h.state.DoorOpen);
+        QCOMPARE(press(), secondPress);
         QCOMPARE(h.state.CurrentTrack, 1);
         h.run(200);
         QCOMPARE(h.controls.digits, QByteArray("010000"));
-        QCOMPARE(h.plays(), QList<int>{});
+        QCOMPARE(h.plays(), QList<int>{}); // the door moves never start a play
     }
 
     // Playing with the door open does nothing at all.

@@ -35,6 +35,8 @@ private Q_SLOTS:
     void lampsLight();
     void preview_data();
     void preview();
+    void foldArrowPointsTheWayItFolds_data();
+    void foldArrowPointsTheWayItFolds();
 };
 
 void tst_SkinPictures::sizes_data()
@@ -138,13 +140,49 @@ void tst_SkinPictures::lampsLight()
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 40; ++x) {
             litDots += lit.pixelColor(x, y) == QColor(0, 255, 0);
-            dimDots += dim.pixelColor(x, y) == QColor(0, 80, 0);
+            // Unlit words stay legible at 1x: well off the panel's green.
+            dimDots += dim.pixelColor(x, y).green() >= 60 + 50 && dim.pixelColor(x, y).green() < 200;
             QVERIFY(dim.pixelColor(x, y) != QColor(0, 255, 0));
         }
     QVERIFY(litDots > 40);
     QCOMPARE(dimDots, litDots);
     QCOMPARE(lit.pixelColor(0, 0), QColor(0, 60, 0));
     QCOMPARE(dim.pixelColor(39, 7), QColor(0, 60, 0));
+}
+
+void tst_SkinPictures::foldArrowPointsTheWayItFolds_data()
+{
+    QTest::addColumn<int>("face");
+    QTest::addColumn<bool>("pointsDown");
+    QTest::newRow("up: a click unfolds, the arrow points down") << int(SkinPictures::Face::Up) << true;
+    QTest::newRow("down: a click folds, the arrow points up") << int(SkinPictures::Face::Down) << false;
+}
+
+// The arrow's widest row lies on the side it comes from, its tip on the side it points to.
+void tst_SkinPictures::foldArrowPointsTheWayItFolds()
+{
+    QFETCH(int, face);
+    QFETCH(bool, pointsDown);
+    const QImage img = SkinPictures(1.0).face(QStringLiteral("ExtendedButtom1"), SkinPictures::Face(face));
+    int first = -1, last = -1, widestRow = -1, widest = 0;
+    for (int y = 0; y < img.height(); ++y) {
+        int orange = 0;
+        for (int x = 0; x < img.width(); ++x) {
+            const QColor c = img.pixelColor(x, y);
+            orange += c.red() > 150 && c.green() > 60 && c.green() < 160 && c.blue() < 80;
+        }
+        if (!orange)
+            continue;
+        if (first < 0)
+            first = y;
+        last = y;
+        if (orange > widest) {
+            widest = orange;
+            widestRow = y;
+        }
+    }
+    QVERIFY(first >= 0);
+    QCOMPARE(widestRow - first < last - widestRow, pointsDown);
 }
 
 void tst_SkinPictures::preview_data()

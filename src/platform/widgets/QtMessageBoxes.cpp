@@ -1,6 +1,18 @@
 #include "platform/widgets/QtMessageBoxes.h"
 
+#include <QApplication>
 #include <QMessageBox>
+
+QWidget* QtMessageBoxes::parentWindow() const
+{
+    QWidget* active = QApplication::activeModalWidget();
+    if (!active)
+        active = QApplication::activeWindow();
+    if (active && active->isVisible() && !(active->windowFlags() & Qt::Popup))
+        return active;
+    QWidget* fallback = owner ? owner() : nullptr;
+    return fallback && fallback->isVisible() ? fallback : nullptr;
+}
 
 BoxButton QtMessageBoxes::show(const QString& caption, const QString& text, BoxIcon icon, BoxButtons buttons)
 {
@@ -34,7 +46,7 @@ BoxButton QtMessageBoxes::show(const QString& caption, const QString& text, BoxI
         qtButtons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
         break;
     }
-    QMessageBox box(qtIcon, caption, text, qtButtons);
+    QMessageBox box(qtIcon, caption, text, qtButtons, parentWindow());
     box.setWindowModality(Qt::ApplicationModal);
     switch (box.exec()) {
     case QMessageBox::Ok:

@@ -1,0 +1,160 @@
+#include "MiniCDPlayer01.h"
+
+#include "controls/DigitalDisplay.h"
+#include "controls/Shape.h"
+#include "window/PlayerPopupMenu.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QWindow>
+
+namespace {
+constexpr quint32 Lime = 0x0000FF00;
+constexpr quint32 Silver = 0x00C0C0C0;
+constexpr quint32 Grey = 0x00808080;
+
+// Digit lefts within the strip; every digit is 10 × 18 at top 4.
+constexpr int DigitLefts[6] = {4, 17, 39, 52, 71, 84};
+
+bool compositorMovesWindows()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+} // namespace
+
+TMiniCDPlayer::TMiniCDPlayer(PlayerPopupMenu& popupMenu, QWidget* owner)
+    : QWidget(owner, Qt::Window | Qt::FramelessWindowHint), popupMenu_(popupMenu)
+{
+    setObjectName(QStringLiteral("MiniCDPlayer"));
+    setWindowTitle(QStringLiteral("MiniCDPlayer"));
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    setPalette(pal);
+    setFixedSize(OuterSize);
+    setMouseTracking(true);
+    setAccessibleName(QStringLiteral("Mini player"));
+
+    const QPoint origin = DrawnArea.topLeft();
+    for (int i = 0; i < 6; ++i) {
+        auto* display = new TDigitalDisplay(this);
+        display->setObjectName(QStringLiteral("DigitalDisplay%1").arg(i + 1));
+        display->setGeometry(QRect(origin + QPoint(DigitLefts[i], 4), QSize(10, 18)));
+        display->setForColor(Lime);
+        display->setBarWidth(2);
+        display->setMouseTracking(true);
+        connect(display, &TDigitalDisplay::OnMouseDown, this, &TMiniCDPlayer::FormMouseDown);
+        connect(display, &TDigitalDisplay::OnMouseMove, this, &TMiniCDPlayer::FormMouseMove);
+        connect(display, &TDigitalDisplay::OnMouseUp, this, &TMiniCDPlayer::mouseReleaseEvent);
+        DigitalDisplay[i] = display;
+    }
+    // The colon and the bevel take their pointer events and do nothing with them.
+    const struct {
+        const char* name;
+        TShape::Kind kind;
+        QRect rect;
+        quint32 colour;
+    } shapes[] = {
+        {"Shape1", TShape::Kind::Circle, {65, 8, 3, 3}, Lime},
+        {"Shape2", TShape::Kind::Circle, {65, 16, 3, 3}, Lime},
+        {"Shape3", TShape::Kind::Rectangle, {0, 0, 99, 1}, Silver},
+        {"Shape4", TShape::Kind::Rectangle, {0, 0, 1, 26}, Silver},
+        {"Shape5", TShape::Kind::Rectangle, {0, 25, 99, 1}, Grey},
+        {"Shape6", TShape::Kind::Rectangle, {98, 0, 1, 25}, Grey},
+    };
+    for (const auto& s : shapes) {
+        auto* shape = new TShape(s.kind, s.colour, s.colour, this);
+        shape->setObjectName(QLatin1String(s.name));
+        shape->setGeometry(s.rect.translated(origin));
+    }
+    FormCreate();
+}
+
+TDigitalDisplay* TMiniCDPlayer::digit(int index) const
+{
+    return index >= 1 && index <= 6 ? DigitalDisplay[index - 1] : nullptr;
+}
+
+// Without a frame the outer size is the client size: the visible region is
+// the strip alone, so the rest of the window neither shows nor takes clicks.
+void TMiniCDPlayer::FormCreate()
+{
+    setMask(QRegion(DrawnArea));
+}
+
+void TMiniCDPlayer::FormMouseDown(QMouseEvent* event)
+{
+    if (event->buttons() & Qt::RightButton) {
+        popupMenu_.popupAtPointer(event->globalPosition().toPoint());
+        return;
+    }
+    if (event->button() == Qt::LeftButton) {
+        dragging_ = true;
+        // Anchor where the button went down, so the drag starts from here
+        // even without a hover move since the strip last moved. The menu's
+        // flag is left for the first move to take.
+        int keepFlag = 0;
+        drag_.mouseMove(pos(), event->globalPosition().toPoint() - pos(), false, keepFlag);
+    }
+}
+
+void TMiniCDPlayer::FormMouseMove(QMouseEvent* event)
+{
+    if (!(event->buttons() & Qt::LeftButton))
+        dragging_ = false;
+    if (compositorMovesWindows()) {
+        if (dragging_ && windowHandle() && windowHandle()->startSystemMove())
+            dragging_ = false;
+        return;
+    }
+    // Left + X is the pointer's screen position, whichever control reports the move.
+    const QPoint left = pos();
+    const QPoint moved =
+        drag_.mouseMove(left, event->globalPosition().toPoint() - left, dragging_, popupMenu_.Tag);
+    if (moved != left)
+        move(moved);
+}
+
+void TMiniCDPlayer::mousePressEvent(QMouseEvent* event)
+{
+    FormMouseDown(event);
+}
+
+void TMiniCDPlayer::mouseMoveEvent(QMouseEvent* event)
+{
+    FormMouseMove(event);
+}
+
+void TMiniCDPlayer::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        dragging_ = false;
+}
+
+void TMiniCDPlayer::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    Q_EMIT closeRequested();
+}
+
+void TMiniCDPlayer::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::WindowStateChange) {
+        const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+        if ((change->oldState() & Qt::WindowMinimized) && !(windowState() & Qt::WindowMinimized))
+            Q_EMIT restored();
+    }
+    QWidget::changeEvent(event);
+}
+
+void TMiniCDPlayer::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    setMask(QRegion(DrawnArea));
+    // The strip takes the keyboard from the window it replaces. Asked of the
+    // window itself: while the hidden main window still holds the focus, Qt
+    // counts its transient strip as active already and would ask nothing.
+    if (windowHandle())
+        windowHandle()->requestActivate();
+}
