@@ -179,8 +179,9 @@ std::optional<qint64> LrcImport::ParseStamp(QStringView text)
 
 TrackPosition LrcImport::FromMilliseconds(qint64 ms)
 {
-    const qint64 frames = std::clamp<qint64>((ms * 75 + 500) / 1000, 0, qint64(32767) * 60 * 75);
-    return TrackPosition{qint16(frames / 4500), qint16(frames / 75 % 60), qint16(frames % 75)};
+    const qint64 frames =
+        std::clamp<qint64>((ms * CdFrames::PerSecond + 500) / 1000, 0, qint64(32767) * CdFrames::PerMinute);
+    return TrackPosition::fromFrames(int(frames));
 }
 
 LrcImport::Result LrcImport::Convert(const QByteArray& lrc, const Options& options)
@@ -293,7 +294,8 @@ LrcImport::Result LrcImport::Convert(const QByteArray& lrc, const Options& optio
             const TrackPosition time = FromMilliseconds(ms);
             if (options.trackLength) {
                 const TrackPosition& end = *options.trackLength;
-                const qint64 endMs = (qint64(end.minutes) * 60 + end.seconds) * 1000 + end.frames * 1000 / 75;
+                const qint64 endMs =
+                    (qint64(end.minutes) * 60 + end.seconds) * 1000 + end.frames * 1000 / CdFrames::PerSecond;
                 if (ms > endMs)
                     note(result.warnings, line.number,
                          QStringLiteral("%1 is past the end of the track").arg(formatTime(ms)));
