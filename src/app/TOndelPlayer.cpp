@@ -5,6 +5,7 @@
 #include "controls/Image.h"
 #include "controls/PictureButton.h"
 #include "controls/Shape.h"
+#include "editor/SongEditer01.h"
 #include "platform/MessageBoxes.h"
 #include "platform/QtFileDialogs.h"
 #include "platform/SettingsStore.h"
@@ -187,10 +188,7 @@ void TOndelPlayer::createComponents()
     connect(Compile, &QAbstractButton::clicked, this, &TOndelPlayer::CompileClick);
     connect(Relation, &QAbstractButton::clicked, this, &TOndelPlayer::RelationClick);
     connect(WordsOn1, &QAbstractButton::clicked, this, &TOndelPlayer::WordsOn1Click);
-
-    // The script editor and the compiler window are not part of the program
-    // yet: their buttons stay disabled rather than pretend to open them.
-    GoSongEditer->setEnabled(false);
+    connect(GoSongEditer, &QAbstractButton::clicked, this, &TOndelPlayer::GoSongEditerClick);
 }
 
 void TOndelPlayer::createPopupMenu()
@@ -214,8 +212,8 @@ void TOndelPlayer::createPopupMenu()
     bind("RMenuMinimize", &TOndelPlayer::MinimizeButtom1Click);
     bind("RMenuVersion", &TOndelPlayer::Image1Click);
     bind("RMenuQuit", &TOndelPlayer::Power1Click);
-    // The script editor and the mini window are not part of the program yet.
-    menuItem("RMenuRizuzAvodar")->setEnabled(false);
+    bind("RMenuRizuzAvodar", &TOndelPlayer::GoSongEditerClick);
+    // The mini window is not part of the program yet.
     menuItem("RMenuResize")->setEnabled(false);
 }
 
@@ -432,6 +430,31 @@ void TOndelPlayer::CompileClick()
     CompileForm->show();
 }
 
+void TOndelPlayer::GoSongEditerClick()
+{
+    if (SongEditer)
+        return;
+    GoSongEditer->setEnabled(false);
+    menuItem("RMenuRizuzAvodar")->setEnabled(false);
+    // Dialogs handed to the player (tests) serve the editor too; otherwise
+    // it asks on screen over its own window.
+    SongEditer = new TSongEditer(*this, boxes_, ownDialogs_ ? nullptr : &dialogs_);
+    SongEditer->show();
+}
+
+void TOndelPlayer::songEditerClosed()
+{
+    SongEditer = nullptr;
+    GoSongEditer->setEnabled(true);
+    menuItem("RMenuRizuzAvodar")->setEnabled(true);
+}
+
+void TOndelPlayer::reloadCompilerScript()
+{
+    if (CompileForm)
+        CompileForm->ReloadScript();
+}
+
 void TOndelPlayer::compilerWindowClosed()
 {
     CompileForm = nullptr;
@@ -532,6 +555,12 @@ void TOndelPlayer::FormClose()
 
 void TOndelPlayer::closeEvent(QCloseEvent* event)
 {
+    // The editor asks about unsaved text first; a save the user wanted that
+    // did not happen keeps the editor, and so the program, open.
+    if (SongEditer && !closed_ && !SongEditer->close()) {
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
 }

@@ -2,6 +2,8 @@
 
 #include "compile/Compile.h"
 #include "compile/CompileHost.h"
+#include "editor/ScriptEditorHost.h"
+#include "editor/SongEditer01.h"
 #include "lyrics/LyricState.h"
 #include "lyrics/WordsDisplayHost.h"
 #include "player/Association.h"
@@ -34,7 +36,7 @@ class TShape;
 // pictures and picture buttons, clipped to its client area and dragged by its
 // background and its display. It owns the device session's use for its whole
 // life: opened in the constructor, stopped and closed in FormClose.
-class TOndelPlayer : public QWidget, public PlayerControls, public CompileHost {
+class TOndelPlayer : public QWidget, public PlayerControls, public CompileHost, public ScriptEditorHost {
     Q_OBJECT
 
 public:
@@ -48,7 +50,7 @@ public:
     PlayerState& state() { return state_; }
 
     QString editorFileName() const { return state_.EditorFileName; }
-    void setEditorFileName(const QString& name) { state_.EditorFileName = name; }
+    void setEditorFileName(const QString& name) override { state_.EditorFileName = name; }
 
     Transport& transport() { return transport_; }
     PlayerPopupMenu* popupMenu() const { return PopupMenu1; }
@@ -70,6 +72,13 @@ public:
     // CompileHost
     QString EditorFileName() const override { return state_.EditorFileName; }
     void compilerWindowClosed() override;
+
+    // ScriptEditorHost
+    void reloadCompilerScript() override;
+    void songEditerClosed() override;
+
+    // The script editor while it exists.
+    TSongEditer* songEditer() const { return SongEditer; }
 
     // The compiler window while it exists; the monitor ends its capture.
     TCompileForm* compileForm() const { return CompileForm; }
@@ -96,6 +105,8 @@ public Q_SLOTS:
     void RelationClick();
     // Opens the compiler window; its button and menu item stay disabled while it exists.
     void CompileClick();
+    // Opens the script editor; its button and menu item stay disabled while it exists.
+    void GoSongEditerClick();
 
     void FormMouseDown(QMouseEvent* event);
     void FormMouseMove(QMouseEvent* event);
@@ -144,6 +155,7 @@ private:
     WordsDisplayHost wordsDisplay_{lyrics_};
     LyricsPlayback lyricsPlayback_{device_, boxes_, association_, lyrics_, wordsDisplay_};
     QPointer<TCompileForm> CompileForm;
+    QPointer<TSongEditer> SongEditer;
     DragMove drag_;
     bool dragging_ = false; // the left button went down on something that drags the window
     bool refused_ = false;
