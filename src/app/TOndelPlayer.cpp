@@ -90,7 +90,13 @@ TOndelPlayer::TOndelPlayer(CdAudioDevice& device, MessageBoxes& boxes, SettingsS
     FormCreate();
 }
 
-TOndelPlayer::~TOndelPlayer() = default;
+TOndelPlayer::~TOndelPlayer()
+{
+    // Tool windows still open when the program ends without closing its
+    // windows go with the window they report to.
+    delete SongEditer.data();
+    delete CompileForm.data();
+}
 
 // Every component at its designed place, created in stacking order so that
 // later ones lie on top (the bottom edge above the side edges, the digits

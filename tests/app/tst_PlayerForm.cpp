@@ -578,6 +578,7 @@ private Q_SLOTS:
         QVERIFY(editor->close());
         QCOMPARE(f.player.editorFileName(), QString());
         QCOMPARE(f.player.compileForm()->compiler().SourceText(), QByteArray("\x82\xa0\x82\xa2\x82\xa4"));
+        f.player.compileForm()->close();
     }
 
     void quittingWithUnsavedText_data()
@@ -608,6 +609,9 @@ private Q_SLOTS:
         if (!quits) {
             QVERIFY(editor->isVisible());
             QCOMPARE(editor->EditWnd->toPlainText(), QStringLiteral("unsaved"));
+            f.boxes.answer(BoxButton::No);
+            f.player.Power1Click();
+            QVERIFY(!f.player.isVisible());
         }
     }
 
