@@ -3,6 +3,7 @@
 #include "editor/CommandPush01.h"
 #include "editor/CommandPush02.h"
 #include "editor/FindReplaceDialog.h"
+#include "editor/LyricsPreview.h"
 #include "editor/ScriptCheck.h"
 #include "editor/ScriptHighlighter.h"
 #include "editor/ScriptText.h"
@@ -133,6 +134,7 @@ void TSongEditer::createMenu()
     connect(EditWnd, &QPlainTextEdit::redoAvailable, redo, &QAction::setEnabled);
     edit->addSeparator();
     addItem(edit, "Find1", QStringLiteral("検索と置換(&F)..."), &TSongEditer::FindClick, Qt::CTRL | Qt::Key_F);
+    addItem(edit, "Preview1", QStringLiteral("歌詞のプレビュー(&V)"), &TSongEditer::PreviewClick, Qt::Key_F5);
 
     QMenu* command = bar->addMenu(QStringLiteral("命令(&C)"));
     command->setObjectName(QStringLiteral("Command1"));
@@ -178,6 +180,17 @@ void TSongEditer::FindClick()
     findDialog_->activateWindow();
     findDialog_->findEdit()->setFocus();
     findDialog_->findEdit()->selectAll();
+}
+
+void TSongEditer::PreviewClick()
+{
+    const ScriptText::Encoded script = ScriptText::fromEditText(EditWnd->toPlainText(), true);
+    const int caret = EditWnd->textCursor().position();
+    if (!preview_)
+        preview_ = std::make_unique<LyricsPreview>();
+    preview_->show(script.bytes, script.byteOffsets.value(caret, script.bytes.size()));
+    // A syntax error ends the preview early; the status bar already names it.
+    checkNow();
 }
 
 void TSongEditer::EditWndChange()

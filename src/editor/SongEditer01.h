@@ -10,6 +10,7 @@
 class ColorDialogs;
 class FileDialogs;
 class FindReplaceDialog;
+class LyricsPreview;
 class MessageBoxes;
 class QAction;
 class QLabel;
@@ -41,6 +42,7 @@ public:
     ~TSongEditer() override;
 
     ScriptEditor& editor() { return editor_; }
+    LyricsPreview* preview() const { return preview_.get(); }
     QPlainTextEdit* EditWnd = nullptr;
     // The parameter dialog being waited for, if any.
     QPointer<TCommandPush1> CommandPush1;
@@ -70,6 +72,8 @@ public Q_SLOTS:
     void clear1Click() { editor_.clear1Click(); }
     void pausepre1Click() { editor_.pausepre1Click(); }
     void FindClick();
+    // Shows the lyrics as the display window will at the caret's piece.
+    void PreviewClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -101,6 +105,7 @@ private:
     QLabel* problemLabel_ = nullptr;
     QLabel* caretLabel_ = nullptr;
     FindReplaceDialog* findDialog_ = nullptr;
+    std::unique_ptr<LyricsPreview> preview_;
     bool waiting_ = false;
     bool outerSizeFitted_ = false;
     bool closed_ = false;

@@ -2,6 +2,8 @@
 #include "TestRegistry.h"
 #include "editor/CommandPush01.h"
 #include "editor/CommandPush02.h"
+#include "editor/LyricsPreview.h"
+#include "lyrics/WordsDisplay.h"
 #include "editor/SongEditer01.h"
 #include "platform/ShiftJis.h"
 
@@ -400,6 +402,42 @@ private Q_SLOTS:
                 underlined = true;
         }
         QCOMPARE(underlined, underlineStart >= 0);
+    }
+
+    void preview_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("caret");
+        QTest::addColumn<int>("reached");
+        QTest::addColumn<QSize>("client");
+        const QString sized = QStringLiteral("[/formsize(200,120)]あい\nう");
+        QTest::newRow("caret before the first piece") << sized << 0 << 0 << QSize(200, 120);
+        QTest::newRow("caret inside the commands") << sized << 5 << 0 << QSize(200, 120);
+        QTest::newRow("caret behind the first piece") << sized << 21 << 1 << QSize(200, 120);
+        QTest::newRow("line break belongs to the piece before it") << sized << 23 << 2 << QSize(200, 120);
+        QTest::newRow("caret at the end") << sized << 24 << 3 << QSize(200, 120);
+        QTest::newRow("stops at a syntax error") << "あい[/FontSize(1)]う" << 17 << 2 << QSize();
+    }
+
+    // F5 shows the display window's picture with the pieces before the caret reached.
+    void preview()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, caret);
+        QFETCH(int, reached);
+        QFETCH(QSize, client);
+        Window w;
+        w.edit()->setPlainText(text);
+        QTextCursor cursor = w.edit()->textCursor();
+        cursor.setPosition(caret);
+        w.edit()->setTextCursor(cursor);
+        w.item("Preview1")->trigger();
+        QVERIFY(w.editor.preview());
+        QVERIFY(w.editor.preview()->window()->isVisible());
+        QCOMPARE(w.editor.preview()->reached(), reached);
+        if (client.isValid())
+            QCOMPARE(w.editor.preview()->window()->size(), client);
+        QCOMPARE(w.item("Preview1")->shortcut(), QKeySequence(Qt::Key_F5));
     }
 
     void caretPosition()
