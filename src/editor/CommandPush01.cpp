@@ -4,7 +4,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-TCommandPush1::TCommandPush1() : ParameterDialog("CommandPush1", QStringLiteral("CommandPush1"), QSize(242, 69))
+TCommandPush1::TCommandPush1()
+    : ParameterDialog("CommandPush1", QStringLiteral("CommandPush1"), QSize(242, 69))
 {
     Label1 = makeLabel("Label1", {16, 13});
     // Created in tab order.

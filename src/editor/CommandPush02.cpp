@@ -4,7 +4,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-TCommandPush2::TCommandPush2() : ParameterDialog("CommandPush2", QStringLiteral("CommandPush2"), QSize(242, 93))
+TCommandPush2::TCommandPush2()
+    : ParameterDialog("CommandPush2", QStringLiteral("CommandPush2"), QSize(242, 93))
 {
     Label1 = makeLabel("Label1", {16, 13});
     Label2 = makeLabel("Label2", {16, 37});

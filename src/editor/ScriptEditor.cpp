@@ -102,7 +102,8 @@ void ScriptEditor::Open1Click()
     const Prompt prompt = promptToSave(true);
     if (prompt == Prompt::Cancelled || prompt == Prompt::SaveFailed)
         return;
-    const std::optional<QString> chosen = fileDialogs_.openFile(QStringLiteral("開く"), textFileFilter(), Suffix);
+    const std::optional<QString> chosen =
+        fileDialogs_.openFile(QStringLiteral("開く"), textFileFilter(), Suffix);
     if (!chosen)
         return;
     const std::optional<QByteArray> bytes = ScriptFile::read(*chosen);
@@ -191,8 +192,8 @@ void ScriptEditor::setcursor1Click()
     const auto values = view_.askParameters(
         {QStringLiteral("表示位置を指定"), {QStringLiteral("ｘ（横）軸"), QStringLiteral("ｙ（縦）軸")}});
     if (values)
-        insertCommand(QStringLiteral("[/setcursor(") + values->value(0) + QLatin1Char(',') + values->value(1) +
-                      QStringLiteral(")]"));
+        insertCommand(QStringLiteral("[/setcursor(") + values->value(0) + QLatin1Char(',') +
+                      values->value(1) + QStringLiteral(")]"));
 }
 
 void ScriptEditor::fontsize1Click()

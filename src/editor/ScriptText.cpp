@@ -155,8 +155,10 @@ QString ScriptText::toEditText(QByteArrayView bytes)
             appendCharacter(out, DeletePicture);
         }
         else if (ShiftJis::isLeadByte(b) && i + 1 < n &&
-                 t.doubles.contains(static_cast<quint16>(b << 8 | static_cast<unsigned char>(bytes[i + 1])))) {
-            const auto found = t.doubles.value(static_cast<quint16>(b << 8 | static_cast<unsigned char>(bytes[i + 1])));
+                 t.doubles.contains(
+                     static_cast<quint16>(b << 8 | static_cast<unsigned char>(bytes[i + 1])))) {
+            const auto found =
+                t.doubles.value(static_cast<quint16>(b << 8 | static_cast<unsigned char>(bytes[i + 1])));
             appendCharacter(out, found.character);
             if (found.variant > 0)
                 appendCharacter(out, FirstVariationSelector + found.variant - 1);

@@ -31,14 +31,14 @@ constexpr int CheckDelayMs = 300;
 bool isMenuShortcut(const QKeyEvent& event)
 {
     const QKeySequence pressed(event.modifiers() | event.key());
-    return pressed == QKeySequence(Qt::CTRL | Qt::Key_Delete) || pressed == QKeySequence(Qt::CTRL | Qt::Key_E);
+    return pressed == QKeySequence(Qt::CTRL | Qt::Key_Delete) ||
+           pressed == QKeySequence(Qt::CTRL | Qt::Key_E);
 }
 } // namespace
 
 TSongEditer::TSongEditer(ScriptEditorHost& host, MessageBoxes& boxes, FileDialogs* fileDialogs,
                          ColorDialogs* colorDialogs, QWidget* parent)
-    : QMainWindow(parent),
-      ownFileDialogs_(fileDialogs ? nullptr : std::make_unique<QtFileDialogs>(this)),
+    : QMainWindow(parent), ownFileDialogs_(fileDialogs ? nullptr : std::make_unique<QtFileDialogs>(this)),
       ownColorDialogs_(colorDialogs ? nullptr : std::make_unique<QtColorDialogs>(this)),
       clipboard_(std::make_unique<QtClipboard>()),
       editor_(*this, host, fileDialogs ? *fileDialogs : *ownFileDialogs_,
@@ -133,7 +133,8 @@ void TSongEditer::createMenu()
     redo->setEnabled(false);
     connect(EditWnd, &QPlainTextEdit::redoAvailable, redo, &QAction::setEnabled);
     edit->addSeparator();
-    addItem(edit, "Find1", QStringLiteral("検索と置換(&F)..."), &TSongEditer::FindClick, Qt::CTRL | Qt::Key_F);
+    addItem(edit, "Find1", QStringLiteral("検索と置換(&F)..."), &TSongEditer::FindClick,
+            Qt::CTRL | Qt::Key_F);
     addItem(edit, "Preview1", QStringLiteral("歌詞のプレビュー(&V)"), &TSongEditer::PreviewClick, Qt::Key_F5);
 
     QMenu* command = bar->addMenu(QStringLiteral("命令(&C)"));
@@ -209,7 +210,8 @@ void TSongEditer::checkNow()
         const int column = static_cast<int>(problem->start - block.position()) + 1;
         QString message = problem->message;
         message.replace(QLatin1Char('\n'), QLatin1Char(' '));
-        problemLabel_->setText(QStringLiteral("%1 行 %2 桁: %3").arg(line).arg(column).arg(message.simplified()));
+        problemLabel_->setText(
+            QStringLiteral("%1 行 %2 桁: %3").arg(line).arg(column).arg(message.simplified()));
         highlighter_->setProblem(problem->start, problem->length);
     }
     else {
@@ -231,13 +233,14 @@ QString TSongEditer::caretText() const
 void TSongEditer::showCaret()
 {
     const QTextCursor cursor = EditWnd->textCursor();
-    QString where = QStringLiteral("%1 行 %2 桁").arg(cursor.blockNumber() + 1).arg(cursor.positionInBlock() + 1);
+    QString where =
+        QStringLiteral("%1 行 %2 桁").arg(cursor.blockNumber() + 1).arg(cursor.positionInBlock() + 1);
     // A placeholder under the caret says which byte it stands for.
     const QString line = cursor.block().text();
     const int at = cursor.positionInBlock();
     if (at < line.size() && ScriptText::isPlaceholder(line[at].unicode()))
-        where += QStringLiteral("  (0x%1)").arg(ScriptText::placeholderByte(line[at].unicode()), 2, 16,
-                                                QLatin1Char('0'));
+        where += QStringLiteral("  (0x%1)")
+                     .arg(ScriptText::placeholderByte(line[at].unicode()), 2, 16, QLatin1Char('0'));
     caretLabel_->setText(where);
 }
 
@@ -345,7 +348,8 @@ void TSongEditer::closeEvent(QCloseEvent* event)
     }
     // A parameter dialog is waited for: it has to be answered first.
     if (waiting_) {
-        for (QWidget* dialog : {static_cast<QWidget*>(CommandPush1.data()), static_cast<QWidget*>(CommandPush2.data())}) {
+        for (QWidget* dialog :
+             {static_cast<QWidget*>(CommandPush1.data()), static_cast<QWidget*>(CommandPush2.data())}) {
             if (dialog) {
                 dialog->raise();
                 dialog->activateWindow();

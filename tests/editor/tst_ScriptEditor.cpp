@@ -60,10 +60,14 @@ ScriptFile::WriteResult failingWrite(const QString&, const QByteArray&)
 void runCommand(ScriptEditor& editor, const QString& command)
 {
     const QHash<QString, void (ScriptEditor::*)()> handlers{
-        {"formsize1", &ScriptEditor::formsize1Click},         {"backcolor1", &ScriptEditor::backcolor1Click},
-        {"fontsize1", &ScriptEditor::fontsize1Click},         {"fontcolor1", &ScriptEditor::fontcolor1Click},
-        {"fontprecolor1", &ScriptEditor::fontprecolor1Click}, {"setcursor1", &ScriptEditor::setcursor1Click},
-        {"clear1", &ScriptEditor::clear1Click},               {"pausepre1", &ScriptEditor::pausepre1Click}};
+        {"formsize1", &ScriptEditor::formsize1Click},
+        {"backcolor1", &ScriptEditor::backcolor1Click},
+        {"fontsize1", &ScriptEditor::fontsize1Click},
+        {"fontcolor1", &ScriptEditor::fontcolor1Click},
+        {"fontprecolor1", &ScriptEditor::fontprecolor1Click},
+        {"setcursor1", &ScriptEditor::setcursor1Click},
+        {"clear1", &ScriptEditor::clear1Click},
+        {"pausepre1", &ScriptEditor::pausepre1Click}};
     (editor.*handlers.value(command))();
 }
 
@@ -123,35 +127,36 @@ private Q_SLOTS:
         const QString other = QStringLiteral("other");
         const QByteArray old("old");
         const QStringList asked{QStringLiteral("WARNING:") + Prompt};
-        const int none = -1, yes = int(BoxButton::Yes), no = int(BoxButton::No), cancel = int(BoxButton::Cancel);
+        const int none = -1, yes = int(BoxButton::Yes), no = int(BoxButton::No),
+                  cancel = int(BoxButton::Cancel);
         const QString d = path("draft.txt"), o = path("other.txt");
 
         QTest::newRow("new, nothing changed: no question")
             << "new" << true << false << none << QStringList{} << false << "" << Untitled << false << old
             << QStringList{};
-        QTest::newRow("new, Cancel keeps everything")
-            << "new" << true << true << cancel << QStringList{} << false << draft << caption(d) << true << old
-            << asked;
-        QTest::newRow("new, No discards") << "new" << true << true << no << QStringList{} << false << "" << Untitled
-                                          << false << old << asked;
-        QTest::newRow("new, Yes saves first")
-            << "new" << true << true << yes << QStringList{} << false << "" << Untitled << false << draftBytes << asked;
+        QTest::newRow("new, Cancel keeps everything") << "new" << true << true << cancel << QStringList{}
+                                                      << false << draft << caption(d) << true << old << asked;
+        QTest::newRow("new, No discards") << "new" << true << true << no << QStringList{} << false << ""
+                                          << Untitled << false << old << asked;
+        QTest::newRow("new, Yes saves first") << "new" << true << true << yes << QStringList{} << false << ""
+                                              << Untitled << false << draftBytes << asked;
         QTest::newRow("new, Yes on an untitled text, save dialog cancelled: cleared all the same")
-            << "new" << false << true << yes << QStringList{""} << false << "" << Untitled << false << old << asked;
+            << "new" << false << true << yes << QStringList{""} << false << "" << Untitled << false << old
+            << asked;
         QTest::newRow("new, Yes but the save fails: the text stays")
             << "new" << true << true << yes << QStringList{} << true << draft << caption(d) << true << old
             << asked + QStringList{QStringLiteral("ERROR:") + WriteFailed};
         QTest::newRow("open, nothing changed: no question")
-            << "open" << true << false << none << QStringList{o} << false << other << caption(o) << false << old
-            << QStringList{};
+            << "open" << true << false << none << QStringList{o} << false << other << caption(o) << false
+            << old << QStringList{};
         QTest::newRow("open, Cancel keeps everything")
-            << "open" << true << true << cancel << QStringList{} << false << draft << caption(d) << true << old
-            << asked;
+            << "open" << true << true << cancel << QStringList{} << false << draft << caption(d) << true
+            << old << asked;
         QTest::newRow("open, No discards") << "open" << true << true << no << QStringList{o} << false << other
                                            << caption(o) << false << old << asked;
         QTest::newRow("open, Yes on an untitled text, save dialog cancelled: opens all the same")
-            << "open" << false << true << yes << QStringList{"", o} << false << other << caption(o) << false << old
-            << asked;
+            << "open" << false << true << yes << QStringList{"", o} << false << other << caption(o) << false
+            << old << asked;
         QTest::newRow("open, Yes but the save fails: nothing opened")
             << "open" << true << true << yes << QStringList{} << true << draft << caption(d) << true << old
             << asked + QStringList{QStringLiteral("ERROR:") + WriteFailed};
@@ -366,31 +371,42 @@ private Q_SLOTS:
         QTest::addColumn<QString>("asked");
 
         const QString before = QStringLiteral("(before)");
-        QTest::newRow("clear replaces the selected word")
-            << "clear1" << QStringList{} << "歌う[/clear]の" << "[/clear]" << "";
-        QTest::newRow("pausepre") << "pausepre1" << QStringList{} << "歌う[/pausepre]の" << "[/pausepre]" << "";
+        QTest::newRow("clear replaces the selected word") << "clear1" << QStringList{} << "歌う[/clear]の"
+                                                          << "[/clear]"
+                                                          << "";
+        QTest::newRow("pausepre") << "pausepre1" << QStringList{} << "歌う[/pausepre]の"
+                                  << "[/pausepre]"
+                                  << "";
         QTest::newRow("window size with both fields empty")
-            << "formsize1" << QStringList{"", ""} << "歌う[/formsize(,)]の" << "[/formsize(,)]"
+            << "formsize1" << QStringList{"", ""} << "歌う[/formsize(,)]の"
+            << "[/formsize(,)]"
             << "ウィンドウサイズを指定|幅|高さ";
         QTest::newRow("window size cancelled: nothing, clipboard untouched")
-            << "formsize1" << QStringList{"cancel"} << "歌うこの" << before << "ウィンドウサイズを指定|幅|高さ";
+            << "formsize1" << QStringList{"cancel"} << "歌うこの" << before
+            << "ウィンドウサイズを指定|幅|高さ";
         QTest::newRow("position as typed, spaces and all")
-            << "setcursor1" << QStringList{" 10 ", "y"} << "歌う[/setcursor( 10 ,y)]の" << "[/setcursor( 10 ,y)]"
+            << "setcursor1" << QStringList{" 10 ", "y"} << "歌う[/setcursor( 10 ,y)]の"
+            << "[/setcursor( 10 ,y)]"
             << "表示位置を指定|ｘ（横）軸|ｙ（縦）軸";
         QTest::newRow("font size") << "fontsize1" << QStringList{"24"} << "歌う[/fontsize(24)]の"
-                                   << "[/fontsize(24)]" << "フォントサイズを指定|フォントの大きさ（ポイント）";
+                                   << "[/fontsize(24)]"
+                                   << "フォントサイズを指定|フォントの大きさ（ポイント）";
         QTest::newRow("font size cancelled") << "fontsize1" << QStringList{"cancel"} << "歌うこの" << before
                                              << "フォントサイズを指定|フォントの大きさ（ポイント）";
         QTest::newRow("background pure red")
-            << "backcolor1" << QStringList{"0x0000FF"} << "歌う[/backcolor(255,0,0)]の" << "[/backcolor(255,0,0)]"
+            << "backcolor1" << QStringList{"0x0000FF"} << "歌う[/backcolor(255,0,0)]の"
+            << "[/backcolor(255,0,0)]"
             << "";
         QTest::newRow("font colour, one byte each")
             << "fontcolor1" << QStringList{"0x123456"} << "歌う[/fontcolor(86,52,18)]の"
-            << "[/fontcolor(86,52,18)]" << "";
-        QTest::newRow("pre colour white") << "fontprecolor1" << QStringList{"0xFFFFFF"}
-                                          << "歌う[/fontprecolor(255,255,255)]の"
-                                          << "[/fontprecolor(255,255,255)]" << "";
-        QTest::newRow("colour cancelled") << "backcolor1" << QStringList{"cancel"} << "歌うこの" << before << "";
+            << "[/fontcolor(86,52,18)]"
+            << "";
+        QTest::newRow("pre colour white")
+            << "fontprecolor1" << QStringList{"0xFFFFFF"} << "歌う[/fontprecolor(255,255,255)]の"
+            << "[/fontprecolor(255,255,255)]"
+            << "";
+        QTest::newRow("colour cancelled")
+            << "backcolor1" << QStringList{"cancel"} << "歌うこの" << before << "";
     }
 
     // Each command goes through the clipboard over the selection "こ" and
@@ -449,9 +465,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("closes");
         QTest::addColumn<QByteArray>("file");
         const int none = -1, yes = int(BoxButton::Yes), no = int(BoxButton::No);
-        QTest::newRow("nothing changed") << true << false << none << QStringList{} << false << true << QByteArray("old");
-        QTest::newRow("No discards") << true << true << no << QStringList{} << false << true << QByteArray("old");
-        QTest::newRow("Yes saves") << true << true << yes << QStringList{} << false << true << QByteArray("oldmore");
+        QTest::newRow("nothing changed")
+            << true << false << none << QStringList{} << false << true << QByteArray("old");
+        QTest::newRow("No discards") << true << true << no << QStringList{} << false << true
+                                     << QByteArray("old");
+        QTest::newRow("Yes saves") << true << true << yes << QStringList{} << false << true
+                                   << QByteArray("oldmore");
         QTest::newRow("Yes on an untitled text, save dialog cancelled: stays open")
             << false << true << yes << QStringList{""} << false << false << QByteArray("old");
         QTest::newRow("Yes but the save fails: stays open")
@@ -523,7 +542,6 @@ private Q_SLOTS:
         QCOMPARE(rig.files.filters.first(), QStringLiteral("テキストファイル(*.txt)|*.txt"));
         QCOMPARE(rig.files.suffixes.first(), QStringLiteral("txt"));
     }
-
 };
 
 ONDEL_TEST(ScriptEditorTest);

@@ -45,7 +45,8 @@ private Q_SLOTS:
         QTest::newRow("lead bytes before every kind of trail") << everyLeadPairing();
         QTest::newRow("CR LF, lone LF, lone CR, LF CR") << QByteArray("a\r\nb\nc\rd\n\re\r\r\n\n");
         QTest::newRow("zero bytes inside and at the end") << QByteArray("ab\0cd\0\0", 7);
-        QTest::newRow("lyrics with commands") << QByteArray("[/fontsize(12)]\x82\xa0\x82\xa2\r\n[\x89\xcc]\r\n");
+        QTest::newRow("lyrics with commands")
+            << QByteArray("[/fontsize(12)]\x82\xa0\x82\xa2\r\n[\x89\xcc]\r\n");
         QTest::newRow("half-width katakana") << QByteArray("\xb6\xd7\xb5\xb9");
         QTest::newRow("duplicate codes of one character")
             << QByteArray("\x81\xe6\x87\x9a\xfa\x5b\xed\x40\xfa\x5c\xee\xf9\x81\xca");
@@ -89,7 +90,8 @@ private Q_SLOTS:
         QTest::newRow("lone CR is a visible symbol") << QByteArray("a\rb") << QStringLiteral("a\u240Db");
         QTest::newRow("zero byte is a visible symbol") << QByteArray("a\0b", 3) << QStringLiteral("a\u2400b");
         QTest::newRow("Shift-JIS text is text") << QByteArray("\x89\xcc\x8e\x8c") << QStringLiteral("歌詞");
-        QTest::newRow("byte that starts no character") << QByteArray("\xa0x\xff") << QStringLiteral("\u28A0x\u28FF");
+        QTest::newRow("byte that starts no character")
+            << QByteArray("\xa0x\xff") << QStringLiteral("\u28A0x\u28FF");
         QTest::newRow("lead byte before a line break")
             << QByteArray("\x82\r\n") << QStringLiteral("\u2882\n");
         QTest::newRow("other code of a character carries a selector")
@@ -108,15 +110,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<qsizetype>("unencodable");
-        QTest::newRow("typed line break is CR LF") << QStringLiteral("a\nb\n") << QByteArray("a\r\nb\r\n") << qsizetype(-1);
-        QTest::newRow("pasted CR LF is one break") << QStringLiteral("a\r\nb") << QByteArray("a\r\nb") << qsizetype(-1);
-        QTest::newRow("paragraph separator") << QStringLiteral("a\u2029b") << QByteArray("a\r\nb") << qsizetype(-1);
-        QTest::newRow("usual code of a duplicate") << QStringLiteral("\u2235") << QByteArray("\x81\xe6") << qsizetype(-1);
-        QTest::newRow("selector left alone is dropped") << QStringLiteral("a\uFE00") << QByteArray("a") << qsizetype(-1);
-        QTest::newRow("selector with no such code") << QStringLiteral("\u3042\uFE00") << QByteArray("\x82\xa0")
-                                                    << qsizetype(-1);
-        QTest::newRow("character Shift-JIS lacks") << QStringLiteral("ab€c") << QByteArray("abc") << qsizetype(2);
-        QTest::newRow("character outside the BMP") << QStringLiteral("a😀b") << QByteArray("ab") << qsizetype(1);
+        QTest::newRow("typed line break is CR LF")
+            << QStringLiteral("a\nb\n") << QByteArray("a\r\nb\r\n") << qsizetype(-1);
+        QTest::newRow("pasted CR LF is one break")
+            << QStringLiteral("a\r\nb") << QByteArray("a\r\nb") << qsizetype(-1);
+        QTest::newRow("paragraph separator")
+            << QStringLiteral("a\u2029b") << QByteArray("a\r\nb") << qsizetype(-1);
+        QTest::newRow("usual code of a duplicate")
+            << QStringLiteral("\u2235") << QByteArray("\x81\xe6") << qsizetype(-1);
+        QTest::newRow("selector left alone is dropped")
+            << QStringLiteral("a\uFE00") << QByteArray("a") << qsizetype(-1);
+        QTest::newRow("selector with no such code")
+            << QStringLiteral("\u3042\uFE00") << QByteArray("\x82\xa0") << qsizetype(-1);
+        QTest::newRow("character Shift-JIS lacks")
+            << QStringLiteral("ab€c") << QByteArray("abc") << qsizetype(2);
+        QTest::newRow("character outside the BMP")
+            << QStringLiteral("a😀b") << QByteArray("ab") << qsizetype(1);
     }
 
     void written()
@@ -132,7 +141,8 @@ private Q_SLOTS:
     // Positions map to the bytes they start at, for the live check.
     void byteOffsets()
     {
-        const ScriptText::Encoded encoded = ScriptText::fromEditText(QStringLiteral("あa\nい😀\u2235\uFE00"), true);
+        const ScriptText::Encoded encoded =
+            ScriptText::fromEditText(QStringLiteral("あa\nい😀\u2235\uFE00"), true);
         QCOMPARE(encoded.byteOffsets, (QList<qsizetype>{0, 2, 3, 5, 7, 7, 7, 7, 9}));
     }
 };

@@ -3,8 +3,8 @@
 #include "editor/CommandPush01.h"
 #include "editor/CommandPush02.h"
 #include "editor/LyricsPreview.h"
-#include "lyrics/WordsDisplay.h"
 #include "editor/SongEditer01.h"
+#include "lyrics/WordsDisplay.h"
 #include "platform/ShiftJis.h"
 
 #include <QAction>
@@ -53,8 +53,9 @@ struct DialogWatch {
 void whileDialogOpen(Window& w, DialogWatch& watch, std::function<void(ParameterDialog*)> answer)
 {
     QTimer::singleShot(0, &w.editor, [&w, &watch, answer] {
-        ParameterDialog* d = w.editor.CommandPush2 ? static_cast<ParameterDialog*>(w.editor.CommandPush2.data())
-                                                   : static_cast<ParameterDialog*>(w.editor.CommandPush1.data());
+        ParameterDialog* d = w.editor.CommandPush2
+                                 ? static_cast<ParameterDialog*>(w.editor.CommandPush2.data())
+                                 : static_cast<ParameterDialog*>(w.editor.CommandPush1.data());
         watch.dialog = d;
         if (!d)
             return;
@@ -96,16 +97,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("menu");
         QTest::addColumn<QStringList>("items"); // name|caption|shortcut
         QTest::newRow("file") << "File1|ﾌｧｲﾙ(&F)"
-                              << QStringList{"New1|新規作成(&N)|", "Open1|開く(&O)|", "Save1|上書き保存(&S)|Ctrl+S",
-                                             "SaveAs1|名前をつけて保存(&A)|"};
+                              << QStringList{"New1|新規作成(&N)|", "Open1|開く(&O)|",
+                                             "Save1|上書き保存(&S)|Ctrl+S", "SaveAs1|名前をつけて保存(&A)|"};
         QTest::newRow("edit") << "Edit1|編集(&E)"
                               << QStringList{"Cut1|切り取り(&T)|Ctrl+X", "Copy1|ｺﾋﾟｰ(&C)|Ctrl+C",
                                              "Paste1|貼り付け(&P)|Ctrl+V", "Clear2|削除(&D)|Ctrl+Del"};
-        QTest::newRow("command") << "Command1|命令(&C)"
-                                 << QStringList{"formsize1|ｳｨﾝﾄﾞｳｻｲｽﾞ(&W)|",   "backcolor1|背景色(&B)|",
-                                                "fontsize1|ﾌｫﾝﾄの大きさ(&S)|",    "fontcolor1|ﾌｫﾝﾄの色(&L)|",
-                                                "fontprecolor1|先表示ﾌｫﾝﾄの色(&R)|", "setcursor1|表示位置(&P)|",
-                                                "clear1|表示文字の消去(&C)|",     "pausepre1|先表示の一時停止(&T)|"};
+        QTest::newRow("command") << "Command1|命令(&C)" << QStringList{"formsize1|ｳｨﾝﾄﾞｳｻｲｽﾞ(&W)|",
+                                                                       "backcolor1|背景色(&B)|",
+                                                                       "fontsize1|ﾌｫﾝﾄの大きさ(&S)|",
+                                                                       "fontcolor1|ﾌｫﾝﾄの色(&L)|",
+                                                                       "fontprecolor1|先表示ﾌｫﾝﾄの色(&R)|",
+                                                                       "setcursor1|表示位置(&P)|",
+                                                                       "clear1|表示文字の消去(&C)|",
+                                                                       "pausepre1|先表示の一時停止(&T)|"};
     }
 
     // Captions and shortcuts as designed, in order at the top of each menu.
@@ -154,9 +158,9 @@ private Q_SLOTS:
                                    << QStringList{"Edit1|112,8,121,20|", "Button1|32,40,75,25|OK",
                                                   "Button2|136,40,75,25|ｷｬﾝｾﾙ", "Label1|16,13|Label1"};
         QTest::newRow("two values") << 2 << QSize(242, 93)
-                                    << QStringList{"Edit1|112,8,121,20|",        "Edit2|112,32,121,20|",
-                                                   "Button1|32,64,75,25|OK",     "Button2|136,64,75,25|ｷｬﾝｾﾙ",
-                                                   "Label1|16,13|Label1",        "Label2|16,37|Label2"};
+                                    << QStringList{"Edit1|112,8,121,20|",    "Edit2|112,32,121,20|",
+                                                   "Button1|32,64,75,25|OK", "Button2|136,64,75,25|ｷｬﾝｾﾙ",
+                                                   "Label1|16,13|Label1",    "Label2|16,37|Label2"};
     }
 
     // Geometry, texts and tab order as designed; no button answers Enter.
@@ -210,22 +214,29 @@ private Q_SLOTS:
         QTest::addColumn<QString>("caption");
         const QStringList sizeLabels{"幅", "高さ"};
         QTest::newRow("window size, both fields empty")
-            << "formsize1" << "ok" << QStringList{"", ""} << "[/formsize(,)]" << sizeLabels << "ウィンドウサイズを指定";
-        QTest::newRow("position, spaces kept") << "setcursor1" << "ok" << QStringList{" 1", "2 "}
-                                               << "[/setcursor( 1,2 )]" << QStringList{"ｘ（横）軸", "ｙ（縦）軸"}
-                                               << "表示位置を指定";
-        QTest::newRow("font size") << "fontsize1" << "ok" << QStringList{"36"} << "[/fontsize(36)]"
+            << "formsize1"
+            << "ok" << QStringList{"", ""} << "[/formsize(,)]" << sizeLabels << "ウィンドウサイズを指定";
+        QTest::newRow("position, spaces kept") << "setcursor1"
+                                               << "ok" << QStringList{" 1", "2 "} << "[/setcursor( 1,2 )]"
+                                               << QStringList{"ｘ（横）軸", "ｙ（縦）軸"} << "表示位置を指定";
+        QTest::newRow("font size") << "fontsize1"
+                                   << "ok" << QStringList{"36"} << "[/fontsize(36)]"
                                    << QStringList{"フォントの大きさ（ポイント）"} << "フォントサイズを指定";
-        QTest::newRow("Cancel") << "formsize1" << "cancel" << QStringList{"640", "480"} << "" << sizeLabels
+        QTest::newRow("Cancel") << "formsize1"
+                                << "cancel" << QStringList{"640", "480"} << "" << sizeLabels
                                 << "ウィンドウサイズを指定";
         QTest::newRow("close box answers like Cancel")
-            << "fontsize1" << "close" << QStringList{"12"} << "" << QStringList{"フォントの大きさ（ポイント）"}
+            << "fontsize1"
+            << "close" << QStringList{"12"} << "" << QStringList{"フォントの大きさ（ポイント）"}
             << "フォントサイズを指定";
-        QTest::newRow("Enter does not answer") << "formsize1" << "enter-then-ok" << QStringList{"1", "2"}
-                                               << "[/formsize(1,2)]" << sizeLabels << "ウィンドウサイズを指定";
+        QTest::newRow("Enter does not answer")
+            << "formsize1"
+            << "enter-then-ok" << QStringList{"1", "2"} << "[/formsize(1,2)]" << sizeLabels
+            << "ウィンドウサイズを指定";
         QTest::newRow("Escape does not answer")
-            << "fontsize1" << "escape-then-cancel" << QStringList{"9"} << ""
-            << QStringList{"フォントの大きさ（ポイント）"} << "フォントサイズを指定";
+            << "fontsize1"
+            << "escape-then-cancel" << QStringList{"9"} << "" << QStringList{"フォントの大きさ（ポイント）"}
+            << "フォントサイズを指定";
     }
 
     // The editor is disabled while it waits, the rest of the program runs
@@ -261,8 +272,8 @@ private Q_SLOTS:
             for (qsizetype i = 0; i < typed.size(); ++i)
                 field(d, qPrintable(names[i]))->setText(typed[i]);
             if (answer.startsWith(QLatin1String("enter")) || answer.startsWith(QLatin1String("escape"))) {
-                QTest::keyClick(field(d, "Edit1"), answer.startsWith(QLatin1String("enter")) ? Qt::Key_Return
-                                                                                             : Qt::Key_Escape);
+                QTest::keyClick(field(d, "Edit1"),
+                                answer.startsWith(QLatin1String("enter")) ? Qt::Key_Return : Qt::Key_Escape);
                 QTest::qWait(10);
                 stillWaitingAfterKey = d->isVisible() && !w.editor.isEnabled();
             }
@@ -292,8 +303,10 @@ private Q_SLOTS:
 
         QVERIFY(w.editor.isEnabled());
         QVERIFY(!w.editor.CommandPush1 && !w.editor.CommandPush2);
-        QCOMPARE(w.edit()->toPlainText(), inserted.isEmpty() ? QStringLiteral("abc") : QStringLiteral("a") + inserted + 'c');
-        QCOMPARE(QGuiApplication::clipboard()->text(), inserted.isEmpty() ? QStringLiteral("kept") : inserted);
+        QCOMPARE(w.edit()->toPlainText(),
+                 inserted.isEmpty() ? QStringLiteral("abc") : QStringLiteral("a") + inserted + 'c');
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 inserted.isEmpty() ? QStringLiteral("kept") : inserted);
     }
 
     // The editor does not close under a dialog it waits for.
@@ -371,16 +384,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("problem");
         QTest::addColumn<int>("underlineStart");
-        QTest::newRow("sound script") << "[/fontsize(12)]あい\n[歌詞]う" << "" << -1;
-        QTest::newRow("empty argument") << "あ\n  [/fontsize]い" << "2 行 3 桁: 文法に誤りがあります。 引数が整数ではありません。"
-                                        << 4;
-        QTest::newRow("unknown command") << "[/FontSize(12)]" << "1 行 1 桁: 文法に誤りがあります。 存在しない命令があります。"
-                                         << 0;
-        QTest::newRow("group without its bracket") << "あい[うえ\nお" << "1 行 3 桁: 文法に誤りがあります。 ] がありません。"
-                                                   << 2;
-        QTest::newRow("missing argument") << "[/formsize(640)]" << "1 行 1 桁: 文法に誤りがあります。 引数が足りません"
-                                          << 0;
-        QTest::newRow("character Shift-JIS lacks") << "ok €" << "1 行 4 桁: Shift-JIS で書けない文字があります。" << 3;
+        QTest::newRow("sound script") << "[/fontsize(12)]あい\n[歌詞]う"
+                                      << "" << -1;
+        QTest::newRow("empty argument")
+            << "あ\n  [/fontsize]い"
+            << "2 行 3 桁: 文法に誤りがあります。 引数が整数ではありません。" << 4;
+        QTest::newRow("unknown command")
+            << "[/FontSize(12)]"
+            << "1 行 1 桁: 文法に誤りがあります。 存在しない命令があります。" << 0;
+        QTest::newRow("group without its bracket")
+            << "あい[うえ\nお"
+            << "1 行 3 桁: 文法に誤りがあります。 ] がありません。" << 2;
+        QTest::newRow("missing argument") << "[/formsize(640)]"
+                                          << "1 行 1 桁: 文法に誤りがあります。 引数が足りません" << 0;
+        QTest::newRow("character Shift-JIS lacks") << "ok €"
+                                                   << "1 行 4 桁: Shift-JIS で書けない文字があります。" << 3;
     }
 
     // The first place a compile would stop is named in the status bar with
