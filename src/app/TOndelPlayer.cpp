@@ -1,15 +1,16 @@
-#include "TOndelPlayer.h"
+#include "app/TOndelPlayer.h"
 
-#include "compile/Compile.h"
+#include "compile/ui/Compile.h"
 #include "controls/DigitalDisplay.h"
 #include "controls/Image.h"
 #include "controls/PictureButton.h"
 #include "controls/Shape.h"
 #include "editor/SongEditer01.h"
+#include "lyrics/ui/WordsDisplay.h"
 #include "platform/MessageBoxes.h"
-#include "platform/QtFileDialogs.h"
 #include "platform/SettingsStore.h"
 #include "platform/cdaudio/CdAudioDevice.h"
+#include "platform/widgets/QtFileDialogs.h"
 #include "player/PlayerStartup.h"
 #include "window/ModeTable.h"
 #include "window/PlayerPopupMenu.h"
@@ -445,6 +446,14 @@ void TOndelPlayer::GoSongEditerClick()
     // Dialogs handed to the player (tests) serve the editor too; otherwise
     // it asks on screen over its own window.
     SongEditer = new TSongEditer(*this, boxes_, ownDialogs_ ? nullptr : &dialogs_);
+    // The preview draws in a display window of its own, as the player's.
+    SongEditer->setPreviewWindows([](WordsSource& source) {
+        auto host = std::make_unique<WordsDisplayHost>(source);
+        host->loadPosition = [](TWordsDisplayForm& form) {
+            form.setWindowTitle(QStringLiteral("プレビュー"));
+        };
+        return std::unique_ptr<LyricsWindowHost>(std::move(host));
+    });
     SongEditer->show();
 }
 

@@ -1,7 +1,6 @@
 #include "LyricsPreview.h"
 
 #include "compile/ScriptReader.h"
-#include "lyrics/WordsDisplay.h"
 
 #include <vector>
 
@@ -33,11 +32,13 @@ std::vector<DwdCommand> commandsOf(QByteArrayView block)
 }
 } // namespace
 
-LyricsPreview::LyricsPreview() = default;
+LyricsPreview::LyricsPreview(const WindowFactory& makeWindow) : host_(makeWindow(lyrics_))
+{
+}
 
 LyricsPreview::~LyricsPreview()
 {
-    host_.destroyDisplay(false);
+    host_->destroyDisplay(false);
 }
 
 QString LyricsPreview::show(QByteArrayView script, qsizetype upTo)
@@ -61,9 +62,8 @@ QString LyricsPreview::show(QByteArrayView script, qsizetype upTo)
 
     // The same steps as a play: one scan for the pages of pre text, then the
     // first piece's commands, the first picture, and each reached piece in turn.
-    host_.showDisplay();
-    window()->setWindowTitle(QStringLiteral("プレビュー"));
-    lyrics_.begin(host_.displayCanvas(), host_.display());
+    host_->showDisplay();
+    lyrics_.begin(host_->displayCanvas(), host_->display());
     for (const Piece& piece : pieces) {
         for (const DwdCommand& command : piece.commands)
             (void)lyrics_.scanCommand(command);
@@ -74,7 +74,7 @@ QString LyricsPreview::show(QByteArrayView script, qsizetype upTo)
         for (const DwdCommand& command : pieces.front().commands)
             (void)lyrics_.applyCommand(command);
     }
-    lyrics_.drawInitialPicture(host_.displayClientRect());
+    lyrics_.drawInitialPicture(host_->displayClientRect());
     reached_ = 0;
     for (std::size_t i = 0; i < pieces.size() && pieces[i].end <= upTo; ++i) {
         lyrics_.reach(pieces[i].text);

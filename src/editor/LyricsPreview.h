@@ -1,12 +1,12 @@
 #pragma once
 
 #include "lyrics/LyricState.h"
-#include "lyrics/WordsDisplayHost.h"
+#include "player/LyricsWindowHost.h"
 
 #include <QByteArrayView>
 #include <QString>
-
-class TWordsDisplayForm;
+#include <functional>
+#include <memory>
 
 // Shows a script's lyrics as the display window will show them during
 // playback, at the moment the piece before a given place has been reached:
@@ -14,7 +14,11 @@ class TWordsDisplayForm;
 // pieces the compiler takes from the script instead of a lyrics file.
 class LyricsPreview {
 public:
-    LyricsPreview();
+    // Makes the display window's host for a lyric state; the main window
+    // gives the player's own kind of window.
+    using WindowFactory = std::function<std::unique_ptr<LyricsWindowHost>(WordsSource&)>;
+
+    explicit LyricsPreview(const WindowFactory& makeWindow);
     ~LyricsPreview();
 
     // Shows the picture with every piece that ends at or before `upTo` (a
@@ -22,7 +26,7 @@ public:
     // stopped the reading early, empty when the whole script was read.
     QString show(QByteArrayView script, qsizetype upTo);
 
-    TWordsDisplayForm* window() const { return host_.WordsDisplayForm(); }
+    LyricsWindowHost& window() { return *host_; }
     const LyricState& lyrics() const { return lyrics_; }
     // The number of pieces drawn as reached in the last picture.
     int reached() const { return reached_; }
@@ -30,6 +34,6 @@ public:
 private:
     // Declared before the host, the lyric state outlives the window that reads it.
     LyricState lyrics_;
-    WordsDisplayHost host_{lyrics_};
+    std::unique_ptr<LyricsWindowHost> host_;
     int reached_ = 0;
 };

@@ -3,13 +3,12 @@
 #include "editor/CommandPush01.h"
 #include "editor/CommandPush02.h"
 #include "editor/FindReplaceDialog.h"
-#include "editor/LyricsPreview.h"
 #include "editor/ScriptCheck.h"
 #include "editor/ScriptHighlighter.h"
 #include "editor/ScriptText.h"
-#include "platform/QtClipboard.h"
-#include "platform/QtColorDialogs.h"
-#include "platform/QtFileDialogs.h"
+#include "platform/widgets/QtClipboard.h"
+#include "platform/widgets/QtColorDialogs.h"
+#include "platform/widgets/QtFileDialogs.h"
 
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -135,7 +134,9 @@ void TSongEditer::createMenu()
     edit->addSeparator();
     addItem(edit, "Find1", QStringLiteral("検索と置換(&F)..."), &TSongEditer::FindClick,
             Qt::CTRL | Qt::Key_F);
-    addItem(edit, "Preview1", QStringLiteral("歌詞のプレビュー(&V)"), &TSongEditer::PreviewClick, Qt::Key_F5);
+    previewItem_ = addItem(edit, "Preview1", QStringLiteral("歌詞のプレビュー(&V)"),
+                           &TSongEditer::PreviewClick, Qt::Key_F5);
+    previewItem_->setEnabled(false);
 
     QMenu* command = bar->addMenu(QStringLiteral("命令(&C)"));
     command->setObjectName(QStringLiteral("Command1"));
@@ -183,12 +184,20 @@ void TSongEditer::FindClick()
     findDialog_->findEdit()->selectAll();
 }
 
+void TSongEditer::setPreviewWindows(LyricsPreview::WindowFactory factory)
+{
+    previewWindows_ = std::move(factory);
+    previewItem_->setEnabled(bool(previewWindows_));
+}
+
 void TSongEditer::PreviewClick()
 {
+    if (!previewWindows_)
+        return;
     const ScriptText::Encoded script = ScriptText::fromEditText(EditWnd->toPlainText(), true);
     const int caret = EditWnd->textCursor().position();
     if (!preview_)
-        preview_ = std::make_unique<LyricsPreview>();
+        preview_ = std::make_unique<LyricsPreview>(previewWindows_);
     preview_->show(script.bytes, script.byteOffsets.value(caret, script.bytes.size()));
     // A syntax error ends the preview early; the status bar already names it.
     checkNow();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/LyricsPreview.h"
 #include "editor/ScriptEditor.h"
 #include "editor/ScriptEditorView.h"
 
@@ -10,7 +11,6 @@
 class ColorDialogs;
 class FileDialogs;
 class FindReplaceDialog;
-class LyricsPreview;
 class MessageBoxes;
 class QAction;
 class QLabel;
@@ -43,6 +43,9 @@ public:
 
     ScriptEditor& editor() { return editor_; }
     LyricsPreview* preview() const { return preview_.get(); }
+    // The lyrics preview shows its picture in windows made here; without
+    // them the preview is not offered.
+    void setPreviewWindows(LyricsPreview::WindowFactory factory);
     QPlainTextEdit* EditWnd = nullptr;
     // The parameter dialog being waited for, if any.
     QPointer<TCommandPush1> CommandPush1;
@@ -105,7 +108,9 @@ private:
     QLabel* problemLabel_ = nullptr;
     QLabel* caretLabel_ = nullptr;
     FindReplaceDialog* findDialog_ = nullptr;
+    LyricsPreview::WindowFactory previewWindows_;
     std::unique_ptr<LyricsPreview> preview_;
+    QAction* previewItem_ = nullptr;
     bool waiting_ = false;
     bool outerSizeFitted_ = false;
     bool closed_ = false;

@@ -1,5 +1,4 @@
 #include "EditorRig.h"
-#include "TestRegistry.h"
 #include "editor/ScriptText.h"
 #include "platform/ShiftJis.h"
 
@@ -91,7 +90,7 @@ private:
 };
 } // namespace
 
-class ScriptEditorTest : public QObject {
+class tst_ScriptEditor : public QObject {
     Q_OBJECT
 
 private:
@@ -544,5 +543,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(ScriptEditorTest);
+QTEST_GUILESS_MAIN(tst_ScriptEditor)
 #include "tst_ScriptEditor.moc"

@@ -1,4 +1,3 @@
-#include "TestRegistry.h"
 #include "editor/ScriptText.h"
 #include "platform/ShiftJis.h"
 
@@ -26,7 +25,7 @@ QByteArray everyLeadPairing()
 }
 } // namespace
 
-class ScriptTextTest : public QObject {
+class tst_ScriptText : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -147,5 +146,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(ScriptTextTest);
+QTEST_MAIN(tst_ScriptText)
 #include "tst_ScriptText.moc"

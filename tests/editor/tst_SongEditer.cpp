@@ -1,10 +1,9 @@
 #include "EditorRig.h"
-#include "TestRegistry.h"
+#include "app/WordsDisplayHost.h"
 #include "editor/CommandPush01.h"
 #include "editor/CommandPush02.h"
 #include "editor/LyricsPreview.h"
 #include "editor/SongEditer01.h"
-#include "lyrics/WordsDisplay.h"
 #include "platform/ShiftJis.h"
 
 #include <QAction>
@@ -27,7 +26,12 @@
 namespace {
 // The editor window with scripted dialogs and a recording main window.
 struct Window {
-    Window() : editor(host, boxes, &files, &colors) {}
+    Window() : editor(host, boxes, &files, &colors)
+    {
+        editor.setPreviewWindows([](WordsSource& source) {
+            return std::unique_ptr<LyricsWindowHost>(std::make_unique<WordsDisplayHost>(source));
+        });
+    }
     EditorRig::Host host;
     ScriptedMessageBoxes boxes;
     ScriptedFileDialogs files;
@@ -82,7 +86,7 @@ QPushButton* button(ParameterDialog* d, const char* name)
 }
 } // namespace
 
-class SongEditerTest : public QObject {
+class tst_SongEditer : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -451,10 +455,11 @@ private Q_SLOTS:
         w.edit()->setTextCursor(cursor);
         w.item("Preview1")->trigger();
         QVERIFY(w.editor.preview());
-        QVERIFY(w.editor.preview()->window()->isVisible());
+        QVERIFY(w.editor.preview()->window().displayExists());
         QCOMPARE(w.editor.preview()->reached(), reached);
         if (client.isValid())
-            QCOMPARE(w.editor.preview()->window()->size(), client);
+            QCOMPARE(w.editor.preview()->window().displayClientRect(),
+                     (TextRect{0, 0, client.width(), client.height()}));
         QCOMPARE(w.item("Preview1")->shortcut(), QKeySequence(Qt::Key_F5));
     }
 
@@ -472,5 +477,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(SongEditerTest);
+QTEST_MAIN(tst_SongEditer)
 #include "tst_SongEditer.moc"
