@@ -360,6 +360,10 @@ private Q_SLOTS:
         QCOMPARE(file.readAll(), QByteArray("\x89\xcc\nx\0\xff\r\nab\r\n[/clear]", 20));
         QVERIFY(!w.editor.editor().modified());
         QCOMPARE(w.host.EditorFileName, path);
+        // Colouring and underlining after the live check are no change of the text.
+        w.editor.checkNow();
+        QTest::qWait(400);
+        QVERIFY(!w.editor.editor().modified());
     }
 
     // Ctrl+Delete is the menu's "delete the selection", not the edit
