@@ -72,6 +72,11 @@ public:
     // CompileHost
     QString EditorFileName() const override { return state_.EditorFileName; }
     void compilerWindowClosed() override;
+    int CurrentTrack() const override { return state_.CurrentTrack; }
+    void offerRelation(int track, const QString& dwdFile) override
+    {
+        association_.offerRelation(track, dwdFile);
+    }
 
     // ScriptEditorHost
     void reloadCompilerScript() override;
