@@ -5,6 +5,7 @@
 #include "controls/Image.h"
 #include "controls/PictureButton.h"
 #include "controls/Shape.h"
+#include "editor/SongEditer01.h"
 #include "lyrics/ui/WordsDisplay.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SettingsStore.h"
@@ -137,7 +138,13 @@ TOndelPlayer::TOndelPlayer(CdAudioDevice& device, MessageBoxes& boxes, SettingsS
     FormCreate();
 }
 
-TOndelPlayer::~TOndelPlayer() = default;
+TOndelPlayer::~TOndelPlayer()
+{
+    // Tool windows still open when the program ends without closing its
+    // windows go with the window they report to.
+    delete SongEditer.data();
+    delete CompileForm.data();
+}
 
 // Every component at its designed place, created in stacking order so that
 // later ones lie on top (the bottom edge above the side edges, the digits
@@ -244,10 +251,7 @@ void TOndelPlayer::createComponents()
     connect(Compile, &QAbstractButton::clicked, this, &TOndelPlayer::CompileClick);
     connect(Relation, &QAbstractButton::clicked, this, &TOndelPlayer::RelationClick);
     connect(WordsOn1, &QAbstractButton::clicked, this, &TOndelPlayer::WordsOn1Click);
-
-    // The script editor and the compiler window are not part of the program
-    // yet: their buttons stay disabled rather than pretend to open them.
-    GoSongEditer->setEnabled(false);
+    connect(GoSongEditer, &QAbstractButton::clicked, this, &TOndelPlayer::GoSongEditerClick);
 
     // Every button that is always visible is a tab stop; the extended row
     // becomes one while it is shown.
@@ -385,8 +389,7 @@ void TOndelPlayer::createPopupMenu()
     bind("RMenuResize", &TOndelPlayer::RMenuResizeClick);
     bind("RMenuVersion", &TOndelPlayer::Image1Click);
     bind("RMenuQuit", &TOndelPlayer::Power1Click);
-    // The script editor is not part of the program yet.
-    menuItem("RMenuRizuzAvodar")->setEnabled(false);
+    bind("RMenuRizuzAvodar", &TOndelPlayer::GoSongEditerClick);
     // The menu takes the pointer, and with it the release that ends the lengths view.
     connect(PopupMenu1, &QMenu::aboutToShow, this, &TOndelPlayer::endLengthsView);
 }
@@ -756,6 +759,39 @@ void TOndelPlayer::CompileClick()
     CompileForm->show();
 }
 
+void TOndelPlayer::GoSongEditerClick()
+{
+    if (SongEditer)
+        return;
+    GoSongEditer->setEnabled(false);
+    menuItem("RMenuRizuzAvodar")->setEnabled(false);
+    // Dialogs handed to the player (tests) serve the editor too; otherwise
+    // it asks on screen over its own window.
+    SongEditer = new TSongEditer(*this, boxes_, ownDialogs_ ? nullptr : &dialogs_);
+    // The preview draws in a display window of its own, as the player's.
+    SongEditer->setPreviewWindows([](WordsSource& source) {
+        auto host = std::make_unique<WordsDisplayHost>(source);
+        host->loadPosition = [](TWordsDisplayForm& form) {
+            form.setWindowTitle(QStringLiteral("プレビュー"));
+        };
+        return std::unique_ptr<LyricsWindowHost>(std::move(host));
+    });
+    SongEditer->show();
+}
+
+void TOndelPlayer::songEditerClosed()
+{
+    SongEditer = nullptr;
+    GoSongEditer->setEnabled(true);
+    menuItem("RMenuRizuzAvodar")->setEnabled(true);
+}
+
+void TOndelPlayer::reloadCompilerScript()
+{
+    if (CompileForm)
+        CompileForm->ReloadScript();
+}
+
 void TOndelPlayer::compilerWindowClosed()
 {
     CompileForm = nullptr;
@@ -866,6 +902,12 @@ void TOndelPlayer::FormClose()
 
 void TOndelPlayer::closeEvent(QCloseEvent* event)
 {
+    // The editor asks about unsaved text first; a save the user wanted that
+    // did not happen keeps the editor, and so the program, open.
+    if (SongEditer && !closed_ && !SongEditer->close()) {
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
 }

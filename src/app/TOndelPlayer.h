@@ -3,6 +3,8 @@
 #include "app/WordsDisplayHost.h"
 #include "compile/CompileHost.h"
 #include "compile/ui/Compile.h"
+#include "editor/ScriptEditorHost.h"
+#include "editor/SongEditer01.h"
 #include "lyrics/LyricState.h"
 #include "player/Association.h"
 #include "player/LyricsPlayback.h"
@@ -35,7 +37,7 @@ class TShape;
 // pictures and picture buttons, clipped to its client area and dragged by its
 // background and its display. It owns the device session's use for its whole
 // life: opened in the constructor, stopped and closed in FormClose.
-class TOndelPlayer : public QWidget, public PlayerControls, public CompileHost {
+class TOndelPlayer : public QWidget, public PlayerControls, public CompileHost, public ScriptEditorHost {
     Q_OBJECT
 
 public:
@@ -49,7 +51,7 @@ public:
     PlayerState& state() { return state_; }
 
     QString editorFileName() const { return state_.EditorFileName; }
-    void setEditorFileName(const QString& name) { state_.EditorFileName = name; }
+    void setEditorFileName(const QString& name) override { state_.EditorFileName = name; }
 
     Transport& transport() { return transport_; }
     PlayerPopupMenu* popupMenu() const { return PopupMenu1; }
@@ -78,6 +80,13 @@ public:
     {
         association_.offerRelation(track, dwdFile);
     }
+
+    // ScriptEditorHost
+    void reloadCompilerScript() override;
+    void songEditerClosed() override;
+
+    // The script editor while it exists.
+    TSongEditer* songEditer() const { return SongEditer; }
 
     // The compiler window while it exists; the monitor ends its capture.
     TCompileForm* compileForm() const { return CompileForm; }
@@ -113,6 +122,8 @@ public Q_SLOTS:
     void RelationClick();
     // Opens the compiler window; its button and menu item stay disabled while it exists.
     void CompileClick();
+    // Opens the script editor; its button and menu item stay disabled while it exists.
+    void GoSongEditerClick();
 
     void FormMouseDown(QMouseEvent* event);
     void FormMouseMove(QMouseEvent* event);
@@ -176,6 +187,7 @@ private:
     WordsDisplayHost wordsDisplay_{lyrics_};
     LyricsPlayback lyricsPlayback_{device_, boxes_, association_, lyrics_, wordsDisplay_};
     QPointer<TCompileForm> CompileForm;
+    QPointer<TSongEditer> SongEditer;
     DragMove drag_;
     bool dragging_ = false; // the left button went down on something that drags the window
     bool refused_ = false;

@@ -10,6 +10,7 @@ public:
     // The chosen file, or nullopt when the user cancelled.
     virtual std::optional<QString> openFile(const QString& title, const QString& filter,
                                             const QString& defaultSuffix) = 0;
+    // Choosing an existing file asks nothing: the caller replaces it.
     virtual std::optional<QString> saveFile(const QString& title, const QString& filter,
                                             const QString& defaultSuffix, const QString& suggested) = 0;
 

@@ -6,6 +6,7 @@
 #include "compile/ui/Compile.h"
 #include "controls/PictureButton.h"
 #include "core/SettingsKeys.h"
+#include "editor/SongEditer01.h"
 #include "lyrics/ui/WordsDisplay.h"
 #include "platform/Clock.h"
 #include "platform/QSettingsStore.h"
@@ -19,6 +20,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -110,12 +112,11 @@ private Q_SLOTS:
         QVERIFY(f.child<QAbstractButton>(QStringLiteral("Power1"))->isChecked());
         QVERIFY(f.child<QAbstractButton>(QStringLiteral("WordsOn1"))->isChecked());
         QVERIFY(!f.child<QAbstractButton>(QStringLiteral("ExtendedButtom1"))->isChecked());
-        // Tools that are not part of the program yet are there but disabled.
-        QVERIFY(!f.child(QStringLiteral("GoSongEditer"))->isEnabled());
+        QVERIFY(f.child(QStringLiteral("GoSongEditer"))->isEnabled());
         QVERIFY(f.child(QStringLiteral("Compile"))->isEnabled());
         QVERIFY(f.child(QStringLiteral("Relation"))->isEnabled());
         QVERIFY(f.item("RMenuSetRhythm")->isEnabled());
-        QVERIFY(!f.item("RMenuRizuzAvodar")->isEnabled());
+        QVERIFY(f.item("RMenuRizuzAvodar")->isEnabled());
         QVERIFY(f.item("RMenuResize")->isEnabled());
         QVERIFY(!f.item("RMenuResize")->isChecked());
         // Every button shows a skin picture, never an empty face.
@@ -271,6 +272,8 @@ private Q_SLOTS:
         f.show();
         f.child<QAbstractButton>(QStringLiteral("ExtendedButtom1"))->click();
         QWidget* target = component.isEmpty() ? &f.player : f.child(component);
+        if (QLatin1String(QTest::currentDataTag()) == QLatin1String("disabled button"))
+            target->setEnabled(false);
         const QPoint local = component.isEmpty() ? QPoint(259, 100) : target->rect().center();
         PopupWatch watch;
         pointer(target, QEvent::MouseButtonPress, target->mapToGlobal(local), Qt::RightButton,
@@ -485,6 +488,106 @@ private Q_SLOTS:
         QVERIFY(f.child(QStringLiteral("Compile"))->isEnabled());
         QVERIFY(f.item("RMenuSetRhythm")->isEnabled());
         QTRY_VERIFY(!compiler); // destroyed once the close is done
+    }
+
+    void songEditerComesAndGoes_data()
+    {
+        QTest::addColumn<bool>("fromMenu");
+        QTest::newRow("button") << false;
+        QTest::newRow("menu item") << true;
+    }
+
+    // One editor at a time: its button and menu item stay disabled while it lives.
+    void songEditerComesAndGoes()
+    {
+        QFETCH(bool, fromMenu);
+        Form f;
+        f.show();
+        const auto open = [&] {
+            if (fromMenu)
+                f.item("RMenuRizuzAvodar")->trigger();
+            else
+                f.child<QAbstractButton>(QStringLiteral("GoSongEditer"))->click();
+        };
+        open();
+        QPointer<TSongEditer> editor = f.player.songEditer();
+        QVERIFY(editor);
+        QVERIFY(editor->isVisible());
+        QCOMPARE(editor->windowTitle(), QStringLiteral("RizuzAvodar [New file]"));
+        QVERIFY(!f.child(QStringLiteral("GoSongEditer"))->isEnabled());
+        QVERIFY(!f.item("RMenuRizuzAvodar")->isEnabled());
+        f.item("RMenuRizuzAvodar")->trigger();
+        QCOMPARE(f.player.songEditer(), editor.data());
+        QVERIFY(editor->close());
+        QVERIFY(!f.player.songEditer());
+        QVERIFY(f.child(QStringLiteral("GoSongEditer"))->isEnabled());
+        QVERIFY(f.item("RMenuRizuzAvodar")->isEnabled());
+        QTRY_VERIFY(!editor);
+        open();
+        QVERIFY(f.player.songEditer());
+    }
+
+    // The compiler window takes up the script the editor opens and saves;
+    // closing the editor empties the name but leaves the compiler its script.
+    void compilerFollowsTheEditor()
+    {
+        QTemporaryDir dir;
+        const QString script = dir.filePath(QStringLiteral("song.txt"));
+        QFile file(script);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("\x82\xa0\x82\xa2");
+        file.close();
+        Form f;
+        f.show();
+        f.item("RMenuSetRhythm")->trigger(); // no script yet: it says so
+        f.item("RMenuRizuzAvodar")->trigger();
+        TSongEditer* editor = f.player.songEditer();
+        f.dialogs.scripted.answers = {script};
+        editor->Open1Click();
+        QCOMPARE(f.player.editorFileName(), script);
+        QCOMPARE(f.player.compileForm()->compiler().SourceText(), QByteArray("\x82\xa0\x82\xa2"));
+        editor->EditWnd->moveCursor(QTextCursor::End);
+        editor->EditWnd->insertPlainText(QStringLiteral("う"));
+        editor->Save1Click();
+        QCOMPARE(f.player.compileForm()->compiler().SourceText(), QByteArray("\x82\xa0\x82\xa2\x82\xa4"));
+        QVERIFY(editor->close());
+        QCOMPARE(f.player.editorFileName(), QString());
+        QCOMPARE(f.player.compileForm()->compiler().SourceText(), QByteArray("\x82\xa0\x82\xa2\x82\xa4"));
+        f.player.compileForm()->close();
+    }
+
+    void quittingWithUnsavedText_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("quits");
+        QTest::newRow("No discards and quits") << int(BoxButton::No) << true;
+        QTest::newRow("Yes, save dialog cancelled: editor and player stay") << int(BoxButton::Yes) << false;
+    }
+
+    // Quitting closes the editor first, which asks about unsaved text; a
+    // save that did not happen keeps the program running.
+    void quittingWithUnsavedText()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, quits);
+        Form f;
+        f.show();
+        f.child<QAbstractButton>(QStringLiteral("GoSongEditer"))->click();
+        QPointer<TSongEditer> editor = f.player.songEditer();
+        editor->EditWnd->setPlainText(QStringLiteral("unsaved"));
+        f.boxes.answer(BoxButton(answer));
+        f.player.Power1Click();
+        QCOMPARE(f.boxes.shown.size(), 1);
+        QCOMPARE(f.boxes.shown[0].text, QStringLiteral("テキストが変更されています。保存しますか？"));
+        QCOMPARE(f.player.isVisible(), !quits);
+        QCOMPARE(bool(f.player.songEditer()), !quits);
+        if (!quits) {
+            QVERIFY(editor->isVisible());
+            QCOMPARE(editor->EditWnd->toPlainText(), QStringLiteral("unsaved"));
+            f.boxes.answer(BoxButton::No);
+            f.player.Power1Click();
+            QVERIFY(!f.player.isVisible());
+        }
     }
 
     // Play on a related track opens the lyrics window; Stop and the lyrics

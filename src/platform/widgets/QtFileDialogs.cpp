@@ -27,6 +27,7 @@ std::optional<QString> QtFileDialogs::saveFile(const QString& title, const QStri
     QFileDialog dialog(parent_, title, QString(), qtFilter(filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setDefaultSuffix(defaultSuffix);
     if (!suggested.isEmpty())
         dialog.selectFile(suggested);

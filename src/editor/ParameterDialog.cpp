@@ -1,0 +1,83 @@
+#include "ParameterDialog.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+ParameterDialog::ParameterDialog(const char* formName, const QString& caption, QSize clientSize)
+    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QLatin1String(formName));
+    setWindowTitle(caption);
+    QFont dialogFont(QStringLiteral("ＭＳ Ｐゴシック"));
+    dialogFont.setPixelSize(12);
+    setFont(dialogFont);
+    setFixedSize(clientSize);
+}
+
+QLabel* ParameterDialog::makeLabel(const char* name, QPoint at)
+{
+    auto* label = new QLabel(QLatin1String(name), this);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(at.x(), at.y(), 81, 12);
+    return label;
+}
+
+QLineEdit* ParameterDialog::makeEdit(const char* name, QPoint at)
+{
+    auto* edit = new QLineEdit(this);
+    edit->setObjectName(QLatin1String(name));
+    edit->setGeometry(at.x(), at.y(), 121, 20);
+    return edit;
+}
+
+QPushButton* ParameterDialog::makeButton(const char* name, const QString& caption, QPoint at)
+{
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(at.x(), at.y(), 75, 25);
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+void ParameterDialog::showEvent(QShowEvent* event)
+{
+    for (QLabel* label : findChildren<QLabel*>())
+        label->adjustSize();
+    QWidget::showEvent(event);
+}
+
+void ParameterDialog::answer(bool confirmed)
+{
+    Confirmed = confirmed;
+    if (editor_) {
+        editor_->setEnabled(true);
+        editor_->activateWindow();
+        editor_->setFocus(Qt::OtherFocusReason);
+    }
+    Q_EMIT answered();
+}
+
+void ParameterDialog::Button1Click()
+{
+    answer(true);
+}
+
+void ParameterDialog::Button2Click()
+{
+    answer(false);
+}
+
+void ParameterDialog::FormClose()
+{
+    answer(false);
+}
+
+void ParameterDialog::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    event->accept();
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+#include <optional>
+
+// Reading and writing script files, byte for byte.
+namespace ScriptFile {
+// The whole file, or nullopt when it cannot be opened for reading.
+std::optional<QByteArray> read(const QString& path);
+
+enum class WriteResult {
+    Written,    // every byte is in the file
+    NotOpened,  // the file could not be created; nothing changed on disk
+    NotWritten, // writing failed part way; the previous file is whole
+};
+// Writes through a temporary file in the same folder that replaces the
+// target only once every byte is written, so a failure never leaves a
+// truncated file or a temporary file behind.
+WriteResult write(const QString& path, const QByteArray& bytes);
+
+using Writer = std::function<WriteResult(const QString& path, const QByteArray& bytes)>;
+} // namespace ScriptFile

@@ -1,0 +1,13 @@
+#include "platform/widgets/QtColorDialogs.h"
+
+#include <QColorDialog>
+
+std::optional<quint32> QtColorDialogs::chooseColor(quint32 initial)
+{
+    const QColor start(initial & 0xFF, (initial >> 8) & 0xFF, (initial >> 16) & 0xFF);
+    const QColor chosen = QColorDialog::getColor(start, parent_);
+    if (!chosen.isValid())
+        return std::nullopt;
+    return static_cast<quint32>(chosen.red()) | static_cast<quint32>(chosen.green()) << 8 |
+           static_cast<quint32>(chosen.blue()) << 16;
+}
