@@ -1,3 +1,10 @@
+#include "app/AppIcon.h"
+#include "app/AppIdentity.h"
+#include "app/DiscChanger.h"
+#include "app/MprisService.h"
+#include "app/PlayerCommandLine.h"
+#include "app/PlayerWindowRemote.h"
+#include "app/SingleInstance.h"
 #include "app/TOndelPlayer.h"
 #include "platform/Clock.h"
 #include "platform/QSettingsStore.h"
@@ -10,9 +17,10 @@
 #include "platform/cdaudio/TracingDevice.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
+#include <QDBusConnection>
 #include <QFont>
 #include <QMessageBox>
+#include <QTimer>
 #include <cstdio>
 #include <exception>
 
@@ -22,28 +30,16 @@ void reportError(const QString& text)
     std::fprintf(stderr, "ondelplayer: %s\n", qPrintable(text));
 }
 
-int run(QApplication& app)
+int run(QApplication& app, const PlayerOptions& options)
 {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("OndelPlayer: a karaoke player for audio CDs."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption discOption(
-        QStringLiteral("disc"),
-        QStringLiteral("The disc to play: sim:[options], a .cue file, an audio file, a folder of audio files "
-                       "or a drive such as /dev/sr0. Default: /dev/cdrom if present, else the demo disc."),
-        QStringLiteral("SOURCE"));
-    const QCommandLineOption traceOption(
-        QStringLiteral("trace"),
-        QStringLiteral("Append every device command and message box to FILE (- for standard error)."),
-        QStringLiteral("FILE"));
-    parser.addOption(discOption);
-    parser.addOption(traceOption);
-    parser.process(app);
+    // A player already running in this session takes the request and comes up.
+    SingleInstance instance;
+    if (instance.handOverOrListen(options.disc))
+        return 0;
 
     SteadyClock clock;
     QString error;
-    auto source = DiscSourceFactory::create(parser.value(discOption), clock, &error);
+    auto source = DiscSourceFactory::create(options.disc, clock, &error);
     if (!source) {
         reportError(error);
         return 2;
@@ -55,8 +51,8 @@ int run(QApplication& app)
     std::unique_ptr<Trace> trace;
     std::unique_ptr<TracingDevice> tracingDevice;
     std::unique_ptr<TracingMessageBoxes> tracingBoxes;
-    if (parser.isSet(traceOption)) {
-        trace = Trace::open(parser.value(traceOption), &error);
+    if (options.traceGiven) {
+        trace = Trace::open(options.trace, &error);
         if (!trace) {
             reportError(QStringLiteral("cannot open the trace file: ") + error);
             return 2;
@@ -69,25 +65,69 @@ int run(QApplication& app)
     MessageBoxes& boxes = tracingBoxes ? static_cast<MessageBoxes&>(*tracingBoxes) : screenBoxes;
 
     TOndelPlayer player(device, boxes, settings);
-    if (!player.refused())
-        player.show();
+    if (player.refused()) {
+        app.exec();
+        return 0;
+    }
+    PlayerWindowRemote remote(player);
+    DiscChanger changer(session, device, player.state(), remote, boxes, settings, clock, trace.get());
+    QObject::connect(&instance, &SingleInstance::requested, &player, [&](const QString& disc) {
+        remote.raise();
+        if (!disc.isEmpty())
+            changer.change(disc);
+    });
+
+    // Media keys and remote controls, when the session has a bus. Changes
+    // are published after every monitor tick, the moment the state settles.
+    MprisService mpris(remote, device, QDBusConnection::sessionBus());
+    if (mpris.start()) {
+        if (auto* timer = player.findChild<QTimer*>(QStringLiteral("Timer1")))
+            QObject::connect(timer, &QTimer::timeout, &mpris, &MprisService::publishChanges);
+    }
+
+    player.show();
     app.exec();
     return 0;
 }
-}  // namespace
+
+int printAndExit(const QString& text, std::FILE* stream, int status)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    return status;
+}
+} // namespace
 
 int main(int argc, char** argv)
 {
+    // Read before any window system is touched: --help and --version need no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const PlayerOptions options = PlayerCommandLine::parse(arguments);
+    switch (options.action) {
+    case PlayerOptions::Action::Help:
+        return printAndExit(PlayerCommandLine::helpText(), stdout, 0);
+    case PlayerOptions::Action::Version:
+        return printAndExit(PlayerCommandLine::versionText(), stdout, 0);
+    case PlayerOptions::Action::Error:
+        return printAndExit(QStringLiteral("ondelplayer: %1\nTry 'ondelplayer --help'.\n").arg(options.error),
+                            stderr, 2);
+    case PlayerOptions::Action::Run:
+        break;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("OndelPlayer"));
     QApplication::setApplicationVersion(QStringLiteral(ONDEL_VERSION));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(AppIdentity::Id));
+    QApplication::setWindowIcon(AppIcon::icon());
     // The windows are designed for this font; IPA P Gothic stands in for it here.
     QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
     QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
     font.setPixelSize(12);
     QApplication::setFont(font);
     try {
-        return run(app);
+        return run(app, options);
     } catch (const std::exception& e) {
         QMessageBox::critical(nullptr, QStringLiteral("OndelPlayer"), QString::fromLocal8Bit(e.what()));
         return 0;

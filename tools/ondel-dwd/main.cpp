@@ -49,6 +49,12 @@ Everything written is UTF-8 unless it is the bytes of a script or a file.
       The lyrics as LRC: one timed line per script line; with --enhanced a
       <mm:ss.xx> stamp before every piece.
 
+  ondel-dwd -h, --help
+      Show the commands and exit.
+
+  ondel-dwd -v, --version
+      Show the version and exit.
+
 Exit status: 0 success, 1 a failure described on standard error, 2 bad usage.
 )";
 
@@ -443,6 +449,10 @@ int main(int argc, char** argv)
     if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
         command == QLatin1String("help") || args.contains(QLatin1String("--help"))) {
         writeOut(QString::fromUtf8(HelpText));
+        return 0;
+    }
+    if (command == QLatin1String("--version") || command == QLatin1String("-v")) {
+        writeOut(QStringLiteral("ondel-dwd " ONDEL_VERSION "\nQt %1\n").arg(QString::fromLatin1(qVersion())));
         return 0;
     }
     if (command == QLatin1String("pieces")) {

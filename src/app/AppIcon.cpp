@@ -1,0 +1,36 @@
+#include "AppIcon.h"
+
+#include "AppIdentity.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QPixmap>
+#include <QSvgRenderer>
+
+namespace {
+const QString BuiltInIcon = QStringLiteral(":/icons/org.ondelplayer.OndelPlayer.svg");
+constexpr int Sizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+} // namespace
+
+QIcon AppIcon::builtIn()
+{
+    QSvgRenderer renderer(BuiltInIcon);
+    QIcon icon;
+    if (!renderer.isValid())
+        return icon;
+    for (int size : Sizes) {
+        QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        renderer.render(&painter);
+        painter.end();
+        icon.addPixmap(QPixmap::fromImage(image));
+    }
+    return icon;
+}
+
+QIcon AppIcon::icon()
+{
+    return QIcon::fromTheme(QString::fromLatin1(AppIdentity::Id), builtIn());
+}
