@@ -10,8 +10,9 @@
 
 #include <cstdio>
 
-DiscChanger::DiscChanger(DeviceSession& session, CdAudioDevice& device, PlayerState& state, PlayerRemote& remote,
-                         MessageBoxes& boxes, SettingsStore& settings, const Clock& clock, Trace* trace)
+DiscChanger::DiscChanger(DeviceSession& session, CdAudioDevice& device, PlayerState& state,
+                         PlayerRemote& remote, MessageBoxes& boxes, SettingsStore& settings,
+                         const Clock& clock, Trace* trace)
     : session_(session), device_(device), state_(state), remote_(remote), boxes_(boxes), settings_(settings),
       clock_(clock), trace_(trace)
 {

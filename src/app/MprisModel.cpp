@@ -20,7 +20,9 @@ int digit(char c)
 }
 } // namespace
 
-MprisModel::MprisModel(PlayerRemote& remote, CdAudioDevice& device) : remote_(remote), device_(device) {}
+MprisModel::MprisModel(PlayerRemote& remote, CdAudioDevice& device) : remote_(remote), device_(device)
+{
+}
 
 bool MprisModel::playing() const
 {
@@ -151,7 +153,8 @@ QVariantMap MprisModel::metadata()
             cachedMetadata_.insert(QStringLiteral("mpris:length"), *length);
     }
     if (DeviceCommands::send(device_, "info cdaudio identity", reply) == 0 && !reply.isEmpty())
-        cachedMetadata_.insert(QStringLiteral("ondelplayer:discIdentity"), QString::fromLatin1(reply.toByteArray()));
+        cachedMetadata_.insert(QStringLiteral("ondelplayer:discIdentity"),
+                               QString::fromLatin1(reply.toByteArray()));
     return cachedMetadata_;
 }
 

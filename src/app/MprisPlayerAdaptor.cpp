@@ -3,7 +3,8 @@
 #include "MprisModel.h"
 #include "MprisService.h"
 
-MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService& service) : QDBusAbstractAdaptor(&service), service_(service)
+MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService& service)
+    : QDBusAbstractAdaptor(&service), service_(service)
 {
 }
 

@@ -6,7 +6,9 @@
 
 #include <QTimer>
 
-MprisRootAdaptor::MprisRootAdaptor(MprisService& service) : QDBusAbstractAdaptor(&service), service_(service) {}
+MprisRootAdaptor::MprisRootAdaptor(MprisService& service) : QDBusAbstractAdaptor(&service), service_(service)
+{
+}
 
 QString MprisRootAdaptor::identity() const
 {

@@ -128,7 +128,8 @@ int main(int argc, char** argv)
     QApplication::setFont(font);
     try {
         return run(app, options);
-    } catch (const std::exception& e) {
+    }
+    catch (const std::exception& e) {
         QMessageBox::critical(nullptr, QStringLiteral("OndelPlayer"), QString::fromLocal8Bit(e.what()));
         return 0;
     }

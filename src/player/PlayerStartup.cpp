@@ -8,7 +8,8 @@
 
 void PlayerStartup::showDriveInUse(MessageBoxes& boxes)
 {
-    boxes.show(QStringLiteral("Information"), QStringLiteral("ＣＤが使用中です。\n使用を止めてから再度実行してください。"),
+    boxes.show(QStringLiteral("Information"),
+               QStringLiteral("ＣＤが使用中です。\n使用を止めてから再度実行してください。"),
                BoxIcon::Information, BoxButtons::Ok);
 }
 

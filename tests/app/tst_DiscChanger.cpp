@@ -48,8 +48,10 @@ private Q_SLOTS:
         // The playing disc: 8 tracks, at track 4, random play.
         QTest::newRow("another disc, at its own track")
             << uniqueDisc("sim:tracks=12,track=7") << Outcome::Changed << 7 << 12 << 0;
-        QTest::newRow("a disc with no tracks readable") << uniqueDisc("sim:state=empty") << Outcome::Changed << 1 << 1 << 0;
-        QTest::newRow("held by another program") << uniqueDisc("sim:state=busy") << Outcome::Refused << 4 << 8 << 1;
+        QTest::newRow("a disc with no tracks readable")
+            << uniqueDisc("sim:state=empty") << Outcome::Changed << 1 << 1 << 0;
+        QTest::newRow("held by another program")
+            << uniqueDisc("sim:state=busy") << Outcome::Refused << 4 << 8 << 1;
         QTest::newRow("options that make no disc") << "sim:tracks=none" << Outcome::BadSource << 4 << 8 << 0;
     }
 

@@ -40,8 +40,10 @@ private Q_SLOTS:
         QTest::addColumn<bool>("playing");
         QTest::addColumn<QStringList>("calls");
         const QStringList none;
-        QTest::newRow("play-pause while stopped plays") << &MprisModel::PlayPause << false << QStringList{"play"};
-        QTest::newRow("play-pause while playing stops") << &MprisModel::PlayPause << true << QStringList{"stop"};
+        QTest::newRow("play-pause while stopped plays")
+            << &MprisModel::PlayPause << false << QStringList{"play"};
+        QTest::newRow("play-pause while playing stops")
+            << &MprisModel::PlayPause << true << QStringList{"stop"};
         QTest::newRow("play while stopped plays") << &MprisModel::Play << false << QStringList{"play"};
         QTest::newRow("play while playing keeps the track going") << &MprisModel::Play << true << none;
         QTest::newRow("pause while playing stops") << &MprisModel::Pause << true << QStringList{"stop"};
@@ -195,8 +197,9 @@ private Q_SLOTS:
         QTest::newRow("next track") << "track" << QStringList{"Metadata"};
         QTest::newRow("random mode") << "random" << QStringList{"Shuffle"};
         QTest::newRow("repeat mode") << "repeat" << QStringList{"LoopStatus"};
-        QTest::newRow("door open")
-            << "door" << QStringList{"CanGoNext", "CanGoPrevious", "CanPause", "CanPlay", "Metadata"};
+        QTest::newRow("door open") << "door"
+                                   << QStringList{"CanGoNext", "CanGoPrevious", "CanPause", "CanPlay",
+                                                  "Metadata"};
     }
 
     void changedPropertiesNameOnlyWhatChanged()

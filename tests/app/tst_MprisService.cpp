@@ -15,8 +15,8 @@
 #include <QAbstractButton>
 #include <QDBusArgument>
 #include <QDBusConnection>
-#include <QDBusMetaType>
 #include <QDBusInterface>
+#include <QDBusMetaType>
 #include <QDBusPendingCall>
 #include <QDBusPendingReply>
 #include <QGuiApplication>
@@ -52,7 +52,8 @@ struct Rig {
         static int serial = 0;
         ++serial;
         mpris = std::make_unique<MprisService>(
-            *remote, device, QDBusConnection::connectToBus(bus.address(), QStringLiteral("player%1").arg(serial)));
+            *remote, device,
+            QDBusConnection::connectToBus(bus.address(), QStringLiteral("player%1").arg(serial)));
         QObject::connect(player->findChild<QTimer*>(QStringLiteral("Timer1")), &QTimer::timeout, mpris.get(),
                          &MprisService::publishChanges);
         client = QDBusConnection::connectToBus(bus.address(), QStringLiteral("remote%1").arg(serial));
@@ -103,7 +104,8 @@ private:
     void listen(Rig& rig)
     {
         statuses.clear();
-        QVERIFY(rig.client.connect(rig.mpris->serviceName(), Path, QStringLiteral("org.freedesktop.DBus.Properties"),
+        QVERIFY(rig.client.connect(rig.mpris->serviceName(), Path,
+                                   QStringLiteral("org.freedesktop.DBus.Properties"),
                                    QStringLiteral("PropertiesChanged"), this,
                                    SLOT(propertiesChanged(QString, QVariantMap, QStringList))));
     }
@@ -115,7 +117,8 @@ private Q_SLOTS:
         QVERIFY2(!rig.bus.address().isEmpty(), "dbus-daemon did not start");
         QVERIFY(rig.mpris->start());
         QCOMPARE(rig.mpris->serviceName(), QStringLiteral("org.mpris.MediaPlayer2.ondelplayer"));
-        QCOMPARE(rig.get(RootInterface, QStringLiteral("Identity")).toString(), QStringLiteral("OndelPlayer"));
+        QCOMPARE(rig.get(RootInterface, QStringLiteral("Identity")).toString(),
+                 QStringLiteral("OndelPlayer"));
         QCOMPARE(rig.get(RootInterface, QStringLiteral("DesktopEntry")).toString(),
                  QStringLiteral("org.ondelplayer.OndelPlayer"));
         QCOMPARE(rig.get(PlayerInterface, QStringLiteral("CanControl")).toBool(), true);
@@ -124,7 +127,8 @@ private Q_SLOTS:
         MprisService other(*rig.remote, rig.device,
                            QDBusConnection::connectToBus(rig.bus.address(), QStringLiteral("second")));
         QVERIFY(other.start());
-        QVERIFY(other.serviceName().startsWith(QStringLiteral("org.mpris.MediaPlayer2.ondelplayer.instance")));
+        QVERIFY(
+            other.serviceName().startsWith(QStringLiteral("org.mpris.MediaPlayer2.ondelplayer.instance")));
     }
 
     void playbackStatusFollowsTheMouse()
@@ -136,10 +140,12 @@ private Q_SLOTS:
         listen(rig);
         rig.click("Play");
         QTRY_COMPARE(statuses, QStringList{"Playing"});
-        QCOMPARE(rig.get(PlayerInterface, QStringLiteral("PlaybackStatus")).toString(), QStringLiteral("Playing"));
+        QCOMPARE(rig.get(PlayerInterface, QStringLiteral("PlaybackStatus")).toString(),
+                 QStringLiteral("Playing"));
         rig.click("Stop");
         QTRY_COMPARE(statuses, (QStringList{"Playing", "Stopped"}));
-        QCOMPARE(rig.get(PlayerInterface, QStringLiteral("PlaybackStatus")).toString(), QStringLiteral("Stopped"));
+        QCOMPARE(rig.get(PlayerInterface, QStringLiteral("PlaybackStatus")).toString(),
+                 QStringLiteral("Stopped"));
     }
 
     void remoteCallsDriveThePlayer()
@@ -164,7 +170,8 @@ private Q_SLOTS:
         QVERIFY(rig.call(PlayerInterface, QStringLiteral("Next")));
         QCOMPARE(sentSince(mark), QByteArrayList{"play cdaudio from 2"});
         const auto metadata = [&] {
-            return qdbus_cast<QVariantMap>(rig.get(PlayerInterface, QStringLiteral("Metadata")).value<QDBusArgument>());
+            return qdbus_cast<QVariantMap>(
+                rig.get(PlayerInterface, QStringLiteral("Metadata")).value<QDBusArgument>());
         };
         QTRY_COMPARE(metadata().value("xesam:trackNumber").toInt(), 2);
         QCOMPARE(metadata().value("mpris:length").toLongLong(), 180000000LL);
@@ -202,7 +209,8 @@ private Q_SLOTS:
 
         QVERIFY(rig.call(RootInterface, QStringLiteral("Quit")));
         QTRY_VERIFY(!rig.player->isVisible());
-        QCOMPARE(rig.device.sent.mid(rig.device.sent.size() - 2), (QByteArrayList{"stop cdaudio", "close cdaudio"}));
+        QCOMPARE(rig.device.sent.mid(rig.device.sent.size() - 2),
+                 (QByteArrayList{"stop cdaudio", "close cdaudio"}));
     }
 };
 

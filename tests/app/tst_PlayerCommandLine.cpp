@@ -18,15 +18,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("trace"); // "(none)" when not given
         const QString none = QStringLiteral("(none)");
         QTest::newRow("nothing: the default disc") << QStringList{} << Action::Run << "" << none;
-        QTest::newRow("a cue sheet") << QStringList{"--disc", "/discs/a b.cue"} << Action::Run << "/discs/a b.cue"
-                                     << none;
+        QTest::newRow("a cue sheet") << QStringList{"--disc", "/discs/a b.cue"} << Action::Run
+                                     << "/discs/a b.cue" << none;
         QTest::newRow("joined with =") << QStringList{"--disc=sim:tracks=3,length=0:30"} << Action::Run
                                        << "sim:tracks=3,length=0:30" << none;
         QTest::newRow("launcher with no file") << QStringList{"--disc"} << Action::Run << "" << none;
         QTest::newRow("launcher with no file after a trace")
-            << QStringList{"--trace", "-", "--disc"} << Action::Run << "" << "-";
-        QTest::newRow("trace to a file") << QStringList{"--disc", "/dev/sr0", "--trace", "/tmp/t.log"} << Action::Run
-                                         << "/dev/sr0" << "/tmp/t.log";
+            << QStringList{"--trace", "-", "--disc"} << Action::Run << ""
+            << "-";
+        QTest::newRow("trace to a file")
+            << QStringList{"--disc", "/dev/sr0", "--trace", "/tmp/t.log"} << Action::Run << "/dev/sr0"
+            << "/tmp/t.log";
         QTest::newRow("help") << QStringList{"--help"} << Action::Help << "" << none;
         QTest::newRow("short help") << QStringList{"-h"} << Action::Help << "" << none;
         QTest::newRow("help among other options")
@@ -69,7 +71,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, library);
         // One line each, a name and a version number that starts with a digit.
-        const QStringList lines = PlayerCommandLine::versionText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QStringList lines =
+            PlayerCommandLine::versionText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         const auto line = std::find_if(lines.cbegin(), lines.cend(),
                                        [&](const QString& l) { return l.section(' ', 0, 0) == library; });
         QVERIFY2(line != lines.cend(), qPrintable(PlayerCommandLine::versionText()));

@@ -39,11 +39,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("received");
         const QString here = QDir::currentPath();
-        QTest::newRow("no disc") << "" << "";
-        QTest::newRow("simulated disc") << "sim:tracks=3,length=0:30" << "sim:tracks=3,length=0:30";
-        QTest::newRow("absolute cue sheet") << "/discs/album.cue" << "/discs/album.cue";
+        QTest::newRow("no disc") << ""
+                                 << "";
+        QTest::newRow("simulated disc") << "sim:tracks=3,length=0:30"
+                                        << "sim:tracks=3,length=0:30";
+        QTest::newRow("absolute cue sheet") << "/discs/album.cue"
+                                            << "/discs/album.cue";
         QTest::newRow("relative cue sheet") << "discs/album.cue" << here + "/discs/album.cue";
-        QTest::newRow("Japanese name with a tab") << "/discs/さくら\tさくら.cue" << "/discs/さくら\tさくら.cue";
+        QTest::newRow("Japanese name with a tab") << "/discs/さくら\tさくら.cue"
+                                                  << "/discs/さくら\tさくら.cue";
     }
 
     void aSecondStartHandsItsDiscToTheFirst()

@@ -3,8 +3,8 @@
 PrivateSessionBus::PrivateSessionBus()
 {
     daemon_.setProgram(QStringLiteral("dbus-daemon"));
-    daemon_.setArguments({QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
-                          QStringLiteral("--print-address=1")});
+    daemon_.setArguments({QStringLiteral("--session"), QStringLiteral("--nofork"),
+                          QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
     daemon_.start();
     if (!daemon_.waitForStarted(5000))
         return;
