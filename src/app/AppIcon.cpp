@@ -32,5 +32,7 @@ QIcon AppIcon::builtIn()
 
 QIcon AppIcon::icon()
 {
-    return QIcon::fromTheme(QString::fromLatin1(AppIdentity::Id), builtIn());
+    const QString name = QString::fromLatin1(AppIdentity::Id);
+    // Rendering the built-in drawing is only worth it when the theme has none.
+    return QIcon::hasThemeIcon(name) ? QIcon::fromTheme(name) : builtIn();
 }
