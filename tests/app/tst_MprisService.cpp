@@ -123,7 +123,6 @@ private Q_SLOTS:
                  QStringLiteral("org.ondelplayer.OndelPlayer"));
         QCOMPARE(rig.get(PlayerInterface, QStringLiteral("CanControl")).toBool(), true);
         // A second player on the same bus keeps out of the first one's way.
-        Rig second;
         MprisService other(*rig.remote, rig.device,
                            QDBusConnection::connectToBus(rig.bus.address(), QStringLiteral("second")));
         QVERIFY(other.start());
