@@ -37,6 +37,9 @@ public:
     // disc identity; empty while the door is open. The device is asked
     // once per track.
     QVariantMap metadata();
+    // Another disc went in without the door moving (a later start handed
+    // one over): the next metadata asks the device again.
+    void discChanged() { cachedKey_.reset(); }
     // The position within the track; 0 when the device cannot tell.
     qlonglong position();
     bool canControl() const { return true; }

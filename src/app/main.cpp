@@ -71,15 +71,15 @@ int run(QApplication& app, const PlayerOptions& options)
     }
     PlayerWindowRemote remote(player);
     DiscChanger changer(session, device, player.state(), remote, boxes, settings, clock, trace.get());
-    QObject::connect(&instance, &SingleInstance::requested, &player, [&](const QString& disc) {
-        remote.raise();
-        if (!disc.isEmpty())
-            changer.change(disc);
-    });
-
     // Media keys and remote controls, when the session has a bus. Changes
     // are published after every monitor tick, the moment the state settles.
     MprisService mpris(remote, device, QDBusConnection::sessionBus());
+    QObject::connect(&instance, &SingleInstance::requested, &player, [&](const QString& disc) {
+        remote.raise();
+        if (!disc.isEmpty() && changer.change(disc) == DiscChanger::Outcome::Changed)
+            mpris.model().discChanged();
+    });
+
     if (mpris.start()) {
         if (auto* timer = player.findChild<QTimer*>(QStringLiteral("Timer1")))
             QObject::connect(timer, &QTimer::timeout, &mpris, &MprisService::publishChanges);

@@ -165,6 +165,10 @@ private Q_SLOTS:
         const qsizetype sent = rig.device.sent.size();
         QCOMPARE(rig.model.metadata(), metadata);
         QCOMPARE(rig.device.sent.size(), sent);
+        // Another disc at the same track is asked about anew.
+        rig.model.discChanged();
+        QCOMPARE(rig.model.metadata(), metadata);
+        QCOMPARE(rig.device.sent.size(), sent + 2);
     }
 
     void metadataIsEmptyWhileTheDoorIsOpen()

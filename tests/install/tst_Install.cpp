@@ -403,6 +403,15 @@ private Q_SLOTS:
         QCOMPARE(again.err, QString());
         QTRY_VERIFY(trace().contains("\tcmd\tstatus cdaudio number of tracks wait\t0\t5\n"));
         QVERIFY(!trace().contains("\tbox\t"));
+        const auto metadata = [&] {
+            return run("dbus-send",
+                       {"--session", "--print-reply", "--dest=org.mpris.MediaPlayer2.ondelplayer",
+                        "/org/mpris/MediaPlayer2", "org.freedesktop.DBus.Properties.Get",
+                        "string:org.mpris.MediaPlayer2.Player", "string:Metadata"},
+                       env, 10000)
+                .out;
+        };
+        QTRY_VERIFY2(metadata().contains(QLatin1String("\"second-start\"")), qPrintable(metadata()));
         QCOMPARE(player.state(), QProcess::Running);
 
         QCOMPARE(dbusSend("org.mpris.MediaPlayer2.Quit").status, 0);
