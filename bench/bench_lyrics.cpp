@@ -3,8 +3,8 @@
 // does (small reads straight from the file), and taking every piece of a
 // 100 KB script. Prints the median of several runs.
 #include "compile/DwdCapture.h"
-#include "compile/DwdReader.h"
 #include "compile/ScriptReader.h"
+#include "core/DwdReader.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -84,7 +84,7 @@ int main(int argc, char** argv)
             if (!record.complete()) {
                 break;
             }
-            DwdReader::AddDelta(time, record.delta);
+            TrackPosition::addDelta(time, record.delta);
             ++records;
         }
     };

@@ -1,6 +1,6 @@
-#include "AppIcon.h"
+#include "app/AppIcon.h"
 
-#include "AppIdentity.h"
+#include "app/AppIdentity.h"
 
 #include <QImage>
 #include <QPainter>

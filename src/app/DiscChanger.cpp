@@ -1,10 +1,10 @@
-#include "DiscChanger.h"
+#include "app/DiscChanger.h"
 
-#include "PlayerRemote.h"
+#include "app/PlayerRemote.h"
 #include "platform/Trace.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/DiscSourceFactory.h"
-#include "platform/cdaudio/DiscStartup.h"
+#include "player/DiscStartup.h"
 #include "player/PlayerStartup.h"
 #include "player/PlayerState.h"
 

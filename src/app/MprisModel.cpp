@@ -1,6 +1,6 @@
-#include "MprisModel.h"
+#include "app/MprisModel.h"
 
-#include "PlayerRemote.h"
+#include "app/PlayerRemote.h"
 #include "player/DeviceCommands.h"
 #include "player/PlayerState.h"
 

@@ -1,7 +1,7 @@
-#include "MprisPlayerAdaptor.h"
+#include "app/MprisPlayerAdaptor.h"
 
-#include "MprisModel.h"
-#include "MprisService.h"
+#include "app/MprisModel.h"
+#include "app/MprisService.h"
 
 MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService& service)
     : QDBusAbstractAdaptor(&service), service_(service)

@@ -1,8 +1,8 @@
-#include "MprisRootAdaptor.h"
+#include "app/MprisRootAdaptor.h"
 
-#include "AppIdentity.h"
-#include "MprisService.h"
-#include "PlayerRemote.h"
+#include "app/AppIdentity.h"
+#include "app/MprisService.h"
+#include "app/PlayerRemote.h"
 
 #include <QTimer>
 

@@ -1,8 +1,8 @@
-#include "MprisService.h"
+#include "app/MprisService.h"
 
-#include "AppIdentity.h"
-#include "MprisPlayerAdaptor.h"
-#include "MprisRootAdaptor.h"
+#include "app/AppIdentity.h"
+#include "app/MprisPlayerAdaptor.h"
+#include "app/MprisRootAdaptor.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MprisModel.h"
+#include "app/MprisModel.h"
 
 #include <QDBusConnection>
 #include <QObject>

@@ -1,6 +1,6 @@
-#include "PlayerCommandLine.h"
+#include "app/PlayerCommandLine.h"
 
-#include "platform/LibraryVersions.h"
+#include "platform/cdaudio/LibraryVersions.h"
 
 #include <QCommandLineParser>
 

@@ -1,6 +1,6 @@
-#include "PlayerWindowRemote.h"
+#include "app/PlayerWindowRemote.h"
 
-#include "TOndelPlayer.h"
+#include "app/TOndelPlayer.h"
 
 const PlayerState& PlayerWindowRemote::playerState() const
 {

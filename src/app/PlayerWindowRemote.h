@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PlayerRemote.h"
+#include "app/PlayerRemote.h"
 
 class TOndelPlayer;
 

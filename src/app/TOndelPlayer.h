@@ -1,9 +1,9 @@
 #pragma once
 
-#include "compile/Compile.h"
+#include "app/WordsDisplayHost.h"
 #include "compile/CompileHost.h"
+#include "compile/ui/Compile.h"
 #include "lyrics/LyricState.h"
-#include "lyrics/WordsDisplayHost.h"
 #include "player/Association.h"
 #include "player/LyricsPlayback.h"
 #include "player/PlaybackMonitor.h"

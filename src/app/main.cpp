@@ -8,13 +8,13 @@
 #include "app/TOndelPlayer.h"
 #include "platform/Clock.h"
 #include "platform/QSettingsStore.h"
-#include "platform/QtMessageBoxes.h"
 #include "platform/Trace.h"
 #include "platform/TracingMessageBoxes.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/DiscSourceFactory.h"
-#include "platform/cdaudio/DiscStartup.h"
 #include "platform/cdaudio/TracingDevice.h"
+#include "platform/widgets/QtMessageBoxes.h"
+#include "player/DiscStartup.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -86,8 +86,7 @@ int run(QApplication& app, const PlayerOptions& options)
     }
 
     player.show();
-    app.exec();
-    return 0;
+    return app.exec();
 }
 
 int printAndExit(const QString& text, std::FILE* stream, int status)
@@ -99,6 +98,7 @@ int printAndExit(const QString& text, std::FILE* stream, int status)
 
 int main(int argc, char** argv)
 {
+    qSetMessagePattern(QStringLiteral("ondelplayer: %{message}"));
     // Read before any window system is touched: --help and --version need no display.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -131,6 +131,10 @@ int main(int argc, char** argv)
     }
     catch (const std::exception& e) {
         QMessageBox::critical(nullptr, QStringLiteral("OndelPlayer"), QString::fromLocal8Bit(e.what()));
-        return 0;
+        return 1;
+    }
+    catch (...) {
+        reportError(QStringLiteral("stopped by an unexpected error"));
+        return 1;
     }
 }

@@ -1,4 +1,4 @@
-#include "DwdCapture.h"
+#include "compile/DwdCapture.h"
 
 #include "compile/DwdWriter.h"
 
@@ -22,7 +22,7 @@ DwdCapture::Press DwdCapture::press(const TrackPosition& position, qint32& lineB
         result.outcome = Outcome::AfterEnd;
         return result;
     }
-    const TrackPosition delta = DwdWriter::TimeDelta(position, m_previous);
+    const TrackPosition delta = TrackPosition::timeDelta(position, m_previous);
     m_previous = position;
 
     ScriptReader::Piece piece = ScriptReader::TakePiece(m_script, m_position, lineBreaks);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "compile/ScriptReader.h"
-#include "player/DeviceCommands.h"
+#include "core/TrackPosition.h"
 
 #include <QByteArray>
 #include <QString>

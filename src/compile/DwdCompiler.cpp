@@ -1,12 +1,13 @@
-#include "DwdCompiler.h"
+#include "compile/DwdCompiler.h"
 
 #include "compile/CompileHost.h"
 #include "compile/CompileView.h"
 #include "compile/ScriptReader.h"
-#include "platform/ColorValue.h"
+#include "core/ColorValue.h"
 #include "lyrics/TextCanvas.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBoxes.h"
+#include "player/DeviceCommands.h"
 
 #include <QDir>
 #include <QFileInfo>

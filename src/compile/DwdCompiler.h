@@ -1,9 +1,9 @@
 #pragma once
 
 #include "compile/DwdCapture.h"
+#include "core/TextRect.h"
+#include "core/TrackPosition.h"
 #include "lyrics/DrawCursor.h"
-#include "lyrics/TextRect.h"
-#include "player/DeviceCommands.h"
 
 #include <QByteArray>
 #include <QFile>

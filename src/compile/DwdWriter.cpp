@@ -1,4 +1,4 @@
-#include "DwdWriter.h"
+#include "compile/DwdWriter.h"
 
 #include <QIODevice>
 #include <QtEndian>
@@ -16,11 +16,6 @@ bool writeInt16(QIODevice& file, qint16 value)
     return writeAll(file, bytes, 2);
 }
 
-// Device positions are int16 fields; differences wrap like them.
-qint16 wrap16(int value)
-{
-    return qint16(quint16(value & 0xFFFF));
-}
 } // namespace
 
 bool DwdWriter::WriteHeader(QIODevice& file)
@@ -60,20 +55,4 @@ bool DwdWriter::WriteRecord(QIODevice& file, QByteArrayView pieceText, QByteArra
         return false;
     }
     return pieceText.isEmpty() || writeAll(file, pieceText.data(), pieceText.size());
-}
-
-TrackPosition DwdWriter::TimeDelta(const TrackPosition& current, const TrackPosition& previous)
-{
-    int frames = current.frames - previous.frames;
-    int seconds = current.seconds - previous.seconds;
-    int minutes = current.minutes - previous.minutes;
-    if (frames < 0) {
-        frames += 75;
-        seconds -= 1;
-    }
-    if (seconds < 0) {
-        seconds += 60;
-        minutes -= 1;
-    }
-    return {wrap16(minutes), wrap16(seconds), wrap16(frames)};
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "player/DeviceCommands.h"
+#include "core/TrackPosition.h"
 
 #include <QByteArrayView>
 
@@ -21,8 +21,4 @@ public:
     // the script reader built them; the text bytes are copied unchanged.
     static bool WriteRecord(QIODevice& file, QByteArrayView pieceText, QByteArrayView commandBlock,
                             const TrackPosition& delta);
-
-    // current - previous, borrowing 75 frames and 60 seconds. Minutes are not
-    // clamped: a position that went backwards gives negative minutes.
-    static TrackPosition TimeDelta(const TrackPosition& current, const TrackPosition& previous);
 };

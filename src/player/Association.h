@@ -19,9 +19,6 @@ public:
     {
     }
 
-    static QString keyFor(const QByteArray& identity);
-    static QString valueFor(int track);
-
     // Lets the user choose the lyrics file for a track; says why when it cannot.
     void relate(int track);
     // Removes the track's association on the inserted disc; true when a value was deleted.

@@ -1,8 +1,8 @@
-#include "PlayerStartup.h"
+#include "player/PlayerStartup.h"
 
-#include "DeviceCommands.h"
-#include "PlayerState.h"
 #include "platform/MessageBoxes.h"
+#include "player/DeviceCommands.h"
+#include "player/PlayerState.h"
 
 #include <ctime>
 
@@ -13,7 +13,8 @@ void PlayerStartup::showDriveInUse(MessageBoxes& boxes)
                BoxIcon::Information, BoxButtons::Ok);
 }
 
-PlayerStartup::Outcome PlayerStartup::openDevice(CdAudioDevice& device, MessageBoxes& boxes, PlayerState& state)
+PlayerStartup::Outcome PlayerStartup::openDevice(CdAudioDevice& device, MessageBoxes& boxes,
+                                                 PlayerState& state)
 {
     state.CurrentTrack = 1;
     state.TrackCount = 1;

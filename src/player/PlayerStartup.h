@@ -12,4 +12,4 @@ enum class Outcome { Running, Refused };
 Outcome openDevice(CdAudioDevice& device, MessageBoxes& boxes, PlayerState& state);
 // The "Information" message that another program holds the drive.
 void showDriveInUse(MessageBoxes& boxes);
-}  // namespace PlayerStartup
+} // namespace PlayerStartup

@@ -1,10 +1,9 @@
-#include "TestRegistry.h"
 #include "app/AppIcon.h"
 
 #include <QImage>
 #include <QTest>
 
-class TestAppIcon : public QObject {
+class tst_AppIcon : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -29,5 +28,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(TestAppIcon);
+QTEST_MAIN(tst_AppIcon)
 #include "tst_AppIcon.moc"

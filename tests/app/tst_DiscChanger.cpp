@@ -2,7 +2,6 @@
 #include "RecordingDevice.h"
 #include "ScriptedMessageBoxes.h"
 #include "TempSettingsHome.h"
-#include "TestRegistry.h"
 #include "UniqueDisc.h"
 #include "app/DiscChanger.h"
 #include "platform/Clock.h"
@@ -34,7 +33,7 @@ struct Rig {
 };
 } // namespace
 
-class TestDiscChanger : public QObject {
+class tst_DiscChanger : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -116,5 +115,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(TestDiscChanger);
+QTEST_GUILESS_MAIN(tst_DiscChanger)
 #include "tst_DiscChanger.moc"

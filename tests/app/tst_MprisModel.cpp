@@ -1,6 +1,5 @@
 #include "FakeRemote.h"
 #include "RecordingDevice.h"
-#include "TestRegistry.h"
 #include "app/MprisModel.h"
 #include "platform/Clock.h"
 #include "platform/cdaudio/DeviceSession.h"
@@ -30,7 +29,7 @@ using Method = void (MprisModel::*)();
 } // namespace
 Q_DECLARE_METATYPE(Method)
 
-class TestMprisModel : public QObject {
+class tst_MprisModel : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -235,5 +234,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(TestMprisModel);
+QTEST_GUILESS_MAIN(tst_MprisModel)
 #include "tst_MprisModel.moc"

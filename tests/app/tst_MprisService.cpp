@@ -2,7 +2,6 @@
 #include "RecordingDevice.h"
 #include "ScriptedMessageBoxes.h"
 #include "TempSettingsHome.h"
-#include "TestRegistry.h"
 #include "UniqueDisc.h"
 #include "app/MprisService.h"
 #include "app/PlayerWindowRemote.h"
@@ -88,7 +87,7 @@ struct Rig {
 };
 } // namespace
 
-class TestMprisService : public QObject {
+class tst_MprisService : public QObject {
     Q_OBJECT
 
 public Q_SLOTS:
@@ -213,5 +212,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(TestMprisService);
+QTEST_MAIN(tst_MprisService)
 #include "tst_MprisService.moc"

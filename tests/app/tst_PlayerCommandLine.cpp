@@ -1,4 +1,3 @@
-#include "TestRegistry.h"
 #include "app/PlayerCommandLine.h"
 
 #include <QTest>
@@ -6,7 +5,7 @@
 using Action = PlayerOptions::Action;
 Q_DECLARE_METATYPE(Action)
 
-class TestPlayerCommandLine : public QObject {
+class tst_PlayerCommandLine : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -80,5 +79,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(TestPlayerCommandLine);
+QTEST_GUILESS_MAIN(tst_PlayerCommandLine)
 #include "tst_PlayerCommandLine.moc"

@@ -1,4 +1,3 @@
-#include "TestRegistry.h"
 #include "app/SingleInstance.h"
 
 #include <QCoreApplication>
@@ -30,7 +29,7 @@ bool startAgain(const QString& socketPath, const QString& source)
 }
 } // namespace
 
-class TestSingleInstance : public QObject {
+class tst_SingleInstance : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -119,5 +118,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(TestSingleInstance);
+QTEST_GUILESS_MAIN(tst_SingleInstance)
 #include "tst_SingleInstance.moc"

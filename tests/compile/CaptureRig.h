@@ -1,18 +1,17 @@
 #pragma once
 
-#include "UniqueDisc.h"
-#include "player/PlayerStartup.h"
-
 #include "RecordingDevice.h"
 #include "ScriptedFileDialogs.h"
 #include "ScriptedMessageBoxes.h"
-#include "compile/Compile.h"
+#include "UniqueDisc.h"
 #include "compile/CompileHost.h"
+#include "compile/ui/Compile.h"
 #include "platform/Clock.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/SimulatedDisc.h"
 #include "player/PlaybackMonitor.h"
 #include "player/PlayerControls.h"
+#include "player/PlayerStartup.h"
 #include "player/PlayerState.h"
 #include "player/Transport.h"
 
@@ -28,14 +27,14 @@
 class CaptureRig final : public CompileHost, public PlayerControls {
 public:
     explicit CaptureRig(const QString& simOptions = QStringLiteral("tracks=3"))
-        : session(std::make_unique<DeviceSession>(SimulatedDisc::create(uniqueDisc(simOptions), clock, nullptr))),
+        : session(
+              std::make_unique<DeviceSession>(SimulatedDisc::create(uniqueDisc(simOptions), clock, nullptr))),
           device(*session)
     {
         PlayerStartup::openDevice(device, boxes, state);
         device.sent.clear();
     }
     ~CaptureRig() override { delete form.data(); }
-
 
     // Creates the window as CompileClick does and puts it on screen, active.
     TCompileForm* open()

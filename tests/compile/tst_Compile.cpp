@@ -1,6 +1,5 @@
 #include "CaptureRig.h"
-#include "TestRegistry.h"
-#include "compile/DwdReader.h"
+#include "core/DwdReader.h"
 
 #include <QDir>
 #include <QFile>
@@ -74,7 +73,7 @@ bool fillUpDisk(const QString& name)
 const QByteArray Aiu = "\x82\xa0\x82\xa2\r\n\x82\xa4"; // あい CR LF う
 } // namespace
 
-class CompileFormTest : public QObject {
+class tst_Compile : public QObject {
     Q_OBJECT
 
 private:
@@ -523,7 +522,7 @@ private Q_SLOTS:
     }
 
     // Shows the window timing a song, for a look at it on a real screen:
-    // ONDEL_COMPILE_SHOW=<ms per step> QT_QPA_PLATFORM=xcb test_compile -class CompileFormTest
+    // ONDEL_COMPILE_SHOW=<ms per step> QT_QPA_PLATFORM=xcb test_compile -class tst_Compile
     // showForScreenshot
     void showForScreenshot()
     {
@@ -553,5 +552,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(CompileFormTest);
+QTEST_MAIN(tst_Compile)
 #include "tst_Compile.moc"

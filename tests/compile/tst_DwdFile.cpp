@@ -1,7 +1,6 @@
-#include "TestRegistry.h"
 #include "compile/DwdCapture.h"
-#include "compile/DwdReader.h"
 #include "compile/DwdWriter.h"
+#include "core/DwdReader.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
@@ -38,7 +37,7 @@ QList<DwdReader::Record> readRecords(QIODevice& file)
 }
 } // namespace
 
-class DwdFileTest : public QObject {
+class tst_DwdFile : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -105,7 +104,7 @@ private Q_SLOTS:
         QFETCH(TrackPosition, previous);
         QFETCH(TrackPosition, current);
         QFETCH(TrackPosition, delta);
-        const TrackPosition got = DwdWriter::TimeDelta(current, previous);
+        const TrackPosition got = TrackPosition::timeDelta(current, previous);
         QCOMPARE(show(got), show(delta));
 
         // Written and read back, the delta brings the running time to current.
@@ -116,7 +115,7 @@ private Q_SLOTS:
         const DwdReader::Record record = DwdReader::ReadRecord(buffer);
         QVERIFY(record.complete());
         TrackPosition time = previous;
-        DwdReader::AddDelta(time, record.delta);
+        TrackPosition::addDelta(time, record.delta);
         QCOMPARE(show(time), show(current));
     }
 
@@ -138,7 +137,7 @@ private Q_SLOTS:
         QFETCH(TrackPosition, time);
         QFETCH(TrackPosition, delta);
         QFETCH(TrackPosition, expected);
-        DwdReader::AddDelta(time, delta);
+        TrackPosition::addDelta(time, delta);
         QCOMPARE(show(time), show(expected));
     }
 
@@ -275,5 +274,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(DwdFileTest);
+QTEST_GUILESS_MAIN(tst_DwdFile)
 #include "tst_DwdFile.moc"

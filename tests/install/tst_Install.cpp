@@ -1,5 +1,4 @@
 #include "PrivateSessionBus.h"
-#include "TestRegistry.h"
 
 #include <QDir>
 #include <QFile>
@@ -105,7 +104,7 @@ QString desktopValue(const QString& path, const QString& key)
 
 // Installs the build into a fresh prefix, as a packager or `scripts/install`
 // would, and looks at the result as the desktop does.
-class TestInstall : public QObject {
+class tst_Install : public QObject {
     Q_OBJECT
 
 private:
@@ -421,5 +420,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(TestInstall);
+QTEST_MAIN(tst_Install)
 #include "tst_Install.moc"

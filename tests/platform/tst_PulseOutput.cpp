@@ -1,5 +1,4 @@
 #include "AudioFixtures.h"
-#include "TestRegistry.h"
 #include "platform/Clock.h"
 #include "platform/cdaudio/ImageDisc.h"
 #include "platform/cdaudio/QtAudioOutputSink.h"
@@ -15,7 +14,7 @@ using namespace AudioFixtures;
 // Real audio through a private PulseAudio server with a null sink, which
 // consumes samples in real time: audio flows, and the position keeps pace
 // with the clock. Skipped where no server can be started.
-class PulseOutputTest : public QObject {
+class tst_PulseOutput : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
@@ -104,5 +103,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(PulseOutputTest);
+QTEST_GUILESS_MAIN(tst_PulseOutput)
 #include "tst_PulseOutput.moc"

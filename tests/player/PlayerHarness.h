@@ -1,14 +1,14 @@
 #pragma once
 
+#include "RecordingDevice.h"
 #include "ScriptedMessageBoxes.h"
 #include "UniqueDisc.h"
-#include "player/PlayerStartup.h"
-
 #include "platform/Clock.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/SimulatedDisc.h"
 #include "player/PlaybackMonitor.h"
 #include "player/PlayerControls.h"
+#include "player/PlayerStartup.h"
 #include "player/PlayerState.h"
 #include "player/Transport.h"
 
@@ -17,21 +17,6 @@
 #include <QList>
 #include <functional>
 #include <memory>
-
-// Records every command that reaches the simulated drive.
-class RecordingDevice final : public CdAudioDevice {
-public:
-    explicit RecordingDevice(CdAudioDevice& inner) : inner_(inner) {}
-    int DeviceCommand(const char* command, ReplyBuffer& reply) override
-    {
-        commands.append(command);
-        return inner_.DeviceCommand(command, reply);
-    }
-    QByteArrayList commands;
-
-private:
-    CdAudioDevice& inner_;
-};
 
 // The main window as the logic sees it: what was shown, and hooks that a
 // test can fill in.
@@ -76,15 +61,15 @@ public:
 // at start-up, the transport and the monitor wired to a fake window.
 struct PlayerHarness {
     explicit PlayerHarness(const QString& simOptions)
-        : session(std::make_unique<DeviceSession>(SimulatedDisc::create(uniqueDisc(simOptions), clock, nullptr))),
+        : session(
+              std::make_unique<DeviceSession>(SimulatedDisc::create(uniqueDisc(simOptions), clock, nullptr))),
           device(*session)
     {
         ScriptedMessageBoxes noBoxes;
         PlayerStartup::openDevice(device, noBoxes, state);
         state.random.seed(7);
-        device.commands.clear();
+        device.sent.clear();
     }
-
 
     // One monitor tick after 50 ms, as the timer runs it.
     void tick()
@@ -101,12 +86,12 @@ struct PlayerHarness {
     QList<int> plays() const
     {
         QList<int> tracks;
-        for (const QByteArray& c : device.commands)
+        for (const QByteArray& c : device.sent)
             if (c.startsWith("play cdaudio from "))
                 tracks.append(c.mid(18).toInt());
         return tracks;
     }
-    int count(const char* command) const { return int(device.commands.count(command)); }
+    int count(const char* command) const { return int(device.sent.count(command)); }
     // Start playing a track as the user would, and let the monitor see it.
     void playTrack(int track)
     {

@@ -1,4 +1,3 @@
-#include "TestRegistry.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -40,7 +39,7 @@ QByteArray readFile(const QTemporaryDir& dir, const QString& name)
 const QByteArray AI = "[/fontsize(20)]\x82\xa0\x82\xa2"; // [/fontsize(20)]あい
 } // namespace
 
-class OndelDwdTest : public QObject {
+class tst_OndelDwd : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -226,5 +225,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(OndelDwdTest);
+QTEST_GUILESS_MAIN(tst_OndelDwd)
 #include "tst_OndelDwd.moc"

@@ -3,8 +3,9 @@
 // code as the compiler window and the player.
 
 #include "compile/DwdCapture.h"
-#include "compile/DwdReader.h"
+#include "compile/DwdCompiler.h"
 #include "compile/ScriptReader.h"
+#include "core/DwdReader.h"
 #include "platform/ShiftJis.h"
 
 #include <QCoreApplication>
@@ -261,14 +262,14 @@ int compileCommand(const QStringList& args)
 
     QFile out(outName);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        writeErr(QStringLiteral("ondel-dwd: %1: ファイルのオープンに失敗しました。\n").arg(outName));
+        writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(outName, DwdCompiler::openFailedMessage()));
         return 1;
     }
     DwdCapture capture;
     capture.setScript(*script);
     if (!capture.begin(out)) {
         out.remove();
-        writeErr(QStringLiteral("ondel-dwd: %1: ヘッダの書き込みに失敗しました。\n").arg(outName));
+        writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(outName, DwdCompiler::headerFailedMessage()));
         return 1;
     }
     qint32 lineBreaks = 0;
@@ -281,7 +282,7 @@ int compileCommand(const QStringList& args)
         }
         if (press.outcome == DwdCapture::Outcome::WriteFailed) {
             out.remove();
-            writeErr(QStringLiteral("ondel-dwd: %1: ファイルへの書き込みに失敗しました。\n").arg(outName));
+            writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(outName, DwdCompiler::recordFailedMessage()));
             return 1;
         }
         if (press.endOfScript && i + 1 < times.size()) {
@@ -293,7 +294,7 @@ int compileCommand(const QStringList& args)
         }
     }
     if (!capture.end() || !out.flush()) {
-        writeErr(QStringLiteral("ondel-dwd: %1: ヘッダの書き込みに失敗しました。\n").arg(outName));
+        writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(outName, DwdCompiler::headerFailedMessage()));
         return 1;
     }
     out.close();
@@ -342,7 +343,7 @@ int dumpCommand(const QStringList& args)
             }
             return 0;
         }
-        DwdReader::AddDelta(time, record.delta);
+        TrackPosition::addDelta(time, record.delta);
         QStringList commands;
         for (const DwdCommand& command : record.commands) {
             commands << formatCommand(command);
@@ -360,9 +361,9 @@ int dumpCommand(const QStringList& args)
 
 QString lrcStamp(const TrackPosition& time)
 {
-    const int total = qMax(0, (time.minutes * 60 + time.seconds) * 75 + time.frames);
-    const int hundredths = (total % 75) * 100 / 75;
-    const int seconds = total / 75;
+    const int total = qMax(0, time.totalFrames());
+    const int hundredths = (total % CdFrames::PerSecond) * 100 / CdFrames::PerSecond;
+    const int seconds = total / CdFrames::PerSecond;
     return QStringLiteral("%1:%2.%3")
         .arg(seconds / 60, 2, 10, QLatin1Char('0'))
         .arg(seconds % 60, 2, 10, QLatin1Char('0'))
@@ -407,7 +408,7 @@ int lrcCommand(const QStringList& args)
         if (!record.complete()) {
             break;
         }
-        DwdReader::AddDelta(time, record.delta);
+        TrackPosition::addDelta(time, record.delta);
         const QStringList segments = ShiftJis::decode(record.text).split(QLatin1String("\r\n"));
         bool stamped = false;
         for (qsizetype i = 0; i < segments.size(); ++i) {

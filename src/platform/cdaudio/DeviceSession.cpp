@@ -1,7 +1,6 @@
-#include "DeviceSession.h"
+#include "platform/cdaudio/DeviceSession.h"
 
-#include "DiscIdentity.h"
-
+#include "platform/cdaudio/DiscIdentity.h"
 
 namespace {
 // A strict decimal number of at most 9 digits; -1 otherwise.
@@ -22,7 +21,7 @@ QByteArrayList withoutWait(QByteArrayList words)
         words.removeLast();
     return words;
 }
-}  // namespace
+} // namespace
 
 DeviceSession::DeviceSession(std::unique_ptr<DiscSource> source)
     : source_(std::move(source)), lock_(std::make_unique<SourceLock>(source_->lockKey()))
@@ -129,8 +128,9 @@ int DeviceSession::status(const QByteArrayList& words, ReplyBuffer& reply)
             reply.set(source_->isPlaying() ? "playing" : "stopped");
         return DeviceResult::Ok;
     }
-    const bool known = item == QByteArrayList{"position"} || item == QByteArrayList{"number", "of", "tracks"} ||
-                       item == QByteArrayList{"length"} || (item.size() == 3 && item[0] == "length" && item[1] == "track");
+    const bool known = item == QByteArrayList{"position"} ||
+                       item == QByteArrayList{"number", "of", "tracks"} || item == QByteArrayList{"length"} ||
+                       (item.size() == 3 && item[0] == "length" && item[1] == "track");
     if (!known)
         return DeviceResult::UnrecognizedCommand;
     if (!discReady())
@@ -141,11 +141,14 @@ int DeviceSession::status(const QByteArrayList& words, ReplyBuffer& reply)
         const int frame = std::clamp(source_->position(), toc.trackStart(1), toc.leadOut - 1);
         const int track = toc.trackAt(frame);
         reply.set(CdFrames::formatTmsf(track, frame - toc.trackStart(track)));
-    } else if (item[0] == "number") {
+    }
+    else if (item[0] == "number") {
         reply.set(QByteArray::number(toc.trackCount()));
-    } else if (item.size() == 1) {
+    }
+    else if (item.size() == 1) {
         reply.set(CdFrames::formatMsf(toc.discLength()));
-    } else {
+    }
+    else {
         const int track = decimal(item[2]);
         if (!toc.hasTrack(track))
             return DeviceResult::OutOfRange;
@@ -164,7 +167,8 @@ int DeviceSession::play(const QByteArray& trackText)
     const DiscToc toc = source_->toc();
     if (!toc.hasTrack(track))
         return DeviceResult::OutOfRange;
-    return source_->start(toc.trackStart(track), toc.leadOut) ? DeviceResult::Ok : DeviceResult::DeviceNotReady;
+    return source_->start(toc.trackStart(track), toc.leadOut) ? DeviceResult::Ok
+                                                              : DeviceResult::DeviceNotReady;
 }
 
 int DeviceSession::identity(ReplyBuffer& reply)
@@ -172,9 +176,7 @@ int DeviceSession::identity(ReplyBuffer& reply)
     if (!discReady())
         return DeviceResult::DeviceNotReady;
     if (cachedIdentity_.isEmpty()) {
-        cachedIdentity_ = source_->fixedIdentity();
-        if (cachedIdentity_.isEmpty())
-            cachedIdentity_ = DiscIdentity::fromToc(source_->toc());
+        cachedIdentity_ = DiscIdentity::of(*source_);
     }
     if (cachedIdentity_.isEmpty())
         return DeviceResult::DeviceNotReady;
@@ -187,7 +189,7 @@ int DeviceSession::setDoor(bool open)
     if (doorOpen_ != open) {
         doorOpen_ = open;
         source_->doorMoved(open);
-        cachedIdentity_.clear();  // another disc may come back in
+        cachedIdentity_.clear(); // another disc may come back in
     }
     return DeviceResult::Ok;
 }

@@ -1,7 +1,8 @@
-#include "PcmSink.h"
+#include "platform/cdaudio/PcmSink.h"
 
-#include "ClockSink.h"
-#include "QtAudioOutputSink.h"
+#include "core/Logging.h"
+#include "platform/cdaudio/ClockSink.h"
+#include "platform/cdaudio/QtAudioOutputSink.h"
 
 #include <QMediaDevices>
 #include <cstdio>
@@ -13,7 +14,7 @@ std::unique_ptr<PcmSink> PcmSink::createDefault(const Clock& clock)
         return std::make_unique<QtAudioOutputSink>(device);
     static bool said = false;
     if (!said) {
-        std::fprintf(stderr, "ondelplayer: no sound output device; playing silently on a real-time clock\n");
+        qCWarning(lcSound, "no sound output device; playing silently on a real-time clock");
         said = true;
     }
     return std::make_unique<ClockSink>(clock);

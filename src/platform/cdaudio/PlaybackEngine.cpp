@@ -1,7 +1,8 @@
-#include "PlaybackEngine.h"
+#include "platform/cdaudio/PlaybackEngine.h"
 
-#include "ClockSink.h"
-#include "DiscToc.h"
+#include "core/Logging.h"
+#include "platform/cdaudio/ClockSink.h"
+#include "platform/cdaudio/DiscToc.h"
 
 #include <QByteArray>
 #include <cstdio>
@@ -43,8 +44,7 @@ bool PlaybackEngine::start(int fromFrame, int endFrame)
     ring_.waitFor(PrimeBytes, 1000);
     sink_->start(ring_);
     if (sink_->failed() && fallbackClock_) {
-        std::fprintf(
-            stderr, "ondelplayer: the sound output refused to play; playing silently on a real-time clock\n");
+        qCWarning(lcSound, "the sound output refused to play; playing silently on a real-time clock");
         sink_->stop();
         sink_ = std::make_unique<ClockSink>(*fallbackClock_);
         sink_->start(ring_);
@@ -63,7 +63,7 @@ void PlaybackEngine::readLoop(int fromFrame, int endFrame)
         if (!reader_(frame, count, buffer.data(), &error)) {
             unreadable_ += count;
             if (!told) {
-                std::fprintf(stderr, "ondelplayer: %s; playing silence instead\n", qPrintable(error));
+                qCWarning(lcSound, "%s; playing silence instead", qPrintable(error));
                 told = true;
             }
         }

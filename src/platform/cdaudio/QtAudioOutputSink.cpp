@@ -1,6 +1,6 @@
-#include "QtAudioOutputSink.h"
+#include "platform/cdaudio/QtAudioOutputSink.h"
 
-#include "PcmRing.h"
+#include "platform/cdaudio/PcmRing.h"
 
 #include <QAudioFormat>
 #include <QAudioSink>

@@ -1,4 +1,4 @@
-#include "DwdCommand.h"
+#include "core/DwdCommand.h"
 
 namespace {
 constexpr const char* Names[] = {"formsize",  "backcolor", "fontsize", "fontcolor", "fontprecolor",

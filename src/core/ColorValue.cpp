@@ -1,4 +1,4 @@
-#include "ColorValue.h"
+#include "core/ColorValue.h"
 
 #include <QGuiApplication>
 

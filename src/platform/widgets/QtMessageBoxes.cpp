@@ -1,4 +1,4 @@
-#include "QtMessageBoxes.h"
+#include "platform/widgets/QtMessageBoxes.h"
 
 #include <QMessageBox>
 
@@ -47,6 +47,8 @@ BoxButton QtMessageBoxes::show(const QString& caption, const QString& text, BoxI
         return BoxButton::Cancel;
     default:
         // Closed by the window manager: the box's way out.
-        return buttons == BoxButtons::Ok ? BoxButton::Ok : buttons == BoxButtons::YesNo ? BoxButton::No : BoxButton::Cancel;
+        return buttons == BoxButtons::Ok      ? BoxButton::Ok
+               : buttons == BoxButtons::YesNo ? BoxButton::No
+                                              : BoxButton::Cancel;
     }
 }

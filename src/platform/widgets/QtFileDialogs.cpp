@@ -1,4 +1,4 @@
-#include "QtFileDialogs.h"
+#include "platform/widgets/QtFileDialogs.h"
 
 #include <QFileDialog>
 
@@ -9,7 +9,7 @@ std::optional<QString> run(QFileDialog& dialog)
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
 }
-}  // namespace
+} // namespace
 
 std::optional<QString> QtFileDialogs::openFile(const QString& title, const QString& filter,
                                                const QString& defaultSuffix)

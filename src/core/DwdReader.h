@@ -1,7 +1,7 @@
 #pragma once
 
-#include "compile/DwdCommand.h"
-#include "player/DeviceCommands.h"
+#include "core/DwdCommand.h"
+#include "core/TrackPosition.h"
 
 #include <QByteArray>
 #include <QList>
@@ -60,8 +60,4 @@ public:
     // more reads as no commands, the way the player has always read it), each
     // command's code byte and int16 arguments, the int32 text length, the text.
     static Record ReadRecord(QIODevice& file);
-
-    // Adds a record's delta to the running absolute time, carrying frames past
-    // 74 and seconds past 59 once each, as the player does.
-    static void AddDelta(TrackPosition& time, const TrackPosition& delta);
 };

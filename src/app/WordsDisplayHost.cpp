@@ -1,6 +1,6 @@
-#include "WordsDisplayHost.h"
+#include "app/WordsDisplayHost.h"
 
-#include "lyrics/WordsDisplay.h"
+#include "lyrics/ui/WordsDisplay.h"
 
 WordsDisplayHost::WordsDisplayHost(WordsSource& source) : source_(source)
 {

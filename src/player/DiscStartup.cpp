@@ -1,10 +1,12 @@
-#include "DiscStartup.h"
+#include "player/DiscStartup.h"
 
-#include "DiscIdentity.h"
-#include "DiscSource.h"
-#include "DiscSourceFactory.h"
+#include "core/Logging.h"
+#include "core/SettingsKeys.h"
 #include "platform/SettingsStore.h"
 #include "platform/Trace.h"
+#include "platform/cdaudio/DiscIdentity.h"
+#include "platform/cdaudio/DiscSource.h"
+#include "platform/cdaudio/DiscSourceFactory.h"
 
 #include <QFileInfo>
 #include <cstdio>
@@ -12,32 +14,29 @@
 namespace {
 // Beside the demo disc's cue sheet, made from the demo script at build time.
 const QString DemoLyricsName = QStringLiteral("sakura.dwd");
-const QString RelationKey = QStringLiteral("Software\\OndelPlayer\\RelationData\\[%1]");
-const QString TrackValue = QStringLiteral("[%1]");
 } // namespace
 
 bool DiscStartup::relateDemoLyrics(DiscSource& source, SettingsStore& settings, const QString& dwdPath)
 {
     if (source.presence() != DiscPresence::Ready || !QFileInfo::exists(dwdPath))
         return false;
-    QByteArray identity = source.fixedIdentity();
-    if (identity.isEmpty())
-        identity = DiscIdentity::fromToc(source.toc());
+    const QByteArray identity = DiscIdentity::of(source);
     if (identity.isEmpty())
         return false;
-    const QString key = RelationKey.arg(QString::fromLatin1(identity));
+    const QString key = SettingsKeys::relationKey(identity);
     // A key means the user has related (or unrelated) this disc already.
     if (settings.openKey(key, false))
         return false;
     auto created = settings.openKey(key, true);
-    return created && created->writeString(TrackValue.arg(1), QFileInfo(dwdPath).absoluteFilePath());
+    return created &&
+           created->writeString(SettingsKeys::trackValue(1), QFileInfo(dwdPath).absoluteFilePath());
 }
 
 void DiscStartup::prepare(DiscSource& source, SettingsStore& settings, Trace* trace)
 {
     if (source.presence() == DiscPresence::Unreadable) {
         const QString why = QStringLiteral("the disc cannot be read: ") + source.problem();
-        std::fprintf(stderr, "ondelplayer: %s\n", qPrintable(why));
+        qCWarning(lcDisc, "%s", qPrintable(why));
         if (trace)
             trace->note(why);
         return;

@@ -1,4 +1,4 @@
-#include "LibraryVersions.h"
+#include "platform/cdaudio/LibraryVersions.h"
 
 #include <QtGlobal>
 #include <cdio/version.h>

@@ -1,4 +1,4 @@
-#include "DwdReader.h"
+#include "core/DwdReader.h"
 
 #include <QIODevice>
 #include <QtEndian>
@@ -17,11 +17,6 @@ bool readInt16(QIODevice& file, qint16& value)
     }
     value = qFromLittleEndian<qint16>(bytes);
     return true;
-}
-
-qint16 wrap16(int value)
-{
-    return qint16(quint16(value & 0xFFFF));
 }
 
 // Reads length bytes without trusting length: a seekable device is asked how
@@ -156,22 +151,4 @@ DwdReader::Record DwdReader::ReadRecord(QIODevice& file)
     }
     record.end = RecordEnd::Complete;
     return record;
-}
-
-void DwdReader::AddDelta(TrackPosition& time, const TrackPosition& delta)
-{
-    int frames = time.frames + delta.frames;
-    int seconds = time.seconds;
-    int minutes = time.minutes;
-    if (frames > 74) {
-        frames -= 75;
-        seconds += 1;
-    }
-    seconds += delta.seconds;
-    if (seconds > 59) {
-        seconds -= 60;
-        minutes += 1;
-    }
-    minutes += delta.minutes;
-    time = {wrap16(minutes), wrap16(seconds), wrap16(frames)};
 }

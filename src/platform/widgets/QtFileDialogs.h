@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileDialogs.h"
+#include "platform/FileDialogs.h"
 
 class QWidget;
 
@@ -8,7 +8,8 @@ class QWidget;
 class QtFileDialogs final : public FileDialogs {
 public:
     explicit QtFileDialogs(QWidget* parent = nullptr) : parent_(parent) {}
-    std::optional<QString> openFile(const QString& title, const QString& filter, const QString& defaultSuffix) override;
+    std::optional<QString> openFile(const QString& title, const QString& filter,
+                                    const QString& defaultSuffix) override;
     std::optional<QString> saveFile(const QString& title, const QString& filter, const QString& defaultSuffix,
                                     const QString& suggested) override;
 

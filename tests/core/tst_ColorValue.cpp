@@ -1,12 +1,11 @@
-#include "TestRegistry.h"
-#include "platform/ColorValue.h"
+#include "core/ColorValue.h"
 
 #include <QGuiApplication>
 #include <QTest>
 
 // One conversion serves the digit control, the panel shapes and the lyrics:
 // a system colour must mean the same role everywhere.
-class ColorValueTest : public QObject {
+class tst_ColorValue : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -42,5 +41,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(ColorValueTest);
+QTEST_MAIN(tst_ColorValue)
 #include "tst_ColorValue.moc"

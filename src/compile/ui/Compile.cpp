@@ -1,4 +1,4 @@
-#include "Compile.h"
+#include "compile/ui/Compile.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
-#include "WordsDisplay.h"
+#include "lyrics/ui/WordsDisplay.h"
 
-#include "platform/ColorValue.h"
+#include "core/ColorValue.h"
 #include "lyrics/LyricState.h"
 #include "lyrics/WordsSource.h"
 

@@ -1,10 +1,9 @@
 #include "AudioFixtures.h"
-#include "TestRegistry.h"
 #include "platform/Clock.h"
 #include "platform/MemorySettingsStore.h"
 #include "platform/cdaudio/DiscIdentity.h"
-#include "platform/cdaudio/DiscStartup.h"
 #include "platform/cdaudio/ImageDisc.h"
+#include "player/DiscStartup.h"
 
 #include <QMap>
 #include <QTemporaryDir>
@@ -18,7 +17,7 @@ using MemorySettings = MemorySettingsStore;
 
 // The demo disc's track 1 is related to the demo lyrics on the first start
 // only: a disc the user has related or unrelated already is left alone.
-class DiscStartupTest : public QObject {
+class tst_DiscStartup : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
@@ -68,5 +67,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(DiscStartupTest);
+QTEST_GUILESS_MAIN(tst_DiscStartup)
 #include "tst_DiscStartup.moc"
