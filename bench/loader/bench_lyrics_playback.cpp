@@ -5,6 +5,7 @@
 // ticks that drew a piece), and the lag from each record's time on the disc
 // clock to the tick that drew it.
 #include "app/WordsDisplayHost.h"
+#include "compile/CaptureFile.h"
 #include "compile/DwdCapture.h"
 #include "core/SettingsKeys.h"
 #include "lyrics/LyricState.h"
@@ -93,11 +94,10 @@ std::vector<qint64> compile(const QString& fileName, int pieces, int minGap, int
         if (i % 10 == 9)
             script += QStringLiteral("\r\n");
     }
-    QFile out(fileName);
-    out.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    DwdCapture capture;
+    CaptureFile out;
+    DwdCapture capture(out);
     capture.setScript(ShiftJis::encode(script));
-    capture.begin(out);
+    capture.begin(fileName);
     std::minstd_rand random(42);
     std::uniform_int_distribution<int> gap(minGap, maxGap);
     std::vector<qint64> times;
@@ -108,7 +108,7 @@ std::vector<qint64> compile(const QString& fileName, int pieces, int minGap, int
         times.push_back(frames);
         capture.press(positionOf(frames), lineBreaks);
     }
-    capture.end();
+    capture.finish();
     return times;
 }
 

@@ -444,7 +444,7 @@ void TOndelPlayer::compilerWindowClosed()
 PlayerControls::HookResult TOndelPlayer::endRunningCapture()
 {
     if (CompileForm && CompileForm->captureRunning())
-        CompileForm->EndClick();
+        CompileForm->TrackChanged();
     return HookResult::Done;
 }
 

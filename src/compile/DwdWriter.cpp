@@ -1,5 +1,6 @@
 #include "compile/DwdWriter.h"
 
+#include <QBuffer>
 #include <QIODevice>
 #include <QtEndian>
 
@@ -55,4 +56,24 @@ bool DwdWriter::WriteRecord(QIODevice& file, QByteArrayView pieceText, QByteArra
         return false;
     }
     return pieceText.isEmpty() || writeAll(file, pieceText.data(), pieceText.size());
+}
+
+QByteArray DwdWriter::HeaderBytes(quint32 fileSize)
+{
+    QByteArray bytes("DWD\0\0\0\0", 7);
+    uchar size[4];
+    qToLittleEndian(fileSize, size);
+    bytes.append(reinterpret_cast<const char*>(size), 4);
+    return bytes;
+}
+
+QByteArray DwdWriter::RecordBytes(QByteArrayView pieceText, QByteArrayView commandBlock,
+                                  const TrackPosition& delta)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!WriteRecord(buffer, pieceText, commandBlock, delta))
+        return {};
+    return bytes;
 }

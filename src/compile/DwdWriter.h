@@ -2,6 +2,7 @@
 
 #include "core/TrackPosition.h"
 
+#include <QByteArray>
 #include <QByteArrayView>
 
 class QIODevice;
@@ -21,4 +22,13 @@ public:
     // the script reader built them; the text bytes are copied unchanged.
     static bool WriteRecord(QIODevice& file, QByteArrayView pieceText, QByteArrayView commandBlock,
                             const TrackPosition& delta);
+
+    // The 11 header bytes of a file of the given total length.
+    static QByteArray HeaderBytes(quint32 fileSize);
+    // The bytes WriteRecord appends, for writers that place them themselves.
+    static QByteArray RecordBytes(QByteArrayView pieceText, QByteArrayView commandBlock,
+                                  const TrackPosition& delta);
+    // Offset and length of the header's size field.
+    static constexpr qint64 SizeFieldOffset = 7;
+    static constexpr qint64 HeaderSize = 11;
 };

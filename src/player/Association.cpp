@@ -31,9 +31,38 @@ void Association::relate(int track)
                                         QStringLiteral("歌詞ファイル（*.dwd）|*.dwd"), QStringLiteral("dwd"));
     if (!file)
         return;
-    auto key = settings_.openKey(SettingsKeys::relationKey(*id), true);
-    if (!key || !key->writeString(SettingsKeys::trackValue(track), *file))
+    store(*id, track, *file);
+}
+
+void Association::store(const QByteArray& identity, int track, const QString& file)
+{
+    auto key = settings_.openKey(SettingsKeys::relationKey(identity), true);
+    if (!key || !key->writeString(SettingsKeys::trackValue(track), file))
         boxes_.show(QStringLiteral("ERROR"), Failed, BoxIcon::Error, BoxButtons::Ok);
+}
+
+QString Association::offerQuestion(int track, const QString& file)
+{
+    return file + QStringLiteral(" を作成しました。\nトラック %1 に関連付けますか？").arg(track);
+}
+
+QString Association::offerCaption()
+{
+    return QStringLiteral("Information");
+}
+
+void Association::offerRelation(int track, const QString& file)
+{
+    // A disc that cannot be identified now is not worth a second message
+    // right after the timing: the user can still relate the file by hand.
+    const auto id = identity();
+    if (!id || track < 1)
+        return;
+    if (lookup(track).value_or(QString()) == file)
+        return;
+    if (boxes_.show(offerCaption(), offerQuestion(track, file), BoxIcon::Question, BoxButtons::YesNo) ==
+        BoxButton::Yes)
+        store(*id, track, file);
 }
 
 bool Association::remove(int track)

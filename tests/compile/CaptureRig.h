@@ -88,6 +88,11 @@ public:
     void PlayClick() override { transport.PlayClick(); }
     void StopClick() override { transport.StopClick(); }
     QString EditorFileName() const override { return editorFile; }
+    int CurrentTrack() const override { return state.CurrentTrack; }
+    void offerRelation(int track, const QString& dwdFile) override
+    {
+        offers << QStringLiteral("%1 %2").arg(track).arg(dwdFile);
+    }
     void compilerWindowClosed() override
     {
         ++windowClosings;
@@ -104,7 +109,7 @@ public:
     HookResult endRunningCapture() override
     {
         if (form && form->captureRunning())
-            form->EndClick();
+            form->TrackChanged();
         return HookResult::Done;
     }
     void forgetCompilerWindow() override { form = nullptr; }
@@ -120,5 +125,6 @@ public:
     QPointer<TCompileForm> form;
     QString editorFile;
     int windowClosings = 0;
+    QStringList offers; // "track file" for every offer to relate a take
     qint64 playStartMs = 0;
 };

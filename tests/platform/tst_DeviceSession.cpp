@@ -112,6 +112,18 @@ private Q_SLOTS:
             << "tracks=3" << opened + "play cdaudio from 2;+1000;play cdaudio from 9"
             << "status cdaudio position wait" << 0 << QByteArray("02:00:01:00");
         QTest::newRow("play of track 0") << "" << opened << "play cdaudio from 0" << 282 << QByteArray();
+        QTest::newRow("play from a position in a track")
+            << "tracks=4,length=2:00" << opened + "play cdaudio from 03:01:05:40;+1000"
+            << "status cdaudio position wait" << 0 << QByteArray("03:01:06:40");
+        QTest::newRow("play from the last frame of a track")
+            << "tracks=2,length=0:04" << opened + "play cdaudio from 01:00:03:74"
+            << "status cdaudio position wait" << 0 << QByteArray("01:00:03:74");
+        QTest::newRow("play from past the end of a track")
+            << "tracks=2,length=0:04" << opened << "play cdaudio from 01:00:04:00" << 282 << QByteArray();
+        QTest::newRow("play from frame 75")
+            << "tracks=2" << opened << "play cdaudio from 01:00:00:75" << 282 << QByteArray();
+        QTest::newRow("play from a malformed position")
+            << "tracks=2" << opened << "play cdaudio from 01:00:00" << 261 << QByteArray();
         QTest::newRow("play of no number") << "" << opened << "play cdaudio from x" << 261 << QByteArray();
         QTest::newRow("unknown command") << "" << opened << "seek cdaudio to start" << 261 << QByteArray();
         QTest::newRow("another device type")

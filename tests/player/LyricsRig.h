@@ -5,6 +5,7 @@
 #include "TempSettingsHome.h"
 #include "UniqueDisc.h"
 #include "app/WordsDisplayHost.h"
+#include "compile/CaptureFile.h"
 #include "compile/DwdCapture.h"
 #include "compile/DwdWriter.h"
 #include "core/SettingsKeys.h"
@@ -92,16 +93,15 @@ struct LyricsRig {
     // The file `ondel-dwd compile` writes for the script timed at these positions.
     QString compiled(const QString& name, const QByteArray& script, const QList<TrackPosition>& presses)
     {
-        QFile out(files.filePath(name));
-        out.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        DwdCapture capture;
+        CaptureFile out;
+        DwdCapture capture(out);
         capture.setScript(script);
-        capture.begin(out);
+        capture.begin(files.filePath(name));
         qint32 lineBreaks = 0;
         for (const TrackPosition& press : presses)
             capture.press(press, lineBreaks);
-        capture.end();
-        return out.fileName();
+        capture.finish();
+        return files.filePath(name);
     }
     static QByteArray rawBytes(const QList<RawRecord>& records)
     {

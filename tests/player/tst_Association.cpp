@@ -100,6 +100,64 @@ private Q_SLOTS:
                      .contains(QStringLiteral("RelationData/[abc]/[1]")));
     }
 
+    // After a take the new file is offered for the track it timed, with the
+    // key and messages of relating by hand; no question when it already is.
+    void offerRelation_data()
+    {
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QString>("before"); // the track's file before, empty for none
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<int>("answer"); // BoxButton, when asked
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QString>("after");
+        const QString question = Association::offerQuestion(2, QStringLiteral("/songs/a.dwd"));
+        QTest::newRow("new file, yes")
+            << "id=d1"
+            << "" << false << int(BoxButton::Yes) << QStringList{question} << "/songs/a.dwd";
+        QTest::newRow("new file, no") << "id=d1"
+                                      << "" << false << int(BoxButton::No) << QStringList{question} << "";
+        QTest::newRow("another file, yes")
+            << "id=d1"
+            << "/songs/old.dwd" << false << int(BoxButton::Yes) << QStringList{question} << "/songs/a.dwd";
+        QTest::newRow("already related")
+            << "id=d1"
+            << "/songs/a.dwd" << false << int(BoxButton::Yes) << QStringList{} << "/songs/a.dwd";
+        QTest::newRow("no disc to relate to") << "state=empty"
+                                              << "" << false << int(BoxButton::Yes) << QStringList{} << "";
+        QTest::newRow("key cannot be opened")
+            << "id=d1"
+            << "" << true << int(BoxButton::Yes)
+            << QStringList{question, QStringLiteral("関連付けに失敗しました。")} << "";
+    }
+    void offerRelation()
+    {
+        QFETCH(QString, options);
+        QFETCH(QString, before);
+        QFETCH(bool, locked);
+        QFETCH(int, answer);
+        QFETCH(QStringList, boxes);
+        QFETCH(QString, after);
+        Rig rig(options);
+        if (!before.isEmpty())
+            QSettings(rig.home.configFile(), QSettings::IniFormat)
+                .setValue(QStringLiteral("RelationData/[d1]/[2]"), before);
+        LockedStore lockedStore;
+        Association association(rig.drive, rig.boxes,
+                                locked ? static_cast<SettingsStore&>(lockedStore) : rig.store, rig.dialogs);
+        rig.boxes.answer(BoxButton(answer));
+        association.offerRelation(2, QStringLiteral("/songs/a.dwd"));
+        QStringList shown;
+        for (const auto& box : rig.boxes.shown)
+            shown << box.text;
+        QCOMPARE(shown, boxes);
+        if (!boxes.isEmpty()) {
+            QCOMPARE(rig.boxes.shown[0].caption, Association::offerCaption());
+            QCOMPARE(rig.boxes.shown[0].buttons, BoxButtons::YesNo);
+        }
+        QCOMPARE(rig.stored(QStringLiteral("RelationData/[d1]"), QStringLiteral("[2]")), after);
+        QVERIFY(rig.dialogs.titles.isEmpty());
+    }
+
     void removeDeletesOnlyThatTrack()
     {
         Rig rig(QStringLiteral("id=disc9"));

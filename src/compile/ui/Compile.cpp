@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
@@ -17,6 +18,8 @@ int keyCode(const QKeyEvent& event)
     case Qt::Key_Return:
     case Qt::Key_Enter:
         return DwdCompiler::KeyEnter;
+    case Qt::Key_Backspace:
+        return DwdCompiler::KeyBackspace;
     default:
         return event.key();
     }
@@ -39,6 +42,7 @@ TCompileForm::TCompileForm(CompileHost& host, CdAudioDevice& device, MessageBoxe
     Start = makeButton("Start", QStringLiteral("Start"), &TCompileForm::StartClick);
     End = makeButton("End", QStringLiteral("End"), &TCompileForm::EndClick);
     Cancel = makeButton("Cancel", QStringLiteral("Cancel"), &TCompileForm::CancelClick);
+    End->installEventFilter(this);
 
     resize(OuterWidth, OuterHeight);
     canvas_.resize(size());
@@ -99,8 +103,27 @@ void TCompileForm::resizeEvent(QResizeEvent* event)
 
 void TCompileForm::keyPressEvent(QKeyEvent* event)
 {
-    FormKeyDown(keyCode(*event));
+    // A key held a little too long must not time the pieces after it.
+    if (!event->isAutoRepeat())
+        FormKeyDown(keyCode(*event));
     event->accept();
+}
+
+// The held key that timed the last piece must not go on to press End, which
+// has the focus then.
+bool TCompileForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == End && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
+        static_cast<QKeyEvent*>(event)->isAutoRepeat())
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+void TCompileForm::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        compiler_.FormMouseDown(event->position().toPoint().x(), event->position().toPoint().y());
+    QWidget::mousePressEvent(event);
 }
 
 void TCompileForm::closeEvent(QCloseEvent* event)

@@ -43,6 +43,8 @@ public Q_SLOTS:
     void StartClick() { compiler_.StartClick(); }
     void EndClick() { compiler_.EndClick(); }
     void CancelClick() { compiler_.CancelClick(); }
+    // The playback monitor saw the track change during a capture.
+    void TrackChanged() { compiler_.TrackChanged(); }
     // The editor's new, open and save.
     void ReloadScript() { compiler_.ReloadScript(); }
 
@@ -50,8 +52,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormResize();

@@ -157,18 +157,32 @@ int DeviceSession::status(const QByteArrayList& words, ReplyBuffer& reply)
     return DeviceResult::Ok;
 }
 
-int DeviceSession::play(const QByteArray& trackText)
+// "play cdaudio from N" plays track N from its start; "from TT:MM:SS:FF"
+// (the tmsf time format) from that position within track TT.
+int DeviceSession::play(const QByteArray& fromText)
 {
-    const int track = decimal(trackText);
-    if (track < 0)
+    const QByteArrayList fields = fromText.split(':');
+    if (fields.size() != 1 && fields.size() != 4)
         return DeviceResult::UnrecognizedCommand;
+    int numbers[4] = {0, 0, 0, 0};
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        numbers[i] = decimal(fields[i]);
+        if (numbers[i] < 0 || (i > 0 && fields[i].size() > 2))
+            return DeviceResult::UnrecognizedCommand;
+    }
+    const int track = numbers[0];
+    if (numbers[2] > 59 || numbers[3] > 74)
+        return DeviceResult::OutOfRange;
     if (!discReady())
         return DeviceResult::DeviceNotReady;
     const DiscToc toc = source_->toc();
     if (!toc.hasTrack(track))
         return DeviceResult::OutOfRange;
-    return source_->start(toc.trackStart(track), toc.leadOut) ? DeviceResult::Ok
-                                                              : DeviceResult::DeviceNotReady;
+    const int offset = (numbers[1] * 60 + numbers[2]) * CdFrames::PerSecond + numbers[3];
+    if (offset >= toc.trackLength(track))
+        return DeviceResult::OutOfRange;
+    return source_->start(toc.trackStart(track) + offset, toc.leadOut) ? DeviceResult::Ok
+                                                                       : DeviceResult::DeviceNotReady;
 }
 
 int DeviceSession::identity(ReplyBuffer& reply)
