@@ -6,6 +6,7 @@
 #include "app/PlayerWindowRemote.h"
 #include "app/SingleInstance.h"
 #include "app/TOndelPlayer.h"
+#include "lyrics/ImageCanvas.h"
 #include "platform/Clock.h"
 #include "platform/QSettingsStore.h"
 #include "platform/Trace.h"
@@ -122,7 +123,7 @@ int main(int argc, char** argv)
     QGuiApplication::setDesktopFileName(QString::fromLatin1(AppIdentity::Id));
     QApplication::setWindowIcon(AppIcon::icon());
     // The windows are designed for this font; IPA P Gothic stands in for it here.
-    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+    ImageCanvas::installFontSubstitutes();
     QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
     font.setPixelSize(12);
     QApplication::setFont(font);

@@ -45,14 +45,17 @@ void DrawCursor::DrawString(const TextRect& clip, int ox, int oy, QByteArrayView
         const int width = canvas_->textWidth(line);
         const TextRect cell{std::max(x0, clip.left), std::max(y0, clip.top), std::min(x0 + width, clip.right),
                             std::min(y0 + canvas_->textHeight(rest), clip.bottom)};
+        lineHeight_ = std::max(lineHeight_, canvas_->textHeight(line));
         // A cell clipped away entirely draws nothing, but the pen still moves.
         if (!cell.isEmpty())
             canvas_->textOut(x0, y0, cell, line);
 
         rest = rest.sliced(consumed);
         if (lineBreak) {
+            const int breakHeight = rest.isEmpty() ? canvas_->textHeight("A") : canvas_->textHeight(rest);
             pen_.setX(0);
-            pen_.ry() += rest.isEmpty() ? canvas_->textHeight("A") : canvas_->textHeight(rest);
+            pen_.ry() += std::max(lineHeight_, breakHeight);
+            lineHeight_ = 0;
         }
         else {
             pen_.rx() += width;
@@ -84,7 +87,7 @@ void DrawCursor::DrawExtendedText(const TextRect& clip, int ox, int oy, const Ex
             canvas_->setFontPitch(pitch);
         qint32 x, y;
         if (element.getPos(x, y))
-            setPen(x, y);
+            setPen(x, y, element.lineHeight());
         DrawString(clip, ox, oy, element.text());
     }
     canvas_->setFontSize(savedSize);

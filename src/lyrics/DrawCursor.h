@@ -18,8 +18,14 @@ public:
     void bindCanvas(TextCanvas* canvas) { canvas_ = canvas; }
     TextCanvas* canvas() const { return canvas_; }
 
-    void setPen(int x, int y) { pen_ = QPoint(x, y); }
+    // lineHeight: how tall the line the pen stands on already is.
+    void setPen(int x, int y, int lineHeight = 0)
+    {
+        pen_ = QPoint(x, y);
+        lineHeight_ = lineHeight;
+    }
     QPoint pen() const { return pen_; }
+    int lineHeight() const { return lineHeight_; }
     void setOrigin(int x, int y) { origin_ = QPoint(x, y); }
     void moveOrigin(int dx, int dy) { origin_ += QPoint(dx, dy); }
     QPoint origin() const { return origin_; }
@@ -31,6 +37,8 @@ public:
 
     // Draws text that may hold line breaks, starting at the pen; leaves the pen
     // after the last character, or at the start of the next line after a break.
+    // The next line starts below the tallest text drawn on the line it ends,
+    // so a line that mixes font sizes is not overlapped by the one after it.
     void DrawString(const TextRect& clip, int ox, int oy, QByteArrayView text);
     // Draws the runs in order: each applies its font attributes (which stay for
     // the runs after it) and moves the pen to its position if it has one. The
@@ -40,5 +48,6 @@ public:
 private:
     TextCanvas* canvas_ = nullptr;
     QPoint pen_;
+    int lineHeight_ = 0;
     QPoint origin_;
 };

@@ -41,9 +41,12 @@ bool ExtendedText::setItem(qint32 index, const ExtendedCharPlusPos& element)
 
 ExtendedCharPlusPos ExtendedText::derivedElement() const
 {
+    ExtendedCharPlusPos element;
     if (items_.empty())
-        return {};
-    ExtendedCharPlusPos element = items_.back();
+        return element;
+    // The font attributes carry on; the position does not: the new run goes on
+    // where the text before it ends, wherever that is.
+    static_cast<ExtendedChar&>(element) = items_.back();
     element.setText({});
     return element;
 }

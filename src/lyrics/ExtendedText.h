@@ -12,6 +12,8 @@ public:
     bool isEmpty() const { return items_.empty(); }
     // The element at index, or nullptr outside 0 .. count - 1.
     const ExtendedCharPlusPos* getItem(qint32 index) const;
+    // The last element; the list must not be empty.
+    ExtendedCharPlusPos& lastItem() { return items_.back(); }
 
     // Joins the text to the last element; an empty list becomes one new element holding it.
     void appendText(QByteArrayView text);
@@ -21,8 +23,9 @@ public:
     // Overwrites the element at index; an index outside the list changes nothing and returns false.
     bool setItem(qint32 index, const ExtendedCharPlusPos& element);
 
-    // A copy of the last element (every attribute and its position) with empty
-    // text, or a new element when the list is empty: the start of the next run.
+    // A copy of the last element's font attributes with empty text and no
+    // position, or a new element when the list is empty: the start of the next
+    // run, drawn where the text before it ends.
     ExtendedCharPlusPos derivedElement() const;
 
 private:

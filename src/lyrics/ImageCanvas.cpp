@@ -18,13 +18,24 @@ QRect toQRect(const TextRect& r)
 }
 } // namespace
 
-ImageCanvas::ImageCanvas(QSize size)
-    : fontColor_(ColorValue::WindowText), fontName_(ShiftJis::encode(QStringLiteral("ＭＳ Ｐゴシック"))),
-      brushColor_(ColorValue::ButtonFace)
+ImageCanvas::ImageCanvas(QSize size) : brushColor_(ColorValue::ButtonFace)
 {
-    font_.setFamily(ShiftJis::decode(fontName_));
-    font_.setPixelSize(pixelSize(fontSize_));
+    resetFont();
     resize(size);
+}
+
+void ImageCanvas::installFontSubstitutes()
+{
+    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+}
+
+void ImageCanvas::resetFont()
+{
+    font_ = QFont();
+    fontColor_ = ColorValue::WindowText;
+    setFontName(ShiftJis::encode(QStringLiteral("ＭＳ Ｐゴシック")));
+    setFontSize(WindowFontSize);
+    setFontPitch(0);
 }
 
 void ImageCanvas::resize(QSize size)

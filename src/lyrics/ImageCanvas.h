@@ -29,6 +29,7 @@ public:
     void setFontName(const QByteArray& name) override;
     quint8 fontPitch() const override { return fontPitch_; }
     void setFontPitch(quint8 pitch) override;
+    void resetFont() override;
 
     quint32 brushColor() const override { return brushColor_; }
     void setBrushColor(quint32 value) override { brushColor_ = value; }
@@ -40,6 +41,13 @@ public:
     void fillRect(const TextRect& rect) override;
     void textOut(int x, int y, const TextRect& cell, QByteArrayView text) override;
 
+    static constexpr qint32 WindowFontSize = 9;
+
+    // The windows are designed for "ＭＳ Ｐゴシック"; IPA P Gothic stands in
+    // for it. Everything that draws lyrics installs this first, so that a
+    // picture made off screen matches the window's.
+    static void installFontSubstitutes();
+
     // Pixel height of a font of this many points; sizes far outside any screen are held in bounds.
     static int pixelSize(qint32 points);
 
@@ -48,8 +56,8 @@ private:
 
     QImage image_;
     QFont font_;
-    qint32 fontSize_ = 9;
-    quint32 fontColor_;
+    qint32 fontSize_ = WindowFontSize;
+    quint32 fontColor_ = 0;
     QByteArray fontName_;
     quint8 fontPitch_ = 0;
     quint32 brushColor_;

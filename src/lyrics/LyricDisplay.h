@@ -4,6 +4,9 @@
 // applied during playback. The lyrics display window implements it.
 class LyricDisplay {
 public:
+    // "formsize" in a damaged file must not ask for a picture larger than any screen.
+    static constexpr int MaxClientSide = 4096;
+
     virtual ~LyricDisplay() = default;
     // "formsize": the window's client area becomes width x height; its resize handling redraws.
     virtual void setClientSize(int width, int height) = 0;

@@ -1,6 +1,7 @@
 #include "lyrics/LyricState.h"
 
 #include "lyrics/LyricDisplay.h"
+#include "lyrics/LyricPicture.h"
 #include "lyrics/TextCanvas.h"
 
 namespace {
@@ -30,32 +31,46 @@ void LyricState::begin(TextCanvas* canvas, LyricDisplay* display)
     WordsCursor.bindCanvas(canvas);
     display_ = display;
     WritePos = QPoint(0, 0);
+    WriteLineHeight = 0;
+    // The first page is drawn in the font the canvas starts with, whatever a
+    // later "fontsize" leaves on the canvas by the time the page is redrawn.
+    ExtendedCharPlusPos first;
+    if (canvas) {
+        canvas->resetFont();
+        first.setSize(canvas->fontSize());
+        first.setFontName(canvas->fontName());
+        first.setPitch(canvas->fontPitch());
+    }
     WordsPages.assign(1, ExtendedText{});
+    WordsPages.front().append(first);
+}
+
+ExtendedCharPlusPos& LyricState::nextPreRun()
+{
+    if (WordsPages.empty())
+        WordsPages.emplace_back();
+    ExtendedText& last = WordsPages.back();
+    const ExtendedCharPlusPos* run = last.getItem(last.count() - 1);
+    if (!run || !run->text().isEmpty())
+        last.append(last.derivedElement());
+    return last.lastItem();
 }
 
 bool LyricState::scanCommand(const DwdCommand& command)
 {
     if (!command.complete)
         return true;
-    if (WordsPages.empty())
-        WordsPages.emplace_back();
-    ExtendedText& last = WordsPages.back();
     switch (command.code) {
-    case DwdCode::FontSize: {
-        ExtendedCharPlusPos element = last.derivedElement();
-        element.setSize(command.args[0]);
-        last.append(element);
+    case DwdCode::FontSize:
+        nextPreRun().setSize(command.args[0]);
         break;
-    }
     case DwdCode::FontPreColor:
-        last.append(placedPreColorElement(command));
+        nextPreRun().setColor(quint8(command.args[0]), quint8(command.args[1]), quint8(command.args[2]),
+                              PaletteRgb);
         break;
-    case DwdCode::SetCursor: {
-        ExtendedCharPlusPos element = last.derivedElement();
-        element.setPos(command.args[0], command.args[1]);
-        last.append(element);
+    case DwdCode::SetCursor:
+        nextPreRun().setPos(command.args[0], command.args[1]);
         break;
-    }
     case DwdCode::Clear:
     case DwdCode::PausePre:
         startNextPage();
@@ -66,53 +81,23 @@ bool LyricState::scanCommand(const DwdCommand& command)
     return false;
 }
 
-// The pre colour starts where the text before it ends. That text's start is
-// known only if its run has a position, so the end is measured from there: its
-// last line's width across, and one line height down for every line break that
-// is followed by more text.
-ExtendedCharPlusPos LyricState::placedPreColorElement(const DwdCommand& command) const
-{
-    const ExtendedText& last = WordsPages.back();
-    const ExtendedCharPlusPos* before = last.getItem(last.count() - 1);
-    const QByteArray text = before ? before->text() : QByteArray();
-    qint32 baseX = 0, baseY = 0;
-    if (before)
-        before->getPos(baseX, baseY);
-
-    ExtendedCharPlusPos element = last.derivedElement();
-    int breaks = 0;
-    for (qsizetype i = 0; i + 1 < text.size(); ++i)
-        breaks += text[i] == '\n';
-    const qsizetype lastBreak = text.lastIndexOf('\n');
-    const QByteArrayView tail = QByteArrayView(text).sliced(lastBreak + 1);
-
-    int width = 0, height = 0;
-    if (TextCanvas* canvas = WordsCursor.canvas()) {
-        const qint32 canvasSize = canvas->fontSize();
-        qint32 size;
-        if (element.getSize(size))
-            canvas->setFontSize(size);
-        width = canvas->textWidth(tail);
-        height = canvas->textHeight(text);
-        canvas->setFontSize(canvasSize);
-    }
-    element.setPos(baseX + width, baseY + height * breaks);
-    element.setColor(quint8(command.args[0]), quint8(command.args[1]), quint8(command.args[2]), PaletteRgb);
-    return element;
-}
-
+// A page begins with the font in force where the previous one ended; where
+// it is drawn is known only at play time (the write position).
 void LyricState::startNextPage()
 {
-    const ExtendedCharPlusPos element = WordsPages.back().derivedElement();
+    const ExtendedCharPlusPos element =
+        WordsPages.empty() ? ExtendedCharPlusPos() : WordsPages.back().derivedElement();
     WordsPages.emplace_back();
     WordsPages.back().append(element);
 }
 
+// Each piece is a run of its own, drawn from where the previous piece ended,
+// exactly as it is drawn when it is reached.
 void LyricState::scanText(QByteArrayView pieceText)
 {
-    if (WordsPages.empty())
-        WordsPages.emplace_back();
-    WordsPages.back().appendText(pieceText);
+    if (pieceText.isEmpty())
+        return;
+    nextPreRun().setText(pieceText);
 }
 
 void LyricState::startPlayback()
@@ -138,32 +123,20 @@ bool LyricState::applyCommand(const DwdCommand& command)
         if (display_)
             display_->FormResize();
         break;
-    case DwdCode::FontSize: {
+    case DwdCode::FontSize:
         WordsCursor.setFontSize(command.args[0]);
-        ExtendedCharPlusPos element = WrittenText.derivedElement();
-        element.setSize(command.args[0]);
-        WrittenText.append(element);
         break;
-    }
-    case DwdCode::FontColor: {
+    case DwdCode::FontColor:
         WordsFontColor = colorOf(command);
-        ExtendedCharPlusPos element = WrittenText.derivedElement();
-        element.setPos(WritePos.x(), WritePos.y());
-        element.setColor(WordsFontColor);
-        WrittenText.append(element);
         break;
-    }
-    case DwdCode::SetCursor: {
+    case DwdCode::SetCursor:
         WritePos = QPoint(command.args[0], command.args[1]);
-        ExtendedCharPlusPos element = WrittenText.derivedElement();
-        element.setPos(WritePos.x(), WritePos.y());
-        WrittenText.append(element);
+        WriteLineHeight = 0;
         break;
-    }
     case DwdCode::Clear: {
-        ExtendedCharPlusPos element = WrittenText.derivedElement();
-        element.setPos(WritePos.x(), WritePos.y());
-        WrittenText.setSingle(element);
+        // The line the write position stands on is wiped with the rest.
+        WrittenText = {};
+        WriteLineHeight = 0;
         const ExtendedText* page = bringNextPage();
         ShownPreText = page ? *page : ExtendedText();
         redrawWithWordsCursor();
@@ -189,27 +162,20 @@ const ExtendedText* LyricState::bringNextPage()
     if (PageIndex < 0 || PageIndex >= pageCount())
         return nullptr;
     ExtendedText& page = WordsPages[size_t(PageIndex)];
-    if (const ExtendedCharPlusPos* first = page.getItem(0)) {
+    // The page goes on from the write position, unless a "setcursor" with the
+    // page change placed it (the same command moves the write position too).
+    const ExtendedCharPlusPos* first = page.getItem(0);
+    if (first && !first->hasPos()) {
         ExtendedCharPlusPos placed = *first;
-        placed.setPos(WritePos.x(), WritePos.y());
+        placed.setPos(WritePos.x(), WritePos.y(), WriteLineHeight);
         page.setItem(0, placed);
     }
     return &page;
 }
 
-// The redraw after a page change keeps the pen where it is: the first run of
-// each list carries the write position.
 void LyricState::redrawWithWordsCursor()
 {
-    TextCanvas* canvas = WordsCursor.canvas();
-    if (!canvas)
-        return;
-    canvas->setBrushColor(WordsBackColor);
-    canvas->fillRect(DisplayRect);
-    WordsCursor.setFontColor(WordsPreColor);
-    WordsCursor.DrawExtendedText(DisplayRect, 0, 0, ShownPreText);
-    WordsCursor.setFontColor(WordsFontColor);
-    WordsCursor.DrawExtendedText(DisplayRect, 0, 0, WrittenText);
+    LyricPicture::drawWhole(WordsCursor, *this, DisplayRect);
 }
 
 void LyricState::drawInitialPicture(const TextRect& clientRect)
@@ -218,23 +184,29 @@ void LyricState::drawInitialPicture(const TextRect& clientRect)
     const ExtendedText* page =
         PageIndex >= 0 && PageIndex < pageCount() ? &WordsPages[size_t(PageIndex)] : nullptr;
     ShownPreText = page ? *page : ExtendedText();
-    TextCanvas* canvas = WordsCursor.canvas();
-    if (!canvas)
-        return;
-    canvas->setBrushColor(WordsBackColor);
-    canvas->fillRect(DisplayRect);
-    WordsCursor.setFontColor(WordsPreColor);
-    WordsCursor.setPen(0, 0);
-    WordsCursor.DrawExtendedText(DisplayRect, 0, 0, ShownPreText);
+    LyricPicture::drawWhole(WordsCursor, *this, DisplayRect);
 }
 
 void LyricState::reach(QByteArrayView pendingText)
 {
-    WordsCursor.setPen(WritePos.x(), WritePos.y());
-    WrittenText.appendText(pendingText);
+    if (pendingText.isEmpty())
+        return;
+    ExtendedCharPlusPos run;
+    run.setText(pendingText);
+    run.setPos(WritePos.x(), WritePos.y(), WriteLineHeight);
+    run.setColor(WordsFontColor);
+    if (const TextCanvas* canvas = WordsCursor.canvas()) {
+        run.setSize(canvas->fontSize());
+        run.setFontName(canvas->fontName());
+        run.setPitch(canvas->fontPitch());
+    }
+    WrittenText.append(run);
+
+    WordsCursor.setPen(WritePos.x(), WritePos.y(), WriteLineHeight);
     WordsCursor.setFontColor(WordsFontColor);
     WordsCursor.DrawString(DisplayRect, 0, 0, pendingText);
     WritePos = WordsCursor.pen();
+    WriteLineHeight = WordsCursor.lineHeight();
 }
 
 void LyricState::end()

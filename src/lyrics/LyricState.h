@@ -18,8 +18,15 @@ class TextCanvas;
 // pre text (the lyrics shown in advance, in WordsPreColor): every "clear" or
 // "pausepre" starts a new page. During playback each record's commands are
 // applied as it is read, and its text, once due, is drawn over the same place
-// of the pre text in WordsFontColor and kept in WrittenText. Both passes see
-// the same commands and texts, so the two layers line up.
+// of the pre text in WordsFontColor and kept in WrittenText.
+//
+// Both layers are drawn the same way: one run per piece, each piece starting
+// where the text before it ended (the pen), so a piece reached lands on its
+// own pre text. A run has a position only where the text jumps: a
+// "setcursor", or the start of a page, which continues from the write
+// position. Every reached piece keeps the position and font it was drawn with,
+// and the pages begin with the track's starting font, so a full redraw gives
+// back exactly the picture that was on screen.
 //
 // Order of use, for each play of a track with a lyrics file:
 //   reset (optional, when the previous lyrics are dropped before the file is opened)
@@ -43,13 +50,16 @@ public:
     quint32 WordsPreColor = InitialPreColor; // no command changes it
     TextRect DisplayRect;                    // clip rectangle of all lyric drawing
     QPoint WritePos;                         // where the next reached piece is drawn
+    qint32 WriteLineHeight = 0;              // how tall the line at WritePos already is
     DrawCursor WordsCursor;                  // draws on the display window's canvas
 
     // Drops the lyrics of the previous file and takes the initial colours.
     void reset();
     // Play start, before the scan: reset, bind the cursor to the display's
-    // canvas, WritePos (0, 0), one empty page. display may be null (no window
-    // reactions to "formsize" and "backcolor").
+    // canvas and give it back its window font (a track never inherits the
+    // previous track's), WritePos (0, 0), one empty page that starts in that
+    // font. display may be null (no window reactions to "formsize" and
+    // "backcolor").
     void begin(TextCanvas* canvas, LyricDisplay* display);
     // The scan of one record: its commands in file order, then its text.
     [[nodiscard]] bool scanCommand(const DwdCommand& command);
@@ -62,7 +72,8 @@ public:
     // the current page of pre text drawn from the top left.
     void drawInitialPicture(const TextRect& clientRect);
     // The pending record is due: its text is drawn at WritePos in WordsFontColor
-    // and WritePos moves to where the drawing ended.
+    // and the canvas font, kept with them in WrittenText, and WritePos moves to
+    // where the drawing ended.
     void reach(QByteArrayView pendingText);
     // Playback stopped: the lists are released and the display is let go.
     void end();
@@ -79,7 +90,9 @@ public:
     void setDisplayRect(const TextRect& rect) override { DisplayRect = rect; }
 
 private:
-    ExtendedCharPlusPos placedPreColorElement(const DwdCommand& command) const;
+    // The run that the next text of the last page goes into: its last run
+    // while that holds no text yet, else a new run carrying on its font.
+    ExtendedCharPlusPos& nextPreRun();
     void startNextPage();
     // Moves to the next page and places its first run at WritePos; null past the last page.
     const ExtendedText* bringNextPage();

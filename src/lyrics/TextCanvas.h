@@ -21,6 +21,9 @@ public:
     virtual void setFontName(const QByteArray& name) = 0;
     virtual quint8 fontPitch() const = 0; // 0 default, 1 variable, 2 fixed
     virtual void setFontPitch(quint8 pitch) = 0;
+    // Back to the font the canvas started with (its window's font): size,
+    // colour, face and pitch.
+    virtual void resetFont() = 0;
 
     virtual quint32 brushColor() const = 0;
     virtual void setBrushColor(quint32 value) = 0;

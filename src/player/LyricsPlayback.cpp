@@ -1,6 +1,7 @@
 #include "player/LyricsPlayback.h"
 
 #include "core/DwdReader.h"
+#include "lyrics/LyricDisplay.h"
 #include "lyrics/LyricState.h"
 #include "platform/MessageBoxes.h"
 #include "player/Association.h"
@@ -8,14 +9,10 @@
 
 #include <QFileInfo>
 
-namespace {
-// Records start right after the 11-byte header.
-constexpr qint64 FirstRecordOffset = 11;
-} // namespace
-
 LyricsPlayback::LyricsPlayback(CdAudioDevice& device, MessageBoxes& boxes, Association& association,
                                LyricState& lyrics, LyricsWindowHost& host)
-    : device_(device), boxes_(boxes), association_(association), lyrics_(lyrics), host_(host)
+    : device_(device), boxes_(boxes), association_(association), lyrics_(lyrics), host_(host),
+      stepper_(reading_, lyrics)
 {
 }
 
@@ -39,16 +36,20 @@ QString LyricsPlayback::deleteFailedMessage()
 
 bool LyricsPlayback::isDue(const TrackPosition& time, const TrackPosition& position)
 {
-    if (time.minutes != position.minutes)
-        return time.minutes < position.minutes;
-    if (time.seconds != position.seconds)
-        return time.seconds < position.seconds;
-    return time.frames <= position.frames;
+    return LyricsStepper::isDue(time, position);
 }
 
 void LyricsPlayback::loadAtPlay(int track)
 {
+    // A box below runs ticks, and a tick may start the next track, whose play
+    // loads its own lyrics inside this one. Once that has happened, this load
+    // has nothing more to say about the lyrics.
+    const quint64 load = ++loadCount_;
+    const auto overtaken = [this, load] { return loadCount_ != load; };
+
     const std::optional<QString> fileName = association_.lookup(track);
+    if (overtaken())
+        return;
     if (!fileName) {
         // Without the disc's identity nothing is known about this track's
         // lyrics. What is on screen stays, but the previous track's lyrics
@@ -69,32 +70,37 @@ void LyricsPlayback::loadAtPlay(int track)
     lyrics_.reset();
     reading_.WordsEnded = false;
     reading_.RecordPending = false;
+    reading_.HeldCommands.clear();
     reading_.PendingText.clear();
 
     // Lyrics would disturb the timing being captured.
     if (host_.timingCaptureRunning())
         reading_.WordsActive = false;
-    if (!reading_.WordsActive)
+    if (!reading_.WordsActive) {
+        clearDisplay();
         return;
+    }
 
     if (!openAndCheck(*fileName, track)) {
+        if (overtaken())
+            return;
         reading_.WordsActive = false;
+        // The previous track's page must not stay up as if it belonged to this one.
+        clearDisplay();
         return;
     }
 
     host_.showDisplay();
     lyrics_.begin(host_.displayCanvas(), host_.display());
-    scanWholeFile();
-
-    // The scan may have ended the lyrics at a command cut short at the end of
-    // the file; playing still shows every complete record before that one.
-    reading_.WordsEnded = false;
-    if (!reading_.WordsFile->seek(FirstRecordOffset))
-        reading_.WordsEnded = true;
-    lyrics_.startPlayback();
-    if (!reading_.WordsEnded)
-        readRecord(Advance::FromTrackStart);
+    stepper_.start();
     lyrics_.drawInitialPicture(host_.displayClientRect());
+}
+
+// The display window, if it is still there, shows the emptied lyric state.
+void LyricsPlayback::clearDisplay()
+{
+    if (LyricDisplay* display = host_.display())
+        display->FormResize();
 }
 
 // Opens the related file and checks its header and size; says why when it cannot.
@@ -121,55 +127,6 @@ bool LyricsPlayback::openAndCheck(const QString& fileName, int track)
     return true;
 }
 
-// Builds the pages of pre text from every record up to the first one the file cuts short.
-void LyricsPlayback::scanWholeFile()
-{
-    QFile& file = *reading_.WordsFile;
-    for (;;) {
-        const DwdReader::Record record = DwdReader::ReadRecord(file);
-        if (record.hasDelta())
-            reading_.NextRecordTime = record.delta;
-        for (const DwdCommand& command : record.commands) {
-            if (lyrics_.scanCommand(command))
-                reading_.WordsEnded = true;
-        }
-        if (!record.complete())
-            return;
-        lyrics_.scanText(record.text);
-    }
-}
-
-void LyricsPlayback::readRecord(Advance advance)
-{
-    if (!reading_.WordsFile || !reading_.WordsFile->isOpen()) {
-        reading_.WordsEnded = true;
-        return;
-    }
-    const DwdReader::Record record = DwdReader::ReadRecord(*reading_.WordsFile);
-    if (!record.hasDelta()) {
-        reading_.WordsEnded = true;
-        return;
-    }
-    // The first record's delta counts from the start of the track.
-    if (advance == Advance::FromTrackStart)
-        reading_.NextRecordTime = record.delta;
-    else
-        TrackPosition::addDelta(reading_.NextRecordTime, record.delta);
-
-    for (const DwdCommand& command : record.commands) {
-        if (lyrics_.applyCommand(command))
-            reading_.WordsEnded = true;
-    }
-    if (!record.complete()) {
-        reading_.WordsEnded = true;
-        return;
-    }
-    if (reading_.WordsEnded)
-        return;
-    reading_.PendingText = record.text;
-    reading_.RecordPending = true;
-}
-
 void LyricsPlayback::stepLyrics()
 {
     if (reading_.WordsEnded)
@@ -177,18 +134,11 @@ void LyricsPlayback::stepLyrics()
     if (!reading_.WordsActive)
         return;
 
-    if (reading_.RecordPending) {
-        // A position that cannot be read counts as the start of the track: the record waits.
-        TrackPosition position;
-        if (DeviceCommands::ReadTrackPosition(device_, position) != 0)
-            position = {};
-        if (isDue(reading_.NextRecordTime, position)) {
-            lyrics_.reach(reading_.PendingText);
-            reading_.RecordPending = false;
-        }
-    }
-    if (!reading_.RecordPending && !reading_.WordsEnded)
-        readRecord(Advance::FromPendingRecord);
+    // A position that cannot be read counts as the start of the track: the record waits.
+    TrackPosition position;
+    if (DeviceCommands::ReadTrackPosition(device_, position) != 0)
+        position = {};
+    stepper_.step(position);
 }
 
 void LyricsPlayback::releaseAtStop()

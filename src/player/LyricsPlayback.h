@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/LyricsReading.h"
+#include "player/LyricsStepper.h"
 
 class Association;
 class CdAudioDevice;
@@ -16,14 +17,16 @@ class MessageBoxes;
 // the pages of pre text, then reads the first record again: its commands act
 // at once, its text waits. Each tick draws the waiting text once the disc
 // position within the track reaches its time (minutes, seconds, frames; 75
-// frames a second) and reads the next record, whose delta adds to that time.
-// At most one record is drawn and one read per tick. Any short read ends the
-// lyrics silently; what is on screen stays.
+// frames a second) and reads the next record, whose delta adds to that time
+// (LyricsStepper). Any short read ends the lyrics silently; what is on screen
+// stays. A play whose lyrics file is refused leaves the display empty.
 //
 // The load shows modal boxes, and ticks run nested inside them: by then the
 // previous lyrics are released and nothing is pending, so such a tick draws
 // nothing; reading from the closed file ends the lyrics, which the load then
-// leaves inactive anyway.
+// leaves inactive anyway. A tick inside a box may also start the next track,
+// whose lyrics then stand: the outer load, once its box is answered, leaves
+// them alone.
 class LyricsPlayback {
 public:
     LyricsPlayback(CdAudioDevice& device, MessageBoxes& boxes, Association& association, LyricState& lyrics,
@@ -56,13 +59,8 @@ public:
     static QString deleteFailedMessage();
 
 private:
-    enum class Advance { FromTrackStart, FromPendingRecord };
-
     bool openAndCheck(const QString& fileName, int track);
-    void scanWholeFile();
-    // Reads one record: its delta sets or advances NextRecordTime, its commands
-    // act at once, its text becomes pending. Any short read ends the lyrics.
-    void readRecord(Advance advance);
+    void clearDisplay();
     void destroyDisplay(bool savePosition);
     void closeFile();
 
@@ -72,4 +70,6 @@ private:
     LyricState& lyrics_;
     LyricsWindowHost& host_;
     LyricsReading reading_;
+    LyricsStepper stepper_;
+    quint64 loadCount_ = 0;
 };

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "core/DwdCommand.h"
 #include "player/DeviceCommands.h"
 
 #include <QByteArray>
 #include <QFile>
+#include <QList>
 #include <memory>
 
 // The main window's reading of the playing track's lyrics file: a play opens
@@ -18,4 +20,9 @@ struct LyricsReading {
     QByteArray PendingText;       // Shift-JIS bytes of the pending record
     // Open from a play to the next play or a stop, positioned after the pending record.
     std::unique_ptr<QFile> WordsFile;
+    // The pending record's commands when they clear the page: held back until
+    // HoldUntil, so that the piece reached last is seen sung before it goes,
+    // or until the pending record itself is due, if that comes first.
+    QList<DwdCommand> HeldCommands;
+    TrackPosition HoldUntil; // a moment after the last piece was reached
 };

@@ -54,8 +54,9 @@ inline QList<LyricRecord> parseRecords(const QList<QByteArray>& notations)
     return records;
 }
 
-// "'text' @x,y size=n color=hex" per run, runs joined by " | "; CR LF shows as "/".
-inline QString describe(const ExtendedText& list)
+// "'text' @x,y/lineHeight size=n color=hex" per run, runs joined by " | "; CR LF shows as "/".
+// Without attributes: only texts and positions.
+inline QString describe(const ExtendedText& list, bool attributes = true)
 {
     QStringList runs;
     for (qint32 i = 0; i < list.count(); ++i) {
@@ -66,9 +67,11 @@ inline QString describe(const ExtendedText& list)
         quint32 color;
         if (e.getPos(x, y))
             run += QStringLiteral(" @%1,%2").arg(x).arg(y);
-        if (e.getSize(size))
+        if (e.hasPos() && e.lineHeight() != 0)
+            run += QStringLiteral("/%1").arg(e.lineHeight());
+        if (attributes && e.getSize(size))
             run += QStringLiteral(" size=%1").arg(size);
-        if (e.getColor(color))
+        if (attributes && e.getColor(color))
             run += QStringLiteral(" color=%1").arg(color, 8, 16, QLatin1Char('0'));
         runs.append(run);
     }

@@ -60,6 +60,47 @@ private Q_SLOTS:
             << QStringList{"0,280 [0,280,20,300] ab"} << QPoint(20, 300);
     }
 
+    // A line break moves down by the tallest text drawn on the line, whatever
+    // its font when the break comes. Steps are "size:text", drawn in turn.
+    void breakBelowTheTallestText_data()
+    {
+        QTest::addColumn<int>("lineHeight");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QPoint>("penAfter");
+        QTest::addColumn<int>("lineHeightAfter");
+
+        QTest::newRow("small text after large on one line")
+            << 0 << QStringList{"20:ab", "10:c\r\n"} << QPoint(0, 40) << 0;
+        QTest::newRow("a line begun by taller text before the pen was set")
+            << 40 << QStringList{"10:d\r\n"} << QPoint(0, 40) << 0;
+        QTest::newRow("each line by its own tallest text")
+            << 0 << QStringList{"20:a\r\n", "10:b\r\n"} << QPoint(0, 60) << 0;
+        QTest::newRow("inside one piece too")
+            << 0 << QStringList{"20:a", "10:b\r\nc\r\nd"} << QPoint(10, 60) << 20;
+        QTest::newRow("the height so far is kept for the next piece")
+            << 0 << QStringList{"30:a", "10:b"} << QPoint(40, 0) << 60;
+    }
+
+    void breakBelowTheTallestText()
+    {
+        QFETCH(int, lineHeight);
+        QFETCH(QStringList, steps);
+        QFETCH(QPoint, penAfter);
+        QFETCH(int, lineHeightAfter);
+
+        RecordingCanvas canvas;
+        DrawCursor cursor;
+        cursor.bindCanvas(&canvas);
+        cursor.setPen(0, 0, lineHeight);
+        for (const QString& step : steps) {
+            const qsizetype colon = step.indexOf(QLatin1Char(':'));
+            canvas.setFontSize(step.left(colon).toInt());
+            cursor.DrawString({0, 0, 435, 300}, 0, 0, step.mid(colon + 1).toLatin1());
+        }
+        QCOMPARE(cursor.pen(), penAfter);
+        QCOMPARE(cursor.lineHeight(), lineHeightAfter);
+    }
+
     void drawString()
     {
         QFETCH(QPoint, pen);

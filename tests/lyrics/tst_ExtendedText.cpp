@@ -13,8 +13,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("derived");
 
         QTest::newRow("of an empty list: the initial values") << QList<QByteArray>{} << "''";
-        QTest::newRow("copies size, colour and position, not the text")
-            << QList<QByteArray>{"[5,3,4][2,20][4,1,2,3]abc"} << "'' @3,4 size=20 color=02030201";
+        QTest::newRow("copies size and colour, neither the position nor the text")
+            << QList<QByteArray>{"[5,3,4][2,20][4,1,2,3]abc"} << "'' size=20 color=02030201";
     }
 
     void derivedElement()

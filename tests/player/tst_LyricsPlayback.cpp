@@ -2,6 +2,7 @@
 #include "core/ColorValue.h"
 #include "core/DwdCommand.h"
 #include "core/SettingsKeys.h"
+#include "player/LyricsPreview.h"
 
 #include <QFont>
 #include <QTest>
@@ -150,6 +151,8 @@ private Q_SLOTS:
         QVERIFY(!rig.reading().WordsActive);
         QVERIFY(!rig.reading().WordsFile);
         QCOMPARE(rig.lyrics.WrittenText.count(), 0);
+        QVERIFY(rig.form());
+        QCOMPARE(grey(rig) + blue(rig), 0); // the previous track's page is gone
         QCOMPARE(rig.related(2), bad);
         rig.runUntil(5000);
         QCOMPARE(rig.lyrics.WrittenText.count(), 0);
@@ -358,20 +361,25 @@ private Q_SLOTS:
         QCOMPARE(rig.written(), stop ? QByteArray() : QByteArray("ab"));
     }
 
-    void recordsDueInOneIntervalTakeOneTickEach()
+    // Pieces closer together than a tick are all drawn at the first tick at
+    // which they are due, in order, each with its commands.
+    void recordsDueInOneTickAreAllDrawnInIt()
     {
         LyricsRig rig;
-        rig.relate(1, rig.compiled(QStringLiteral("fast.dwd"), "abcd",
-                                   {at(0, 1, 1), at(0, 1, 2), at(0, 1, 3), at(0, 9, 0)}));
+        rig.relate(1, rig.compiled(QStringLiteral("fast.dwd"), "ab[/fontsize(20)]c[/setcursor(0,40)]de",
+                                   {at(0, 1, 1), at(0, 1, 2), at(0, 1, 3), at(0, 1, 3), at(0, 9, 0)}));
         rig.play(1);
         rig.runUntil(1000); // 0:01:00
         QCOMPARE(rig.written(), QByteArray());
-        QByteArrayList seen;
-        for (int i = 0; i < 3; ++i) {
-            rig.tick(); // from 0:01:03 on, all three are due
-            seen << rig.written();
-        }
-        QCOMPARE(seen, QByteArrayList({"a", "ab", "abc"}));
+        rig.tick(); // 0:01:03: the first four are due
+        QCOMPARE(rig.written(), QByteArray("abcd"));
+        QCOMPARE(rig.lyrics.WrittenText.count(), 4);
+        qint32 size = 0, x = 0, y = 0;
+        QVERIFY(rig.lyrics.WrittenText.getItem(2)->getSize(size));
+        QCOMPARE(size, 20);
+        QVERIFY(rig.lyrics.WrittenText.getItem(3)->getPos(x, y));
+        QCOMPARE(QPoint(x, y), QPoint(0, 40));
+        QCOMPARE(rig.reading().NextRecordTime, at(0, 9, 0));
     }
 
     void runningTimeCarries_data()
@@ -385,6 +393,8 @@ private Q_SLOTS:
         QTest::newRow("the disc went backwards") << at(1, 10, 0) << at(-1, 55, 0) << at(1, 5, 0);
     }
 
+    // Each record is drawn at the first tick at which the disc has reached its
+    // running time, and never before the record ahead of it.
     void runningTimeCarries()
     {
         QFETCH(TrackPosition, first);
@@ -396,15 +406,171 @@ private Q_SLOTS:
                                                                       {delta, QByteArray(1, '\0'), "b"}})));
         rig.play(1);
         QCOMPARE(rig.reading().NextRecordTime, first);
-        rig.runUntil(msOf(first));
-        const qint64 firstDrawn = rig.clock.nowMs();
-        QCOMPARE(rig.written(), QByteArray("a"));
-        QCOMPARE(rig.reading().NextRecordTime, expected);
-        // Drawn at the first later tick at which the disc has reached it.
-        const qint64 due = qMax(msOf(expected), firstDrawn + 1);
-        while (rig.written() == "a" && rig.clock.nowMs() < 300000)
+        qint64 aDrawn = -1;
+        while (rig.written() != "ab" && rig.clock.nowMs() < 300000) {
             rig.tick();
-        QCOMPARE(rig.clock.nowMs(), (due + 49) / 50 * 50);
+            if (aDrawn < 0 && !rig.written().isEmpty())
+                aDrawn = rig.clock.nowMs();
+        }
+        QCOMPARE(rig.reading().NextRecordTime, expected);
+        const auto firstTickAt = [](qint64 ms) { return (ms + 49) / 50 * 50; };
+        QCOMPARE(aDrawn, firstTickAt(msOf(first)));
+        QCOMPARE(rig.clock.nowMs(), qMax(aDrawn, firstTickAt(msOf(expected))));
+    }
+
+    // "ab", then a "clear" with "cd": the last piece of the first page stays
+    // sung for 200 ms, or until the next page's first piece is due if sooner.
+    void lastPieceOfAPageIsSeenSung_data()
+    {
+        QTest::addColumn<TrackPosition>("lastPiece");
+        QTest::addColumn<TrackPosition>("nextPage");
+        QTest::addColumn<qint64>("sungAt");
+        QTest::addColumn<qint64>("turnedAt");
+        QTest::addColumn<qint64>("nextSungAt");
+        QTest::newRow("next page a second later: 200 ms")
+            << at(0, 2, 0) << at(0, 3, 0) << qint64(2000) << qint64(2200) << qint64(3000);
+        QTest::newRow("last piece drawn late: 200 ms from when it was drawn")
+            << at(0, 1, 74) << at(0, 3, 0) << qint64(2000) << qint64(2200) << qint64(3000);
+        QTest::newRow("next piece due after 100 ms: the page turns then")
+            << at(0, 2, 0) << at(0, 2, 8) << qint64(2000) << qint64(2150) << qint64(2150);
+        // Both are drawn, in order, at the same tick: only the second is seen.
+        QTest::newRow("both due in one tick: the next page is up when due")
+            << at(0, 1, 74) << at(0, 2, 0) << qint64(-1) << qint64(2000) << qint64(2000);
+    }
+
+    void lastPieceOfAPageIsSeenSung()
+    {
+        QFETCH(TrackPosition, lastPiece);
+        QFETCH(TrackPosition, nextPage);
+        QFETCH(qint64, sungAt);
+        QFETCH(qint64, turnedAt);
+        QFETCH(qint64, nextSungAt);
+        LyricsRig rig;
+        rig.relate(1, rig.compiled(QStringLiteral("pages.dwd"), "[a][b][/clear][c][d]",
+                                   {at(0, 1, 0), lastPiece, nextPage, at(0, 9, 0)}));
+        rig.play(1);
+        qint64 sung = -1, turned = -1, nextSung = -1;
+        while (rig.clock.nowMs() < 4000) {
+            rig.tick();
+            const qint64 now = rig.clock.nowMs();
+            if (sung < 0 && rig.written().endsWith('b'))
+                sung = now;
+            if (turned < 0 && rig.lyrics.PageIndex == 1)
+                turned = now;
+            if (nextSung < 0 && rig.written() == "c")
+                nextSung = now;
+            // Until the page turns, the last piece is on screen in the sung colour.
+            if (sung >= 0 && turned < 0)
+                QVERIFY2(blue(rig, QRect(rig.lyrics.WritePos.x() - 6, 0, 6, 14)) > 0,
+                         qPrintable(QString::number(now)));
+        }
+        QCOMPARE(sung, sungAt);
+        QCOMPARE(turned, turnedAt);
+        QCOMPARE(nextSung, nextSungAt);
+    }
+
+    // A box of the load is open when the monitor starts the next track: the
+    // next track's play loads its own lyrics inside it, and answering the box
+    // leaves them running.
+    void nestedPlayKeepsItsLyrics_data()
+    {
+        QTest::addColumn<bool>("missing");
+        QTest::newRow("missing file box") << true;
+        QTest::newRow("broken file box") << false;
+    }
+
+    void nestedPlayKeepsItsLyrics()
+    {
+        QFETCH(bool, missing);
+        LyricsRig rig(QStringLiteral("tracks=3,lengths=0:02;3:00;3:00"));
+        rig.relate(1, missing ? rig.files.filePath(QStringLiteral("gone.dwd"))
+                              : rig.file(QStringLiteral("bad.dwd"), QByteArray("DWX")));
+        const QString second =
+            rig.compiled(QStringLiteral("two.dwd"), "[Second] [song]", {at(0, 1, 0), at(0, 2, 0)});
+        rig.relate(2, second);
+        rig.boxes.answer(BoxButton::Cancel);
+        rig.boxes.whileOpen([&] {
+            rig.runUntil(2500); // track 2 starts at 2 s, inside the box
+            QCOMPARE(rig.state.CurrentTrack, 2);
+            QVERIFY(rig.reading().WordsActive);
+        });
+        rig.play(1);
+        QCOMPARE(rig.boxes.shown.size(), 1);
+        QVERIFY(rig.reading().WordsActive);
+        QVERIFY(rig.reading().WordsFile);
+        QCOMPARE(rig.reading().WordsFile->fileName(), second);
+        QVERIFY(rig.form());
+        QCOMPARE(textOf(rig.lyrics.ShownPreText), QByteArray("Second song"));
+        rig.runUntil(5000); // 3 s into track 2
+        QCOMPARE(rig.written(), QByteArray("Second song"));
+        QVERIFY(blue(rig) > 20);
+    }
+
+    // Fonts and colours of one track never reach the next: its picture is the
+    // one its lyrics give when played on their own.
+    void nextTrackStartsFromTheWindowDefaults()
+    {
+        LyricsRig rig;
+        rig.relate(1, rig.compiled(QStringLiteral("loud.dwd"),
+                                   "[/backcolor(0,0,64)][/fontsize(24)][/fontcolor(255,0,0)][Loud] "
+                                   "[/fontprecolor(0,200,0)][song]",
+                                   {at(0, 0, 30), at(0, 0, 60)}));
+        const QString second =
+            rig.compiled(QStringLiteral("quiet.dwd"), "[Quiet] [song]", {at(0, 1, 0), at(0, 2, 0)});
+        rig.relate(2, second);
+        rig.play(1);
+        rig.runUntil(1500);
+        QCOMPARE(rig.written(), QByteArray("Loud song"));
+
+        rig.play(2);
+        LyricsPreview alone;
+        QString error;
+        QVERIFY(alone.open(second, error));
+        const qint64 start = rig.clock.nowMs();
+        for (const int ms : {0, 1000, 1500, 2500}) {
+            rig.runUntil(start + ms);
+            alone.runTo(LyricsPreview::positionAt(ms));
+            QCOMPARE(rig.form()->canvas().image(), alone.image());
+        }
+    }
+
+    // The window shows what `ondel-dwd render` draws, at every tick, whatever
+    // redraws the window makes meanwhile.
+    void windowShowsThePreview_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::newRow("every command")
+            << QByteArray("[/formsize(400,200)][/backcolor(250,250,230)][/setcursor(8,8)][Kara] [oke]\r\n"
+                          "[/fontsize(16)][/fontprecolor(0,128,0)][big] [/fontsize(9)][small]\r\n"
+                          "[/fontcolor(255,0,0)][red][/writepre] [/pausepre][more]\r\n"
+                          "[/clear][/setcursor(20,20)][page] [two]");
+        QTest::newRow("dense pieces over a page turn")
+            << QByteArray("abcdefghij\r\nklmno[/clear]pqrst\r\nuvwxyz");
+    }
+
+    void windowShowsThePreview()
+    {
+        QFETCH(QByteArray, script);
+        QList<TrackPosition> presses;
+        for (int i = 0; i < 30; ++i)
+            presses << at(0, 1 + i / 5, (i % 5) * 7);
+        LyricsRig rig;
+        const QString name = rig.compiled(QStringLiteral("song.dwd"), script, presses);
+        rig.relate(1, name);
+        LyricsPreview preview;
+        QString error;
+        QVERIFY(preview.open(name, error));
+        rig.play(1);
+        while (rig.clock.nowMs() < 8000) {
+            rig.tick();
+            if (rig.clock.nowMs() % 350 == 0) { // a click on the window activates it
+                QEvent activate(QEvent::WindowActivate);
+                QCoreApplication::sendEvent(rig.form(), &activate);
+            }
+            preview.runTo(LyricsPreview::positionAt(rig.clock.nowMs()));
+            QCOMPARE(preview.lastTick(), LyricsPreview::positionAt(rig.clock.nowMs()));
+            QCOMPARE(rig.form()->canvas().image(), preview.image());
+        }
     }
 
     void emptyTextIsDrawnAsNothing()

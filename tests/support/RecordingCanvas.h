@@ -21,6 +21,7 @@ public:
 
     QList<Draw> draws;
     QList<TextRect> fills;
+    QList<qsizetype> drawsBeforeFill; // draws.size() at each fill
 
     // "x,y [l,t,r,b] text" for each draw, in order.
     QStringList drawList() const;
@@ -28,6 +29,7 @@ public:
     {
         draws.clear();
         fills.clear();
+        drawsBeforeFill.clear();
     }
 
     qint32 fontSize() const override { return size_; }
@@ -38,6 +40,13 @@ public:
     void setFontName(const QByteArray& name) override { name_ = name; }
     quint8 fontPitch() const override { return pitch_; }
     void setFontPitch(quint8 pitch) override { pitch_ = pitch; }
+    void resetFont() override
+    {
+        size_ = 10;
+        color_ = 0;
+        name_ = "default";
+        pitch_ = 0;
+    }
     quint32 brushColor() const override { return brush_; }
     void setBrushColor(quint32 value) override { brush_ = value; }
     bool brushClear() const override { return brushClear_; }
@@ -45,7 +54,11 @@ public:
 
     int textWidth(QByteArrayView text) const override { return int(text.size()) * size_; }
     int textHeight(QByteArrayView text) const override { return text.isEmpty() ? 0 : 2 * size_; }
-    void fillRect(const TextRect& rect) override { fills.append(rect); }
+    void fillRect(const TextRect& rect) override
+    {
+        fills.append(rect);
+        drawsBeforeFill.append(draws.size());
+    }
     void textOut(int x, int y, const TextRect& cell, QByteArrayView text) override
     {
         draws.append({x, y, cell, text.toByteArray(), color_, size_});

@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -354,6 +355,78 @@ private Q_SLOTS:
         const QByteArray shifted = readFile(dir, "out.dwd");
         QCOMPARE(shifted.size(), original.size());
         QCOMPARE(readFile(dir, "in.dwd"), original);
+    }
+
+    // The picture of the lyrics window at a moment; a forced redraw changes nothing.
+    void render_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QStringList>("at");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("before the first piece")
+            << QByteArray("[ab] [cd]") << QStringList{"0:00:10"} << QSize(435, 300);
+        QTest::newRow("half sung, redrawn on the way")
+            << QByteArray("[ab] [cd]") << QStringList{"0:01:30", "0:00:00", "0:01:00", "0:01:30"}
+            << QSize(435, 300);
+        QTest::newRow("formsize takes effect")
+            << QByteArray("[/formsize(200,100)][/backcolor(0,0,64)][ab] [/clear][cd]")
+            << QStringList{"0:03:00", "0:02:10"} << QSize(200, 100);
+    }
+
+    void render()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(QStringList, at);
+        QFETCH(QSize, size);
+        QTemporaryDir dir;
+        writeFile(dir, "s.txt", script);
+        writeFile(dir, "s.times", "0:01:00\n0:02:00\n0:03:00\n");
+        QCOMPARE(runTool(dir, {"compile", "s.txt", "s.times", "-o", "s.dwd"}).exitCode, 0);
+
+        const Run plain = runTool(dir, {"render", "s.dwd", "--at", at[0], "-o", "plain.png"});
+        QCOMPARE(plain.exitCode, 0);
+        QCOMPARE(plain.out, QByteArray());
+        QCOMPARE(plain.err, QByteArray());
+        QStringList redrawn{"render", "s.dwd", "--at", at[0], "-o", "redrawn.png"};
+        for (const QString& time : at.mid(1))
+            redrawn << "--redraw-at" << time;
+        QCOMPARE(runTool(dir, redrawn).exitCode, 0);
+        const QImage picture(dir.filePath("plain.png"));
+        QCOMPARE(picture.size(), size);
+        QCOMPARE(QImage(dir.filePath("redrawn.png")), picture);
+    }
+
+    void renderErrors_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("message");
+        QTest::newRow("no time") << QStringList{"render", "bad.dwd", "-o", "x.png"} << 2
+                                 << QByteArray("render takes");
+        QTest::newRow("no output") << QStringList{"render", "bad.dwd", "--at", "0:01:00"} << 2
+                                   << QByteArray("render takes");
+        QTest::newRow("frames out of range")
+            << QStringList{"render", "bad.dwd", "--at", "0:01:75", "-o", "x.png"} << 2
+            << QByteArray("0:01:75");
+        QTest::newRow("redraw time missing")
+            << QStringList{"render", "bad.dwd", "--at", "0:01:00", "-o", "x.png", "--redraw-at"} << 2
+            << QByteArray("--redraw-at needs a value");
+        QTest::newRow("a file the player refuses")
+            << QStringList{"render", "bad.dwd", "--at", "0:01:00", "-o", "x.png"} << 1
+            << QByteArray("このDWDファイルは壊れています。");
+    }
+
+    void renderErrors()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, message);
+        QTemporaryDir dir;
+        writeFile(dir, "bad.dwd", QByteArray::fromHex("445758000000000b000000"));
+        const Run run = runTool(dir, arguments);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.err.contains(message), run.err.constData());
+        QVERIFY(!QFile::exists(dir.filePath("x.png")));
     }
 
     void usageErrors()

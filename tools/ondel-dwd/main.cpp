@@ -8,16 +8,20 @@
 #include "compile/DwdWriter.h"
 #include "compile/ScriptReader.h"
 #include "core/DwdReader.h"
+#include "lyrics/ImageCanvas.h"
 #include "platform/ShiftJis.h"
+#include "player/LyricsPreview.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QStringList>
 #include <QtEndian>
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -73,6 +77,14 @@ Everything written is UTF-8 unless it is the bytes of a script or a file.
   ondel-dwd lrc FILE [--enhanced]
       The lyrics as LRC: one timed line per script line; with --enhanced a
       <mm:ss.xx> stamp before every piece.
+
+  ondel-dwd render FILE --at M:SS:FF [--redraw-at M:SS:FF]... -o OUT.png
+      The picture the lyrics window shows at that time within the track when
+      the track plays from its start (a 435 x 300 client area, which the
+      file's formsize changes as in the window), drawn by the player's own
+      code. Each --redraw-at forces a full redraw at that time, as clicking
+      the window does; it changes nothing in the picture. A file the player
+      would refuse is refused with the player's message.
 
   ondel-dwd -h, --help
       Show the commands and exit.
@@ -391,6 +403,59 @@ int dumpCommand(const QStringList& args)
     }
 }
 
+int renderCommand(const QStringList& args)
+{
+    QStringList positional;
+    QString outName;
+    std::optional<TrackPosition> at;
+    QList<TrackPosition> redraws;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (arg == QLatin1String("-o") || arg == QLatin1String("--at") ||
+            arg == QLatin1String("--redraw-at")) {
+            if (i + 1 >= args.size()) {
+                return usage(QStringLiteral("%1 needs a value").arg(arg));
+            }
+            const QString value = args[++i];
+            if (arg == QLatin1String("-o")) {
+                outName = value;
+                continue;
+            }
+            const std::optional<TrackPosition> time = parseTime(value);
+            if (!time) {
+                return usage(
+                    QStringLiteral("'%1' is not a position m:ss:ff (seconds 0-59, frames 0-74)").arg(value));
+            }
+            if (arg == QLatin1String("--at")) {
+                at = time;
+            }
+            else {
+                redraws << *time;
+            }
+        }
+        else {
+            positional << arg;
+        }
+    }
+    if (positional.size() != 1 || !at || outName.isEmpty()) {
+        return usage(QStringLiteral("render takes FILE --at M:SS:FF [--redraw-at M:SS:FF]... -o OUT.png"));
+    }
+    LyricsPreview preview;
+    QString error;
+    if (!preview.open(positional[0], error)) {
+        writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(positional[0], error));
+        return 1;
+    }
+    preview.runTo(*at, redraws);
+
+    QSaveFile out(outName);
+    if (!out.open(QIODevice::WriteOnly) || !preview.image().save(&out, "PNG") || !out.commit()) {
+        writeErr(QStringLiteral("ondel-dwd: cannot write %1: %2\n").arg(outName, out.errorString()));
+        return 1;
+    }
+    return 0;
+}
+
 QString lrcStamp(const TrackPosition& time)
 {
     const int total = qMax(0, time.totalFrames());
@@ -651,8 +716,25 @@ int shiftCommand(const QStringList& args)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
+    // Only render draws text, which needs the font database of a GUI
+    // application; it never needs a screen.
+    const bool render = argc > 1 && qstrcmp(argv[1], "render") == 0;
+    if (render) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        // The off-screen platform's notes about the session (no runtime
+        // directory and the like) say nothing about the picture.
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+            if (type == QtCriticalMsg || type == QtFatalMsg) {
+                writeErr(message + QLatin1Char('\n'));
+            }
+        });
+    }
+    std::unique_ptr<QCoreApplication> app = render ? std::make_unique<QGuiApplication>(argc, argv)
+                                                   : std::make_unique<QCoreApplication>(argc, argv);
+    if (render) {
+        ImageCanvas::installFontSubstitutes();
+    }
+    QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty()) {
         return usage(QStringLiteral("no command given"));
     }
@@ -686,6 +768,9 @@ int main(int argc, char** argv)
     }
     if (command == QLatin1String("lrc")) {
         return lrcCommand(args);
+    }
+    if (command == QLatin1String("render")) {
+        return renderCommand(args);
     }
     return usage(QStringLiteral("unknown command '%1'").arg(command));
 }

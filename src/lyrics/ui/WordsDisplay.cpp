@@ -1,6 +1,7 @@
 #include "lyrics/ui/WordsDisplay.h"
 
 #include "core/ColorValue.h"
+#include "lyrics/LyricPicture.h"
 #include "lyrics/LyricState.h"
 #include "lyrics/WordsSource.h"
 
@@ -62,16 +63,12 @@ void TWordsDisplayForm::FormResize()
     canvas_.resize(size());
     if (source_)
         source_->setDisplayRect(rect);
-    canvas_.setBrushColor(source_ ? source_->wordsBackColor() : LyricState::InitialBackColor);
-    canvas_.fillRect(rect);
-    if (!source_)
+    if (source_) {
+        LyricPicture::drawWhole(cursor_, *source_, rect);
         return;
-    cursor_.setFontColor(source_->wordsPreColor());
-    cursor_.setPen(0, 0);
-    cursor_.DrawExtendedText(rect, 0, 0, source_->shownPreText());
-    cursor_.setFontColor(source_->wordsFontColor());
-    cursor_.setPen(0, 0);
-    cursor_.DrawExtendedText(rect, 0, 0, source_->writtenText());
+    }
+    canvas_.setBrushColor(LyricState::InitialBackColor);
+    canvas_.fillRect(rect);
 }
 
 void TWordsDisplayForm::FormClose()

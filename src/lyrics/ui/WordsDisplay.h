@@ -19,8 +19,6 @@ class TWordsDisplayForm : public QWidget, public LyricDisplay {
 public:
     static constexpr int OuterWidth = 435;
     static constexpr int OuterHeight = 300;
-    // "formsize" in a damaged file must not ask for a picture larger than any screen.
-    static constexpr int MaxClientSide = 4096;
 
     explicit TWordsDisplayForm(QWidget* parent = nullptr);
     ~TWordsDisplayForm() override;

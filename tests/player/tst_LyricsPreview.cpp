@@ -1,0 +1,233 @@
+#include "compile/CaptureFile.h"
+#include "compile/DwdCapture.h"
+#include "lyrics/ImageCanvas.h"
+#include "player/LyricsPreview.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+const QString PictureDir = QStringLiteral(ONDEL_TEST_SOURCE_DIR "/tests/player/pictures");
+
+TrackPosition at(int m, int s, int f)
+{
+    return {qint16(m), qint16(s), qint16(f)};
+}
+
+QString timeName(const TrackPosition& p)
+{
+    return QStringLiteral("%1-%2-%3")
+        .arg(p.minutes)
+        .arg(p.seconds, 2, 10, QLatin1Char('0'))
+        .arg(p.frames, 2, 10, QLatin1Char('0'));
+}
+
+// The script NAME.txt timed by NAME.times (one m:ss:ff per key press),
+// compiled as the compiler window writes it.
+QString compileScript(const QTemporaryDir& dir, const QString& name)
+{
+    QFile script(PictureDir + QLatin1Char('/') + name + QStringLiteral(".txt"));
+    QFile times(PictureDir + QLatin1Char('/') + name + QStringLiteral(".times"));
+    if (!script.open(QIODevice::ReadOnly) || !times.open(QIODevice::ReadOnly))
+        return {};
+    const QString output = dir.filePath(name + QStringLiteral(".dwd"));
+    CaptureFile storage;
+    DwdCapture capture(storage);
+    capture.setScript(script.readAll());
+    capture.begin(output);
+    qint32 lineBreaks = 0;
+    for (const QByteArray& line : times.readAll().split('\n')) {
+        const QList<QByteArray> parts = line.trimmed().split(':');
+        if (parts.size() == 3)
+            capture.press(at(parts[0].toInt(), parts[1].toInt(), parts[2].toInt()), lineBreaks);
+    }
+    capture.finish();
+    return output;
+}
+
+QImage render(const QString& dwd, const TrackPosition& time, const QList<TrackPosition>& redraws = {})
+{
+    LyricsPreview preview;
+    QString error;
+    if (!preview.open(dwd, error))
+        return {};
+    preview.runTo(time, redraws);
+    return preview.image();
+}
+
+// Pixels are compared by colour class (each channel in four steps), so that
+// text smoothed a little differently by another font renderer still matches.
+int colourClass(QRgb c)
+{
+    return (qRed(c) >> 6) << 4 | (qGreen(c) >> 6) << 2 | (qBlue(c) >> 6);
+}
+
+// Pixels of `a` whose class is found nowhere within one pixel of the same
+// place in `b`: a piece in another colour or place shows up, a glyph edge
+// smoothed differently does not.
+int unmatchedPixels(const QImage& a, const QImage& b)
+{
+    int unmatched = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const int wanted = colourClass(a.pixel(x, y));
+            bool found = false;
+            for (int dy = -1; dy <= 1 && !found; ++dy)
+                for (int dx = -1; dx <= 1 && !found; ++dx) {
+                    const QPoint p(x + dx, y + dy);
+                    found = b.rect().contains(p) && colourClass(b.pixel(p)) == wanted;
+                }
+            unmatched += !found;
+        }
+    }
+    return unmatched;
+}
+
+// The scripts of tests/player/pictures and the moments pictured; between
+// them they use every command.
+struct Moment {
+    const char* script;
+    TrackPosition time;
+};
+const QList<Moment> Moments = {
+    {"layout", at(0, 0, 50)}, {"layout", at(0, 5, 0)}, {"layout", at(0, 9, 0)}, {"pages", at(0, 1, 10)},
+    {"pages", at(0, 4, 30)},  {"pages", at(0, 6, 10)}, {"pages", at(0, 7, 5)},  {"pages", at(0, 10, 10)},
+    {"dense", at(0, 1, 40)},  {"dense", at(0, 2, 20)},
+};
+} // namespace
+
+// Pictures of the lyrics window at chosen moments of a few scripts, drawn the
+// way the window draws them, against reference pictures looked at by eye.
+// ONDEL_WRITE_PICTURES=1 writes the references anew instead of comparing.
+class tst_LyricsPreview : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        ImageCanvas::installFontSubstitutes();
+        QVERIFY(dir_.isValid());
+    }
+
+    void picture_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<TrackPosition>("time");
+        for (const Moment& m : Moments) {
+            const QString name = QString::fromLatin1(m.script) + QLatin1Char('-') + timeName(m.time);
+            QTest::newRow(qPrintable(name)) << QString::fromLatin1(m.script) << m.time;
+        }
+    }
+
+    void picture()
+    {
+        QFETCH(QString, script);
+        QFETCH(TrackPosition, time);
+        const QString dwd = compileScript(dir_, script);
+        QVERIFY(!dwd.isEmpty());
+        const QImage image = render(dwd, time);
+        QVERIFY(!image.isNull());
+        const QString reference = PictureDir + QLatin1Char('/') + script + QLatin1Char('-') + timeName(time) +
+                                  QStringLiteral(".png");
+        if (qEnvironmentVariableIsSet("ONDEL_WRITE_PICTURES")) {
+            QVERIFY(image.save(reference));
+            QSKIP("reference written");
+        }
+        QImage expected(reference);
+        QVERIFY2(!expected.isNull(), qPrintable(reference));
+        expected = expected.convertToFormat(image.format());
+        QCOMPARE(image.size(), expected.size());
+        QCOMPARE(unmatchedPixels(image, expected), 0);
+        QCOMPARE(unmatchedPixels(expected, image), 0);
+    }
+
+    // A full redraw at any moment (a click on the window, a resize to the same
+    // size) gives back the picture that was on screen.
+    void redrawChangesNothing_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<TrackPosition>("time");
+        QTest::addColumn<int>("everyMs");
+        for (const char* script : {"layout", "pages", "dense"}) {
+            QTest::newRow(qPrintable(QStringLiteral("%1 every 250 ms").arg(QLatin1String(script))))
+                << QString::fromLatin1(script) << at(0, 11, 0) << 250;
+            QTest::newRow(qPrintable(QStringLiteral("%1 after every tick").arg(QLatin1String(script))))
+                << QString::fromLatin1(script) << at(0, 11, 0) << 50;
+        }
+    }
+
+    void redrawChangesNothing()
+    {
+        QFETCH(QString, script);
+        QFETCH(TrackPosition, time);
+        QFETCH(int, everyMs);
+        const QString dwd = compileScript(dir_, script);
+        LyricsPreview plain, redrawn;
+        QString error;
+        QVERIFY(plain.open(dwd, error) && redrawn.open(dwd, error));
+        const qint64 endMs = ((qint64(time.minutes) * 60 + time.seconds) * 75 + time.frames) * 1000 / 75;
+        for (qint64 ms = everyMs; ms <= endMs; ms += everyMs) {
+            const TrackPosition now = LyricsPreview::positionAt(ms);
+            plain.runTo(now);
+            redrawn.runTo(now, {now});
+            QVERIFY2(plain.image() == redrawn.image(), qPrintable(timeName(now)));
+        }
+    }
+
+    // On the demo disc's lyrics every page's last piece is on screen, sung and
+    // with no pre text left, before its page turns.
+    void demoPagesEndSung()
+    {
+        const QString demo = QStringLiteral(ONDEL_TEST_BINARY_DIR "/demo/sakura.dwd");
+        if (!QFile::exists(demo))
+            QSKIP("the demo lyrics are built with the player");
+        LyricsPreview preview;
+        QString error;
+        QVERIFY(preview.open(demo, error));
+        int turns = 0;
+        QByteArray written;
+        QImage picture;
+        qint32 page = -1;
+        for (qint64 ms = 0; ms < 60000 && !preview.reading().WordsEnded; ms += LyricsPreview::TickMs) {
+            preview.runTo(LyricsPreview::positionAt(ms));
+            if (page >= 0 && preview.lyrics().PageIndex != page) {
+                ++turns;
+                QByteArray shown;
+                const ExtendedText& pre = lastShown_;
+                for (qint32 i = 0; i < pre.count(); ++i)
+                    shown += pre.getItem(i)->text();
+                QCOMPARE(written, shown);
+                QCOMPARE(greyPixels(picture), 0);
+            }
+            page = preview.lyrics().PageIndex;
+            lastShown_ = preview.lyrics().ShownPreText;
+            written.clear();
+            for (qint32 i = 0; i < preview.lyrics().WrittenText.count(); ++i)
+                written += preview.lyrics().WrittenText.getItem(i)->text();
+            picture = preview.image();
+        }
+        QCOMPARE(turns, 2);
+    }
+
+private:
+    // Pre text of the demo is grey; sung text is blue and the background cream.
+    static int greyPixels(const QImage& image)
+    {
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb c = image.pixel(x, y);
+                n += qRed(c) == qGreen(c) && qGreen(c) == qBlue(c) && qRed(c) < 200;
+            }
+        return n;
+    }
+
+    QTemporaryDir dir_;
+    ExtendedText lastShown_;
+};
+
+QTEST_MAIN(tst_LyricsPreview)
+#include "tst_LyricsPreview.moc"
