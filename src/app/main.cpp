@@ -1,3 +1,10 @@
+#include "app/AppIcon.h"
+#include "app/AppIdentity.h"
+#include "app/DiscChanger.h"
+#include "app/MprisService.h"
+#include "app/PlayerCommandLine.h"
+#include "app/PlayerWindowRemote.h"
+#include "app/SingleInstance.h"
 #include "app/TOndelPlayer.h"
 #include "lyrics/ImageCanvas.h"
 #include "platform/Clock.h"
@@ -11,9 +18,10 @@
 #include "player/DiscStartup.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
+#include <QDBusConnection>
 #include <QFont>
 #include <QMessageBox>
+#include <QTimer>
 #include <cstdio>
 #include <exception>
 
@@ -23,37 +31,16 @@ void reportError(const QString& text)
     std::fprintf(stderr, "ondelplayer: %s\n", qPrintable(text));
 }
 
-// The program's options. Parsed before any GUI application exists, so --help
-// and --version work with no display.
-struct Options {
-    QCommandLineParser parser;
-    QCommandLineOption disc{
-        QStringLiteral("disc"),
-        QStringLiteral("The disc to play: sim:[options], a .cue file, an audio file, a folder "
-                       "of audio files or a drive such as /dev/sr0. Default: /dev/cdrom if "
-                       "present, else the demo disc."),
-        QStringLiteral("SOURCE")};
-    QCommandLineOption trace{
-        QStringLiteral("trace"),
-        QStringLiteral("Append every device command and message box to FILE (- for standard error)."),
-        QStringLiteral("FILE")};
-
-    Options()
-    {
-        parser.setApplicationDescription(QStringLiteral("OndelPlayer: a karaoke player for audio CDs."));
-        parser.addOption(disc);
-        parser.addOption(trace);
-    }
-};
-
-int run(QApplication& app, const Options& options)
+int run(QApplication& app, const PlayerOptions& options)
 {
-    const QCommandLineParser& parser = options.parser;
-    const QCommandLineOption& discOption = options.disc;
-    const QCommandLineOption& traceOption = options.trace;
+    // A player already running in this session takes the request and comes up.
+    SingleInstance instance;
+    if (instance.handOverOrListen(options.disc))
+        return 0;
+
     SteadyClock clock;
     QString error;
-    auto source = DiscSourceFactory::create(parser.value(discOption), clock, &error);
+    auto source = DiscSourceFactory::create(options.disc, clock, &error);
     if (!source) {
         reportError(error);
         return 2;
@@ -65,8 +52,8 @@ int run(QApplication& app, const Options& options)
     std::unique_ptr<Trace> trace;
     std::unique_ptr<TracingDevice> tracingDevice;
     std::unique_ptr<TracingMessageBoxes> tracingBoxes;
-    if (parser.isSet(traceOption)) {
-        trace = Trace::open(parser.value(traceOption), &error);
+    if (options.traceGiven) {
+        trace = Trace::open(options.trace, &error);
         if (!trace) {
             reportError(QStringLiteral("cannot open the trace file: ") + error);
             return 2;
@@ -80,45 +67,62 @@ int run(QApplication& app, const Options& options)
 
     TOndelPlayer player(device, boxes, settings);
     screenBoxes.owner = [&player] { return player.boxOwner(); };
-    if (!player.refused())
-        player.show();
+    if (player.refused()) {
+        app.exec();
+        return 0;
+    }
+    PlayerWindowRemote remote(player);
+    DiscChanger changer(session, device, player.state(), remote, boxes, settings, clock, trace.get());
+    // Media keys and remote controls, when the session has a bus. Changes
+    // are published after every monitor tick, the moment the state settles.
+    MprisService mpris(remote, device, QDBusConnection::sessionBus());
+    QObject::connect(&instance, &SingleInstance::requested, &player, [&](const QString& disc) {
+        remote.raise();
+        if (!disc.isEmpty() && changer.change(disc) == DiscChanger::Outcome::Changed)
+            mpris.model().discChanged();
+    });
+
+    if (mpris.start()) {
+        if (auto* timer = player.findChild<QTimer*>(QStringLiteral("Timer1")))
+            QObject::connect(timer, &QTimer::timeout, &mpris, &MprisService::publishChanges);
+    }
+
+    player.show();
     return app.exec();
+}
+
+int printAndExit(const QString& text, std::FILE* stream, int status)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    return status;
 }
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication::setApplicationName(QStringLiteral("OndelPlayer"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(ONDEL_VERSION));
     qSetMessagePattern(QStringLiteral("ondelplayer: %{message}"));
-
-    Options options;
-    const QCommandLineOption help = options.parser.addHelpOption();
-    const QCommandLineOption version = options.parser.addVersionOption();
+    // Read before any window system is touched: --help and --version need no display.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    if (!options.parser.parse(arguments)) {
-        reportError(options.parser.errorText());
-        return 2;
-    }
-    if (options.parser.isSet(help)) {
-        // With no application object yet, the parser cannot know the program's name.
-        QString text = options.parser.helpText();
-        text.replace(QStringLiteral("<executable_name>"), QStringLiteral("ondelplayer"));
-        std::fputs(qPrintable(text), stdout);
-        return 0;
-    }
-    if (options.parser.isSet(version)) {
-        std::printf("ondelplayer %s\n", ONDEL_VERSION);
-        return 0;
-    }
-    if (!options.parser.positionalArguments().isEmpty()) {
-        reportError(QStringLiteral("unexpected argument: ") + options.parser.positionalArguments().first());
-        return 2;
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const PlayerOptions options = PlayerCommandLine::parse(arguments);
+    switch (options.action) {
+    case PlayerOptions::Action::Help:
+        return printAndExit(PlayerCommandLine::helpText(), stdout, 0);
+    case PlayerOptions::Action::Version:
+        return printAndExit(PlayerCommandLine::versionText(), stdout, 0);
+    case PlayerOptions::Action::Error:
+        return printAndExit(QStringLiteral("ondelplayer: %1\nTry 'ondelplayer --help'.\n").arg(options.error),
+                            stderr, 2);
+    case PlayerOptions::Action::Run:
+        break;
     }
 
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("OndelPlayer"));
+    QApplication::setApplicationVersion(QStringLiteral(ONDEL_VERSION));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(AppIdentity::Id));
+    QApplication::setWindowIcon(AppIcon::icon());
     // The windows are designed for this font; IPA P Gothic stands in for it here.
     ImageCanvas::installFontSubstitutes();
     QFont font(QStringLiteral("ＭＳ Ｐゴシック"));

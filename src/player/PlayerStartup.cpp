@@ -6,6 +6,13 @@
 
 #include <ctime>
 
+void PlayerStartup::showDriveInUse(MessageBoxes& boxes)
+{
+    boxes.show(QStringLiteral("Information"),
+               QStringLiteral("ＣＤが使用中です。\n使用を止めてから再度実行してください。"),
+               BoxIcon::Information, BoxButtons::Ok);
+}
+
 PlayerStartup::Outcome PlayerStartup::openDevice(CdAudioDevice& device, MessageBoxes& boxes,
                                                  PlayerState& state)
 {
@@ -15,9 +22,7 @@ PlayerStartup::Outcome PlayerStartup::openDevice(CdAudioDevice& device, MessageB
     ReplyBuffer reply;
     DeviceCommands::send(device, "open cdaudio", reply);
     if (reply.isEmpty()) {
-        boxes.show(QStringLiteral("Information"),
-                   QStringLiteral("ＣＤが使用中です。\n使用を止めてから再度実行してください。"),
-                   BoxIcon::Information, BoxButtons::Ok);
+        showDriveInUse(boxes);
         return Outcome::Refused;
     }
 

@@ -10,4 +10,6 @@ struct PlayerState;
 namespace PlayerStartup {
 enum class Outcome { Running, Refused };
 Outcome openDevice(CdAudioDevice& device, MessageBoxes& boxes, PlayerState& state);
+// The "Information" message that another program holds the drive.
+void showDriveInUse(MessageBoxes& boxes);
 } // namespace PlayerStartup

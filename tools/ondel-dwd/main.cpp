@@ -82,8 +82,7 @@ Everything written is UTF-8 unless it is the bytes of a script or a file.
       with "clear" or "pausepre" starts a new line. Times are rounded to the
       nearest hundredth of a second.
 
-  ondel-dwd import FILE.lrc -o SCRIPT [--dwd OUT] [--track-length M:SS]
-                   [--lines-per-page N]
+  ondel-dwd import FILE.lrc -o SCRIPT [--dwd OUT] [--track-length M:SS] [--lines-per-page N]
       Turns an LRC file (UTF-8 or Shift-JIS; [mm:ss.xx], [mm:ss:xx] or
       [mm:ss] stamps, several on a line, <mm:ss.xx> word stamps, tags,
       [offset:]) into a lyrics script: one line per timed LRC line in time
@@ -101,6 +100,12 @@ Everything written is UTF-8 unless it is the bytes of a script or a file.
       code. Each --redraw-at forces a full redraw at that time, as clicking
       the window does; it changes nothing in the picture. A file the player
       would refuse is refused with the player's message.
+
+  ondel-dwd -h, --help
+      Show the commands and exit.
+
+  ondel-dwd -v, --version
+      Show the version and exit.
 
 Exit status: 0 success, 1 a failure described on standard error, 2 bad usage.
 )";
@@ -842,6 +847,10 @@ int main(int argc, char** argv)
     if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
         command == QLatin1String("help") || args.contains(QLatin1String("--help"))) {
         writeOut(QString::fromUtf8(HelpText));
+        return 0;
+    }
+    if (command == QLatin1String("--version") || command == QLatin1String("-v")) {
+        writeOut(QStringLiteral("ondel-dwd " ONDEL_VERSION "\nQt %1\n").arg(QString::fromLatin1(qVersion())));
         return 0;
     }
     if (command == QLatin1String("pieces")) {

@@ -24,9 +24,30 @@ QByteArrayList withoutWait(QByteArrayList words)
 } // namespace
 
 DeviceSession::DeviceSession(std::unique_ptr<DiscSource> source)
-    : source_(std::move(source)), lock_(source_->lockKey())
+    : source_(std::move(source)), lock_(std::make_unique<SourceLock>(source_->lockKey()))
 {
     doorOpen_ = source_->doorOpenAtStart();
+}
+
+bool DeviceSession::changeDisc(std::unique_ptr<DiscSource> next)
+{
+    auto nextLock = std::make_unique<SourceLock>(next->lockKey());
+    if (open_) {
+        // The same disc again keeps the lock this session holds.
+        const bool same = next->lockKey() == source_->lockKey();
+        if (next->heldElsewhere() || (!same && !nextLock->acquire()))
+            return false;
+        source_->halt();
+        if (same)
+            nextLock = std::move(lock_);
+        else
+            lock_->release();
+    }
+    source_ = std::move(next);
+    lock_ = std::move(nextLock);
+    doorOpen_ = source_->doorOpenAtStart();
+    cachedIdentity_.clear();
+    return true;
 }
 
 DeviceSession::~DeviceSession()
@@ -57,7 +78,7 @@ int DeviceSession::DeviceCommand(const char* command, ReplyBuffer& reply)
 
     if (verb == "close" && words.size() == 2) {
         source_->halt();
-        lock_.release();
+        lock_->release();
         open_ = false;
         return DeviceResult::Ok;
     }
@@ -87,7 +108,7 @@ int DeviceSession::open(ReplyBuffer& reply)
         reply.set("1");
         return DeviceResult::Ok;
     }
-    if (source_->heldElsewhere() || !lock_.acquire())
+    if (source_->heldElsewhere() || !lock_->acquire())
         return DeviceResult::DeviceBusy;
     open_ = true;
     reply.set("1");

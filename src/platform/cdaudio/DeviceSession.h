@@ -20,6 +20,10 @@ public:
     int DeviceCommand(const char* command, ReplyBuffer& reply) override;
 
     DiscSource& source() { return *source_; }
+    // Another disc goes into the drive, as when the user swaps discs: the
+    // playing one stops and the new one is at its first track. False, with
+    // the old disc kept, when another program holds the new one.
+    bool changeDisc(std::unique_ptr<DiscSource> next);
     bool isOpen() const { return open_; }
 
 private:
@@ -31,7 +35,7 @@ private:
     bool discReady() const;
 
     std::unique_ptr<DiscSource> source_;
-    SourceLock lock_;
+    std::unique_ptr<SourceLock> lock_;
     bool open_ = false;
     bool doorOpen_ = false;
     QByteArray cachedIdentity_;

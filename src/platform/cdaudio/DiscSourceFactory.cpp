@@ -9,6 +9,10 @@
 #include <QFileInfo>
 #include <sys/stat.h>
 
+#ifndef ONDEL_DATA_FROM_BIN
+#define ONDEL_DATA_FROM_BIN "../share/ondelplayer"
+#endif
+
 namespace {
 const QString DefaultDrive = QStringLiteral("/dev/cdrom");
 
@@ -23,8 +27,15 @@ QString DiscSourceFactory::demoDisc()
 {
     if (!QCoreApplication::instance())
         return {};
-    const QString cue = QCoreApplication::applicationDirPath() + QStringLiteral("/demo/demo.cue");
-    return QFileInfo::exists(cue) ? cue : QString();
+    const QString programDir = QCoreApplication::applicationDirPath();
+    // Beside the program in the build folder; in the data folder once
+    // installed, found from the program's own place so that any prefix works.
+    for (const QString& cue : {programDir + QStringLiteral("/demo/demo.cue"),
+                               programDir + QStringLiteral("/" ONDEL_DATA_FROM_BIN "/demo/demo.cue")}) {
+        if (QFileInfo::exists(cue))
+            return QFileInfo(cue).canonicalFilePath();
+    }
+    return {};
 }
 
 std::unique_ptr<DiscSource> DiscSourceFactory::create(const QString& source, const Clock& clock,

@@ -1,0 +1,23 @@
+#pragma once
+
+struct PlayerState;
+
+// What a remote control (the desktop's media keys, panel applets, phones)
+// may do with the player: the same handlers as the buttons, and a look at
+// the state they keep. The main window's adapter implements it; tests fake it.
+class PlayerRemote {
+public:
+    virtual ~PlayerRemote() = default;
+
+    virtual const PlayerState& playerState() const = 0;
+    virtual void play() = 0;     // PlayClick
+    virtual void stop() = 0;     // StopClick
+    virtual void next() = 0;     // FFClick
+    virtual void previous() = 0; // RewClick
+    virtual void setPlayMode(int mode) = 0;
+    // Shows the player's window, restored from the minimised state, on top
+    // and active.
+    virtual void raise() = 0;
+    // As the power button: saves the state and ends the program.
+    virtual void quit() = 0;
+};

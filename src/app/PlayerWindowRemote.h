@@ -1,0 +1,23 @@
+#pragma once
+
+#include "app/PlayerRemote.h"
+
+class TOndelPlayer;
+
+// The main window's handlers as a remote control reaches them.
+class PlayerWindowRemote final : public PlayerRemote {
+public:
+    explicit PlayerWindowRemote(TOndelPlayer& player) : player_(player) {}
+
+    const PlayerState& playerState() const override;
+    void play() override;
+    void stop() override;
+    void next() override;
+    void previous() override;
+    void setPlayMode(int mode) override;
+    void raise() override;
+    void quit() override;
+
+private:
+    TOndelPlayer& player_;
+};

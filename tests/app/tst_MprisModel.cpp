@@ -1,0 +1,238 @@
+#include "FakeRemote.h"
+#include "RecordingDevice.h"
+#include "app/MprisModel.h"
+#include "platform/Clock.h"
+#include "platform/cdaudio/DeviceSession.h"
+#include "platform/cdaudio/SimulatedDisc.h"
+#include "player/PlayerState.h"
+
+#include <QDBusObjectPath>
+#include <QTest>
+
+namespace {
+struct Rig {
+    ManualClock clock;
+    DeviceSession session;
+    RecordingDevice device{session};
+    FakeRemote remote;
+    MprisModel model{remote, device};
+
+    explicit Rig(const QString& options) : session(SimulatedDisc::create(options, clock, nullptr))
+    {
+        ReplyBuffer reply;
+        session.DeviceCommand("open cdaudio", reply);
+        session.DeviceCommand("set cdaudio time format tmsf", reply);
+    }
+};
+
+using Method = void (MprisModel::*)();
+} // namespace
+Q_DECLARE_METATYPE(Method)
+
+class tst_MprisModel : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void methodsReachTheHandlers_data()
+    {
+        QTest::addColumn<Method>("method");
+        QTest::addColumn<bool>("playing");
+        QTest::addColumn<QStringList>("calls");
+        const QStringList none;
+        QTest::newRow("play-pause while stopped plays")
+            << &MprisModel::PlayPause << false << QStringList{"play"};
+        QTest::newRow("play-pause while playing stops")
+            << &MprisModel::PlayPause << true << QStringList{"stop"};
+        QTest::newRow("play while stopped plays") << &MprisModel::Play << false << QStringList{"play"};
+        QTest::newRow("play while playing keeps the track going") << &MprisModel::Play << true << none;
+        QTest::newRow("pause while playing stops") << &MprisModel::Pause << true << QStringList{"stop"};
+        QTest::newRow("pause while stopped does nothing") << &MprisModel::Pause << false << none;
+        QTest::newRow("stop while stopped still stops") << &MprisModel::Stop << false << QStringList{"stop"};
+        QTest::newRow("next") << &MprisModel::Next << true << QStringList{"next"};
+        QTest::newRow("previous while stopped") << &MprisModel::Previous << false << QStringList{"previous"};
+    }
+
+    void methodsReachTheHandlers()
+    {
+        QFETCH(Method, method);
+        QFETCH(bool, playing);
+        QFETCH(QStringList, calls);
+        Rig rig(QStringLiteral("tracks=3"));
+        rig.remote.state.WasPlaying = playing;
+        (rig.model.*method)();
+        QCOMPARE(rig.remote.calls, calls);
+    }
+
+    void loopAndShuffleFollowThePlayMode_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("loop");
+        QTest::addColumn<bool>("shuffle");
+        QTest::newRow("normal") << 0 << "None" << false;
+        QTest::newRow("one-track repeat") << 1 << "Track" << false;
+        QTest::newRow("repeat all") << 2 << "Playlist" << false;
+        QTest::newRow("random") << 3 << "None" << true;
+    }
+
+    void loopAndShuffleFollowThePlayMode()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, loop);
+        QFETCH(bool, shuffle);
+        Rig rig(QStringLiteral("tracks=3"));
+        rig.remote.state.PlayMode = mode;
+        QCOMPARE(rig.model.loopStatus(), loop);
+        QCOMPARE(rig.model.shuffle(), shuffle);
+    }
+
+    void settingLoopOrShuffleSetsThePlayMode_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("loop"); // empty: set Shuffle instead
+        QTest::addColumn<bool>("shuffle");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("track loop") << 0 << "Track" << false << 1;
+        QTest::newRow("playlist loop") << 3 << "Playlist" << false << 2;
+        QTest::newRow("no loop from repeat all") << 2 << "None" << false << 0;
+        QTest::newRow("no loop leaves random play") << 3 << "None" << false << 3;
+        QTest::newRow("unknown loop status is ignored") << 1 << "Forever" << false << 1;
+        QTest::newRow("shuffle on") << 1 << "" << true << 3;
+        QTest::newRow("shuffle off from random") << 3 << "" << false << 0;
+        QTest::newRow("shuffle off leaves a repeat") << 2 << "" << false << 2;
+    }
+
+    void settingLoopOrShuffleSetsThePlayMode()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, loop);
+        QFETCH(bool, shuffle);
+        QFETCH(int, expected);
+        Rig rig(QStringLiteral("tracks=3"));
+        rig.remote.state.PlayMode = mode;
+        if (loop.isEmpty())
+            rig.model.setShuffle(shuffle);
+        else
+            rig.model.setLoopStatus(loop);
+        QCOMPARE(rig.remote.state.PlayMode, expected);
+    }
+
+    void msfTextAsMicroseconds_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<qlonglong>("micros"); // -1: refused
+        QTest::newRow("minutes and seconds") << QByteArray("03:20:00") << 200000000LL;
+        QTest::newRow("one frame") << QByteArray("00:00:01") << 13333LL;
+        QTest::newRow("last frame of a second") << QByteArray("00:00:74") << 986666LL;
+        QTest::newRow("longest") << QByteArray("99:59:74") << 5999986666LL;
+        QTest::newRow("one-digit minutes") << QByteArray("3:20:00") << -1LL;
+        QTest::newRow("sixty seconds") << QByteArray("03:60:00") << -1LL;
+        QTest::newRow("75 frames") << QByteArray("00:00:75") << -1LL;
+        QTest::newRow("letter") << QByteArray("0a:00:00") << -1LL;
+        QTest::newRow("tmsf position") << QByteArray("01:00:00:00") << -1LL;
+        QTest::newRow("empty") << QByteArray() << -1LL;
+    }
+
+    void msfTextAsMicroseconds()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(qlonglong, micros);
+        QCOMPARE(MprisModel::msfToMicroseconds(text).value_or(-1), micros);
+    }
+
+    void metadataDescribesTheTrackOnTheDigits_data()
+    {
+        QTest::addColumn<int>("track");
+        QTest::addColumn<qlonglong>("length");
+        QTest::newRow("first track") << 1 << 200000000LL;
+        QTest::newRow("short last track") << 3 << 45000000LL;
+    }
+
+    void metadataDescribesTheTrackOnTheDigits()
+    {
+        QFETCH(int, track);
+        QFETCH(qlonglong, length);
+        Rig rig(QStringLiteral("lengths=3:20;1:00;0:45,id=DISC-ONE"));
+        rig.remote.state.CurrentTrack = track;
+        rig.remote.state.TrackCount = 3;
+        const QVariantMap metadata = rig.model.metadata();
+        QCOMPARE(metadata.value("xesam:trackNumber").toInt(), track);
+        QCOMPARE(metadata.value("mpris:length").toLongLong(), length);
+        QCOMPARE(metadata.value("ondelplayer:discIdentity").toString(), QStringLiteral("DISC-ONE"));
+        QCOMPARE(metadata.value("mpris:trackid").value<QDBusObjectPath>().path(),
+                 QStringLiteral("/org/ondelplayer/OndelPlayer/track/%1").arg(track));
+        // Asked again for the same track, the device is left alone.
+        const qsizetype sent = rig.device.sent.size();
+        QCOMPARE(rig.model.metadata(), metadata);
+        QCOMPARE(rig.device.sent.size(), sent);
+        // Another disc at the same track is asked about anew.
+        rig.model.discChanged();
+        QCOMPARE(rig.model.metadata(), metadata);
+        QCOMPARE(rig.device.sent.size(), sent + 2);
+    }
+
+    void metadataIsEmptyWhileTheDoorIsOpen()
+    {
+        Rig rig(QStringLiteral("tracks=3"));
+        rig.remote.state.DoorOpen = true;
+        QVERIFY(rig.model.metadata().isEmpty());
+        QVERIFY(!rig.model.canPlay());
+        QVERIFY(rig.device.sent.isEmpty());
+    }
+
+    void positionIsTheTimeWithinTheTrack()
+    {
+        Rig rig(QStringLiteral("tracks=3,length=1:00"));
+        ReplyBuffer reply;
+        rig.session.DeviceCommand("play cdaudio from 2", reply);
+        rig.clock.advance(12 * 1000 + 400);
+        // 12.4 s is 12 s and 30 frames.
+        QCOMPARE(rig.model.position(), 12400000LL);
+        rig.session.DeviceCommand("close cdaudio", reply);
+        QCOMPARE(rig.model.position(), 0LL);
+    }
+
+    void changedPropertiesNameOnlyWhatChanged_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QStringList>("changed");
+        QTest::newRow("nothing") << "" << QStringList{};
+        QTest::newRow("playing") << "playing" << QStringList{"PlaybackStatus"};
+        QTest::newRow("next track") << "track" << QStringList{"Metadata"};
+        QTest::newRow("random mode") << "random" << QStringList{"Shuffle"};
+        QTest::newRow("repeat mode") << "repeat" << QStringList{"LoopStatus"};
+        QTest::newRow("door open") << "door"
+                                   << QStringList{"CanGoNext", "CanGoPrevious", "CanPause", "CanPlay",
+                                                  "Metadata"};
+    }
+
+    void changedPropertiesNameOnlyWhatChanged()
+    {
+        QFETCH(QString, change);
+        QFETCH(QStringList, changed);
+        Rig rig(QStringLiteral("tracks=3"));
+        rig.remote.state.TrackCount = 3;
+        QCOMPARE(rig.model.changedProperties().keys(),
+                 (QStringList{"CanGoNext", "CanGoPrevious", "CanPause", "CanPlay", "LoopStatus", "Metadata",
+                              "PlaybackStatus", "Shuffle"}));
+        PlayerState& state = rig.remote.state;
+        if (change == QLatin1String("playing"))
+            state.WasPlaying = true;
+        else if (change == QLatin1String("track"))
+            state.CurrentTrack = 2;
+        else if (change == QLatin1String("random"))
+            state.PlayMode = 3;
+        else if (change == QLatin1String("repeat"))
+            state.PlayMode = 1;
+        else if (change == QLatin1String("door"))
+            state.DoorOpen = true;
+        const QVariantMap now = rig.model.changedProperties();
+        QCOMPARE(now.keys(), changed);
+        if (change == QLatin1String("playing"))
+            QCOMPARE(now.value("PlaybackStatus").toString(), QStringLiteral("Playing"));
+        // Published once: the next look finds nothing new.
+        QVERIFY(rig.model.changedProperties().isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_MprisModel)
+#include "tst_MprisModel.moc"

@@ -1,0 +1,122 @@
+#include "app/SingleInstance.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QLocalSocket>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <atomic>
+#include <thread>
+
+namespace {
+// A later start runs in another process; here it runs on a thread of its
+// own, blocking as the real one does, while the test's loop serves it.
+bool startAgain(const QString& socketPath, const QString& source)
+{
+    std::atomic<int> result{-1};
+    std::thread later([&] {
+        SingleInstance second(socketPath);
+        result = second.handOverOrListen(source) ? 1 : 0;
+    });
+    QDeadlineTimer deadline(10000);
+    while (result == -1 && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    later.join();
+    return result == 1;
+}
+} // namespace
+
+class tst_SingleInstance : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void aSecondStartHandsItsDiscToTheFirst_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("received");
+        const QString here = QDir::currentPath();
+        QTest::newRow("no disc") << ""
+                                 << "";
+        QTest::newRow("simulated disc") << "sim:tracks=3,length=0:30"
+                                        << "sim:tracks=3,length=0:30";
+        QTest::newRow("absolute cue sheet") << "/discs/album.cue"
+                                            << "/discs/album.cue";
+        QTest::newRow("relative cue sheet") << "discs/album.cue" << here + "/discs/album.cue";
+        QTest::newRow("Japanese name with a tab") << "/discs/さくら\tさくら.cue"
+                                                  << "/discs/さくら\tさくら.cue";
+    }
+
+    void aSecondStartHandsItsDiscToTheFirst()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, received);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("instance"));
+        SingleInstance first(path);
+        QVERIFY(!first.handOverOrListen(QString()));
+        QVERIFY(first.listening());
+        QSignalSpy requests(&first, &SingleInstance::requested);
+        QVERIFY(startAgain(path, source));
+        QCOMPARE(requests.count(), 1);
+        QCOMPARE(requests.at(0).at(0).toString(), received);
+    }
+
+    void aLeftoverSocketFileIsTakenOver()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("instance"));
+        // What a player that crashed leaves behind: a file nobody answers on.
+        QFile leftover(path);
+        QVERIFY(leftover.open(QIODevice::WriteOnly));
+        leftover.close();
+        SingleInstance player(path);
+        QVERIFY(!player.handOverOrListen(QStringLiteral("sim:")));
+        QVERIFY(player.listening());
+        QSignalSpy requests(&player, &SingleInstance::requested);
+        QVERIFY(startAgain(path, QString()));
+        QCOMPARE(requests.count(), 1);
+    }
+
+    void whenThePlayerEndsTheNextStartTakesOver()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("instance"));
+        {
+            SingleInstance first(path);
+            QVERIFY(!first.handOverOrListen(QString()));
+        }
+        QVERIFY(!startAgain(path, QString()));
+    }
+
+    void somethingElseOnTheSocketIsNoRequest_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("another word") << QByteArray("quit\n");
+        QTest::newRow("raise without a tab") << QByteArray("raise/dev/sr0\n");
+        QTest::newRow("endless line") << QByteArray(70000, 'r');
+    }
+
+    void somethingElseOnTheSocketIsNoRequest()
+    {
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("instance"));
+        SingleInstance player(path);
+        QVERIFY(!player.handOverOrListen(QString()));
+        QSignalSpy requests(&player, &SingleInstance::requested);
+        QLocalSocket stranger;
+        stranger.connectToServer(path);
+        QVERIFY(stranger.waitForConnected(3000));
+        stranger.write(bytes);
+        stranger.flush();
+        QTRY_COMPARE_WITH_TIMEOUT(stranger.state(), QLocalSocket::UnconnectedState, 5000);
+        QCOMPARE(stranger.readAll(), QByteArray());
+        QCOMPARE(requests.count(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_SingleInstance)
+#include "tst_SingleInstance.moc"
