@@ -18,10 +18,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("group");
-        QTest::newRow("association key") << "Software\\OndelPlayer\\RelationData\\[1a2b3c4d]" << "RelationData/[1a2b3c4d]";
-        QTest::newRow("player state") << "Software\\OndelPlayer\\PlayerState" << "PlayerState";
-        QTest::newRow("outside the program") << "Software\\Other\\PlayerState" << "";
-        QTest::newRow("the root itself") << "Software\\OndelPlayer\\" << "";
+        QTest::newRow("association key") << "Software\\OndelPlayer\\RelationData\\[1a2b3c4d]"
+                                         << "RelationData/[1a2b3c4d]";
+        QTest::newRow("player state") << "Software\\OndelPlayer\\PlayerState"
+                                      << "PlayerState";
+        QTest::newRow("outside the program") << "Software\\Other\\PlayerState"
+                                             << "";
+        QTest::newRow("the root itself") << "Software\\OndelPlayer\\"
+                                         << "";
     }
 
     void settingsGroups()
@@ -45,11 +49,13 @@ private Q_SLOTS:
 
         QVERIFY(QFile::exists(home.configFile()));
         QSettings raw(home.configFile(), QSettings::IniFormat);
-        QCOMPARE(raw.value(QStringLiteral("RelationData/[1a2b3c4d]/[3]")).toString(), QStringLiteral("/home/u/歌.dwd"));
+        QCOMPARE(raw.value(QStringLiteral("RelationData/[1a2b3c4d]/[3]")).toString(),
+                 QStringLiteral("/home/u/歌.dwd"));
 
         auto again = store.openKey(path, false);
         QVERIFY(again);
-        QCOMPARE(again->readString(QStringLiteral("[3]")).value_or(QString()), QStringLiteral("/home/u/歌.dwd"));
+        QCOMPARE(again->readString(QStringLiteral("[3]")).value_or(QString()),
+                 QStringLiteral("/home/u/歌.dwd"));
         QCOMPARE(again->readInteger(QStringLiteral("Left")).value_or(0), -12);
         QVERIFY(!again->readInteger(QStringLiteral("[3]")));
         QVERIFY(!again->readString(QStringLiteral("[4]")));
@@ -65,7 +71,7 @@ private Q_SLOTS:
         QCOMPARE(reply.at(1), '\0');
         QCOMPARE(reply.at(5), '\0');
         reply.set("03:01:07:42");
-        reply.set("ab");  // what follows the terminator is not part of the reply
+        reply.set("ab"); // what follows the terminator is not part of the reply
         QCOMPARE(reply.at(3), '\0');
         QByteArray huge(400, 'x');
         reply.set(huge);
@@ -94,7 +100,8 @@ private Q_SLOTS:
             auto trace = Trace::open(path, nullptr);
             QVERIFY(trace);
             trace->command("open cdaudio", 0, "1");
-            trace->box(QStringLiteral("Information"), QStringLiteral("ＣＤが使用中です。\n使用を止めて"), QStringLiteral("OK"));
+            trace->box(QStringLiteral("Information"), QStringLiteral("ＣＤが使用中です。\n使用を止めて"),
+                       QStringLiteral("OK"));
         }
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -102,7 +109,8 @@ private Q_SLOTS:
         QCOMPARE(lines.size(), 3);
         QCOMPARE(lines[0].split('\t').mid(1), (QList<QByteArray>{"cmd", "open cdaudio", "0", "1"}));
         QCOMPARE(lines[1].split('\t').mid(1),
-                 (QList<QByteArray>{"box", "Information", QStringLiteral("ＣＤが使用中です。\\n使用を止めて").toUtf8(), "OK"}));
+                 (QList<QByteArray>{"box", "Information",
+                                    QStringLiteral("ＣＤが使用中です。\\n使用を止めて").toUtf8(), "OK"}));
         QVERIFY(!Trace::open(dir.filePath(QStringLiteral("missing/t.log")), nullptr));
     }
 };

@@ -2,13 +2,12 @@
 
 #include "ScriptedMessageBoxes.h"
 #include "UniqueDisc.h"
-#include "player/PlayerStartup.h"
-
 #include "platform/Clock.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/SimulatedDisc.h"
 #include "player/PlaybackMonitor.h"
 #include "player/PlayerControls.h"
+#include "player/PlayerStartup.h"
 #include "player/PlayerState.h"
 #include "player/Transport.h"
 
@@ -17,6 +16,7 @@
 #include <QList>
 #include <functional>
 #include <memory>
+#include <utility>
 
 // Records every command that reaches the simulated drive.
 class RecordingDevice final : public CdAudioDevice {
@@ -25,9 +25,17 @@ public:
     int DeviceCommand(const char* command, ReplyBuffer& reply) override
     {
         commands.append(command);
-        return inner_.DeviceCommand(command, reply);
+        const int result = inner_.DeviceCommand(command, reply);
+        // A device whose command runs the event loop lets a tick in here.
+        if (insideCommand) {
+            auto hook = std::exchange(insideCommand, nullptr);
+            hook(QByteArray(command));
+            insideCommand = hook;
+        }
+        return result;
     }
     QByteArrayList commands;
+    std::function<void(const QByteArray&)> insideCommand;
 
 private:
     CdAudioDevice& inner_;
@@ -76,7 +84,8 @@ public:
 // at start-up, the transport and the monitor wired to a fake window.
 struct PlayerHarness {
     explicit PlayerHarness(const QString& simOptions)
-        : session(std::make_unique<DeviceSession>(SimulatedDisc::create(uniqueDisc(simOptions), clock, nullptr))),
+        : session(
+              std::make_unique<DeviceSession>(SimulatedDisc::create(uniqueDisc(simOptions), clock, nullptr))),
           device(*session)
     {
         ScriptedMessageBoxes noBoxes;
@@ -84,7 +93,6 @@ struct PlayerHarness {
         state.random.seed(7);
         device.commands.clear();
     }
-
 
     // One monitor tick after 50 ms, as the timer runs it.
     void tick()
