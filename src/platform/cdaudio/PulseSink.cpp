@@ -22,6 +22,8 @@ constexpr uint32_t RequestBytes = bytesOfMs(20);
 // When the ring ran short, the next look at it comes this soon.
 constexpr pa_usec_t RetryUsec = 10 * PA_USEC_PER_MSEC;
 constexpr pa_usec_t ConnectTimeoutUsec = 2 * PA_USEC_PER_SEC;
+// How long a stop waits at most for a server that does not answer.
+constexpr pa_usec_t CloseTimeoutUsec = 500 * PA_USEC_PER_MSEC;
 
 class Locker {
 public:
@@ -83,7 +85,7 @@ PulseSink::~PulseSink()
         // Stream and context go while the library's thread is held, so no
         // callback of theirs can run half-way through their release.
         Locker lock(loop_);
-        closeStream();
+        closeStream(false);
         if (context_) {
             pa_context_set_state_callback(context_, nullptr, nullptr);
             pa_context_disconnect(context_);
@@ -114,6 +116,9 @@ void PulseSink::streamChanged(pa_stream* stream, void* self)
 {
     auto* sink = static_cast<PulseSink*>(self);
     if (stream != sink->stream_)
+        return;
+    pa_threaded_mainloop_signal(sink->loop_, 0);
+    if (sink->closing_)
         return;
     if (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream)))
         sink->failed_ = true;
@@ -181,7 +186,7 @@ void PulseSink::start(PcmRing& ring)
     const auto flags = pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);
     if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0) {
         failed_ = true;
-        closeStream();
+        closeStream(false);
     }
 }
 
@@ -255,23 +260,38 @@ void PulseSink::stop()
 {
     Locker lock(loop_);
     heardLocked();
-    closeStream();
+    closeStream(true);
 }
 
-void PulseSink::closeStream()
+void PulseSink::closeStream(bool waitForServer)
 {
     if (retry_) {
         pa_threaded_mainloop_get_api(loop_)->time_free(retry_);
         retry_ = nullptr;
     }
-    if (stream_) {
-        pa_stream_set_state_callback(stream_, nullptr, nullptr);
-        pa_stream_set_write_callback(stream_, nullptr, nullptr);
-        pa_stream_set_underflow_callback(stream_, nullptr, nullptr);
-        // Leaving the server drops what it still holds of this stream at once.
-        pa_stream_disconnect(stream_);
-        pa_stream_unref(stream_);
-        stream_ = nullptr;
-    }
+    if (!stream_)
+        return;
+    pa_stream_set_write_callback(stream_, nullptr, nullptr);
+    pa_stream_set_underflow_callback(stream_, nullptr, nullptr);
     ring_ = nullptr;
+    closing_ = true;
+    // A stream still being made cannot be left yet, and dropped as it is it
+    // would live on in the server: wait for the server to finish making it.
+    // Then leaving it drops what the server still holds of it at once; stop
+    // waits for that, so the device is silent when the command returns.
+    timedOut_ = false;
+    pa_time_event* timeout =
+        pa_context_rttime_new(context_, pa_rtclock_now() + CloseTimeoutUsec, connectTimedOut, this);
+    while (pa_stream_get_state(stream_) == PA_STREAM_CREATING && !timedOut_ &&
+           pa_context_get_state(context_) == PA_CONTEXT_READY)
+        pa_threaded_mainloop_wait(loop_);
+    if (pa_stream_get_state(stream_) == PA_STREAM_READY && pa_stream_disconnect(stream_) == 0)
+        while (waitForServer && PA_STREAM_IS_GOOD(pa_stream_get_state(stream_)) && !timedOut_)
+            pa_threaded_mainloop_wait(loop_);
+    if (timeout)
+        pa_threaded_mainloop_get_api(loop_)->time_free(timeout);
+    pa_stream_set_state_callback(stream_, nullptr, nullptr);
+    pa_stream_unref(stream_);
+    stream_ = nullptr;
+    closing_ = false;
 }

@@ -49,7 +49,8 @@ private:
                          void* self);
     // Moves what the ring holds into the room the server offers.
     void fill();
-    void closeStream();
+    // Leaves the server; waitForServer: until the server has dropped the stream.
+    void closeStream(bool waitForServer);
     qint64 heardLocked();
 
     pa_threaded_mainloop* loop_ = nullptr;
@@ -62,6 +63,7 @@ private:
     bool drainAsked_ = false;
     bool drained_ = false;
     bool timedOut_ = false;
+    bool closing_ = false;
     std::atomic<bool> failed_{false};
     std::atomic<int> underflows_{0};
 };
