@@ -2,9 +2,10 @@
 // timed: reading a 10,000-record DWD file from start to end the way the player
 // does (small reads straight from the file), and taking every piece of a
 // 100 KB script. Prints the median of several runs.
+#include "compile/CaptureFile.h"
 #include "compile/DwdCapture.h"
-#include "compile/DwdReader.h"
 #include "compile/ScriptReader.h"
+#include "core/DwdReader.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -52,20 +53,19 @@ int main(int argc, char** argv)
 
     // 10,000 records: the script's pieces over and over, one press a frame.
     {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly)) {
+        CaptureFile file;
+        DwdCapture capture(file);
+        capture.setScript(sampleScript(1 << 20));
+        if (capture.begin(path) != DwdCapture::Start::Started) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
             return 1;
         }
-        DwdCapture capture;
-        capture.setScript(sampleScript(1 << 20));
-        capture.begin(file);
         qint32 lineBreaks = 0;
         for (int i = 0; i < 10000; ++i) {
             const int frame = i + 1;
             capture.press({qint16(frame / 4500), qint16(frame / 75 % 60), qint16(frame % 75)}, lineBreaks);
         }
-        capture.end();
+        capture.finish();
     }
 
     qint64 fileSize = 0;
@@ -84,7 +84,7 @@ int main(int argc, char** argv)
             if (!record.complete()) {
                 break;
             }
-            DwdReader::AddDelta(time, record.delta);
+            TrackPosition::addDelta(time, record.delta);
             ++records;
         }
     };

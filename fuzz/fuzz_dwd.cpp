@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the DWD reader as the player reads a file: the
 // header checks, then records until one comes up short, both from a seekable
 // buffer and from a stream that cannot tell its size.
-#include "compile/DwdReader.h"
+#include "core/DwdReader.h"
 
 #include <QBuffer>
 #include <cstdlib>
@@ -34,7 +34,7 @@ void readAll(QIODevice& file)
     for (;;) {
         const DwdReader::Record record = DwdReader::ReadRecord(file);
         if (record.hasDelta()) {
-            DwdReader::AddDelta(time, record.delta);
+            TrackPosition::addDelta(time, record.delta);
         }
         if (record.commandCount > 0 && record.commands.size() > record.commandCount) {
             std::abort();

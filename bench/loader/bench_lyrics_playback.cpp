@@ -4,11 +4,14 @@
 // Prints the cost of a monitor tick while lyrics run (all ticks, and the
 // ticks that drew a piece), and the lag from each record's time on the disc
 // clock to the tick that drew it.
+#include "app/WordsDisplayHost.h"
+#include "compile/CaptureFile.h"
 #include "compile/DwdCapture.h"
+#include "core/SettingsKeys.h"
 #include "lyrics/LyricState.h"
-#include "lyrics/WordsDisplayHost.h"
 #include "platform/Clock.h"
 #include "platform/FileDialogs.h"
+#include "platform/MemorySettingsStore.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SettingsStore.h"
 #include "platform/ShiftJis.h"
@@ -22,8 +25,6 @@
 #include "player/Transport.h"
 
 #include <QApplication>
-#include "platform/MemorySettingsStore.h"
-
 #include <QFile>
 #include <QFont>
 #include <QMap>
@@ -93,11 +94,10 @@ std::vector<qint64> compile(const QString& fileName, int pieces, int minGap, int
         if (i % 10 == 9)
             script += QStringLiteral("\r\n");
     }
-    QFile out(fileName);
-    out.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    DwdCapture capture;
+    CaptureFile out;
+    DwdCapture capture(out);
     capture.setScript(ShiftJis::encode(script));
-    capture.begin(out);
+    capture.begin(fileName);
     std::minstd_rand random(42);
     std::uniform_int_distribution<int> gap(minGap, maxGap);
     std::vector<qint64> times;
@@ -108,7 +108,7 @@ std::vector<qint64> compile(const QString& fileName, int pieces, int minGap, int
         times.push_back(frames);
         capture.press(positionOf(frames), lineBreaks);
     }
-    capture.end();
+    capture.finish();
     return times;
 }
 
@@ -138,8 +138,8 @@ void run(const char* label, int pieces, int minGap, int maxGap)
     session.DeviceCommand("info cdaudio identity wait", reply);
 
     MemoryStore store;
-    store.openKey(Association::keyFor(reply.toByteArray()), true)
-        ->writeString(Association::valueFor(1), name);
+    store.openKey(SettingsKeys::relationKey(reply.toByteArray()), true)
+        ->writeString(SettingsKeys::trackValue(1), name);
     NoDialogs dialogs;
     CountingBoxes boxes;
     Association association(session, boxes, store, dialogs);

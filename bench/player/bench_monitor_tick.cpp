@@ -61,7 +61,7 @@ std::vector<double> measure(const char* disc, bool playing, int ticks)
     }
     return micros;
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

@@ -1,14 +1,14 @@
-#include "TOndelPlayer.h"
+#include "app/TOndelPlayer.h"
 
-#include "compile/Compile.h"
+#include "compile/ui/Compile.h"
 #include "controls/DigitalDisplay.h"
 #include "controls/Image.h"
 #include "controls/PictureButton.h"
 #include "controls/Shape.h"
 #include "platform/MessageBoxes.h"
-#include "platform/QtFileDialogs.h"
 #include "platform/SettingsStore.h"
 #include "platform/cdaudio/CdAudioDevice.h"
+#include "platform/widgets/QtFileDialogs.h"
 #include "player/PlayerStartup.h"
 #include "window/ModeTable.h"
 #include "window/PlayerPopupMenu.h"
@@ -444,7 +444,7 @@ void TOndelPlayer::compilerWindowClosed()
 PlayerControls::HookResult TOndelPlayer::endRunningCapture()
 {
     if (CompileForm && CompileForm->captureRunning())
-        CompileForm->EndClick();
+        CompileForm->TrackChanged();
     return HookResult::Done;
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "compile/Compile.h"
+#include "app/WordsDisplayHost.h"
 #include "compile/CompileHost.h"
+#include "compile/ui/Compile.h"
 #include "lyrics/LyricState.h"
-#include "lyrics/WordsDisplayHost.h"
 #include "player/Association.h"
 #include "player/LyricsPlayback.h"
 #include "player/PlaybackMonitor.h"
@@ -70,6 +70,11 @@ public:
     // CompileHost
     QString EditorFileName() const override { return state_.EditorFileName; }
     void compilerWindowClosed() override;
+    int CurrentTrack() const override { return state_.CurrentTrack; }
+    void offerRelation(int track, const QString& dwdFile) override
+    {
+        association_.offerRelation(track, dwdFile);
+    }
 
     // The compiler window while it exists; the monitor ends its capture.
     TCompileForm* compileForm() const { return CompileForm; }

@@ -1,4 +1,4 @@
-#include "AnsiStringSupport.h"
+#include "compile/AnsiStringSupport.h"
 
 #include "platform/ShiftJis.h"
 

@@ -1,4 +1,4 @@
-#include "ChangeableSizeData.h"
+#include "compile/ChangeableSizeData.h"
 
 #include <cstring>
 #include <utility>

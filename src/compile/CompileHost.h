@@ -13,6 +13,10 @@ public:
     // from its start and stops the disc when it ends.
     virtual void PlayClick() = 0;
     virtual void StopClick() = 0;
+    // The track PlayClick plays, read at Start: the one a take times.
+    virtual int CurrentTrack() const = 0;
+    // A take of that track has become the file: offer to relate it.
+    virtual void offerRelation(int track, const QString& dwdFile) = 0;
     // The file the script editor has open, empty when it has none.
     virtual QString EditorFileName() const = 0;
     // The compiler window is closing and will be destroyed: give the keyboard

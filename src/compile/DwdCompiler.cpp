@@ -1,14 +1,18 @@
-#include "DwdCompiler.h"
+#include "compile/DwdCompiler.h"
 
 #include "compile/CompileHost.h"
 #include "compile/CompileView.h"
+#include "compile/DwdWriter.h"
 #include "compile/ScriptReader.h"
-#include "platform/ColorValue.h"
+#include "core/ColorValue.h"
+#include "core/DwdReader.h"
 #include "lyrics/TextCanvas.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBoxes.h"
+#include "player/DeviceCommands.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 DwdCompiler::DwdCompiler(CompileHost& host, CompileView& view, CdAudioDevice& device, MessageBoxes& boxes,
@@ -18,13 +22,20 @@ DwdCompiler::DwdCompiler(CompileHost& host, CompileView& view, CdAudioDevice& de
     previewCursor_.bindCanvas(&canvas_);
 }
 
-// A window destroyed in the middle of a capture (the program ending) must not
-// leave a file behind that only looks like a lyrics file.
-DwdCompiler::~DwdCompiler()
+// A window destroyed in the middle of a capture (the program ending) throws
+// the take away with its working file; an existing output stays.
+DwdCompiler::~DwdCompiler() = default;
+
+namespace {
+// The offset of every line of text: 0, then the byte after each line feed.
+QList<qsizetype> lineStarts(QByteArrayView text, qsizetype base = 0)
 {
-    if (compiling_)
-        discardOutputFile();
+    QList<qsizetype> starts;
+    for (qsizetype at = text.indexOf('\n'); at >= 0; at = text.indexOf('\n', at + 1))
+        starts.append(base + at + 1);
+    return starts;
 }
+} // namespace
 
 QString DwdCompiler::openDialogTitle()
 {
@@ -84,6 +95,16 @@ QString DwdCompiler::recordFailedMessage()
 QString DwdCompiler::reloadFailedMessage()
 {
     return QStringLiteral("データの更新ができませんでした。");
+}
+
+QString DwdCompiler::retimeUnreadableMessage()
+{
+    return QStringLiteral("途中からの取り直しができません。\nDWDファイルを読み込めません。");
+}
+
+QString DwdCompiler::retimeMismatchMessage()
+{
+    return QStringLiteral("途中からの取り直しができません。\nDWDファイルがスクリプトと一致しません。");
 }
 
 QString DwdCompiler::errorCaption()
@@ -155,6 +176,8 @@ void DwdCompiler::takeUpScript(const QString& name)
     if (!preview.error.isEmpty())
         showError(preview.error, errorCaption());
     previewText_ = preview.text;
+    previewLines_ = QList<qsizetype>{0} + lineStarts(previewText_);
+    retimeLine_ = 0;
     outputFileName_ = MakeOutputFileName(name);
 }
 
@@ -188,16 +211,62 @@ void DwdCompiler::FormResize()
     canvas_.fillRect(TextRect{0, 0, clientWidth_, clientHeight_});
     canvas_.setBrushColor(ColorValue::WindowBackground);
     canvas_.fillRect(textArea_);
+    const int lineHeight = previewCursor_.textHeight("A");
+    if (!compiling_ && retimeLine_ > 0 && lineHeight > 0) {
+        const int top = 10 + previewCursor_.origin().y() + retimeLine_ * lineHeight;
+        canvas_.setBrushColor(RetimeMarkColor);
+        canvas_.fillRect(TextRect{textArea_.left, std::max(top, textArea_.top), textArea_.right,
+                                  std::min(top + lineHeight, textArea_.bottom)});
+    }
     if (!sourceText_.isEmpty()) {
         canvas_.setFontColor(PreviewColor);
-        previewCursor_.setPen(0, 0);
-        previewCursor_.DrawString(textArea_, 10, 10, previewText_);
+        drawVisibleLines(previewText_, previewLines_);
     }
     if (compiling_) {
         canvas_.setFontColor(TimedColor);
-        previewCursor_.setPen(0, 0);
-        previewCursor_.DrawString(textArea_, 10, 10, timedText_);
+        drawVisibleLines(timedText_, timedLines_);
     }
+}
+
+// The same pixels as drawing the whole text from pen (0, 0): lines break only
+// at line feeds and every line is one text height below the one before.
+void DwdCompiler::drawVisibleLines(QByteArrayView text, const QList<qsizetype>& lineStarts)
+{
+    const int lineHeight = previewCursor_.textHeight("A");
+    if (lineHeight <= 0 || lineStarts.isEmpty())
+        return;
+    const int top = 10 + previewCursor_.origin().y(); // where line 0 is drawn
+    const qsizetype first = std::max<qsizetype>(0, (textArea_.top - top) / lineHeight);
+    const qsizetype last = std::min<qsizetype>(lineStarts.size() - 1, (textArea_.bottom - top) / lineHeight);
+    for (qsizetype line = first; line <= last; ++line) {
+        const qsizetype start = lineStarts[line];
+        const qsizetype end = line + 1 < lineStarts.size() ? lineStarts[line + 1] : text.size();
+        previewCursor_.setPen(0, int(line * lineHeight));
+        previewCursor_.DrawString(textArea_, 10, 10, text.sliced(start, end - start));
+    }
+}
+
+bool DwdCompiler::followPen()
+{
+    const int width = textArea_.right - textArea_.left;
+    if (width <= 0)
+        return false;
+    const QPoint origin = previewCursor_.origin();
+    const int x = timedPen_.x() + origin.x(); // from the left of the text area
+    if (x >= 0 && x <= width * 3 / 4)
+        return false;
+    const int originX = std::min(0, width / 3 - timedPen_.x());
+    if (originX == origin.x())
+        return false;
+    previewCursor_.setOrigin(originX, origin.y());
+    return true;
+}
+
+void DwdCompiler::appendTimed(const QByteArray& piece)
+{
+    const qsizetype base = timedText_.size();
+    timedText_ += piece;
+    timedLines_ += lineStarts(piece, base);
 }
 
 void DwdCompiler::StartClick()
@@ -225,18 +294,27 @@ void DwdCompiler::StartClick()
                     BoxButtons::OkCancel) == BoxButton::Cancel)
         return;
 
-    outputFile_.setFileName(outputFileName_);
-    if (outputFileName_.isEmpty() || !outputFile_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // The existing file stays as it is until End: the take goes into a
+    // working file beside it.
+    capture_.setScript(sourceText_);
+    std::optional<Retake> retake;
+    if (retimeLine_ > 0) {
+        retake = planRetake(retimeLine_);
+        if (!retake)
+            return;
+    }
+    const DwdCapture::Start started =
+        retake ? capture_.resume(outputFileName_, retake->records, retake->position, retake->lastTime)
+               : capture_.begin(outputFileName_);
+    switch (started) {
+    case DwdCapture::Start::OpenFailed:
         showError(openFailedMessage(), errorCaption());
         return;
-    }
-    capture_.setScript(sourceText_);
-    // The provisional header says 7 bytes, so even a file left by a crash is
-    // refused by the player; one that could not get its header is removed.
-    if (!capture_.begin(outputFile_) || !outputFile_.flush()) {
-        discardOutputFile();
+    case DwdCapture::Start::HeaderFailed:
         showError(headerFailedMessage(), errorCaption());
         return;
+    case DwdCapture::Start::Started:
+        break;
     }
 
     compiling_ = true;
@@ -246,13 +324,38 @@ void DwdCompiler::StartClick()
     canvas_.setFontColor(PreviewColor);
     resetView();
     pendingLineBreaks_ = 0;
-    previewCursor_.DrawString(textArea_, 10, 10, previewText_);
+    drawVisibleLines(previewText_, previewLines_);
     timedPen_ = QPoint(0, 0);
     timedText_.clear();
+    timedLines_ = {0};
+    taps_.clear();
+    if (retake) {
+        // The kept pieces are blue already and the line to time is at the top.
+        appendTimed(retake->text);
+        const int lineHeight = previewCursor_.textHeight("A");
+        const qsizetype lastLine = timedText_.lastIndexOf('\n') + 1;
+        timedPen_ = QPoint(previewCursor_.textWidth(QByteArrayView(timedText_).sliced(lastLine)),
+                           int(timedLines_.size() - 1) * lineHeight);
+        previewCursor_.setOrigin(0, -timedPen_.y());
+        followPen();
+    }
 
+    timedTrack_ = host_.CurrentTrack();
     host_.PlayClick();
-    // The first record is timed from the start of the track.
-    currentPosition_ = TrackPosition{};
+    if (retake) {
+        const TrackPosition& from = retake->playFrom;
+        const QByteArray command = QStringLiteral("play cdaudio from %1:%2:%3:%4")
+                                       .arg(timedTrack_, 2, 10, QLatin1Char('0'))
+                                       .arg(from.minutes, 2, 10, QLatin1Char('0'))
+                                       .arg(from.seconds, 2, 10, QLatin1Char('0'))
+                                       .arg(from.frames, 2, 10, QLatin1Char('0'))
+                                       .toLatin1();
+        ReplyBuffer reply;
+        device_.DeviceCommand(command.constData(), reply);
+    }
+    // The first record is timed from the start of the track, or from the
+    // last piece kept.
+    currentPosition_ = retake ? retake->lastTime : TrackPosition{};
     FormResize();
 }
 
@@ -264,8 +367,13 @@ void DwdCompiler::FormKeyDown(int key)
     // being timed stays at the top of the text area.
     if (pendingLineBreaks_ > 0) {
         previewCursor_.moveOrigin(0, -pendingLineBreaks_ * previewCursor_.textHeight("A"));
+        followPen();
         FormResize();
         pendingLineBreaks_ = 0;
+    }
+    if (key == KeyBackspace) {
+        takeBack();
+        return;
     }
     if (key != KeySpace && key != KeyEnter)
         return;
@@ -276,6 +384,7 @@ void DwdCompiler::FormKeyDown(int key)
         return;
     }
 
+    const Tap tap{timedText_.size(), timedPen_, currentPosition_, previousPosition_};
     previousPosition_ = currentPosition_;
     // A device that does not answer leaves the position as it was: delta 0.
     DeviceCommands::ReadTrackPosition(device_, currentPosition_);
@@ -296,11 +405,102 @@ void DwdCompiler::FormKeyDown(int key)
     if (press.endOfScript)
         view_.focusEndButton();
 
+    taps_.append(tap);
     previewCursor_.setPen(timedPen_.x(), timedPen_.y());
-    timedText_ += press.pieceText;
+    appendTimed(press.pieceText);
     canvas_.setFontColor(TimedColor);
     previewCursor_.DrawString(textArea_, 10, 10, press.pieceText);
     timedPen_ = previewCursor_.pen();
+    if (followPen())
+        FormResize();
+}
+
+void DwdCompiler::FormMouseDown(int x, int y)
+{
+    const int lineHeight = previewCursor_.textHeight("A");
+    if (compiling_ || sourceText_.isEmpty() || lineHeight <= 0 || x < textArea_.left ||
+        x >= textArea_.right || y < textArea_.top || y >= textArea_.bottom)
+        return;
+    const int line = (y - 10 - previewCursor_.origin().y()) / lineHeight;
+    if (line < 0 || line >= previewLines_.size())
+        return;
+    retimeLine_ = line == retimeLine_ ? 0 : line;
+    FormResize();
+}
+
+std::optional<DwdCompiler::Retake> DwdCompiler::planRetake(int line)
+{
+    QFile file(outputFileName_);
+    if (!file.open(QIODevice::ReadOnly) || DwdReader::CheckFile(file) != DwdReader::FileCheck::Valid) {
+        showError(retimeUnreadableMessage(), errorCaption());
+        return std::nullopt;
+    }
+    Retake retake;
+    qint32 lineBreaks = 0;
+    qint64 keptEnd = DwdWriter::HeaderSize;
+    for (;;) {
+        const DwdReader::Record record = DwdReader::ReadRecord(file);
+        if (!record.complete()) {
+            // The file ends before the line: time on from its last piece.
+            retake.playFrom = retake.lastTime;
+            break;
+        }
+        qint32 breaksInPiece = 0;
+        const ScriptReader::Piece piece =
+            ScriptReader::TakePiece(sourceText_, retake.position, breaksInPiece);
+        if (!piece.ok() || piece.text != record.text) {
+            showError(retimeMismatchMessage(), errorCaption());
+            return std::nullopt;
+        }
+        // The piece's line is where its first character stands.
+        int leadingBreaks = 0;
+        for (qsizetype i = 0; i < piece.text.size() && QByteArrayView(" \r\n").contains(piece.text[i]); ++i)
+            leadingBreaks += piece.text[i] == '\n' ? 1 : 0;
+        TrackPosition time = retake.lastTime;
+        TrackPosition::addDelta(time, record.delta);
+        if (lineBreaks + leadingBreaks >= line || piece.endOfScript) {
+            retake.playFrom = time;
+            break;
+        }
+        lineBreaks += breaksInPiece;
+        retake.text += piece.text;
+        retake.position = piece.position;
+        retake.lastTime = time;
+        keptEnd = file.pos();
+    }
+    file.seek(DwdWriter::HeaderSize);
+    retake.records = file.read(keptEnd - DwdWriter::HeaderSize);
+    // A few seconds of run-up before the line, never before the track.
+    const TrackPosition at = retake.playFrom;
+    const int frames = std::max(0, (at.minutes * 60 + at.seconds) * 75 + at.frames - RetimeLeadInFrames);
+    retake.playFrom = TrackPosition{qint16(frames / 4500), qint16(frames / 75 % 60), qint16(frames % 75)};
+    return retake;
+}
+
+void DwdCompiler::takeBack()
+{
+    if (taps_.isEmpty())
+        return;
+    if (!capture_.undo()) {
+        // Nothing changed: the file still holds the piece, and the take goes on.
+        showError(recordFailedMessage(), errorCaption());
+        return;
+    }
+    const Tap tap = taps_.takeLast();
+    timedText_.truncate(tap.timedSize);
+    while (timedLines_.size() > 1 && timedLines_.last() > tap.timedSize)
+        timedLines_.removeLast();
+    timedPen_ = tap.pen;
+    currentPosition_ = tap.current;
+    previousPosition_ = tap.previous;
+    // The line of the piece to time again is at the top, as after any key.
+    pendingLineBreaks_ = 0;
+    previewCursor_.setOrigin(previewCursor_.origin().x(),
+                             -int(timedLines_.size() - 1) * previewCursor_.textHeight("A"));
+    followPen();
+    FormResize();
+    // After the last piece End had the focus; Space times again now.
+    view_.focusWindow();
 }
 
 void DwdCompiler::EndClick()
@@ -308,39 +508,43 @@ void DwdCompiler::EndClick()
     if (!compiling_ || windingUp_)
         return;
     windingUp_ = true;
-    // A header that fails here leaves the size field at 7: the player refuses
-    // the file, which is kept so the records are not lost.
-    const bool headerWritten = capture_.end() && outputFile_.flush();
-    if (!headerWritten)
+    // When the new file cannot take the old one's place, the old one stays
+    // and the working file is kept: it holds every piece of this take.
+    const bool replaced = capture_.finish();
+    if (!replaced)
         showError(headerFailedMessage(), errorCaption());
-    outputFile_.close();
     windingUp_ = false;
+    const QString written = outputFileName_; // a reload below may change it
     finishCapture();
+    if (replaced)
+        host_.offerRelation(timedTrack_, QFileInfo(written).absoluteFilePath());
+}
+
+void DwdCompiler::TrackChanged()
+{
+    if (!captureRunning())
+        return;
+    if (capture_.scriptEnded() || !QFileInfo::exists(outputFileName_))
+        EndClick();
+    else
+        CancelClick();
 }
 
 void DwdCompiler::CancelClick()
 {
     if (!compiling_ || windingUp_)
         return;
-    discardOutputFile();
+    capture_.abandon();
     finishCapture();
 }
 
 void DwdCompiler::abandonCapture(const QString& message)
 {
     windingUp_ = true;
-    discardOutputFile();
+    capture_.abandon();
     showError(message, errorCaption());
     windingUp_ = false;
     finishCapture();
-}
-
-void DwdCompiler::discardOutputFile()
-{
-    // Closed first and removed by name: QFile::remove() keeps a file whose
-    // close failed to flush, and a failed write is exactly when this runs.
-    outputFile_.close();
-    QFile::remove(outputFile_.fileName());
 }
 
 void DwdCompiler::finishCapture()

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "compile/CaptureFile.h"
 #include "compile/DwdCapture.h"
+#include "core/TextRect.h"
+#include "core/TrackPosition.h"
 #include "lyrics/DrawCursor.h"
-#include "lyrics/TextRect.h"
-#include "player/DeviceCommands.h"
 
 #include <QByteArray>
-#include <QFile>
+#include <QList>
 #include <QPoint>
 #include <QString>
 
@@ -18,25 +19,36 @@ class MessageBoxes;
 class TextCanvas;
 
 // The compiler window's logic: it times a lyrics script by hand into a DWD
-// file beside the script. Start plays the track and writes the provisional
-// header; every Space or Enter takes the next piece, reads the disc position
-// and appends a record at once; End rewrites the header with the final size.
-// Cancel, a syntax error, a failed record write and closing the window delete
-// the file, so a file whose size field matches its length is always complete.
+// file beside the script. Start plays the track and creates a working file
+// beside the output; every Space or Enter takes the next piece, reads the disc
+// position and appends a record at once; Backspace takes the last one back.
+// Only End puts the new file in the output's place. Cancel, a syntax error, a
+// failed record write, closing the window and a track that ends before the
+// script is used up throw the take away and leave an existing output as it
+// was. The working file is a valid DWD file after every press, so a take cut
+// short by a crash can still be played (see CaptureFile for its name).
 //
 // The window shows the script's preview text in grey, turns each timed piece
-// blue, and scrolls a finished line away at the key press after it. Positions
-// are minutes, seconds and frames within the track, 75 frames a second.
+// blue, scrolls a finished line away at the key press after it and keeps the
+// piece being timed in view on long lines. Only the lines inside the text area
+// are drawn, so a press costs the same whatever the script's length.
+// Positions are minutes, seconds and frames within the track, 75 frames a
+// second.
 class DwdCompiler {
 public:
     // The keys FormKeyDown times with; every other key only scrolls.
     static constexpr int KeySpace = 0x20;
     static constexpr int KeyEnter = 0x0D;
+    // Takes back the last timed piece.
+    static constexpr int KeyBackspace = 0x08;
     // A script larger than this is not a lyrics script: it is refused like an
     // unreadable one instead of being read whole into memory.
     static constexpr qint64 MaxScriptBytes = 16 * 1024 * 1024;
-    static constexpr quint32 PreviewColor = 0x808080; // grey
-    static constexpr quint32 TimedColor = 0xFF0000;   // blue (red is the low byte)
+    static constexpr quint32 PreviewColor = 0x808080;    // grey
+    static constexpr quint32 TimedColor = 0xFF0000;      // blue (red is the low byte)
+    static constexpr quint32 RetimeMarkColor = 0xC0FFFF; // pale yellow behind the line to re-time from
+    // A take from a line starts playing this long before the line's old time.
+    static constexpr int RetimeLeadInFrames = 3 * 75;
 
     DwdCompiler(CompileHost& host, CompileView& view, CdAudioDevice& device, MessageBoxes& boxes,
                 FileDialogs& dialogs, TextCanvas& canvas);
@@ -69,9 +81,22 @@ public:
     // cursor's origin stays, so a scrolled view stays scrolled.
     void FormResize();
     void StartClick();
-    // key: KeySpace, KeyEnter or any other code; shift states are not looked at.
+    // key: KeySpace, KeyEnter, KeyBackspace or any other code; shift states
+    // are not looked at. The window passes one call per physical press: key
+    // repeat is dropped before it gets here.
     void FormKeyDown(int key);
+    // A click in the text area while no take runs picks the line to re-time
+    // from: Start then keeps the existing file's records before that line,
+    // plays from shortly before its old time and times on from there. A click
+    // on the picked line, or on the first, picks none again.
+    void FormMouseDown(int x, int y);
+    int RetimeLine() const { return retimeLine_; }
     void EndClick();
+    // The playback monitor saw the track change or the disc stop during a
+    // capture. A take whose script is used up is finished as by End; an
+    // unfinished one never replaces an existing file and is thrown away then
+    // (with no file to protect it is kept, as End would).
+    void TrackChanged();
     void CancelClick();
     // The editor's script may have changed: take it up now, or when the
     // running capture ends.
@@ -90,6 +115,9 @@ public:
     const QByteArray& PreviewText() const { return previewText_; }
     const QByteArray& TimedText() const { return timedText_; }
     const QString& OutputFileName() const { return outputFileName_; }
+    // The capture's working file while a capture runs.
+    QString WorkingFileName() const { return capture_.workingName(); }
+    int TimedPieces() const { return capture_.pieceCount(); }
     qsizetype ScriptPos() const { return capture_.scriptPosition(); }
     qint32 PendingLineBreaks() const { return pendingLineBreaks_; }
     TrackPosition CurrentPosition() const { return currentPosition_; }
@@ -109,6 +137,8 @@ public:
     static QString reloadFailedMessage();
     static QString errorCaption();
     static QString reloadErrorCaption();
+    static QString retimeUnreadableMessage();
+    static QString retimeMismatchMessage();
 
 private:
     void showError(const QString& text, const QString& caption);
@@ -119,8 +149,27 @@ private:
     // A syntax error or a failed record: the file goes at once, so that no
     // end of the capture in between can finish it; then the message.
     void abandonCapture(const QString& message);
-    void discardOutputFile();
     void resetView();
+    // Backspace: the last piece turns grey again and is timed anew next.
+    void takeBack();
+    // Draws the lines of text that fall inside the text area, from the
+    // cursor's origin; lineStarts holds the offset of every line.
+    void drawVisibleLines(QByteArrayView text, const QList<qsizetype>& lineStarts);
+    // Moves the view sideways so that the pen of the next piece stays in
+    // sight; true when the view moved and needs a redraw.
+    bool followPen();
+    void appendTimed(const QByteArray& piece);
+    // What a take from a line keeps of the existing file.
+    struct Retake {
+        QByteArray records;     // the kept records' bytes
+        QByteArray text;        // their pieces' texts, joined
+        qsizetype position = 0; // where the script goes on
+        TrackPosition lastTime; // the running time after the kept records
+        TrackPosition playFrom; // where the disc starts
+    };
+    // Nullopt (after saying why) when the existing file cannot be read or
+    // does not belong to the script as it is now.
+    std::optional<Retake> planRetake(int line);
 
     CompileHost& host_;
     CompileView& view_;
@@ -138,11 +187,23 @@ private:
     QByteArray previewText_;
     QByteArray timedText_;
     QString outputFileName_;
-    QFile outputFile_;
-    DwdCapture capture_;
+    CaptureFile captureFile_;
+    DwdCapture capture_{captureFile_};
+    QList<qsizetype> previewLines_;
+    QList<qsizetype> timedLines_;
+    // What a press changed in the view, to take it back.
+    struct Tap {
+        qsizetype timedSize;
+        QPoint pen;
+        TrackPosition current;
+        TrackPosition previous;
+    };
+    QList<Tap> taps_;
     qint32 pendingLineBreaks_ = 0;
     TrackPosition currentPosition_;
     TrackPosition previousPosition_;
+    int timedTrack_ = 0;
+    int retimeLine_ = 0;
     DrawCursor previewCursor_;
     QPoint timedPen_;
     TextRect textArea_;

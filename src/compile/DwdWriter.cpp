@@ -1,5 +1,6 @@
-#include "DwdWriter.h"
+#include "compile/DwdWriter.h"
 
+#include <QBuffer>
 #include <QIODevice>
 #include <QtEndian>
 
@@ -16,11 +17,6 @@ bool writeInt16(QIODevice& file, qint16 value)
     return writeAll(file, bytes, 2);
 }
 
-// Device positions are int16 fields; differences wrap like them.
-qint16 wrap16(int value)
-{
-    return qint16(quint16(value & 0xFFFF));
-}
 } // namespace
 
 bool DwdWriter::WriteHeader(QIODevice& file)
@@ -62,18 +58,22 @@ bool DwdWriter::WriteRecord(QIODevice& file, QByteArrayView pieceText, QByteArra
     return pieceText.isEmpty() || writeAll(file, pieceText.data(), pieceText.size());
 }
 
-TrackPosition DwdWriter::TimeDelta(const TrackPosition& current, const TrackPosition& previous)
+QByteArray DwdWriter::HeaderBytes(quint32 fileSize)
 {
-    int frames = current.frames - previous.frames;
-    int seconds = current.seconds - previous.seconds;
-    int minutes = current.minutes - previous.minutes;
-    if (frames < 0) {
-        frames += 75;
-        seconds -= 1;
-    }
-    if (seconds < 0) {
-        seconds += 60;
-        minutes -= 1;
-    }
-    return {wrap16(minutes), wrap16(seconds), wrap16(frames)};
+    QByteArray bytes("DWD\0\0\0\0", 7);
+    uchar size[4];
+    qToLittleEndian(fileSize, size);
+    bytes.append(reinterpret_cast<const char*>(size), 4);
+    return bytes;
+}
+
+QByteArray DwdWriter::RecordBytes(QByteArrayView pieceText, QByteArrayView commandBlock,
+                                  const TrackPosition& delta)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!WriteRecord(buffer, pieceText, commandBlock, delta))
+        return {};
+    return bytes;
 }

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "player/DeviceCommands.h"
+#include "core/TrackPosition.h"
 
+#include <QByteArray>
 #include <QByteArrayView>
 
 class QIODevice;
@@ -22,7 +23,12 @@ public:
     static bool WriteRecord(QIODevice& file, QByteArrayView pieceText, QByteArrayView commandBlock,
                             const TrackPosition& delta);
 
-    // current - previous, borrowing 75 frames and 60 seconds. Minutes are not
-    // clamped: a position that went backwards gives negative minutes.
-    static TrackPosition TimeDelta(const TrackPosition& current, const TrackPosition& previous);
+    // The 11 header bytes of a file of the given total length.
+    static QByteArray HeaderBytes(quint32 fileSize);
+    // The bytes WriteRecord appends, for writers that place them themselves.
+    static QByteArray RecordBytes(QByteArrayView pieceText, QByteArrayView commandBlock,
+                                  const TrackPosition& delta);
+    // Offset and length of the header's size field.
+    static constexpr qint64 SizeFieldOffset = 7;
+    static constexpr qint64 HeaderSize = 11;
 };

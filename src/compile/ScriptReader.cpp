@@ -1,7 +1,7 @@
-#include "ScriptReader.h"
+#include "compile/ScriptReader.h"
 
 #include "compile/AnsiStringSupport.h"
-#include "compile/DwdCommand.h"
+#include "core/DwdCommand.h"
 #include "platform/ShiftJis.h"
 
 #include <QtEndian>

@@ -1,6 +1,6 @@
-#include "DigitalDisplay.h"
+#include "controls/DigitalDisplay.h"
 
-#include "platform/ColorValue.h"
+#include "core/ColorValue.h"
 
 #include <QMouseEvent>
 #include <QPainter>

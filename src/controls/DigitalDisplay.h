@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MouseReportingWidget.h"
+#include "controls/MouseReportingWidget.h"
 
 // One character as a seven-segment digit: lit segments in ForColor, unlit in
 // BackColor, each segment BarWidth strokes of one pixel with pointed ends.

@@ -1,4 +1,4 @@
-#include "Image.h"
+#include "controls/Image.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MouseReportingWidget.h"
+#include "controls/MouseReportingWidget.h"
 
 #include <QPixmap>
 

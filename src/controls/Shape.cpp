@@ -1,6 +1,6 @@
-#include "Shape.h"
+#include "controls/Shape.h"
 
-#include "platform/ColorValue.h"
+#include "core/ColorValue.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MouseReportingWidget.h"
+#include "controls/MouseReportingWidget.h"
 
 // A filled rectangle or circle with a one-pixel outline, as the display
 // panel and the colon dots of the main window are drawn. Pointer events are

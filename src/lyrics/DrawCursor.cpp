@@ -1,4 +1,4 @@
-#include "DrawCursor.h"
+#include "lyrics/DrawCursor.h"
 
 #include "lyrics/ExtendedText.h"
 #include "lyrics/TextCanvas.h"

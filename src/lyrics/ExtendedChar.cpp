@@ -1,4 +1,4 @@
-#include "ExtendedChar.h"
+#include "lyrics/ExtendedChar.h"
 
 void ExtendedChar::setColor(quint8 r, quint8 g, quint8 b, quint8 kind)
 {

@@ -1,4 +1,4 @@
-#include "ExtendedText.h"
+#include "lyrics/ExtendedText.h"
 
 const ExtendedCharPlusPos* ExtendedText::getItem(qint32 index) const
 {

@@ -1,6 +1,6 @@
-#include "ImageCanvas.h"
+#include "lyrics/ImageCanvas.h"
 
-#include "platform/ColorValue.h"
+#include "core/ColorValue.h"
 #include "platform/ShiftJis.h"
 
 #include <QFontMetrics>

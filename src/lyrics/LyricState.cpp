@@ -1,4 +1,4 @@
-#include "LyricState.h"
+#include "lyrics/LyricState.h"
 
 #include "lyrics/LyricDisplay.h"
 #include "lyrics/TextCanvas.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "compile/DwdCommand.h"
-#include "platform/ColorValue.h"
+#include "core/ColorValue.h"
+#include "core/DwdCommand.h"
 #include "lyrics/DrawCursor.h"
 #include "lyrics/ExtendedText.h"
 #include "lyrics/WordsSource.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lyrics/TextRect.h"
+#include "core/TextRect.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,4 +1,4 @@
-#include "QSettingsStore.h"
+#include "platform/QSettingsStore.h"
 
 #include <QSettings>
 
@@ -66,7 +66,7 @@ private:
 
     QSettings settings_;
 };
-}  // namespace
+} // namespace
 
 QString QSettingsStore::groupFor(const QString& path)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SettingsStore.h"
+#include "platform/SettingsStore.h"
 
 // The settings store on QSettings' native per-user location: on Linux
 // $XDG_CONFIG_HOME/OndelPlayer/OndelPlayer.conf, on Windows the registry key

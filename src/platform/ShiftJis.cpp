@@ -1,4 +1,4 @@
-#include "ShiftJis.h"
+#include "platform/ShiftJis.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -11,7 +11,7 @@ const char* codecName()
     static const char* name = QStringDecoder("Windows-31J").isValid() ? "Windows-31J" : "Shift_JIS";
     return name;
 }
-}  // namespace
+} // namespace
 
 QString ShiftJis::decode(QByteArrayView bytes)
 {

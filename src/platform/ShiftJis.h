@@ -15,4 +15,4 @@ QString decode(QByteArrayView bytes);
 QByteArray encode(QStringView text);
 // True when this machine's Qt can convert code page 932 at all.
 bool available();
-}  // namespace ShiftJis
+} // namespace ShiftJis

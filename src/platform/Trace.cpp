@@ -1,4 +1,4 @@
-#include "Trace.h"
+#include "platform/Trace.h"
 
 #include <cstdio>
 
@@ -8,7 +8,7 @@ QByteArray field(QByteArray text)
 {
     return text.replace('\t', "\\t").replace("\r\n", "\\n").replace('\n', "\\n").replace('\r', "\\r");
 }
-}  // namespace
+} // namespace
 
 std::unique_ptr<Trace> Trace::open(const QString& path, QString* error)
 {
@@ -16,7 +16,8 @@ std::unique_ptr<Trace> Trace::open(const QString& path, QString* error)
     bool ok = false;
     if (path == QLatin1String("-")) {
         ok = trace->file_.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    } else {
+    }
+    else {
         trace->file_.setFileName(path);
         ok = trace->file_.open(QIODevice::WriteOnly | QIODevice::Append);
     }

@@ -19,11 +19,14 @@ public:
     {
     }
 
-    static QString keyFor(const QByteArray& identity);
-    static QString valueFor(int track);
-
     // Lets the user choose the lyrics file for a track; says why when it cannot.
     void relate(int track);
+    // After a track was timed into a new lyrics file: offers to relate that
+    // file to the track, unless it already is. The same key and messages as
+    // relate(); nothing is asked when the disc cannot be identified.
+    void offerRelation(int track, const QString& file);
+    static QString offerQuestion(int track, const QString& file);
+    static QString offerCaption();
     // Removes the track's association on the inserted disc; true when a value was deleted.
     bool remove(int track);
     // The related file name of a track on the inserted disc: nullopt when the
@@ -32,6 +35,7 @@ public:
 
 private:
     std::optional<QByteArray> identity();
+    void store(const QByteArray& identity, int track, const QString& file);
 
     CdAudioDevice& device_;
     MessageBoxes& boxes_;

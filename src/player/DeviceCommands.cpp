@@ -1,4 +1,4 @@
-#include "DeviceCommands.h"
+#include "player/DeviceCommands.h"
 
 #include <QByteArray>
 #include <cstdio>
@@ -24,7 +24,7 @@ std::optional<int> toDecimal(const QByteArray& text)
         return std::nullopt;
     return value;
 }
-}  // namespace
+} // namespace
 
 std::optional<int> DeviceCommands::twoCharNumber(const ReplyBuffer& reply, int index)
 {

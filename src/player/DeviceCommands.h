@@ -1,18 +1,10 @@
 #pragma once
 
+#include "core/TrackPosition.h"
 #include "platform/cdaudio/CdAudioDevice.h"
 
 #include <QtGlobal>
 #include <optional>
-
-// Minutes, seconds and frames within the current track; 75 frames a second.
-// Compared in that order.
-struct TrackPosition {
-    qint16 minutes = 0;
-    qint16 seconds = 0;
-    qint16 frames = 0;
-    friend bool operator==(const TrackPosition&, const TrackPosition&) = default;
-};
 
 // Helpers over the device: formatted commands and the fixed-index reading of
 // replies. Replies are never split on colons.
@@ -32,4 +24,4 @@ bool isMode(const ReplyBuffer& reply, const char* mode);
 // "status cdaudio position wait" into minutes, seconds and frames of the
 // track. -1 (output untouched) when the command or the reply fails, else 0.
 int ReadTrackPosition(CdAudioDevice& device, TrackPosition& position);
-}  // namespace DeviceCommands
+} // namespace DeviceCommands

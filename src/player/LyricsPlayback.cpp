@@ -1,6 +1,6 @@
-#include "LyricsPlayback.h"
+#include "player/LyricsPlayback.h"
 
-#include "compile/DwdReader.h"
+#include "core/DwdReader.h"
 #include "lyrics/LyricState.h"
 #include "platform/MessageBoxes.h"
 #include "player/Association.h"
@@ -154,7 +154,7 @@ void LyricsPlayback::readRecord(Advance advance)
     if (advance == Advance::FromTrackStart)
         reading_.NextRecordTime = record.delta;
     else
-        DwdReader::AddDelta(reading_.NextRecordTime, record.delta);
+        TrackPosition::addDelta(reading_.NextRecordTime, record.delta);
 
     for (const DwdCommand& command : record.commands) {
         if (lyrics_.applyCommand(command))

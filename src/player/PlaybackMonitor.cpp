@@ -1,9 +1,9 @@
-#include "PlaybackMonitor.h"
+#include "player/PlaybackMonitor.h"
 
-#include "DeviceCommands.h"
-#include "PlayerControls.h"
-#include "PlayerState.h"
-#include "Transport.h"
+#include "player/DeviceCommands.h"
+#include "player/PlayerControls.h"
+#include "player/PlayerState.h"
+#include "player/Transport.h"
 
 #include <QByteArray>
 #include <cstdio>

@@ -1,12 +1,13 @@
-#include "PlayerStartup.h"
+#include "player/PlayerStartup.h"
 
-#include "DeviceCommands.h"
-#include "PlayerState.h"
 #include "platform/MessageBoxes.h"
+#include "player/DeviceCommands.h"
+#include "player/PlayerState.h"
 
 #include <ctime>
 
-PlayerStartup::Outcome PlayerStartup::openDevice(CdAudioDevice& device, MessageBoxes& boxes, PlayerState& state)
+PlayerStartup::Outcome PlayerStartup::openDevice(CdAudioDevice& device, MessageBoxes& boxes,
+                                                 PlayerState& state)
 {
     state.CurrentTrack = 1;
     state.TrackCount = 1;

@@ -10,4 +10,4 @@ struct PlayerState;
 namespace PlayerStartup {
 enum class Outcome { Running, Refused };
 Outcome openDevice(CdAudioDevice& device, MessageBoxes& boxes, PlayerState& state);
-}  // namespace PlayerStartup
+} // namespace PlayerStartup

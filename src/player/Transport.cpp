@@ -1,8 +1,8 @@
-#include "Transport.h"
+#include "player/Transport.h"
 
-#include "DeviceCommands.h"
-#include "PlayerControls.h"
-#include "PlayerState.h"
+#include "player/DeviceCommands.h"
+#include "player/PlayerControls.h"
+#include "player/PlayerState.h"
 
 using namespace DeviceCommands;
 

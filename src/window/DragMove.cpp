@@ -1,4 +1,4 @@
-#include "DragMove.h"
+#include "window/DragMove.h"
 
 QPoint DragMove::mouseMove(QPoint windowPos, QPoint eventPos, bool leftButtonHeld, int& popupMenuShown)
 {

@@ -1,4 +1,4 @@
-#include "ModeTable.h"
+#include "window/ModeTable.h"
 
 std::optional<ModeTable::Row> ModeTable::row(int mode)
 {

@@ -1,6 +1,6 @@
-#include "PlayerPopupMenu.h"
+#include "window/PlayerPopupMenu.h"
 
-#include "ModeTable.h"
+#include "window/ModeTable.h"
 
 #include <QActionGroup>
 

@@ -1,4 +1,4 @@
-#include "SkinLayout.h"
+#include "window/SkinLayout.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "SkinPalette.h"
+#include "window/SkinPalette.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "SkinPictures.h"
+#include "window/SkinPictures.h"
 
-#include "SkinLayout.h"
+#include "window/SkinLayout.h"
 
 #include <QFontMetricsF>
 #include <QLinearGradient>

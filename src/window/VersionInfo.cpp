@@ -1,4 +1,4 @@
-#include "VersionInfo.h"
+#include "window/VersionInfo.h"
 
 QString VersionInfo::caption()
 {

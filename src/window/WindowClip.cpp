@@ -1,6 +1,6 @@
-#include "WindowClip.h"
+#include "window/WindowClip.h"
 
-#include "SkinLayout.h"
+#include "window/SkinLayout.h"
 
 namespace {
 constexpr int BottomMargin = 7;

@@ -1,25 +1,26 @@
+#include "MainWindowFixture.h"
 #include "ScriptedFileDialogs.h"
 #include "ScriptedMessageBoxes.h"
 #include "TempSettingsHome.h"
-#include "TestRegistry.h"
 #include "app/TOndelPlayer.h"
-#include "compile/Compile.h"
-#include "lyrics/WordsDisplay.h"
-#include "player/Association.h"
+#include "compile/ui/Compile.h"
 #include "controls/PictureButton.h"
+#include "core/SettingsKeys.h"
+#include "lyrics/ui/WordsDisplay.h"
 #include "platform/Clock.h"
 #include "platform/QSettingsStore.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/SimulatedDisc.h"
+#include "player/Association.h"
 #include "window/PlayerPopupMenu.h"
 
 #include <QActionGroup>
 #include <QApplication>
 #include <QFile>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -56,37 +57,11 @@ public:
     bool enabledWhileOpen = true;
 };
 
-// The main window on a simulated disc whose clock moves only by hand, with
-// settings in a temporary home.
-struct Form {
-    explicit Form(const QString& disc = QStringLiteral("tracks=3"))
-        : session(SimulatedDisc::create(
-              disc + QStringLiteral(",id=form%1-%2").arg(QCoreApplication::applicationPid()).arg(++serial),
-              clock, nullptr)),
-          player(session, boxes, settings, &dialogs)
+struct Form : MainWindowFixture<Player, WatchingDialogs> {
+    explicit Form(const QString& disc = QStringLiteral("tracks=3")) : MainWindowFixture(disc)
     {
         dialogs.player = &player;
     }
-
-    // Shown at a known place, so window positions can be compared.
-    void show()
-    {
-        player.move(200, 150);
-        player.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&player));
-    }
-    template <typename T = QWidget> T* child(const QString& name) { return player.findChild<T*>(name); }
-    QAction* item(const char* name) { return player.popupMenu()->item(QLatin1String(name)); }
-    bool lit(const char* lamp) { return !child(QLatin1String(lamp))->isHidden(); }
-
-    static inline int serial = 0;
-    TempSettingsHome home;
-    ManualClock clock;
-    DeviceSession session;
-    ScriptedMessageBoxes boxes;
-    QSettingsStore settings;
-    WatchingDialogs dialogs;
-    Player player;
 };
 
 // One pointer event at a screen position, delivered to a widget as the
@@ -123,7 +98,7 @@ struct PopupWatch {
 };
 } // namespace
 
-class PlayerFormTest : public QObject {
+class tst_PlayerForm : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -508,7 +483,7 @@ private Q_SLOTS:
         QVERIFY(!f.player.compileForm());
         QVERIFY(f.child(QStringLiteral("Compile"))->isEnabled());
         QVERIFY(f.item("RMenuSetRhythm")->isEnabled());
-        QTRY_VERIFY(!compiler);  // destroyed once the close is done
+        QTRY_VERIFY(!compiler); // destroyed once the close is done
     }
 
     // Play on a related track opens the lyrics window; Stop and the lyrics
@@ -530,13 +505,22 @@ private Q_SLOTS:
         QFile file(dwd);
         QVERIFY(file.open(QIODevice::WriteOnly));
         // "[/fontsize(20)]あい" timed at 0:01:00 and 0:02:50.
-        file.write(QByteArray::fromHex("445744" "00000000" "28000000"
-                                       "000001000000" "01" "021400" "02000000" "82a0"
-                                       "000001003200" "00" "02000000" "82a2"));
+        file.write(QByteArray::fromHex("445744"
+                                       "00000000"
+                                       "28000000"
+                                       "000001000000"
+                                       "01"
+                                       "021400"
+                                       "02000000"
+                                       "82a0"
+                                       "000001003200"
+                                       "00"
+                                       "02000000"
+                                       "82a2"));
         file.close();
         ReplyBuffer id;
         f.session.DeviceCommand("info cdaudio identity wait", id);
-        QVERIFY(f.settings.openKey(Association::keyFor(id.toByteArray()), true)
+        QVERIFY(f.settings.openKey(SettingsKeys::relationKey(id.toByteArray()), true)
                     ->writeString(QStringLiteral("[1]"), dwd));
 
         f.child<QAbstractButton>(QStringLiteral("Play"))->click();
@@ -556,5 +540,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(PlayerFormTest);
+QTEST_MAIN(tst_PlayerForm)
 #include "tst_PlayerForm.moc"

@@ -1,4 +1,4 @@
-#include "TestRegistry.h"
+#include "MainWindowFixture.h"
 #include "app/TOndelPlayer.h"
 #include "controls/DigitalDisplay.h"
 #include "platform/Clock.h"
@@ -13,45 +13,10 @@
 #include <QTest>
 
 namespace {
-class NoBoxes final : public MessageBoxes {
-public:
-    BoxButton show(const QString&, const QString&, BoxIcon, BoxButtons) override { return BoxButton::Ok; }
-};
-
-class NoSettings final : public SettingsStore {
-public:
-    std::unique_ptr<SettingsKey> openKey(const QString&, bool) override { return nullptr; }
-};
-
-// The main window on a simulated disc whose clock moves only by hand.
-struct Window {
-    explicit Window(const QString& disc)
-        : session(SimulatedDisc::create(
-              disc + QStringLiteral(",id=win%1-%2").arg(QCoreApplication::applicationPid()).arg(++serial),
-              clock, nullptr)),
-          player(session, boxes, settings)
-    {
-    }
-
-    QByteArray digits()
-    {
-        QByteArray text;
-        for (int i = 1; i <= 6; ++i)
-            text += player.findChild<TDigitalDisplay*>(QStringLiteral("ClockDisp%1").arg(i))->Number();
-        return text;
-    }
-    bool lit(const char* lamp) { return !player.findChild<QWidget*>(QLatin1String(lamp))->isHidden(); }
-
-    static inline int serial = 0;
-    ManualClock clock;
-    DeviceSession session;
-    NoBoxes boxes;
-    NoSettings settings;
-    TOndelPlayer player;
-};
+using Window = MainWindowFixture<>;
 } // namespace
 
-class TOndelPlayerTest : public QObject {
+class tst_PlayerWindow : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -189,5 +154,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(TOndelPlayerTest);
+QTEST_MAIN(tst_PlayerWindow)
 #include "tst_PlayerWindow.moc"

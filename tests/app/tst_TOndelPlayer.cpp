@@ -1,7 +1,6 @@
 #include "RecordingDevice.h"
 #include "ScriptedMessageBoxes.h"
 #include "TempSettingsHome.h"
-#include "TestRegistry.h"
 #include "app/TOndelPlayer.h"
 #include "platform/Clock.h"
 #include "platform/QSettingsStore.h"
@@ -24,9 +23,9 @@ struct Rig {
 
     explicit Rig(const QString& options) : session(SimulatedDisc::create(options, clock, nullptr)) {}
 };
-}  // namespace
+} // namespace
 
-class TestTOndelPlayer : public QObject {
+class tst_TOndelPlayer : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -79,10 +78,11 @@ private Q_SLOTS:
         else
             player.close();
         QVERIFY(!player.isVisible());
-        QCOMPARE(rig.device.sent.mid(rig.device.sent.size() - 2), (QByteArrayList{"stop cdaudio", "close cdaudio"}));
+        QCOMPARE(rig.device.sent.mid(rig.device.sent.size() - 2),
+                 (QByteArrayList{"stop cdaudio", "close cdaudio"}));
         QVERIFY(!rig.session.isOpen());
     }
 };
 
-ONDEL_TEST(TestTOndelPlayer);
+QTEST_MAIN(tst_TOndelPlayer)
 #include "tst_TOndelPlayer.moc"

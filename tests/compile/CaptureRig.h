@@ -1,18 +1,17 @@
 #pragma once
 
-#include "UniqueDisc.h"
-#include "player/PlayerStartup.h"
-
 #include "RecordingDevice.h"
 #include "ScriptedFileDialogs.h"
 #include "ScriptedMessageBoxes.h"
-#include "compile/Compile.h"
+#include "UniqueDisc.h"
 #include "compile/CompileHost.h"
+#include "compile/ui/Compile.h"
 #include "platform/Clock.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/SimulatedDisc.h"
 #include "player/PlaybackMonitor.h"
 #include "player/PlayerControls.h"
+#include "player/PlayerStartup.h"
 #include "player/PlayerState.h"
 #include "player/Transport.h"
 
@@ -28,14 +27,14 @@
 class CaptureRig final : public CompileHost, public PlayerControls {
 public:
     explicit CaptureRig(const QString& simOptions = QStringLiteral("tracks=3"))
-        : session(std::make_unique<DeviceSession>(SimulatedDisc::create(uniqueDisc(simOptions), clock, nullptr))),
+        : session(
+              std::make_unique<DeviceSession>(SimulatedDisc::create(uniqueDisc(simOptions), clock, nullptr))),
           device(*session)
     {
         PlayerStartup::openDevice(device, boxes, state);
         device.sent.clear();
     }
     ~CaptureRig() override { delete form.data(); }
-
 
     // Creates the window as CompileClick does and puts it on screen, active.
     TCompileForm* open()
@@ -89,6 +88,11 @@ public:
     void PlayClick() override { transport.PlayClick(); }
     void StopClick() override { transport.StopClick(); }
     QString EditorFileName() const override { return editorFile; }
+    int CurrentTrack() const override { return state.CurrentTrack; }
+    void offerRelation(int track, const QString& dwdFile) override
+    {
+        offers << QStringLiteral("%1 %2").arg(track).arg(dwdFile);
+    }
     void compilerWindowClosed() override
     {
         ++windowClosings;
@@ -105,7 +109,7 @@ public:
     HookResult endRunningCapture() override
     {
         if (form && form->captureRunning())
-            form->EndClick();
+            form->TrackChanged();
         return HookResult::Done;
     }
     void forgetCompilerWindow() override { form = nullptr; }
@@ -121,5 +125,6 @@ public:
     QPointer<TCompileForm> form;
     QString editorFile;
     int windowClosings = 0;
+    QStringList offers; // "track file" for every offer to relate a take
     qint64 playStartMs = 0;
 };

@@ -1,9 +1,11 @@
 #include "CaptureRig.h"
-#include "TestRegistry.h"
-#include "compile/DwdReader.h"
+#include "compile/CaptureFile.h"
+#include "compile/DwdCapture.h"
+#include "core/DwdReader.h"
 
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <fcntl.h>
@@ -74,7 +76,7 @@ bool fillUpDisk(const QString& name)
 const QByteArray Aiu = "\x82\xa0\x82\xa2\r\n\x82\xa4"; // あい CR LF う
 } // namespace
 
-class CompileFormTest : public QObject {
+class tst_Compile : public QObject {
     Q_OBJECT
 
 private:
@@ -176,11 +178,15 @@ private Q_SLOTS:
         QVERIFY(rig.form->Compiling());
         QCOMPARE(QApplication::focusWidget(), rig.form.data());
         const QString output = dir.filePath("song.dwd");
+        const QString working = dir.filePath("song.capture.dwd");
+        QCOMPARE(rig.form->compiler().WorkingFileName(), working);
         for (qsizetype i = 0; i < presses.size(); ++i)
             rig.pressAt(presses[i], keys[i] == QLatin1Char('E') ? Qt::Key_Return : Qt::Key_Space);
-        // Every record is on disk at its press, under the provisional header.
-        QCOMPARE(records(output).size(), presses.size());
-        QCOMPARE(check(output), DwdReader::FileCheck::SizeMismatch);
+        // Every record is on disk at its press, in a working file the player
+        // could play as it is; the output comes at the end.
+        QCOMPARE(records(working).size(), presses.size());
+        QCOMPARE(check(working), DwdReader::FileCheck::Valid);
+        QVERIFY(!QFile::exists(output));
 
         if (usedUp) {
             QCOMPARE(QApplication::focusWidget(), rig.button("End"));
@@ -193,6 +199,7 @@ private Q_SLOTS:
         QVERIFY(rig.button("Start")->isEnabled());
         QCOMPARE(rig.mode(), QByteArray("stopped"));
         QCOMPARE(check(output), DwdReader::FileCheck::Valid);
+        QVERIFY(!QFile::exists(working));
         const QList<DwdReader::Record> written = records(output);
         QStringList writtenDeltas;
         QByteArrayList writtenPieces;
@@ -234,34 +241,87 @@ private Q_SLOTS:
                             "0082a0000001003200000200000082a2"));
     }
 
-    // Cancel and closing the window throw the capture away: the file goes and the disc stops.
-    void cancelAndCloseDeleteTheFile_data()
+    // Every way a take is thrown away leaves the file from before byte for
+    // byte (or no file), removes the working file and stops the disc.
+    void thrownAwayTakesLeaveThePreviousFile_data()
     {
-        QTest::addColumn<bool>("closeWindow");
-        QTest::newRow("Cancel") << false;
-        QTest::newRow("closing the window") << true;
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("previous");
+        for (const char* how : {"Cancel", "closing the window", "syntax error", "track end"}) {
+            QTest::addRow("%s over a file", how) << how << true;
+            if (QByteArrayView(how) != "track end")
+                QTest::addRow("%s with no file", how) << how << false;
+        }
     }
-    void cancelAndCloseDeleteTheFile()
+    void thrownAwayTakesLeaveThePreviousFile()
     {
-        QFETCH(bool, closeWindow);
-        CaptureRig rig;
-        rig.editorFile = script("abc");
+        QFETCH(QString, how);
+        QFETCH(bool, previous);
+        CaptureRig rig(QStringLiteral("tracks=3,length=0:05"));
+        rig.editorFile = script("abc[/bogus]defghijklmnopqrstuvwxyz");
+        const QString output = dir.filePath("song.dwd");
+        const QByteArray before = QByteArray::fromHex("4457440000000016000000000001000000000100000061");
+        if (previous)
+            QVERIFY(writeFile(output, before));
         QVERIFY(rig.open());
         rig.start();
+        QCOMPARE(rig.boxes.shown.size(), previous ? 1 : 0); // the overwrite question, answered OK
+        rig.tick();
         rig.pressAt(at(0, 1, 0));
-        QVERIFY(QFile::exists(dir.filePath("song.dwd")));
-        if (closeWindow)
-            rig.form->close();
-        else
+        rig.pressAt(at(0, 2, 0));
+        QCOMPARE(records(rig.form->compiler().WorkingFileName()).size(), 2);
+        if (how == QLatin1String("Cancel")) {
             QTest::mouseClick(rig.button("Cancel"), Qt::LeftButton);
-        QVERIFY(!QFile::exists(dir.filePath("song.dwd")));
-        QCOMPARE(rig.device.count("stop cdaudio"), 1);
-        QCOMPARE(rig.mode(), QByteArray("stopped"));
-        QCOMPARE(rig.windowClosings, closeWindow ? 1 : 0);
-        if (closeWindow)
-            QTRY_VERIFY(rig.form.isNull());
+        }
+        else if (how == QLatin1String("closing the window")) {
+            rig.form->close();
+        }
+        else if (how == QLatin1String("syntax error")) {
+            rig.pressAt(at(0, 3, 0));
+            rig.pressAt(at(0, 4, 0));
+            QCOMPARE(rig.boxes.shown.last().text,
+                     QStringLiteral("文法に誤りがあります。\n 存在しない命令があります。"));
+        }
+        else {
+            for (int i = 0; i < 70 && rig.form->Compiling(); ++i)
+                rig.tick();
+        }
+        if (rig.form)
+            QVERIFY(!rig.form->Compiling());
+        if (previous)
+            QCOMPARE(readFile(output).toHex(' '), before.toHex(' '));
         else
+            QVERIFY(!QFile::exists(output));
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.capture*")}, QDir::Files), QStringList());
+        // (At a track end the monitor goes on with the next track as it always does.)
+        if (how != QLatin1String("track end"))
+            QCOMPARE(rig.mode(), QByteArray("stopped"));
+        if (how == QLatin1String("closing the window")) {
+            QCOMPARE(rig.windowClosings, 1);
+            QTRY_VERIFY(rig.form.isNull());
+        }
+        else {
             QVERIFY(rig.button("Start")->isEnabled());
+        }
+    }
+
+    // End replaces the file from before with the new take in one step.
+    void endReplacesThePreviousFile()
+    {
+        CaptureRig rig;
+        rig.editorFile = script("abc");
+        const QString output = dir.filePath("song.dwd");
+        QVERIFY(writeFile(output, "an older take"));
+        QVERIFY(rig.open());
+        rig.start();
+        QCOMPARE(readFile(output), QByteArray("an older take"));
+        rig.pressAt(at(0, 1, 0));
+        rig.pressAt(at(0, 2, 0));
+        QCOMPARE(readFile(output), QByteArray("an older take"));
+        QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+        QCOMPARE(check(output), DwdReader::FileCheck::Valid);
+        QCOMPARE(records(output).size(), 2);
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.capture*")}, QDir::Files), QStringList());
     }
 
     void syntaxErrorAtTheTenthPieceDeletesNineRecords()
@@ -272,7 +332,7 @@ private Q_SLOTS:
         rig.start();
         for (int i = 1; i <= 9; ++i)
             rig.pressAt(at(0, i, 0));
-        QCOMPARE(records(dir.filePath("song.dwd")).size(), 9);
+        QCOMPARE(records(dir.filePath("song.capture.dwd")).size(), 9);
         QCOMPARE(rig.mode(), QByteArray("playing"));
         // The monitor's timer runs inside the message box: the track ending
         // then must not finish the file that the error throws away.
@@ -283,16 +343,30 @@ private Q_SLOTS:
                  QStringLiteral("文法に誤りがあります。\n 存在しない命令があります。"));
         QCOMPARE(rig.boxes.shown[0].caption, QStringLiteral("ERROR"));
         QVERIFY(!QFile::exists(dir.filePath("song.dwd")));
+        QVERIFY(!QFile::exists(dir.filePath("song.capture.dwd")));
         QCOMPARE(rig.mode(), QByteArray("stopped"));
         QVERIFY(!rig.form->Compiling());
         QVERIFY(rig.button("Start")->isEnabled());
     }
 
-    // The monitor ends the capture when the disc runs into the next track; the file is kept, complete.
+    // The monitor ends the capture when the disc runs into the next track.
+    // With no file from before the take becomes the file, as End would make
+    // it; a take whose script is used up replaces one.
+    void trackChangeEndsTheCaptureAndKeepsTheFile_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<bool>("previous");
+        QTest::newRow("unfinished take, no file before") << QByteArray("abcdef") << false;
+        QTest::newRow("finished take over a file") << QByteArray("ab") << true;
+    }
     void trackChangeEndsTheCaptureAndKeepsTheFile()
     {
+        QFETCH(QByteArray, text);
+        QFETCH(bool, previous);
         CaptureRig rig(QStringLiteral("tracks=3,length=0:05"));
-        rig.editorFile = script("abcdef");
+        rig.editorFile = script(text);
+        if (previous)
+            QVERIFY(writeFile(dir.filePath("song.dwd"), "older"));
         QVERIFY(rig.open());
         rig.start();
         rig.tick();
@@ -318,11 +392,11 @@ private Q_SLOTS:
         rig.start();
         rig.pressAt(at(0, 1, 0));
         rig.pressAt(at(0, 2, 0)); // い and the line break
-        const qint64 size = QFileInfo(dir.filePath("song.dwd")).size();
+        const qint64 size = QFileInfo(dir.filePath("song.capture.dwd")).size();
         QCOMPARE(rig.form->compiler().PendingLineBreaks(), 1);
-        for (Qt::Key k : {Qt::Key_A, Qt::Key_Escape, Qt::Key_F1, Qt::Key_Shift, Qt::Key_Backspace, Qt::Key_0})
+        for (Qt::Key k : {Qt::Key_A, Qt::Key_Escape, Qt::Key_F1, Qt::Key_Shift, Qt::Key_Delete, Qt::Key_0})
             rig.key(k);
-        QCOMPARE(QFileInfo(dir.filePath("song.dwd")).size(), size);
+        QCOMPARE(QFileInfo(dir.filePath("song.capture.dwd")).size(), size);
         QCOMPARE(rig.form->compiler().PendingLineBreaks(), 0);
         const int lineHeight = rig.form->compiler().PreviewCursor().textHeight("A");
         QVERIFY(lineHeight > 0);
@@ -344,7 +418,7 @@ private Q_SLOTS:
         QCOMPARE(QApplication::focusWidget(), rig.button("End"));
         rig.form->setFocus();
         rig.pressAt(at(0, 3, 0));
-        QCOMPARE(records(dir.filePath("song.dwd")).size(), 2);
+        QCOMPARE(records(dir.filePath("song.capture.dwd")).size(), 2);
         QVERIFY(rig.form->Compiling());
         QCOMPARE(QApplication::focusWidget(), rig.button("End"));
         rig.key(Qt::Key_Space);
@@ -430,8 +504,6 @@ private Q_SLOTS:
             << "ファイルが存在";
         QTest::newRow("output file cannot be created") << "uncreatable"
                                                        << "ファイルのオープンに失敗しました。" << error;
-        QTest::newRow("header fails at Start") << "header at start"
-                                               << "ヘッダの書き込みに失敗しました。" << error;
         QTest::newRow("header fails at End") << "header at end"
                                              << "ヘッダの書き込みに失敗しました。" << error;
         QTest::newRow("record fails") << "record"
@@ -448,6 +520,7 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(QString, caption);
         const QString output = dir.filePath("song.dwd");
+        const QString working = dir.filePath("song.capture.dwd");
         CaptureRig rig;
         rig.editorFile = script("abc");
         if (failure.startsWith(QLatin1String("no script"))) {
@@ -462,8 +535,6 @@ private Q_SLOTS:
             QVERIFY(writeFile(output, "keep me"));
         if (failure == QLatin1String("uncreatable"))
             QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("song.dwd")));
-        if (failure == QLatin1String("header at start"))
-            QVERIFY(QFile::link(QStringLiteral("/dev/full"), output));
         QVERIFY(rig.open());
 
         if (failure == QLatin1String("unreadable at start")) {
@@ -484,12 +555,12 @@ private Q_SLOTS:
             rig.form->compiler().StartClick();
         if (failure == QLatin1String("header at end")) {
             rig.pressAt(at(0, 1, 0));
-            QVERIFY(fillUpDisk(output));
+            QVERIFY(fillUpDisk(working));
             QTest::mouseClick(rig.button("End"), Qt::LeftButton);
         }
         if (failure == QLatin1String("record")) {
             rig.pressAt(at(0, 1, 0));
-            QVERIFY(fillUpDisk(output));
+            QVERIFY(fillUpDisk(working));
             rig.pressAt(at(0, 2, 0));
         }
 
@@ -501,19 +572,22 @@ private Q_SLOTS:
         QCOMPARE(rig.boxes.shown.last().buttons,
                  failure == QLatin1String("exists") ? BoxButtons::OkCancel : BoxButtons::Ok);
 
-        // Only a capture that reached its end leaves a file; after a failed
-        // header at End it is kept, but the player refuses it.
+        // Only a capture that reached its end leaves a file; when the end
+        // fails, the working file keeps the pieces timed, playable as it is.
         QCOMPARE(rig.form->Compiling(), failure == QLatin1String("twice"));
         if (failure == QLatin1String("exists"))
             QCOMPARE(readFile(output), QByteArray("keep me"));
         else if (failure == QLatin1String("header at end"))
-            QCOMPARE(check(output), DwdReader::FileCheck::SizeMismatch);
+            QVERIFY(check(working) == DwdReader::FileCheck::Valid && records(working).size() == 1 &&
+                    !QFile::exists(output));
         else if (failure == QLatin1String("twice"))
-            QVERIFY(QFile::exists(output));
+            QVERIFY(QFile::exists(working));
         else if (failure != QLatin1String("uncreatable"))
             QVERIFY(!QFileInfo(output).exists() && !QFileInfo(output).isSymLink());
-        if (failure == QLatin1String("record"))
+        if (failure == QLatin1String("record")) {
             QCOMPARE(rig.mode(), QByteArray("stopped"));
+            QVERIFY(!QFile::exists(working));
+        }
         if (failure.startsWith(QLatin1String("no script"))) {
             QCOMPARE(rig.dialogs.titles,
                      QStringList{QStringLiteral("歌詞ファイルにするテキストファイルを選択")});
@@ -522,8 +596,319 @@ private Q_SLOTS:
         }
     }
 
+    // A held key gives one piece: its repeats are dropped, also on End,
+    // which has the focus after the last piece.
+    void heldKeysTimeOnePiece_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("pieces");
+        QTest::addColumn<bool>("stillCapturing");
+        QTest::newRow("Space held in the middle")
+            << QByteArray("abcdefgh") << int(Qt::Key_Space) << 1 << true;
+        QTest::newRow("Enter held in the middle")
+            << QByteArray("abcdefgh") << int(Qt::Key_Return) << 1 << true;
+        QTest::newRow("Space held on the last piece") << QByteArray("a") << int(Qt::Key_Space) << 1 << true;
+        QTest::newRow("Enter held on the last piece") << QByteArray("a") << int(Qt::Key_Return) << 1 << true;
+    }
+    void heldKeysTimeOnePiece()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, key);
+        QFETCH(int, pieces);
+        QFETCH(bool, stillCapturing);
+        CaptureRig rig;
+        rig.editorFile = script(text);
+        QVERIFY(rig.open());
+        rig.start();
+        // What the window system sends for a key held down: one press, then
+        // repeated presses flagged as repeats, then the release.
+        auto send = [&](QEvent::Type type, bool repeat) {
+            QWidget* target = QApplication::focusWidget();
+            const QString character = key == Qt::Key_Space ? QStringLiteral(" ") : QStringLiteral("\r");
+            QKeyEvent event(type, key, Qt::NoModifier, character, repeat);
+            QApplication::sendEvent(target ? target : rig.form.data(), &event);
+        };
+        rig.clock.advance(1000);
+        send(QEvent::KeyPress, false);
+        for (int i = 0; i < 12; ++i) {
+            rig.clock.advance(40);
+            send(QEvent::KeyRelease, true);
+            send(QEvent::KeyPress, true);
+        }
+        send(QEvent::KeyRelease, false);
+        QCOMPARE(rig.form->compiler().TimedPieces(), pieces);
+        QCOMPARE(rig.form->Compiling(), stillCapturing);
+        QCOMPARE(records(dir.filePath("song.capture.dwd")).size(), pieces);
+    }
+
+    // Backspace takes back the last tap while the disc plays on: the piece
+    // turns grey again and the next tap times it anew, so a take with a wrong
+    // tap taken back gives the file of a clean take of the same presses.
+    void backspaceTakesBackATap_data()
+    {
+        QTest::addColumn<QString>("taps"); // digits: a press at that second, "<": Backspace
+        QTest::addColumn<QString>("clean");
+        QTest::newRow("at the first piece") << "1<234"
+                                            << "234";
+        QTest::newRow("in the middle") << "12<345"
+                                       << "1345";
+        QTest::newRow("across a line break, twice") << "1239<<45"
+                                                    << "1245";
+        QTest::newRow("after the last piece") << "12349<5"
+                                              << "12345";
+        QTest::newRow("more often than there are taps") << "12<<<345"
+                                                        << "345";
+    }
+    void backspaceTakesBackATap()
+    {
+        QFETCH(QString, taps);
+        QFETCH(QString, clean);
+        const QByteArray text = "[/fontsize(20)]ab\r\ncde";
+        auto take = [&](const QString& keys, CaptureRig& rig) {
+            rig.editorFile = script(text);
+            if (!rig.open())
+                return QByteArray("no window");
+            rig.start();
+            for (const QChar key : keys) {
+                if (key == QLatin1Char('<'))
+                    rig.key(Qt::Key_Backspace);
+                else
+                    rig.pressAt(at(0, key.digitValue(), 0));
+                if (rig.form->compiler().TimedText().size() == 0 && rig.form->compiler().TimedPieces() > 0)
+                    return QByteArray("pieces without text");
+            }
+            if (rig.mode() != "playing")
+                return QByteArray("the disc stopped");
+            const int lines = int(rig.form->compiler().TimedText().count('\n'));
+            const int lineHeight = rig.form->compiler().PreviewCursor().textHeight("A");
+            if (rig.form->compiler().PreviewCursor().origin().y() != -lines * lineHeight &&
+                rig.form->compiler().PendingLineBreaks() == 0)
+                return QByteArray("the line being timed is not at the top");
+            QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+            return readFile(dir.filePath("song.dwd"));
+        };
+        CaptureRig cleanRig;
+        const QByteArray expected = take(clean, cleanRig);
+        QVERIFY(QFile::remove(dir.filePath("song.dwd")));
+        CaptureRig rig;
+        QCOMPARE(take(taps, rig).toHex(' '), expected.toHex(' '));
+        QCOMPARE(rig.device.count("stop cdaudio"), 1);
+    }
+
+    // Taking back the last piece takes the focus from End again, so the
+    // next Space times it instead of ending the take.
+    void backspaceAfterTheLastPieceTimesItAgain()
+    {
+        CaptureRig rig;
+        rig.editorFile = script("ab");
+        QVERIFY(rig.open());
+        rig.start();
+        rig.pressAt(at(0, 1, 0));
+        rig.pressAt(at(0, 2, 0));
+        QCOMPARE(QApplication::focusWidget(), rig.button("End"));
+        rig.key(Qt::Key_Backspace);
+        QCOMPARE(QApplication::focusWidget(), rig.form.data());
+        QCOMPARE(rig.form->compiler().TimedText(), QByteArray("a"));
+        rig.pressAt(at(0, 3, 0));
+        QVERIFY(rig.form->Compiling());
+        rig.key(Qt::Key_Space);
+        QVERIFY(!rig.form->Compiling());
+        const QList<DwdReader::Record> written = records(dir.filePath("song.dwd"));
+        QCOMPARE(written.size(), 2);
+        QCOMPARE(show(written[1].delta), QStringLiteral("0:2:0"));
+    }
+
+    // On a line longer than the window the view moves sideways with the
+    // pieces, and back to the left margin when the next line comes up.
+    void longLinesFollowThePiece()
+    {
+        CaptureRig rig;
+        QByteArray line;
+        for (int i = 0; i < 120; ++i)
+            line += "\x82\xa0"; // あ
+        rig.editorFile = script(line + "\r\nxy");
+        QVERIFY(rig.open());
+        rig.start();
+        const TextRect area = rig.form->compiler().TextArea();
+        int moves = 0;
+        int lastOrigin = 0;
+        for (int i = 0; i < 120; ++i) {
+            rig.pressAt(at(0, 1, i % 75));
+            const int x =
+                rig.form->compiler().TimedPen().x() + rig.form->compiler().PreviewCursor().origin().x();
+            QVERIFY2(x >= 0 && x <= area.right - area.left, qPrintable(QString::number(x)));
+            if (rig.form->compiler().PreviewCursor().origin().x() != lastOrigin)
+                ++moves;
+            lastOrigin = rig.form->compiler().PreviewCursor().origin().x();
+        }
+        QVERIFY(moves >= 2);
+        rig.pressAt(at(0, 3, 0)); // x: the long line scrolls away
+        QCOMPARE(rig.form->compiler().PreviewCursor().origin().x(), 0);
+        // The timed text is drawn where the pen says: blue pixels just left of it.
+        const QImage& image = rig.form->canvas().image();
+        int blue = 0;
+        for (int y = area.top; y < area.top + 14; ++y)
+            for (int x = area.left; x < area.left + 12; ++x) {
+                const QColor c(image.pixel(x, y));
+                blue += c.blue() > 200 && c.red() < 80 ? 1 : 0;
+            }
+        QVERIFY(blue > 5);
+    }
+
+    // A finished take is offered for relating to the track it timed, with
+    // the file's full name; a thrown-away or failed take is not.
+    void endOffersToRelateTheTake_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("offered");
+        QTest::newRow("End") << "End" << true;
+        QTest::newRow("used up by Space") << "Space" << true;
+        QTest::newRow("Cancel") << "Cancel" << false;
+    }
+    void endOffersToRelateTheTake()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, offered);
+        CaptureRig rig(QStringLiteral("tracks=5"));
+        rig.state.CurrentTrack = 3;
+        rig.editorFile = script("ab");
+        QVERIFY(rig.open());
+        rig.start();
+        rig.pressAt(at(0, 1, 0));
+        rig.pressAt(at(0, 2, 0));
+        if (how == QLatin1String("End"))
+            QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+        else if (how == QLatin1String("Space"))
+            rig.key(Qt::Key_Space);
+        else
+            QTest::mouseClick(rig.button("Cancel"), Qt::LeftButton);
+        QCOMPARE(rig.offers,
+                 offered ? QStringList{QStringLiteral("3 ") + dir.filePath("song.dwd")} : QStringList());
+    }
+
+    // A take from a picked line keeps the existing file's records before the
+    // line byte for byte, plays from 3 s before the line's old time and times
+    // the rest anew: the file is the one a whole take with those times gives.
+    void retimingFromALineKeepsTheLinesBefore_data()
+    {
+        QTest::addColumn<int>("firstPresses");             // the first take: a press a second
+        QTest::addColumn<int>("line");                     // picked by a click, from 0
+        QTest::addColumn<QByteArray>("play");              // where the disc starts
+        QTest::addColumn<QList<TrackPosition>>("presses"); // disc positions of the new presses
+        QTest::addColumn<int>("kept");
+        QTest::newRow("from the third line")
+            << 8 << 2 << QByteArray("play cdaudio from 01:00:02:00")
+            << QList<TrackPosition>{at(0, 5, 37), at(0, 6, 37), at(0, 7, 37), at(0, 8, 37)} << 4;
+        QTest::newRow("from the second line") << 8 << 1 << QByteArray("play cdaudio from 01:00:00:00")
+                                              << QList<TrackPosition>{at(0, 3, 1), at(0, 4, 0), at(0, 5, 0),
+                                                                      at(0, 6, 0), at(0, 7, 0), at(0, 8, 0)}
+                                              << 2;
+        QTest::newRow("a file that ends before the line")
+            << 3 << 2 << QByteArray("play cdaudio from 01:00:00:00")
+            << QList<TrackPosition>{at(0, 4, 0), at(0, 5, 0), at(0, 6, 0), at(0, 7, 0), at(0, 8, 0)} << 3;
+    }
+    void retimingFromALineKeepsTheLinesBefore()
+    {
+        QFETCH(int, firstPresses);
+        QFETCH(int, line);
+        QFETCH(QByteArray, play);
+        QFETCH(QList<TrackPosition>, presses);
+        QFETCH(int, kept);
+        const QByteArray text = "ab\r\ncd\r\nef\r\ngh";
+        CaptureRig rig;
+        rig.editorFile = script(text);
+        QVERIFY(rig.open());
+        rig.start();
+        for (int n = 1; n <= firstPresses; ++n)
+            rig.pressAt(at(0, n, 0));
+        if (rig.form->Compiling())
+            QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+        const QByteArray first = readFile(dir.filePath("song.dwd"));
+
+        const int lineHeight = rig.form->compiler().PreviewCursor().textHeight("A");
+        QTest::mouseClick(rig.form, Qt::LeftButton, {}, QPoint(40, 10 + line * lineHeight + lineHeight / 2));
+        QCOMPARE(rig.form->compiler().RetimeLine(), line);
+        rig.device.sent.clear();
+        rig.start();
+        QVERIFY(rig.form->Compiling());
+        QVERIFY(rig.device.sent.contains(play));
+        const int fromFrames = play.right(2).toInt() + play.mid(play.size() - 5, 2).toInt() * 75;
+        const QByteArray keptText = rig.form->compiler().TimedText();
+        QCOMPARE(int(keptText.count('\n')), std::min(line, kept / 2));
+        for (const TrackPosition& p : presses) {
+            const int frames = p.seconds * 75 + p.frames - fromFrames;
+            rig.pressAt(at(0, frames / 75, frames % 75));
+        }
+        // Backspace never takes back a kept piece.
+        for (int i = 0; i < 12; ++i)
+            rig.key(Qt::Key_Backspace);
+        QCOMPARE(rig.form->compiler().TimedText(), keptText);
+        for (const TrackPosition& p : presses) {
+            const int frames = p.seconds * 75 + p.frames - fromFrames;
+            rig.pressAt(at(0, frames / 75, frames % 75));
+        }
+        if (rig.form->Compiling())
+            QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+        const QByteArray retimed = readFile(dir.filePath("song.dwd"));
+
+        // The whole take with the kept times and the new ones.
+        QList<TrackPosition> times;
+        for (int n = 1; n <= kept; ++n)
+            times << at(0, n, 0);
+        times += presses;
+        CaptureFile cleanFile;
+        DwdCapture clean(cleanFile);
+        clean.setScript(text);
+        QCOMPARE(clean.begin(dir.filePath("clean.dwd")), DwdCapture::Start::Started);
+        qint32 lineBreaks = 0;
+        for (const TrackPosition& p : times)
+            clean.press(p, lineBreaks);
+        QVERIFY(clean.finish());
+        QCOMPARE(retimed.toHex(' '), readFile(dir.filePath("clean.dwd")).toHex(' '));
+        const QList<DwdReader::Record> before = records(dir.filePath("clean.dwd"));
+        qint64 keptBytes = 11;
+        for (int i = 0; i < kept; ++i)
+            keptBytes += 11 + before[i].text.size();
+        QCOMPARE(retimed.left(keptBytes).mid(11), first.left(keptBytes).mid(11));
+    }
+
+    // A file that does not belong to the script as it is now is not re-timed.
+    void retimingRefusesAFileOfAnotherScript_data()
+    {
+        QTest::addColumn<QByteArray>("dwd");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("another script's pieces")
+            << QByteArray::fromHex("445744000000001700000000000100000000010000007a")
+            << DwdCompiler::retimeMismatchMessage();
+        QTest::newRow("an unfinished file")
+            << QByteArray::fromHex("445744000000000700000000000100000000010000007a")
+            << DwdCompiler::retimeUnreadableMessage();
+    }
+    void retimingRefusesAFileOfAnotherScript()
+    {
+        QFETCH(QByteArray, dwd);
+        QFETCH(QString, message);
+        CaptureRig rig;
+        rig.editorFile = script("ab\r\ncd");
+        QVERIFY(writeFile(dir.filePath("song.dwd"), dwd));
+        QVERIFY(rig.open());
+        const int lineHeight = rig.form->compiler().PreviewCursor().textHeight("A");
+        QTest::mouseClick(rig.form, Qt::LeftButton, {}, QPoint(40, 10 + lineHeight + lineHeight / 2));
+        QCOMPARE(rig.form->compiler().RetimeLine(), 1);
+        rig.start();
+        QVERIFY(!rig.form->Compiling());
+        QCOMPARE(rig.boxes.shown.last().text, message);
+        QCOMPARE(readFile(dir.filePath("song.dwd")), dwd);
+        // A second click on the line picks none: Start times from the beginning.
+        QTest::mouseClick(rig.form, Qt::LeftButton, {}, QPoint(40, 10 + lineHeight + lineHeight / 2));
+        QCOMPARE(rig.form->compiler().RetimeLine(), 0);
+        rig.start();
+        QVERIFY(rig.form->Compiling());
+    }
+
     // Shows the window timing a song, for a look at it on a real screen:
-    // ONDEL_COMPILE_SHOW=<ms per step> QT_QPA_PLATFORM=xcb test_compile -class CompileFormTest
+    // ONDEL_COMPILE_SHOW=<ms per step> QT_QPA_PLATFORM=xcb test_compile -class tst_Compile
     // showForScreenshot
     void showForScreenshot()
     {
@@ -536,13 +921,16 @@ private Q_SLOTS:
             "[/fontsize(20)]\x8f\x74\x82\xaa\x97\x88\x82\xbd\x81\x41\x8f\x74\x82\xaa\x97\x88\x82"
             "\xbd\r\n\x82\xc7\x82\xb1\x82\xc9\x97\x88\x82\xbd\r\n[\x8e\x52\x82\xc9]\x97\x88\x82"
             "\xbd [\x97\xa2\x82\xc9]\x97\x88\x82\xbd\r\n\x96\xec\x82\xc9\x82\xe0\x97\x88\x82\xbd";
-        rig.editorFile = script(song);
+        QByteArray longLine = "\r\n";
+        for (int i = 0; i < 8; ++i)
+            longLine += "\x96\xec\x82\xc9\x82\xe0\x97\x88\x82\xbd\x81\x41"; // 野にも来た、 (a long line)
+        rig.editorFile = script(song + longLine);
         QVERIFY(rig.open());
         rig.form->move(20, 20);
         QTest::qWait(3 * stepMs);
         rig.start();
         QTest::qWait(stepMs);
-        for (int i = 0; i < 12 && rig.form->Compiling(); ++i) {
+        for (int i = 0; i < 60 && rig.form->Compiling(); ++i) {
             rig.clock.advance(700);
             rig.key(Qt::Key_Space);
             QTest::qWait(stepMs);
@@ -553,5 +941,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(CompileFormTest);
+QTEST_MAIN(tst_Compile)
 #include "tst_Compile.moc"

@@ -1,7 +1,7 @@
-#include "TestRegistry.h"
+#include "compile/CaptureFile.h"
 #include "compile/DwdCapture.h"
-#include "compile/DwdReader.h"
 #include "compile/DwdWriter.h"
+#include "core/DwdReader.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
@@ -38,18 +38,17 @@ QList<DwdReader::Record> readRecords(QIODevice& file)
 }
 } // namespace
 
-class DwdFileTest : public QObject {
+class tst_DwdFile : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
     void captureWritesTheFortyByteFile()
     {
         QTemporaryDir dir;
-        QFile file(dir.filePath("song.dwd"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        DwdCapture capture;
+        CaptureFile file;
+        DwdCapture capture(file);
         capture.setScript("[/fontsize(20)]\x82\xa0\x82\xa2");
-        QVERIFY(capture.begin(file));
+        QCOMPARE(capture.begin(dir.filePath("song.dwd")), DwdCapture::Start::Started);
         qint32 lineBreaks = 0;
         QCOMPARE(capture.press({0, 1, 0}, lineBreaks).outcome, DwdCapture::Outcome::Written);
         const DwdCapture::Press last = capture.press({0, 2, 50}, lineBreaks);
@@ -57,29 +56,12 @@ private Q_SLOTS:
         QVERIFY(last.endOfScript);
         // Presses after the end write nothing.
         QCOMPARE(capture.press({0, 3, 0}, lineBreaks).outcome, DwdCapture::Outcome::AfterEnd);
-        QCOMPARE(file.size(), 40);
-        QVERIFY(capture.end());
-        file.close();
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll().toHex(' '), fortyBytes().toHex(' '));
-    }
-
-    void unfinishedCaptureKeepsSizeSeven()
-    {
-        QBuffer buffer;
-        buffer.open(QIODevice::ReadWrite);
-        DwdCapture capture;
-        capture.setScript("a[/nothing]c");
-        QVERIFY(capture.begin(buffer));
-        qint32 lineBreaks = 0;
-        QCOMPARE(capture.press({0, 0, 5}, lineBreaks).outcome, DwdCapture::Outcome::Written);
-        const DwdCapture::Press bad = capture.press({0, 0, 9}, lineBreaks);
-        QCOMPARE(bad.outcome, DwdCapture::Outcome::SyntaxError);
-        QCOMPARE(bad.error, ScriptReader::unknownCommandMessage());
-        QCOMPARE(buffer.size(), 11 + 12); // only the first record
-        QCOMPARE(buffer.data().mid(7, 4), QByteArray::fromHex("07000000"));
-        buffer.seek(0);
-        QCOMPARE(DwdReader::CheckFile(buffer), DwdReader::FileCheck::SizeMismatch);
+        QCOMPARE(QFileInfo(dir.filePath("song.capture.dwd")).size(), 40);
+        QVERIFY(capture.finish());
+        QVERIFY(!QFile::exists(dir.filePath("song.capture.dwd")));
+        QFile written(dir.filePath("song.dwd"));
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll().toHex(' '), fortyBytes().toHex(' '));
     }
 
     void timeDelta_data()
@@ -105,7 +87,7 @@ private Q_SLOTS:
         QFETCH(TrackPosition, previous);
         QFETCH(TrackPosition, current);
         QFETCH(TrackPosition, delta);
-        const TrackPosition got = DwdWriter::TimeDelta(current, previous);
+        const TrackPosition got = TrackPosition::timeDelta(current, previous);
         QCOMPARE(show(got), show(delta));
 
         // Written and read back, the delta brings the running time to current.
@@ -116,7 +98,7 @@ private Q_SLOTS:
         const DwdReader::Record record = DwdReader::ReadRecord(buffer);
         QVERIFY(record.complete());
         TrackPosition time = previous;
-        DwdReader::AddDelta(time, record.delta);
+        TrackPosition::addDelta(time, record.delta);
         QCOMPARE(show(time), show(current));
     }
 
@@ -138,7 +120,7 @@ private Q_SLOTS:
         QFETCH(TrackPosition, time);
         QFETCH(TrackPosition, delta);
         QFETCH(TrackPosition, expected);
-        DwdReader::AddDelta(time, delta);
+        TrackPosition::addDelta(time, delta);
         QCOMPARE(show(time), show(expected));
     }
 
@@ -275,5 +257,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(DwdFileTest);
+QTEST_GUILESS_MAIN(tst_DwdFile)
 #include "tst_DwdFile.moc"

@@ -1,4 +1,3 @@
-#include "TestRegistry.h"
 #include "compile/AnsiStringSupport.h"
 #include "compile/ChangeableSizeData.h"
 #include "compile/ScriptReader.h"
@@ -42,7 +41,7 @@ QByteArray manyCommands(int count)
 }
 } // namespace
 
-class ScriptReaderTest : public QObject {
+class tst_ScriptReader : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -212,5 +211,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(ScriptReaderTest);
+QTEST_GUILESS_MAIN(tst_ScriptReader)
 #include "tst_ScriptReader.moc"

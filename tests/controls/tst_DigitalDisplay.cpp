@@ -1,4 +1,3 @@
-#include "TestRegistry.h"
 #include "controls/DigitalDisplay.h"
 
 #include <QImage>
@@ -114,7 +113,7 @@ public:
 };
 } // namespace
 
-class DigitalDisplayTest : public QObject {
+class tst_DigitalDisplay : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -230,5 +229,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(DigitalDisplayTest);
+QTEST_MAIN(tst_DigitalDisplay)
 #include "tst_DigitalDisplay.moc"

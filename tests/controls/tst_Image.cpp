@@ -1,4 +1,3 @@
-#include "TestRegistry.h"
 #include "controls/Image.h"
 
 #include <QSignalSpy>
@@ -15,7 +14,7 @@ protected:
 };
 } // namespace
 
-class ImageTest : public QObject {
+class tst_Image : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -49,5 +48,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(ImageTest);
+QTEST_MAIN(tst_Image)
 #include "tst_Image.moc"

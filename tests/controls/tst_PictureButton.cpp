@@ -1,4 +1,3 @@
-#include "TestRegistry.h"
 #include "controls/PictureButton.h"
 
 #include <QSignalSpy>
@@ -121,5 +120,5 @@ void tst_PictureButton::paintsLogicalSize()
     QCOMPARE(shot.pixelColor(12, 10), QColor(Qt::blue));
 }
 
-ONDEL_TEST(tst_PictureButton);
+QTEST_MAIN(tst_PictureButton)
 #include "tst_PictureButton.moc"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compile/DwdCommand.h"
+#include "core/DwdCommand.h"
 #include "lyrics/ExtendedText.h"
 #include "lyrics/LyricState.h"
 

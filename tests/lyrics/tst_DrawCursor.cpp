@@ -1,6 +1,5 @@
 #include "LyricFeed.h"
 #include "RecordingCanvas.h"
-#include "TestRegistry.h"
 #include "lyrics/DrawCursor.h"
 
 #include <QTest>
@@ -8,7 +7,7 @@
 Q_DECLARE_METATYPE(TextRect)
 
 // Layout of lyric text on a canvas whose every byte is 10 wide and every line 20 high.
-class DrawCursorTest : public QObject {
+class tst_DrawCursor : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -126,5 +125,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(DrawCursorTest);
+QTEST_MAIN(tst_DrawCursor)
 #include "tst_DrawCursor.moc"

@@ -1,10 +1,9 @@
 #include "LyricFeed.h"
-#include "TestRegistry.h"
 #include "lyrics/ExtendedText.h"
 
 #include <QTest>
 
-class ExtendedTextTest : public QObject {
+class tst_ExtendedText : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -88,5 +87,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(ExtendedTextTest);
+QTEST_MAIN(tst_ExtendedText)
 #include "tst_ExtendedText.moc"

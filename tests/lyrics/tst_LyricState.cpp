@@ -1,6 +1,5 @@
 #include "LyricFeed.h"
 #include "RecordingCanvas.h"
-#include "TestRegistry.h"
 #include "lyrics/LyricDisplay.h"
 #include "lyrics/LyricState.h"
 
@@ -24,7 +23,7 @@ const TextRect Client{0, 0, 435, 300};
 // How the commands of a lyrics file build the pages at play start and change
 // what is shown during playback. Text metrics: 10 wide per byte and 20 high at
 // 10 points, scaling with the font size.
-class LyricStateTest : public QObject {
+class tst_LyricState : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -367,5 +366,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(LyricStateTest);
+QTEST_MAIN(tst_LyricState)
 #include "tst_LyricState.moc"

@@ -1,7 +1,6 @@
 #include "LyricFeed.h"
-#include "TestRegistry.h"
-#include "platform/ColorValue.h"
-#include "lyrics/WordsDisplay.h"
+#include "core/ColorValue.h"
+#include "lyrics/ui/WordsDisplay.h"
 #include "platform/ShiftJis.h"
 
 #include <QSignalSpy>
@@ -51,7 +50,7 @@ QList<LyricRecord> song()
 } // namespace
 
 // The lyrics display window painting a lyric state on its off-screen canvas.
-class WordsDisplayTest : public QObject {
+class tst_WordsDisplay : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -183,7 +182,7 @@ private Q_SLOTS:
     }
 
     // Shows the window stepping through a song, for a look at it on a real
-    // screen: ONDEL_LYRICS_SHOW=<ms per piece> QT_QPA_PLATFORM=xcb test_lyrics -class WordsDisplayTest
+    // screen: ONDEL_LYRICS_SHOW=<ms per piece> QT_QPA_PLATFORM=xcb test_lyrics -class tst_WordsDisplay
     void showForScreenshot()
     {
         const int pieceMs = qEnvironmentVariableIntValue("ONDEL_LYRICS_SHOW");
@@ -212,5 +211,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(WordsDisplayTest);
+QTEST_MAIN(tst_WordsDisplay)
 #include "tst_WordsDisplay.moc"

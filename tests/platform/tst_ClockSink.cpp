@@ -1,4 +1,3 @@
-#include "TestRegistry.h"
 #include "platform/Clock.h"
 #include "platform/cdaudio/ClockSink.h"
 #include "platform/cdaudio/PcmRing.h"
@@ -7,7 +6,7 @@
 
 // The silent output keeps real time on its clock and never runs ahead of
 // the audio that the reader has queued.
-class ClockSinkTest : public QObject {
+class tst_ClockSink : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -78,5 +77,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(ClockSinkTest);
+QTEST_GUILESS_MAIN(tst_ClockSink)
 #include "tst_ClockSink.moc"

@@ -1,4 +1,3 @@
-#include "TestRegistry.h"
 #include "platform/Clock.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/DiscIdentity.h"
@@ -38,9 +37,9 @@ struct Drive {
         }
     }
 };
-}  // namespace
+} // namespace
 
-class TestDeviceSession : public QObject {
+class tst_DeviceSession : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -53,43 +52,99 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("reply");
 
         const QString opened = QStringLiteral("open cdaudio;set cdaudio time format tmsf;");
-        QTest::newRow("eight tracks as one character") << "" << opened << "status cdaudio number of tracks wait" << 0 << QByteArray("8");
-        QTest::newRow("twelve tracks as two characters") << "tracks=12" << opened << "status cdaudio number of tracks wait" << 0 << QByteArray("12");
-        QTest::newRow("position at start of track 1") << "" << opened << "status cdaudio position wait" << 0 << QByteArray("01:00:00:00");
-        QTest::newRow("positioned on track 5") << "track=5" << opened << "status cdaudio position wait" << 0 << QByteArray("05:00:00:00");
-        QTest::newRow("mode stopped") << "" << opened << "status cdaudio mode wait" << 0 << QByteArray("stopped");
-        QTest::newRow("mode playing") << "" << opened + "play cdaudio from 1" << "status cdaudio mode wait" << 0 << QByteArray("playing");
-        QTest::newRow("position within track while playing") << "tracks=4,length=2:00" << opened + "play cdaudio from 3;+67560" << "status cdaudio position wait" << 0 << QByteArray("03:01:07:42");
-        QTest::newRow("play runs into the next track") << "tracks=3,length=0:04" << opened + "play cdaudio from 1;+4500" << "status cdaudio position wait" << 0 << QByteArray("02:00:00:37");
-        QTest::newRow("stopped after the end of the disc") << "tracks=2,length=0:04" << opened + "play cdaudio from 2;+5000" << "status cdaudio mode wait" << 0 << QByteArray("stopped");
-        QTest::newRow("stop keeps the position") << "tracks=3,length=1:00" << opened + "play cdaudio from 2;+3000;stop cdaudio;+9000" << "status cdaudio position wait" << 0 << QByteArray("02:00:03:00");
-        QTest::newRow("track length") << "lengths=1:00;2:30:10" << opened << "status cdaudio length track 2 wait" << 0 << QByteArray("02:30:10");
-        QTest::newRow("disc length") << "lengths=1:00;2:30:10" << opened << "status cdaudio length wait" << 0 << QByteArray("03:30:10");
-        QTest::newRow("length of a missing track") << "tracks=2" << opened << "status cdaudio length track 3 wait" << 282 << QByteArray();
-        QTest::newRow("fixed identity") << "id=1a2b3c4d" << opened << "info cdaudio identity wait" << 0 << QByteArray("1a2b3c4d");
-        QTest::newRow("door opened") << "" << opened + "play cdaudio from 1;+1000;set cdaudio door open" << "status cdaudio mode wait" << 0 << QByteArray("open");
-        QTest::newRow("identity with the door open") << "id=x" << opened + "set cdaudio door open" << "info cdaudio identity wait" << 276 << QByteArray();
-        QTest::newRow("door closed again") << "" << opened + "set cdaudio door open;set cdaudio door closed" << "status cdaudio mode wait" << 0 << QByteArray("stopped");
-        QTest::newRow("door closed returns to track 1") << "track=4" << opened + "set cdaudio door open;set cdaudio door closed" << "status cdaudio position wait" << 0 << QByteArray("01:00:00:00");
-        QTest::newRow("sim with the door open") << "state=open" << opened << "status cdaudio mode wait" << 0 << QByteArray("open");
-        QTest::newRow("open sim loads its disc when closed") << "state=open" << opened + "set cdaudio door closed" << "status cdaudio mode wait" << 0 << QByteArray("stopped");
-        QTest::newRow("no disc is not ready") << "state=empty" << opened << "status cdaudio mode wait" << 0 << QByteArray("not ready");
-        QTest::newRow("identity with no disc") << "state=empty" << opened << "info cdaudio identity wait" << 276 << QByteArray();
-        QTest::newRow("play with no disc") << "state=empty" << opened << "play cdaudio from 1" << 276 << QByteArray();
-        QTest::newRow("position with no disc") << "state=empty" << opened << "status cdaudio position wait" << 276 << QByteArray();
-        QTest::newRow("play of a missing track") << "tracks=3" << opened << "play cdaudio from 4" << 282 << QByteArray();
-        QTest::newRow("missing track changes nothing") << "tracks=3" << opened + "play cdaudio from 2;+1000;play cdaudio from 9" << "status cdaudio position wait" << 0 << QByteArray("02:00:01:00");
+        QTest::newRow("eight tracks as one character")
+            << "" << opened << "status cdaudio number of tracks wait" << 0 << QByteArray("8");
+        QTest::newRow("twelve tracks as two characters")
+            << "tracks=12" << opened << "status cdaudio number of tracks wait" << 0 << QByteArray("12");
+        QTest::newRow("position at start of track 1")
+            << "" << opened << "status cdaudio position wait" << 0 << QByteArray("01:00:00:00");
+        QTest::newRow("positioned on track 5")
+            << "track=5" << opened << "status cdaudio position wait" << 0 << QByteArray("05:00:00:00");
+        QTest::newRow("mode stopped")
+            << "" << opened << "status cdaudio mode wait" << 0 << QByteArray("stopped");
+        QTest::newRow("mode playing") << "" << opened + "play cdaudio from 1"
+                                      << "status cdaudio mode wait" << 0 << QByteArray("playing");
+        QTest::newRow("position within track while playing")
+            << "tracks=4,length=2:00" << opened + "play cdaudio from 3;+67560"
+            << "status cdaudio position wait" << 0 << QByteArray("03:01:07:42");
+        QTest::newRow("play runs into the next track")
+            << "tracks=3,length=0:04" << opened + "play cdaudio from 1;+4500"
+            << "status cdaudio position wait" << 0 << QByteArray("02:00:00:37");
+        QTest::newRow("stopped after the end of the disc")
+            << "tracks=2,length=0:04" << opened + "play cdaudio from 2;+5000"
+            << "status cdaudio mode wait" << 0 << QByteArray("stopped");
+        QTest::newRow("stop keeps the position")
+            << "tracks=3,length=1:00" << opened + "play cdaudio from 2;+3000;stop cdaudio;+9000"
+            << "status cdaudio position wait" << 0 << QByteArray("02:00:03:00");
+        QTest::newRow("track length") << "lengths=1:00;2:30:10" << opened
+                                      << "status cdaudio length track 2 wait" << 0 << QByteArray("02:30:10");
+        QTest::newRow("disc length") << "lengths=1:00;2:30:10" << opened << "status cdaudio length wait" << 0
+                                     << QByteArray("03:30:10");
+        QTest::newRow("length of a missing track")
+            << "tracks=2" << opened << "status cdaudio length track 3 wait" << 282 << QByteArray();
+        QTest::newRow("fixed identity")
+            << "id=1a2b3c4d" << opened << "info cdaudio identity wait" << 0 << QByteArray("1a2b3c4d");
+        QTest::newRow("door opened") << "" << opened + "play cdaudio from 1;+1000;set cdaudio door open"
+                                     << "status cdaudio mode wait" << 0 << QByteArray("open");
+        QTest::newRow("identity with the door open") << "id=x" << opened + "set cdaudio door open"
+                                                     << "info cdaudio identity wait" << 276 << QByteArray();
+        QTest::newRow("door closed again") << "" << opened + "set cdaudio door open;set cdaudio door closed"
+                                           << "status cdaudio mode wait" << 0 << QByteArray("stopped");
+        QTest::newRow("door closed returns to track 1")
+            << "track=4" << opened + "set cdaudio door open;set cdaudio door closed"
+            << "status cdaudio position wait" << 0 << QByteArray("01:00:00:00");
+        QTest::newRow("sim with the door open")
+            << "state=open" << opened << "status cdaudio mode wait" << 0 << QByteArray("open");
+        QTest::newRow("open sim loads its disc when closed")
+            << "state=open" << opened + "set cdaudio door closed"
+            << "status cdaudio mode wait" << 0 << QByteArray("stopped");
+        QTest::newRow("no disc is not ready")
+            << "state=empty" << opened << "status cdaudio mode wait" << 0 << QByteArray("not ready");
+        QTest::newRow("identity with no disc")
+            << "state=empty" << opened << "info cdaudio identity wait" << 276 << QByteArray();
+        QTest::newRow("play with no disc")
+            << "state=empty" << opened << "play cdaudio from 1" << 276 << QByteArray();
+        QTest::newRow("position with no disc")
+            << "state=empty" << opened << "status cdaudio position wait" << 276 << QByteArray();
+        QTest::newRow("play of a missing track")
+            << "tracks=3" << opened << "play cdaudio from 4" << 282 << QByteArray();
+        QTest::newRow("missing track changes nothing")
+            << "tracks=3" << opened + "play cdaudio from 2;+1000;play cdaudio from 9"
+            << "status cdaudio position wait" << 0 << QByteArray("02:00:01:00");
         QTest::newRow("play of track 0") << "" << opened << "play cdaudio from 0" << 282 << QByteArray();
+        QTest::newRow("play from a position in a track")
+            << "tracks=4,length=2:00" << opened + "play cdaudio from 03:01:05:40;+1000"
+            << "status cdaudio position wait" << 0 << QByteArray("03:01:06:40");
+        QTest::newRow("play from the last frame of a track")
+            << "tracks=2,length=0:04" << opened + "play cdaudio from 01:00:03:74"
+            << "status cdaudio position wait" << 0 << QByteArray("01:00:03:74");
+        QTest::newRow("play from past the end of a track")
+            << "tracks=2,length=0:04" << opened << "play cdaudio from 01:00:04:00" << 282 << QByteArray();
+        QTest::newRow("play from frame 75")
+            << "tracks=2" << opened << "play cdaudio from 01:00:00:75" << 282 << QByteArray();
+        QTest::newRow("play from a malformed position")
+            << "tracks=2" << opened << "play cdaudio from 01:00:00" << 261 << QByteArray();
         QTest::newRow("play of no number") << "" << opened << "play cdaudio from x" << 261 << QByteArray();
         QTest::newRow("unknown command") << "" << opened << "seek cdaudio to start" << 261 << QByteArray();
-        QTest::newRow("another device type") << "" << opened << "status waveaudio mode wait" << 261 << QByteArray();
+        QTest::newRow("another device type")
+            << "" << opened << "status waveaudio mode wait" << 261 << QByteArray();
         QTest::newRow("empty command") << "" << opened << "" << 261 << QByteArray();
-        QTest::newRow("other time format") << "" << opened << "set cdaudio time format frames" << 261 << QByteArray();
-        QTest::newRow("before open") << "" << "" << "status cdaudio mode wait" << 263 << QByteArray();
-        QTest::newRow("after close") << "" << opened + "close cdaudio" << "status cdaudio mode wait" << 263 << QByteArray();
-        QTest::newRow("open answers a device id") << "" << "" << "open cdaudio" << 0 << QByteArray("1");
-        QTest::newRow("held by another program") << "state=busy" << "" << "open cdaudio" << 298 << QByteArray();
-        QTest::newRow("speed multiplies the clock") << "speed=2" << opened + "play cdaudio from 1;+1000" << "status cdaudio position wait" << 0 << QByteArray("01:00:02:00");
+        QTest::newRow("other time format")
+            << "" << opened << "set cdaudio time format frames" << 261 << QByteArray();
+        QTest::newRow("before open") << ""
+                                     << ""
+                                     << "status cdaudio mode wait" << 263 << QByteArray();
+        QTest::newRow("after close") << "" << opened + "close cdaudio"
+                                     << "status cdaudio mode wait" << 263 << QByteArray();
+        QTest::newRow("open answers a device id") << ""
+                                                  << ""
+                                                  << "open cdaudio" << 0 << QByteArray("1");
+        QTest::newRow("held by another program") << "state=busy"
+                                                 << ""
+                                                 << "open cdaudio" << 298 << QByteArray();
+        QTest::newRow("speed multiplies the clock")
+            << "speed=2" << opened + "play cdaudio from 1;+1000"
+            << "status cdaudio position wait" << 0 << QByteArray("01:00:02:00");
     }
 
     void replies()
@@ -154,5 +209,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(TestDeviceSession);
+QTEST_GUILESS_MAIN(tst_DeviceSession)
 #include "tst_DeviceSession.moc"

@@ -1,5 +1,4 @@
 #include "AudioFixtures.h"
-#include "TestRegistry.h"
 #include "platform/cdaudio/DiscImage.h"
 
 #include <QTemporaryDir>
@@ -9,7 +8,7 @@ using namespace AudioFixtures;
 
 // Disc images laid out from files: where tracks start, where the disc ends,
 // and that every frame reads the exact samples of the file that holds it.
-class DiscImageTest : public QObject {
+class tst_DiscImage : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
@@ -216,5 +215,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(DiscImageTest);
+QTEST_GUILESS_MAIN(tst_DiscImage)
 #include "tst_DiscImage.moc"

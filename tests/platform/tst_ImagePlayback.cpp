@@ -1,5 +1,4 @@
 #include "AudioFixtures.h"
-#include "TestRegistry.h"
 #include "platform/Clock.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/DiscIdentity.h"
@@ -13,7 +12,7 @@ using namespace AudioFixtures;
 
 // An image disc driven through the device commands, with a sink moved by hand:
 // the position is what the sink has played, never what was merely read.
-class ImagePlaybackTest : public QObject {
+class tst_ImagePlayback : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
@@ -199,5 +198,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(ImagePlaybackTest);
+QTEST_GUILESS_MAIN(tst_ImagePlayback)
 #include "tst_ImagePlayback.moc"

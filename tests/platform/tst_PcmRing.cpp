@@ -1,4 +1,3 @@
-#include "TestRegistry.h"
 #include "platform/cdaudio/PcmRing.h"
 
 #include <QRandomGenerator>
@@ -8,7 +7,7 @@
 // The queue between the reader thread and the sink: every byte comes out once,
 // in order, whole samples only, however the writes and reads cut across the
 // end of the buffer.
-class PcmRingTest : public QObject {
+class tst_PcmRing : public QObject {
     Q_OBJECT
 
     // Byte i of a stream: never repeats within 251 bytes, so a head or a tail
@@ -185,5 +184,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(PcmRingTest);
+QTEST_GUILESS_MAIN(tst_PcmRing)
 #include "tst_PcmRing.moc"

@@ -1,5 +1,4 @@
 #include "TempSettingsHome.h"
-#include "TestRegistry.h"
 #include "platform/QSettingsStore.h"
 #include "platform/ShiftJis.h"
 #include "platform/Trace.h"
@@ -10,7 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-class TestPlatformPieces : public QObject {
+class tst_PlatformPieces : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -115,5 +114,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(TestPlatformPieces);
+QTEST_GUILESS_MAIN(tst_PlatformPieces)
 #include "tst_PlatformPieces.moc"

@@ -1,5 +1,4 @@
 #include "EngineFixtures.h"
-#include "TestRegistry.h"
 #include "platform/Clock.h"
 #include "platform/cdaudio/ClockSink.h"
 #include "platform/cdaudio/PlaybackEngine.h"
@@ -12,7 +11,7 @@ using namespace EngineFixtures;
 
 // The engine between a reader of numbered frames and sinks moved by hand:
 // what is heard names the frame it came from, so every check is on the audio.
-class PlaybackEngineTest : public QObject {
+class tst_PlaybackEngine : public QObject {
     Q_OBJECT
 
     ManualClock clock_;
@@ -250,5 +249,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(PlaybackEngineTest);
+QTEST_GUILESS_MAIN(tst_PlaybackEngine)
 #include "tst_PlaybackEngine.moc"

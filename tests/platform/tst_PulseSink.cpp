@@ -1,7 +1,6 @@
 #include "AudioFixtures.h"
 #include "EngineFixtures.h"
 #include "PulseServer.h"
-#include "TestRegistry.h"
 #include "platform/Clock.h"
 #include "platform/cdaudio/ImageDisc.h"
 #include "platform/cdaudio/PcmRing.h"
@@ -17,7 +16,7 @@ using namespace AudioFixtures;
 
 // Real audio through a private PulseAudio server with a null sink, which
 // consumes samples in real time. Skipped where no server can be started.
-class PulseSinkTest : public QObject {
+class tst_PulseSink : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
@@ -203,5 +202,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(PulseSinkTest);
+QTEST_GUILESS_MAIN(tst_PulseSink)
 #include "tst_PulseSink.moc"

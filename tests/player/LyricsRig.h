@@ -1,15 +1,16 @@
 #pragma once
 
-#include "UniqueDisc.h"
-
 #include "ScriptedFileDialogs.h"
 #include "ScriptedMessageBoxes.h"
 #include "TempSettingsHome.h"
+#include "UniqueDisc.h"
+#include "app/WordsDisplayHost.h"
+#include "compile/CaptureFile.h"
 #include "compile/DwdCapture.h"
 #include "compile/DwdWriter.h"
+#include "core/SettingsKeys.h"
 #include "lyrics/LyricState.h"
-#include "lyrics/WordsDisplay.h"
-#include "lyrics/WordsDisplayHost.h"
+#include "lyrics/ui/WordsDisplay.h"
 #include "platform/Clock.h"
 #include "platform/QSettingsStore.h"
 #include "platform/cdaudio/DeviceSession.h"
@@ -89,20 +90,18 @@ struct LyricsRig {
         host.captureRunning = [this] { return capturing; };
     }
 
-
     // The file `ondel-dwd compile` writes for the script timed at these positions.
     QString compiled(const QString& name, const QByteArray& script, const QList<TrackPosition>& presses)
     {
-        QFile out(files.filePath(name));
-        out.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        DwdCapture capture;
+        CaptureFile out;
+        DwdCapture capture(out);
         capture.setScript(script);
-        capture.begin(out);
+        capture.begin(files.filePath(name));
         qint32 lineBreaks = 0;
         for (const TrackPosition& press : presses)
             capture.press(press, lineBreaks);
-        capture.end();
-        return out.fileName();
+        capture.finish();
+        return files.filePath(name);
     }
     static QByteArray rawBytes(const QList<RawRecord>& records)
     {
@@ -131,12 +130,13 @@ struct LyricsRig {
     }
     void relate(int track, const QString& path)
     {
-        store.openKey(Association::keyFor(identity), true)->writeString(Association::valueFor(track), path);
+        store.openKey(SettingsKeys::relationKey(identity), true)
+            ->writeString(SettingsKeys::trackValue(track), path);
     }
     QString related(int track)
     {
-        auto key = store.openKey(Association::keyFor(identity), false);
-        return key ? key->readString(Association::valueFor(track)).value_or(QString()) : QString();
+        auto key = store.openKey(SettingsKeys::relationKey(identity), false);
+        return key ? key->readString(SettingsKeys::trackValue(track)).value_or(QString()) : QString();
     }
 
     void play(int track)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RecordingDevice.h"
 #include "ScriptedMessageBoxes.h"
 #include "UniqueDisc.h"
 #include "platform/Clock.h"
@@ -16,30 +17,6 @@
 #include <QList>
 #include <functional>
 #include <memory>
-#include <utility>
-
-// Records every command that reaches the simulated drive.
-class RecordingDevice final : public CdAudioDevice {
-public:
-    explicit RecordingDevice(CdAudioDevice& inner) : inner_(inner) {}
-    int DeviceCommand(const char* command, ReplyBuffer& reply) override
-    {
-        commands.append(command);
-        const int result = inner_.DeviceCommand(command, reply);
-        // A device whose command runs the event loop lets a tick in here.
-        if (insideCommand) {
-            auto hook = std::exchange(insideCommand, nullptr);
-            hook(QByteArray(command));
-            insideCommand = hook;
-        }
-        return result;
-    }
-    QByteArrayList commands;
-    std::function<void(const QByteArray&)> insideCommand;
-
-private:
-    CdAudioDevice& inner_;
-};
 
 // The main window as the logic sees it: what was shown, and hooks that a
 // test can fill in.
@@ -91,7 +68,7 @@ struct PlayerHarness {
         ScriptedMessageBoxes noBoxes;
         PlayerStartup::openDevice(device, noBoxes, state);
         state.random.seed(7);
-        device.commands.clear();
+        device.sent.clear();
     }
 
     // One monitor tick after 50 ms, as the timer runs it.
@@ -109,12 +86,12 @@ struct PlayerHarness {
     QList<int> plays() const
     {
         QList<int> tracks;
-        for (const QByteArray& c : device.commands)
+        for (const QByteArray& c : device.sent)
             if (c.startsWith("play cdaudio from "))
                 tracks.append(c.mid(18).toInt());
         return tracks;
     }
-    int count(const char* command) const { return int(device.commands.count(command)); }
+    int count(const char* command) const { return int(device.sent.count(command)); }
     // Start playing a track as the user would, and let the monitor see it.
     void playTrack(int track)
     {

@@ -1,7 +1,6 @@
 #include "ScriptedFileDialogs.h"
 #include "ScriptedMessageBoxes.h"
 #include "TempSettingsHome.h"
-#include "TestRegistry.h"
 #include "platform/Clock.h"
 #include "platform/QSettingsStore.h"
 #include "platform/cdaudio/DeviceSession.h"
@@ -37,9 +36,9 @@ struct Rig {
         return raw.value(group + QLatin1Char('/') + value).toString();
     }
 };
-}  // namespace
+} // namespace
 
-class TestAssociation : public QObject {
+class tst_Association : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -54,7 +53,7 @@ private Q_SLOTS:
         QCOMPARE(rig.dialogs.titles.first(), QStringLiteral("歌詞ファイルとＣＤとの関連づけ"));
         QCOMPARE(rig.dialogs.filters.first(), QStringLiteral("歌詞ファイル（*.dwd）|*.dwd"));
         QCOMPARE(rig.dialogs.suffixes.first(), QStringLiteral("dwd"));
-        association.relate(3);  // relating again overwrites
+        association.relate(3); // relating again overwrites
         QCOMPARE(association.lookup(3).value_or(QStringLiteral("?")), QStringLiteral("/songs/second.dwd"));
         QCOMPARE(association.lookup(4).value_or(QStringLiteral("?")), QString());
         QVERIFY(rig.boxes.shown.isEmpty());
@@ -70,8 +69,10 @@ private Q_SLOTS:
                                      << "ＣＤの情報が得られません。\n関連付けを中止します。";
         QTest::newRow("door open") << "state=open" << false << "/a.dwd"
                                    << "ＣＤの情報が得られません。\n関連付けを中止します。";
-        QTest::newRow("dialog cancelled") << "id=abc" << false << "" << "";
-        QTest::newRow("key cannot be opened") << "id=abc" << true << "/a.dwd" << "関連付けに失敗しました。";
+        QTest::newRow("dialog cancelled") << "id=abc" << false << ""
+                                          << "";
+        QTest::newRow("key cannot be opened") << "id=abc" << true << "/a.dwd"
+                                              << "関連付けに失敗しました。";
     }
 
     void relateFailures()
@@ -82,26 +83,86 @@ private Q_SLOTS:
         QFETCH(QString, message);
         Rig rig(options);
         LockedStore lockedStore;
-        Association association(rig.drive, rig.boxes, locked ? static_cast<SettingsStore&>(lockedStore) : rig.store,
-                                rig.dialogs);
+        Association association(rig.drive, rig.boxes,
+                                locked ? static_cast<SettingsStore&>(lockedStore) : rig.store, rig.dialogs);
         rig.dialogs.answers << answer;
         association.relate(1);
         if (message.isEmpty()) {
             QVERIFY(rig.boxes.shown.isEmpty());
-        } else {
+        }
+        else {
             QCOMPARE(rig.boxes.shown.size(), 1);
             QCOMPARE(rig.boxes.shown[0].caption, QStringLiteral("ERROR"));
             QCOMPARE(rig.boxes.shown[0].icon, BoxIcon::Error);
             QCOMPARE(rig.boxes.shown[0].text, message);
         }
-        QVERIFY(!QSettings(rig.home.configFile(), QSettings::IniFormat).contains(QStringLiteral("RelationData/[abc]/[1]")));
+        QVERIFY(!QSettings(rig.home.configFile(), QSettings::IniFormat)
+                     .contains(QStringLiteral("RelationData/[abc]/[1]")));
+    }
+
+    // After a take the new file is offered for the track it timed, with the
+    // key and messages of relating by hand; no question when it already is.
+    void offerRelation_data()
+    {
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QString>("before"); // the track's file before, empty for none
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<int>("answer"); // BoxButton, when asked
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QString>("after");
+        const QString question = Association::offerQuestion(2, QStringLiteral("/songs/a.dwd"));
+        QTest::newRow("new file, yes")
+            << "id=d1"
+            << "" << false << int(BoxButton::Yes) << QStringList{question} << "/songs/a.dwd";
+        QTest::newRow("new file, no") << "id=d1"
+                                      << "" << false << int(BoxButton::No) << QStringList{question} << "";
+        QTest::newRow("another file, yes")
+            << "id=d1"
+            << "/songs/old.dwd" << false << int(BoxButton::Yes) << QStringList{question} << "/songs/a.dwd";
+        QTest::newRow("already related")
+            << "id=d1"
+            << "/songs/a.dwd" << false << int(BoxButton::Yes) << QStringList{} << "/songs/a.dwd";
+        QTest::newRow("no disc to relate to") << "state=empty"
+                                              << "" << false << int(BoxButton::Yes) << QStringList{} << "";
+        QTest::newRow("key cannot be opened")
+            << "id=d1"
+            << "" << true << int(BoxButton::Yes)
+            << QStringList{question, QStringLiteral("関連付けに失敗しました。")} << "";
+    }
+    void offerRelation()
+    {
+        QFETCH(QString, options);
+        QFETCH(QString, before);
+        QFETCH(bool, locked);
+        QFETCH(int, answer);
+        QFETCH(QStringList, boxes);
+        QFETCH(QString, after);
+        Rig rig(options);
+        if (!before.isEmpty())
+            QSettings(rig.home.configFile(), QSettings::IniFormat)
+                .setValue(QStringLiteral("RelationData/[d1]/[2]"), before);
+        LockedStore lockedStore;
+        Association association(rig.drive, rig.boxes,
+                                locked ? static_cast<SettingsStore&>(lockedStore) : rig.store, rig.dialogs);
+        rig.boxes.answer(BoxButton(answer));
+        association.offerRelation(2, QStringLiteral("/songs/a.dwd"));
+        QStringList shown;
+        for (const auto& box : rig.boxes.shown)
+            shown << box.text;
+        QCOMPARE(shown, boxes);
+        if (!boxes.isEmpty()) {
+            QCOMPARE(rig.boxes.shown[0].caption, Association::offerCaption());
+            QCOMPARE(rig.boxes.shown[0].buttons, BoxButtons::YesNo);
+        }
+        QCOMPARE(rig.stored(QStringLiteral("RelationData/[d1]"), QStringLiteral("[2]")), after);
+        QVERIFY(rig.dialogs.titles.isEmpty());
     }
 
     void removeDeletesOnlyThatTrack()
     {
         Rig rig(QStringLiteral("id=disc9"));
         Association association(rig.drive, rig.boxes, rig.store, rig.dialogs);
-        QVERIFY(!association.remove(2));  // no key for the disc yet
+        QVERIFY(!association.remove(2)); // no key for the disc yet
         rig.dialogs.answers << QStringLiteral("/a.dwd") << QStringLiteral("/b.dwd");
         association.relate(2);
         association.relate(5);
@@ -120,5 +181,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(TestAssociation);
+QTEST_GUILESS_MAIN(tst_Association)
 #include "tst_Association.moc"

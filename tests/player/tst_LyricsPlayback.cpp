@@ -1,7 +1,7 @@
 #include "LyricsRig.h"
-#include "TestRegistry.h"
-#include "compile/DwdCommand.h"
-#include "platform/ColorValue.h"
+#include "core/ColorValue.h"
+#include "core/DwdCommand.h"
+#include "core/SettingsKeys.h"
 
 #include <QFont>
 #include <QTest>
@@ -69,7 +69,7 @@ Q_DECLARE_METATYPE(BoxButton)
 
 // A play that loads the lyrics of its track, and the ticks that step through them,
 // on the simulated disc with real lyrics files and a real display window.
-class TestLyricsPlayback : public QObject {
+class tst_LyricsPlayback : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -181,8 +181,9 @@ private Q_SLOTS:
         rig.relate(3, name);
         rig.boxes.answer(answer);
         if (deletedMeanwhile)
-            rig.boxes.whileOpen(
-                [&] { rig.store.openKey(Association::keyFor(rig.identity), false)->deleteValue("[3]"); });
+            rig.boxes.whileOpen([&] {
+                rig.store.openKey(SettingsKeys::relationKey(rig.identity), false)->deleteValue("[3]");
+            });
         rig.play(3);
 
         QCOMPARE(rig.boxes.shown.size(), deletedMeanwhile ? 2 : 1);
@@ -464,5 +465,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(TestLyricsPlayback);
+QTEST_MAIN(tst_LyricsPlayback)
 #include "tst_LyricsPlayback.moc"

@@ -1,5 +1,4 @@
 #include "PlayerHarness.h"
-#include "TestRegistry.h"
 
 #include <QTest>
 
@@ -37,7 +36,7 @@ void tickInsideLyricsBox(PlayerHarness& h)
 }
 } // namespace
 
-class PlaybackMonitorTest : public QObject {
+class tst_PlaybackMonitor : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -293,5 +292,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(PlaybackMonitorTest);
+QTEST_GUILESS_MAIN(tst_PlaybackMonitor)
 #include "tst_PlaybackMonitor.moc"

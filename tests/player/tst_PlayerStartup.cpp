@@ -1,5 +1,4 @@
 #include "ScriptedMessageBoxes.h"
-#include "TestRegistry.h"
 #include "platform/Clock.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/SimulatedDisc.h"
@@ -30,9 +29,9 @@ std::unique_ptr<DeviceSession> simDrive(const QString& options, const Clock& clo
 {
     return std::make_unique<DeviceSession>(SimulatedDisc::create(options, clock, nullptr));
 }
-}  // namespace
+} // namespace
 
-class TestPlayerStartup : public QObject {
+class tst_PlayerStartup : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -40,7 +39,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<int>("index");
-        QTest::addColumn<int>("expected");  // -1: not a number
+        QTest::addColumn<int>("expected"); // -1: not a number
         QTest::newRow("single character 8") << QByteArray("8") << 0 << 8;
         QTest::newRow("two digits") << QByteArray("12") << 0 << 12;
         QTest::newRow("leading zero") << QByteArray("03:01:07:42") << 0 << 3;
@@ -71,7 +70,8 @@ private Q_SLOTS:
         QTest::addColumn<QList<int>>("position");
         QTest::newRow("worked example") << QByteArray("03:01:07:42") << 0 << 0 << QList<int>{1, 7, 42};
         QTest::newRow("failed query keeps output") << QByteArray() << 276 << -1 << QList<int>{9, 9, 9};
-        QTest::newRow("garbage reply keeps output") << QByteArray("playing") << 0 << -1 << QList<int>{9, 9, 9};
+        QTest::newRow("garbage reply keeps output")
+            << QByteArray("playing") << 0 << -1 << QList<int>{9, 9, 9};
     }
 
     void readTrackPosition()
@@ -97,7 +97,8 @@ private Q_SLOTS:
         QCOMPARE(PlayerStartup::openDevice(*drive, boxes, state), PlayerStartup::Outcome::Refused);
         QCOMPARE(boxes.shown.size(), 1);
         QCOMPARE(boxes.shown[0].caption, QStringLiteral("Information"));
-        QCOMPARE(boxes.shown[0].text, QStringLiteral("ＣＤが使用中です。\n使用を止めてから再度実行してください。"));
+        QCOMPARE(boxes.shown[0].text,
+                 QStringLiteral("ＣＤが使用中です。\n使用を止めてから再度実行してください。"));
         QCOMPARE(boxes.shown[0].icon, BoxIcon::Information);
         QCOMPARE(boxes.shown[0].buttons, BoxButtons::Ok);
         QCOMPARE(state.CurrentTrack, 1);
@@ -141,11 +142,11 @@ private Q_SLOTS:
         QCOMPARE(PlayerStartup::openDevice(device, boxes, state), PlayerStartup::Outcome::Running);
         QCOMPARE(state.CurrentTrack, 1);
         QCOMPARE(state.TrackCount, 1);
-        QCOMPARE(device.sent, (QList<QByteArray>{"open cdaudio", "set cdaudio time format tmsf",
-                                                 "status cdaudio position wait",
-                                                 "status cdaudio number of tracks wait"}));
+        QCOMPARE(device.sent,
+                 (QList<QByteArray>{"open cdaudio", "set cdaudio time format tmsf",
+                                    "status cdaudio position wait", "status cdaudio number of tracks wait"}));
     }
 };
 
-ONDEL_TEST(TestPlayerStartup);
+QTEST_GUILESS_MAIN(tst_PlayerStartup)
 #include "tst_PlayerStartup.moc"

@@ -1,9 +1,8 @@
 #include "PlayerHarness.h"
-#include "TestRegistry.h"
 
 #include <QTest>
 
-class TransportTest : public QObject {
+class tst_Transport : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -93,10 +92,10 @@ private Q_SLOTS:
     {
         PlayerHarness h(QStringLiteral("tracks=3"));
         h.playTrack(2);
-        h.device.commands.clear();
+        h.device.sent.clear();
 
         h.transport.Eject1Click();
-        QCOMPARE(h.device.commands, (QByteArrayList{"stop cdaudio", "set cdaudio door open"}));
+        QCOMPARE(h.device.sent, (QByteArrayList{"stop cdaudio", "set cdaudio door open"}));
         QCOMPARE(h.controls.lyricsReleases, 1);
         QVERIFY(h.state.DoorOpen);
         QCOMPARE(h.state.CurrentTrack, 1);
@@ -105,9 +104,9 @@ private Q_SLOTS:
         QVERIFY(h.state.UserStopped);
         QCOMPARE(h.plays(), QList<int>{});
 
-        h.device.commands.clear();
+        h.device.sent.clear();
         h.transport.Eject1Click();
-        QCOMPARE(h.device.commands, QByteArrayList{"set cdaudio door closed"});
+        QCOMPARE(h.device.sent, QByteArrayList{"set cdaudio door closed"});
         QVERIFY(!h.state.DoorOpen);
         QCOMPARE(h.state.CurrentTrack, 1);
         h.run(200);
@@ -134,7 +133,7 @@ private Q_SLOTS:
         h.transport.setPlayMode(mode);
         h.playTrack(2);
         h.run(200);
-        h.device.commands.clear();
+        h.device.sent.clear();
         h.device.insideCommand = [&h](const QByteArray& command) {
             if (command == "stop cdaudio")
                 h.tick();
@@ -154,9 +153,9 @@ private Q_SLOTS:
     {
         PlayerHarness h(QStringLiteral("tracks=3"));
         h.transport.Eject1Click();
-        h.device.commands.clear();
+        h.device.sent.clear();
         h.transport.PlayClick();
-        QCOMPARE(h.device.commands, QByteArrayList{"status cdaudio mode wait"});
+        QCOMPARE(h.device.sent, QByteArrayList{"status cdaudio mode wait"});
         QVERIFY(!h.state.PlayPending);
         QVERIFY(h.state.UserStopped);
         QCOMPARE(h.controls.lyricsLoads, 0);
@@ -214,5 +213,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(TransportTest);
+QTEST_GUILESS_MAIN(tst_Transport)
 #include "tst_Transport.moc"

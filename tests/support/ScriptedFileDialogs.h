@@ -7,7 +7,8 @@
 // Answers file dialogs from a queue: a queued empty string means "cancelled".
 class ScriptedFileDialogs final : public FileDialogs {
 public:
-    std::optional<QString> openFile(const QString& title, const QString& filter, const QString& suffix) override
+    std::optional<QString> openFile(const QString& title, const QString& filter,
+                                    const QString& suffix) override
     {
         titles.append(title);
         filters.append(filter);

@@ -1,6 +1,7 @@
 #include "ScriptedMessageBoxes.h"
 
-BoxButton ScriptedMessageBoxes::show(const QString& caption, const QString& text, BoxIcon icon, BoxButtons buttons)
+BoxButton ScriptedMessageBoxes::show(const QString& caption, const QString& text, BoxIcon icon,
+                                     BoxButtons buttons)
 {
     shown.append({caption, text, icon, buttons});
     if (whileOpen_) {
@@ -10,5 +11,6 @@ BoxButton ScriptedMessageBoxes::show(const QString& caption, const QString& text
     }
     if (!answers_.isEmpty())
         return answers_.takeFirst();
-    return buttons == BoxButtons::YesNo || buttons == BoxButtons::YesNoCancel ? BoxButton::Yes : BoxButton::Ok;
+    return buttons == BoxButtons::YesNo || buttons == BoxButtons::YesNoCancel ? BoxButton::Yes
+                                                                              : BoxButton::Ok;
 }

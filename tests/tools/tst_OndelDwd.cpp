@@ -1,5 +1,7 @@
-#include "TestRegistry.h"
+#include "core/DwdReader.h"
 
+#include <QBuffer>
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -40,7 +42,7 @@ QByteArray readFile(const QTemporaryDir& dir, const QString& name)
 const QByteArray AI = "[/fontsize(20)]\x82\xa0\x82\xa2"; // [/fontsize(20)]あい
 } // namespace
 
-class OndelDwdTest : public QObject {
+class tst_OndelDwd : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -83,6 +85,11 @@ private Q_SLOTS:
         QTest::newRow("commands removed") << AI << QByteArray("\x82\xa0\x82\xa2") << QByteArray();
         QTest::newRow("text so far on an error") << QByteArray("ab[/clear") << QByteArray("ab")
                                                  << QByteArray("文法に誤りがあります。\n ] がありません。\n");
+        QTest::newRow("empty script") << QByteArray() << QByteArray() << QByteArray();
+        QTest::newRow("nothing but commands")
+            << QByteArray("[/clear][/pausepre]") << QByteArray() << QByteArray();
+        QTest::newRow("error before any text") << QByteArray("[/clear") << QByteArray()
+                                               << QByteArray("文法に誤りがあります。\n ] がありません。\n");
     }
 
     void preview()
@@ -124,9 +131,18 @@ private Q_SLOTS:
             << QByteArray("ab") << QByteArray("1:10:00\n1:05:00\n")
             << QByteArray("445744 00000000 23000000 01000a000000 00 01000000 61 ffff37000000 00 01000000 62")
             << 0 << QByteArray();
-        QTest::newRow("syntax error deletes the output")
+        QTest::newRow("syntax error writes no output")
             << QByteArray("a[/bogus]b") << QByteArray("0:00:10\n0:00:20\n") << QByteArray("(missing)") << 1
             << QByteArray("存在しない命令があります。");
+        QTest::newRow("syntax error keeps an existing output")
+            << QByteArray("a[/bogus]b") << QByteArray("0:00:10\n0:00:20\n") << QByteArray("(previous)") << 1
+            << QByteArray("存在しない命令があります。");
+        QTest::newRow("bad times keep an existing output")
+            << QByteArray("a") << QByteArray("0:00:99\n") << QByteArray("(previous)") << 1
+            << QByteArray("line 1");
+        QTest::newRow("a complete file replaces an existing output")
+            << QByteArray("a") << QByteArray("0:00:10\n")
+            << QByteArray("445744 00000000 17000000 00000000 0a00 00 01000000 61") << 0 << QByteArray();
         QTest::newRow("bad time line") << QByteArray("a") << QByteArray("0:61:00\n")
                                        << QByteArray("(missing)") << 1 << QByteArray("line 1");
     }
@@ -141,12 +157,21 @@ private Q_SLOTS:
         QTemporaryDir dir;
         writeFile(dir, "s.txt", script);
         writeFile(dir, "t.txt", times);
+        const QByteArray previous = "an older take";
+        const bool keep =
+            expected == "(previous)" || QByteArray(QTest::currentDataTag()).contains("replaces");
+        if (keep)
+            writeFile(dir, "out.dwd", previous);
         const Run run = runTool(dir, {"compile", "s.txt", "t.txt", "-o", "out.dwd"});
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(run.err.contains(stderrHas), run.err.constData());
         const QByteArray written = readFile(dir, "out.dwd");
-        QCOMPARE(expected == "(missing)" ? written : written.toHex(),
-                 expected == "(missing)" ? expected : QByteArray(expected).replace(' ', ""));
+        if (expected == "(previous)")
+            QCOMPARE(written, previous);
+        else
+            QCOMPARE(expected == "(missing)" ? written : written.toHex(),
+                     expected == "(missing)" ? expected : QByteArray(expected).replace(' ', ""));
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.capture*")}), QStringList());
     }
 
     void dumpAndLrc_data()
@@ -215,6 +240,122 @@ private Q_SLOTS:
         }
     }
 
+    // A file cut at any byte is repaired to the whole records before the cut,
+    // with the right size, whatever its header said.
+    void repairKeepsEveryWholeRecord()
+    {
+        QTemporaryDir dir;
+        writeFile(dir, "s.txt", "[/fontsize(20)][/backcolor(1,2,3)]\x82\xa0\x82\xa2\r\n[/clear]u");
+        writeFile(dir, "t.txt", "0:01:00\n0:02:50\n0:03:00\n");
+        QCOMPARE(runTool(dir, {"compile", "s.txt", "t.txt", "-o", "whole.dwd"}).exitCode, 0);
+        const QByteArray whole = readFile(dir, "whole.dwd");
+        // Where each record ends, found by the player's reader.
+        QList<qint64> ends;
+        {
+            QByteArray copy = whole;
+            QBuffer buffer(&copy);
+            buffer.open(QIODevice::ReadOnly);
+            buffer.seek(11);
+            while (DwdReader::ReadRecord(buffer).complete())
+                ends << buffer.pos();
+        }
+        QCOMPARE(ends.size(), 3);
+        for (qint64 cut = 0; cut <= whole.size(); ++cut) {
+            // A crash leaves any size in the header; an early one leaves 11.
+            QByteArray damaged = whole.left(cut);
+            if (cut >= 11)
+                damaged.replace(7, 4, QByteArray::fromHex("0b000000"));
+            writeFile(dir, "cut.dwd", damaged);
+            const Run run = runTool(dir, {"repair", "cut.dwd", "-o", "fixed.dwd"});
+            QVERIFY2(run.exitCode == 0, qPrintable(QStringLiteral("cut at %1: %2").arg(cut).arg(run.err)));
+            qint64 kept = 11;
+            for (const qint64 end : ends)
+                if (end <= cut)
+                    kept = end;
+            const QByteArray fixed = readFile(dir, "fixed.dwd");
+            QByteArray expected = whole.left(kept);
+            expected.replace(
+                7, 4,
+                QByteArray::fromHex(QByteArray::number(quint32(kept), 16).rightJustified(2, '0')) +
+                    QByteArray(3, '\0'));
+            QCOMPARE(fixed.toHex(' '), expected.toHex(' '));
+            QBuffer check(const_cast<QByteArray*>(&fixed));
+            check.open(QIODevice::ReadOnly);
+            QCOMPARE(DwdReader::CheckFile(check), DwdReader::FileCheck::Valid);
+        }
+    }
+
+    void repairRefusesOtherFiles()
+    {
+        QTemporaryDir dir;
+        writeFile(dir, "song.txt", "lyrics");
+        const Run run = runTool(dir, {"repair", "song.txt", "-o", "fixed.dwd"});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains("not a DWD file"), run.err.constData());
+        QCOMPARE(readFile(dir, "fixed.dwd"), QByteArray("(missing)"));
+        QCOMPARE(runTool(dir, {"repair", "song.txt"}).exitCode, 2);
+    }
+
+    // Every piece moves by the same time; pieces with nothing to show may be
+    // pulled to the start of the track, a sung piece never.
+    void shift_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QByteArray>("times");
+        QTest::addColumn<QString>("ms");
+        QTest::addColumn<QByteArray>("expected"); // dump lines after the header, or the error
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("later") << QByteArray("ab") << QByteArray("0:01:00\n0:02:50\n") << "+1000"
+                               << QByteArray("1\t0:02:00\t0:02:00\t\ta\n2\t0:03:50\t0:01:50\t\tb\n") << 0;
+        QTest::newRow("earlier, frames borrow")
+            << QByteArray("ab") << QByteArray("0:01:10\n0:02:50\n") << "-200"
+            << QByteArray("1\t0:00:70\t0:00:70\t\ta\n2\t0:02:35\t0:01:40\t\tb\n") << 0;
+        QTest::newRow("nothing") << QByteArray("ab") << QByteArray("0:01:00\n0:02:50\n") << "0"
+                                 << QByteArray("1\t0:01:00\t0:01:00\t\ta\n2\t0:02:50\t0:01:50\t\tb\n") << 0;
+        QTest::newRow("to the nearest frame") << QByteArray("a") << QByteArray("0:01:00\n") << "7"
+                                              << QByteArray("1\t0:01:01\t0:01:01\t\ta\n") << 0;
+        QTest::newRow("a piece with no text is clamped at zero")
+            << QByteArray("[/clear][ ]ab") << QByteArray("0:00:10\n0:02:00\n0:03:00\n") << "-1000"
+            << QByteArray(
+                   "1\t0:00:00\t0:00:00\tclear\t \n2\t0:01:00\t0:01:00\t\ta\n3\t0:02:00\t0:01:00\t\tb\n")
+            << 0;
+        QTest::newRow("a sung piece is never moved before the start")
+            << QByteArray("ab") << QByteArray("0:00:50\n0:02:00\n") << "-1000"
+            << QByteArray("piece 1 (a) is at 0:00:50; 1000 ms earlier would be before the start") << 1;
+        QTest::newRow("across a minute, backwards positions kept")
+            << QByteArray("abc") << QByteArray("0:59:00\n1:10:00\n1:05:00\n") << "+1500"
+            << QByteArray("1\t1:00:38\t1:00:38\t\ta\n2\t1:11:38\t0:11:00\t\tb\n3\t1:06:38\t-1:55:00\t\tc\n")
+            << 0;
+    }
+    void shift()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(QByteArray, times);
+        QFETCH(QString, ms);
+        QFETCH(QByteArray, expected);
+        QFETCH(int, exitCode);
+        QTemporaryDir dir;
+        writeFile(dir, "s.txt", script);
+        writeFile(dir, "t.txt", times);
+        QCOMPARE(runTool(dir, {"compile", "s.txt", "t.txt", "-o", "in.dwd"}).exitCode, 0);
+        const QByteArray original = readFile(dir, "in.dwd");
+        writeFile(dir, "out.dwd", "untouched");
+        const Run run = runTool(dir, {"shift", "in.dwd", ms, "-o", "out.dwd"});
+        QCOMPARE(run.exitCode, exitCode);
+        if (exitCode != 0) {
+            QVERIFY2(run.err.contains(expected), run.err.constData());
+            QCOMPARE(readFile(dir, "out.dwd"), QByteArray("untouched"));
+            return;
+        }
+        const Run dump = runTool(dir, {"dump", "out.dwd"});
+        QCOMPARE(dump.exitCode, 0);
+        QCOMPARE(dump.out.mid(dump.out.indexOf('\n') + 1), expected);
+        // Only the times change.
+        const QByteArray shifted = readFile(dir, "out.dwd");
+        QCOMPARE(shifted.size(), original.size());
+        QCOMPARE(readFile(dir, "in.dwd"), original);
+    }
+
     void usageErrors()
     {
         QTemporaryDir dir;
@@ -226,5 +367,5 @@ private Q_SLOTS:
     }
 };
 
-ONDEL_TEST(OndelDwdTest);
+QTEST_GUILESS_MAIN(tst_OndelDwd)
 #include "tst_OndelDwd.moc"

@@ -1,4 +1,3 @@
-#include "TestRegistry.h"
 #include "window/DragMove.h"
 #include "window/SkinLayout.h"
 
@@ -110,5 +109,5 @@ void tst_DragMove::dragSources()
     QCOMPARE(SkinLayout::dragsWindow(found), drags);
 }
 
-ONDEL_TEST(tst_DragMove);
+QTEST_MAIN(tst_DragMove)
 #include "tst_DragMove.moc"

@@ -1,4 +1,3 @@
-#include "TestRegistry.h"
 #include "window/ModeTable.h"
 #include "window/PlayerPopupMenu.h"
 #include "window/SkinPalette.h"
@@ -160,5 +159,5 @@ void tst_PlayerPopupMenu::palette()
     QVERIFY(!SkinPalette::contains(qRgb(1, 2, 3)));
 }
 
-ONDEL_TEST(tst_PlayerPopupMenu);
+QTEST_MAIN(tst_PlayerPopupMenu)
 #include "tst_PlayerPopupMenu.moc"

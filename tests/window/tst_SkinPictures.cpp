@@ -1,5 +1,4 @@
 #include "SkinPreview.h"
-#include "TestRegistry.h"
 #include "window/SkinLayout.h"
 #include "window/SkinPictures.h"
 
@@ -196,5 +195,5 @@ void tst_SkinPictures::preview()
     }
 }
 
-ONDEL_TEST(tst_SkinPictures);
+QTEST_MAIN(tst_SkinPictures)
 #include "tst_SkinPictures.moc"

@@ -1,4 +1,3 @@
-#include "TestRegistry.h"
 #include "window/SkinLayout.h"
 #include "window/WindowClip.h"
 
@@ -62,5 +61,5 @@ void tst_WindowClip::visibleRegion()
     QCOMPARE(WindowClip::visibleRegion(outer, client), region);
 }
 
-ONDEL_TEST(tst_WindowClip);
+QTEST_MAIN(tst_WindowClip)
 #include "tst_WindowClip.moc"

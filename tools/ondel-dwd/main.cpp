@@ -2,14 +2,21 @@
 // and compiles a script against a list of key press times, through the same
 // code as the compiler window and the player.
 
+#include "compile/CaptureFile.h"
 #include "compile/DwdCapture.h"
-#include "compile/DwdReader.h"
+#include "compile/DwdCompiler.h"
+#include "compile/DwdWriter.h"
 #include "compile/ScriptReader.h"
+#include "core/DwdReader.h"
 #include "platform/ShiftJis.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
+#include <QRegularExpression>
+#include <QSaveFile>
 #include <QStringList>
+#include <QtEndian>
 #include <cstdio>
 #include <optional>
 
@@ -38,7 +45,25 @@ Everything written is UTF-8 unless it is the bytes of a script or a file.
       the positions in TIMES (one m:ss:ff per line: minutes, seconds, frames
       within the track, 75 frames a second), ended as by End. Fewer times than
       pieces give the shorter file; times after the end of the script are
-      ignored with a warning. A syntax error deletes OUT, exit status 1.
+      ignored with a warning. OUT is replaced only by a complete new file: on
+      a syntax error or a failed write an existing OUT stays as it was (exit
+      status 1). While it runs the file is written as OUT's working file
+      (song.dwd is written as song.capture.dwd), like the compiler window's.
+
+  ondel-dwd repair FILE -o OUT
+      Writes to OUT every whole record of FILE, a DWD file cut short anywhere
+      (a timing capture killed by a crash or a power cut, a broken copy), with
+      the header's size set right. The size FILE's header gives is not looked
+      at. Says on standard error how many records were kept and how many bytes
+      of a broken last record were dropped.
+
+  ondel-dwd shift FILE MS -o OUT
+      Moves every piece of FILE by MS milliseconds (negative: earlier, "+" or
+      no sign: later), to the nearest frame. Pieces that show no text (only
+      commands, spaces or line breaks) that would move before the start of
+      the track are put at 0:00:00; a piece with text that would have to is
+      refused with its number and time (exit status 1), so the timing of what
+      is sung never changes shape.
 
   ondel-dwd dump FILE
       The header, then one line per record: number, absolute time, delta,
@@ -52,9 +77,16 @@ Everything written is UTF-8 unless it is the bytes of a script or a file.
 Exit status: 0 success, 1 a failure described on standard error, 2 bad usage.
 )";
 
+void writeTo(std::FILE* stream, QByteArrayView bytes)
+{
+    // An empty view may have no data pointer at all, which fwrite must not get.
+    if (!bytes.isEmpty())
+        std::fwrite(bytes.data(), 1, size_t(bytes.size()), stream);
+}
+
 void writeBytes(QByteArrayView bytes)
 {
-    std::fwrite(bytes.data(), 1, size_t(bytes.size()), stdout);
+    writeTo(stdout, bytes);
 }
 
 void writeOut(const QString& text)
@@ -64,8 +96,7 @@ void writeOut(const QString& text)
 
 void writeErr(const QString& text)
 {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.data(), 1, size_t(bytes.size()), stderr);
+    writeTo(stderr, text.toUtf8());
 }
 
 int usage(const QString& problem)
@@ -253,29 +284,31 @@ int compileCommand(const QStringList& args)
         times << *time;
     }
 
-    QFile out(outName);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        writeErr(QStringLiteral("ondel-dwd: %1: ファイルのオープンに失敗しました。\n").arg(outName));
-        return 1;
-    }
-    DwdCapture capture;
+    // An existing OUT stays as it is until the new file is complete.
+    CaptureFile out;
+    DwdCapture capture(out);
     capture.setScript(*script);
-    if (!capture.begin(out)) {
-        out.remove();
-        writeErr(QStringLiteral("ondel-dwd: %1: ヘッダの書き込みに失敗しました。\n").arg(outName));
+    switch (capture.begin(outName)) {
+    case DwdCapture::Start::OpenFailed:
+        writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(outName, DwdCompiler::openFailedMessage()));
         return 1;
+    case DwdCapture::Start::HeaderFailed:
+        writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(outName, DwdCompiler::headerFailedMessage()));
+        return 1;
+    case DwdCapture::Start::Started:
+        break;
     }
     qint32 lineBreaks = 0;
     for (qsizetype i = 0; i < times.size(); ++i) {
         const DwdCapture::Press press = capture.press(times[i], lineBreaks);
         if (press.outcome == DwdCapture::Outcome::SyntaxError) {
-            out.remove();
+            capture.abandon();
             writeErr(QStringLiteral("ondel-dwd: key press %1: %2\n").arg(i + 1).arg(press.error));
             return 1;
         }
         if (press.outcome == DwdCapture::Outcome::WriteFailed) {
-            out.remove();
-            writeErr(QStringLiteral("ondel-dwd: %1: ファイルへの書き込みに失敗しました。\n").arg(outName));
+            capture.abandon();
+            writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(outName, DwdCompiler::recordFailedMessage()));
             return 1;
         }
         if (press.endOfScript && i + 1 < times.size()) {
@@ -286,11 +319,11 @@ int compileCommand(const QStringList& args)
             break;
         }
     }
-    if (!capture.end() || !out.flush()) {
-        writeErr(QStringLiteral("ondel-dwd: %1: ヘッダの書き込みに失敗しました。\n").arg(outName));
+    if (!capture.finish()) {
+        writeErr(QStringLiteral("ondel-dwd: %1: %2 The pieces are in %3\n")
+                     .arg(outName, DwdCompiler::headerFailedMessage(), out.workingName()));
         return 1;
     }
-    out.close();
     return 0;
 }
 
@@ -336,7 +369,7 @@ int dumpCommand(const QStringList& args)
             }
             return 0;
         }
-        DwdReader::AddDelta(time, record.delta);
+        TrackPosition::addDelta(time, record.delta);
         QStringList commands;
         for (const DwdCommand& command : record.commands) {
             commands << formatCommand(command);
@@ -354,9 +387,9 @@ int dumpCommand(const QStringList& args)
 
 QString lrcStamp(const TrackPosition& time)
 {
-    const int total = qMax(0, (time.minutes * 60 + time.seconds) * 75 + time.frames);
-    const int hundredths = (total % 75) * 100 / 75;
-    const int seconds = total / 75;
+    const int total = qMax(0, time.totalFrames());
+    const int hundredths = (total % CdFrames::PerSecond) * 100 / CdFrames::PerSecond;
+    const int seconds = total / CdFrames::PerSecond;
     return QStringLiteral("%1:%2.%3")
         .arg(seconds / 60, 2, 10, QLatin1Char('0'))
         .arg(seconds % 60, 2, 10, QLatin1Char('0'))
@@ -401,7 +434,7 @@ int lrcCommand(const QStringList& args)
         if (!record.complete()) {
             break;
         }
-        DwdReader::AddDelta(time, record.delta);
+        TrackPosition::addDelta(time, record.delta);
         const QStringList segments = ShiftJis::decode(record.text).split(QLatin1String("\r\n"));
         bool stamped = false;
         for (qsizetype i = 0; i < segments.size(); ++i) {
@@ -430,6 +463,184 @@ int lrcCommand(const QStringList& args)
     return 0;
 }
 
+// FILE ... -o OUT: the positional arguments and OUT; nullopt after a usage message.
+std::optional<QStringList> splitOutput(const QStringList& args, QString& outName)
+{
+    QStringList positional;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("-o")) {
+            if (i + 1 >= args.size()) {
+                usage(QStringLiteral("-o needs a file name"));
+                return std::nullopt;
+            }
+            outName = args[++i];
+        }
+        else {
+            positional << args[i];
+        }
+    }
+    return positional;
+}
+
+// Writes a whole new file in one step: OUT is never left half written.
+bool saveWhole(const QString& name, const QByteArray& bytes)
+{
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        writeErr(QStringLiteral("ondel-dwd: cannot write %1: %2\n").arg(name, file.errorString()));
+        return false;
+    }
+    return true;
+}
+
+// A record as the player reads it, with where its bytes are.
+struct RawRecord {
+    DwdReader::Record record;
+    qint64 start = 0;
+    qint64 end = 0;
+};
+
+// The whole records from offset 11 on, as the player reads them.
+QList<RawRecord> wholeRecords(const QByteArray& bytes)
+{
+    QList<RawRecord> list;
+    if (bytes.size() <= DwdWriter::HeaderSize)
+        return list;
+    QByteArray copy = bytes;
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    buffer.seek(DwdWriter::HeaderSize);
+    for (;;) {
+        RawRecord raw;
+        raw.start = buffer.pos();
+        raw.record = DwdReader::ReadRecord(buffer);
+        raw.end = buffer.pos();
+        if (!raw.record.complete())
+            return list;
+        list << raw;
+    }
+}
+
+int repairCommand(const QStringList& args)
+{
+    QString outName;
+    const std::optional<QStringList> positional = splitOutput(args, outName);
+    if (!positional) {
+        return 2;
+    }
+    if (positional->size() != 1 || outName.isEmpty()) {
+        return usage(QStringLiteral("repair takes FILE -o OUT"));
+    }
+    const std::optional<QByteArray> bytes = readWholeFile(positional->at(0));
+    if (!bytes) {
+        return 1;
+    }
+    // A file cut inside its signature may still be the start of one.
+    if (!QByteArrayView("DWD").startsWith(bytes->left(3))) {
+        writeErr(QStringLiteral("ondel-dwd: %1: not a DWD file (it does not start with \"DWD\")\n")
+                     .arg(positional->at(0)));
+        return 1;
+    }
+    const QList<RawRecord> records = wholeRecords(*bytes);
+    const qint64 kept = records.isEmpty() ? DwdWriter::HeaderSize : records.last().end;
+    if (kept > qint64(0xFFFFFFFFu)) {
+        writeErr(QStringLiteral("ondel-dwd: %1: too large for a DWD file\n").arg(positional->at(0)));
+        return 1;
+    }
+    QByteArray repaired = DwdWriter::HeaderBytes(quint32(kept));
+    if (!records.isEmpty()) {
+        repaired += bytes->mid(DwdWriter::HeaderSize, kept - DwdWriter::HeaderSize);
+    }
+    if (!saveWhole(outName, repaired)) {
+        return 1;
+    }
+    writeErr(QStringLiteral("ondel-dwd: %1 record(s) kept, %2 byte(s) of a broken record dropped\n")
+                 .arg(records.size())
+                 .arg(qMax<qint64>(0, bytes->size() - qMax<qint64>(kept, DwdWriter::HeaderSize))));
+    return 0;
+}
+
+constexpr qint64 FramesPerMinute = CdFrames::PerMinute;
+
+// Only spaces and line breaks: such a piece shows nothing of its own.
+bool showsText(QByteArrayView text)
+{
+    for (const char c : text) {
+        if (c != ' ' && c != '\r' && c != '\n') {
+            return true;
+        }
+    }
+    return false;
+}
+
+int shiftCommand(const QStringList& args)
+{
+    QString outName;
+    const std::optional<QStringList> positional = splitOutput(args, outName);
+    if (!positional) {
+        return 2;
+    }
+    static const QRegularExpression Milliseconds(QStringLiteral("^[+-]?[0-9]{1,9}$"));
+    if (positional->size() != 2 || outName.isEmpty() || !Milliseconds.match(positional->at(1)).hasMatch()) {
+        return usage(QStringLiteral("shift takes FILE MS -o OUT (MS a whole number of milliseconds, "
+                                    "negative for earlier)"));
+    }
+    const QString fileName = positional->at(0);
+    const qint64 ms = positional->at(1).toLongLong();
+    // To the nearest frame, halves away from zero.
+    const qint64 shift = (ms >= 0 ? ms * CdFrames::PerSecond + 500 : ms * CdFrames::PerSecond - 500) / 1000;
+
+    QFile file(fileName);
+    if (!openChecked(file)) {
+        return 1;
+    }
+    file.seek(0);
+    const QByteArray bytes = file.readAll();
+    const QList<RawRecord> records = wholeRecords(bytes);
+
+    QByteArray shifted = bytes.left(DwdWriter::HeaderSize);
+    TrackPosition time;
+    qint64 previous = 0;
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        const RawRecord& raw = records[i];
+        TrackPosition::addDelta(time, raw.record.delta);
+        qint64 moved = time.totalFrames() + shift;
+        if (moved < 0) {
+            if (showsText(raw.record.text)) {
+                writeErr(QStringLiteral("ondel-dwd: %1: piece %2 (%3) is at %4; %5 ms earlier would be "
+                                        "before the start of the track. Nothing written.\n")
+                             .arg(fileName)
+                             .arg(i + 1)
+                             .arg(displayText(raw.record.text), formatTime(time))
+                             .arg(-ms));
+                return 1;
+            }
+            moved = 0;
+        }
+        if (moved / FramesPerMinute > 32767) {
+            writeErr(QStringLiteral("ondel-dwd: %1: piece %2 would be later than %3:59:74\n")
+                         .arg(fileName)
+                         .arg(i + 1)
+                         .arg(32767));
+            return 1;
+        }
+        const TrackPosition delta = TrackPosition::timeDelta(TrackPosition::fromFrames(int(moved)),
+                                                             TrackPosition::fromFrames(int(previous)));
+        previous = moved;
+        QByteArray record = bytes.mid(raw.start, raw.end - raw.start);
+        uchar field[2];
+        for (int f = 0; f < 3; ++f) {
+            qToLittleEndian(f == 0 ? delta.minutes : f == 1 ? delta.seconds : delta.frames, field);
+            record[2 * f] = char(field[0]);
+            record[2 * f + 1] = char(field[1]);
+        }
+        shifted += record;
+    }
+    // Whatever follows the last whole record stays as it was.
+    shifted += bytes.mid(records.isEmpty() ? DwdWriter::HeaderSize : records.last().end);
+    return saveWhole(outName, shifted) ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -456,6 +667,12 @@ int main(int argc, char** argv)
     }
     if (command == QLatin1String("dump")) {
         return dumpCommand(args);
+    }
+    if (command == QLatin1String("repair")) {
+        return repairCommand(args);
+    }
+    if (command == QLatin1String("shift")) {
+        return shiftCommand(args);
     }
     if (command == QLatin1String("lrc")) {
         return lrcCommand(args);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ReplyBuffer.h"
+#include "platform/cdaudio/ReplyBuffer.h"
 
 // The CD audio string-command interface: one English command line naming the
 // device type "cdaudio" in, a result code (0 = success) and a reply text out.
@@ -19,4 +19,4 @@ constexpr int DeviceNotOpen = 263;
 constexpr int DeviceNotReady = 276;
 constexpr int OutOfRange = 282;
 constexpr int DeviceBusy = 298;
-}  // namespace DeviceResult
+} // namespace DeviceResult

@@ -1,7 +1,7 @@
-#include "ClockSink.h"
+#include "platform/cdaudio/ClockSink.h"
 
-#include "PcmRing.h"
 #include "platform/Clock.h"
+#include "platform/cdaudio/PcmRing.h"
 
 void ClockSink::start(PcmRing& ring)
 {

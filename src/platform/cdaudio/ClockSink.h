@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PcmSink.h"
+#include "platform/cdaudio/PcmSink.h"
 
 // A sink with no output device: it takes samples from the ring at real-time
 // speed on a clock and throws them away. When the reader falls behind, the

@@ -1,4 +1,4 @@
-#include "CueSheet.h"
+#include "platform/cdaudio/CueSheet.h"
 
 #include <QDir>
 #include <QFileInfo>

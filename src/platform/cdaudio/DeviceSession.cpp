@@ -1,7 +1,6 @@
-#include "DeviceSession.h"
+#include "platform/cdaudio/DeviceSession.h"
 
-#include "DiscIdentity.h"
-
+#include "platform/cdaudio/DiscIdentity.h"
 
 namespace {
 // A strict decimal number of at most 9 digits; -1 otherwise.
@@ -22,7 +21,7 @@ QByteArrayList withoutWait(QByteArrayList words)
         words.removeLast();
     return words;
 }
-}  // namespace
+} // namespace
 
 DeviceSession::DeviceSession(std::unique_ptr<DiscSource> source)
     : source_(std::move(source)), lock_(source_->lockKey())
@@ -108,8 +107,9 @@ int DeviceSession::status(const QByteArrayList& words, ReplyBuffer& reply)
             reply.set(source_->isPlaying() ? "playing" : "stopped");
         return DeviceResult::Ok;
     }
-    const bool known = item == QByteArrayList{"position"} || item == QByteArrayList{"number", "of", "tracks"} ||
-                       item == QByteArrayList{"length"} || (item.size() == 3 && item[0] == "length" && item[1] == "track");
+    const bool known = item == QByteArrayList{"position"} ||
+                       item == QByteArrayList{"number", "of", "tracks"} || item == QByteArrayList{"length"} ||
+                       (item.size() == 3 && item[0] == "length" && item[1] == "track");
     if (!known)
         return DeviceResult::UnrecognizedCommand;
     if (!discReady())
@@ -120,11 +120,14 @@ int DeviceSession::status(const QByteArrayList& words, ReplyBuffer& reply)
         const int frame = std::clamp(source_->position(), toc.trackStart(1), toc.leadOut - 1);
         const int track = toc.trackAt(frame);
         reply.set(CdFrames::formatTmsf(track, frame - toc.trackStart(track)));
-    } else if (item[0] == "number") {
+    }
+    else if (item[0] == "number") {
         reply.set(QByteArray::number(toc.trackCount()));
-    } else if (item.size() == 1) {
+    }
+    else if (item.size() == 1) {
         reply.set(CdFrames::formatMsf(toc.discLength()));
-    } else {
+    }
+    else {
         const int track = decimal(item[2]);
         if (!toc.hasTrack(track))
             return DeviceResult::OutOfRange;
@@ -133,17 +136,32 @@ int DeviceSession::status(const QByteArrayList& words, ReplyBuffer& reply)
     return DeviceResult::Ok;
 }
 
-int DeviceSession::play(const QByteArray& trackText)
+// "play cdaudio from N" plays track N from its start; "from TT:MM:SS:FF"
+// (the tmsf time format) from that position within track TT.
+int DeviceSession::play(const QByteArray& fromText)
 {
-    const int track = decimal(trackText);
-    if (track < 0)
+    const QByteArrayList fields = fromText.split(':');
+    if (fields.size() != 1 && fields.size() != 4)
         return DeviceResult::UnrecognizedCommand;
+    int numbers[4] = {0, 0, 0, 0};
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        numbers[i] = decimal(fields[i]);
+        if (numbers[i] < 0 || (i > 0 && fields[i].size() > 2))
+            return DeviceResult::UnrecognizedCommand;
+    }
+    const int track = numbers[0];
+    if (numbers[2] > 59 || numbers[3] > 74)
+        return DeviceResult::OutOfRange;
     if (!discReady())
         return DeviceResult::DeviceNotReady;
     const DiscToc toc = source_->toc();
     if (!toc.hasTrack(track))
         return DeviceResult::OutOfRange;
-    return source_->start(toc.trackStart(track), toc.leadOut) ? DeviceResult::Ok : DeviceResult::DeviceNotReady;
+    const int offset = (numbers[1] * 60 + numbers[2]) * CdFrames::PerSecond + numbers[3];
+    if (offset >= toc.trackLength(track))
+        return DeviceResult::OutOfRange;
+    return source_->start(toc.trackStart(track) + offset, toc.leadOut) ? DeviceResult::Ok
+                                                                       : DeviceResult::DeviceNotReady;
 }
 
 int DeviceSession::identity(ReplyBuffer& reply)
@@ -151,9 +169,7 @@ int DeviceSession::identity(ReplyBuffer& reply)
     if (!discReady())
         return DeviceResult::DeviceNotReady;
     if (cachedIdentity_.isEmpty()) {
-        cachedIdentity_ = source_->fixedIdentity();
-        if (cachedIdentity_.isEmpty())
-            cachedIdentity_ = DiscIdentity::fromToc(source_->toc());
+        cachedIdentity_ = DiscIdentity::of(*source_);
     }
     if (cachedIdentity_.isEmpty())
         return DeviceResult::DeviceNotReady;
@@ -166,7 +182,7 @@ int DeviceSession::setDoor(bool open)
     if (doorOpen_ != open) {
         doorOpen_ = open;
         source_->doorMoved(open);
-        cachedIdentity_.clear();  // another disc may come back in
+        cachedIdentity_.clear(); // another disc may come back in
     }
     return DeviceResult::Ok;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CdAudioDevice.h"
-#include "DiscSource.h"
-#include "SourceLock.h"
+#include "platform/cdaudio/CdAudioDevice.h"
+#include "platform/cdaudio/DiscSource.h"
+#include "platform/cdaudio/SourceLock.h"
 
 #include <QByteArrayList>
 #include <memory>

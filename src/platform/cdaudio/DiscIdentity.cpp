@@ -1,4 +1,6 @@
-#include "DiscIdentity.h"
+#include "platform/cdaudio/DiscIdentity.h"
+
+#include "platform/cdaudio/DiscSource.h"
 
 #include <discid/discid.h>
 
@@ -17,4 +19,10 @@ QByteArray DiscIdentity::fromToc(const DiscToc& toc)
         id = QByteArray(discid_get_id(disc));
     discid_free(disc);
     return id;
+}
+
+QByteArray DiscIdentity::of(const DiscSource& source)
+{
+    const QByteArray fixed = source.fixedIdentity();
+    return fixed.isEmpty() ? fromToc(source.toc()) : fixed;
 }

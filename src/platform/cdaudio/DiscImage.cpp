@@ -1,8 +1,8 @@
-#include "DiscImage.h"
+#include "platform/cdaudio/DiscImage.h"
 
-#include "CueSheet.h"
-#include "RawImageFile.h"
-#include "SoundFile.h"
+#include "platform/cdaudio/CueSheet.h"
+#include "platform/cdaudio/RawImageFile.h"
+#include "platform/cdaudio/SoundFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DiscToc.h"
-#include "ImageFile.h"
+#include "platform/cdaudio/DiscToc.h"
+#include "platform/cdaudio/ImageFile.h"
 
 #include <QString>
 #include <memory>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DiscToc.h"
+#include "platform/cdaudio/DiscToc.h"
 
 #include <QByteArray>
 #include <QString>

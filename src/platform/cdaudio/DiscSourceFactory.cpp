@@ -1,8 +1,8 @@
-#include "DiscSourceFactory.h"
+#include "platform/cdaudio/DiscSourceFactory.h"
 
-#include "DriveDisc.h"
-#include "ImageDisc.h"
-#include "SimulatedDisc.h"
+#include "platform/cdaudio/DriveDisc.h"
+#include "platform/cdaudio/ImageDisc.h"
+#include "platform/cdaudio/SimulatedDisc.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DiscSource.h"
+#include "platform/cdaudio/DiscSource.h"
 
 #include <memory>
 

@@ -1,28 +1,14 @@
 #pragma once
 
+#include "core/CdFrames.h"
+
 #include <QByteArray>
 #include <vector>
 
-// CD addressing: 75 frames a second, 588 stereo samples a frame. Disc
-// addresses are absolute frames from the start of the disc, lead-in included,
-// so the first track of a standard disc starts at frame 150 (2 seconds).
-namespace CdFrames {
-constexpr int PerSecond = 75;
-constexpr int PerMinute = 60 * PerSecond;
-constexpr int LeadIn = 150;
-constexpr int SamplesPerFrame = 588;
-constexpr int BytesPerFrame = 2352;
-
-// "mm:ss:ff"; minutes keep a third digit past 99.
-QByteArray formatMsf(int frames);
-// "tt:mm:ss:ff": track number, then the time within that track.
-QByteArray formatTmsf(int track, int framesIntoTrack);
-}  // namespace CdFrames
-
 // Table of contents: where each track starts and where the disc ends.
 struct DiscToc {
-    std::vector<int> trackStarts;  // absolute frame of track 1, 2, ...
-    int leadOut = 0;               // absolute frame just past the last track
+    std::vector<int> trackStarts; // absolute frame of track 1, 2, ...
+    int leadOut = 0;              // absolute frame just past the last track
 
     int trackCount() const { return int(trackStarts.size()); }
     bool hasTrack(int track) const { return track >= 1 && track <= trackCount(); }

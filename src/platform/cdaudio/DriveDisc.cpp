@@ -1,4 +1,4 @@
-#include "DriveDisc.h"
+#include "platform/cdaudio/DriveDisc.h"
 
 #include <QFile>
 #include <cdio/cdio.h>

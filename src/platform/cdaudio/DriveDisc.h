@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DiscSource.h"
-#include "PlaybackEngine.h"
+#include "platform/cdaudio/DiscSource.h"
+#include "platform/cdaudio/PlaybackEngine.h"
 
 #include <QElapsedTimer>
 #include <mutex>

@@ -1,4 +1,4 @@
-#include "ImageDisc.h"
+#include "platform/cdaudio/ImageDisc.h"
 
 #include <QFileInfo>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "DiscImage.h"
-#include "DiscSource.h"
-#include "PlaybackEngine.h"
+#include "platform/cdaudio/DiscImage.h"
+#include "platform/cdaudio/DiscSource.h"
+#include "platform/cdaudio/PlaybackEngine.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
-#include "ManualSink.h"
+#include "platform/cdaudio/ManualSink.h"
 
-#include "PcmRing.h"
+#include "platform/cdaudio/PcmRing.h"
 
 void ManualSink::start(PcmRing& ring)
 {

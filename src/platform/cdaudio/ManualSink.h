@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PcmSink.h"
+#include "platform/cdaudio/PcmSink.h"
 
 #include <QByteArray>
 

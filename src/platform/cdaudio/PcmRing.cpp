@@ -1,4 +1,4 @@
-#include "PcmRing.h"
+#include "platform/cdaudio/PcmRing.h"
 
 #include <algorithm>
 #include <chrono>

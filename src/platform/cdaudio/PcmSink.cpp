@@ -1,10 +1,10 @@
-#include "PcmSink.h"
+#include "platform/cdaudio/PcmSink.h"
 
-#include "ClockSink.h"
-#include "PulseSink.h"
+#include "core/Logging.h"
+#include "platform/cdaudio/ClockSink.h"
+#include "platform/cdaudio/PulseSink.h"
 
 #include <atomic>
-#include <cstdio>
 
 namespace {
 // Playing silently is said once per process, whatever led to it and however
@@ -13,7 +13,7 @@ std::unique_ptr<PcmSink> silentClock(const Clock& clock, const QString& why)
 {
     static std::atomic<bool> said{false};
     if (!said.exchange(true))
-        std::fprintf(stderr, "ondelplayer: %s; playing silently on a real-time clock\n", qPrintable(why));
+        qCWarning(lcSound, "%s; playing silently on a real-time clock", qPrintable(why));
     return std::make_unique<ClockSink>(clock, true);
 }
 } // namespace

@@ -1,10 +1,9 @@
-#include "PlaybackEngine.h"
+#include "platform/cdaudio/PlaybackEngine.h"
 
-#include "ClockSink.h"
-#include "DiscToc.h"
+#include "core/Logging.h"
+#include "platform/cdaudio/DiscToc.h"
 
 #include <QByteArray>
-#include <cstdio>
 
 namespace {
 // Frames read per step: about 0.1 s, so a stop never waits long.
@@ -137,7 +136,7 @@ void PlaybackEngine::readLoop(int fromFrame, int endFrame)
         if (!reader_(frame, count, buffer.data(), &error)) {
             unreadable_ += count;
             if (!told) {
-                std::fprintf(stderr, "ondelplayer: %s; playing silence instead\n", qPrintable(error));
+                qCWarning(lcSound, "%s; playing silence instead", qPrintable(error));
                 told = true;
             }
         }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PcmRing.h"
-#include "PcmSink.h"
+#include "platform/cdaudio/PcmRing.h"
+#include "platform/cdaudio/PcmSink.h"
 
 #include <QString>
 #include <atomic>

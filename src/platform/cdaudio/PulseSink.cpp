@@ -1,6 +1,6 @@
-#include "PulseSink.h"
+#include "platform/cdaudio/PulseSink.h"
 
-#include "PcmRing.h"
+#include "platform/cdaudio/PcmRing.h"
 
 #include <pulse/pulseaudio.h>
 

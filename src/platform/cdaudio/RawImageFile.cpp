@@ -1,4 +1,4 @@
-#include "RawImageFile.h"
+#include "platform/cdaudio/RawImageFile.h"
 
 #include <cstring>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "ReplyBuffer.h"
+#include "platform/cdaudio/ReplyBuffer.h"
 
 #include <cstring>
 

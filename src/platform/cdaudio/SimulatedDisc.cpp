@@ -1,4 +1,4 @@
-#include "SimulatedDisc.h"
+#include "platform/cdaudio/SimulatedDisc.h"
 
 #include "platform/Clock.h"
 
@@ -23,7 +23,7 @@ int parseLength(const QString& text)
     const int total = minutes * CdFrames::PerMinute + seconds * CdFrames::PerSecond + frames;
     return total > 0 ? total : -1;
 }
-}  // namespace
+} // namespace
 
 std::optional<SimulatedDisc::Options> SimulatedDisc::parse(const QString& text, QString* error)
 {
@@ -49,11 +49,13 @@ std::optional<SimulatedDisc::Options> SimulatedDisc::parse(const QString& text, 
             tracks = value.toInt(&ok);
             if (!ok || tracks < 1 || tracks > 99)
                 return fail(QStringLiteral("tracks must be 1 to 99"));
-        } else if (key == QLatin1String("length")) {
+        }
+        else if (key == QLatin1String("length")) {
             length = parseLength(value);
             if (length < 0)
                 return fail(QStringLiteral("length must be M:SS"));
-        } else if (key == QLatin1String("lengths")) {
+        }
+        else if (key == QLatin1String("lengths")) {
             for (const QString& part : value.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
                 const int l = parseLength(part);
                 if (l < 0)
@@ -62,25 +64,30 @@ std::optional<SimulatedDisc::Options> SimulatedDisc::parse(const QString& text, 
             }
             if (lengths.empty() || lengths.size() > 99)
                 return fail(QStringLiteral("lengths must name 1 to 99 tracks"));
-        } else if (key == QLatin1String("id")) {
+        }
+        else if (key == QLatin1String("id")) {
             if (value.isEmpty() || value.size() > 200)
                 return fail(QStringLiteral("id must be 1 to 200 characters"));
             o.identity = value.toUtf8();
-        } else if (key == QLatin1String("track")) {
+        }
+        else if (key == QLatin1String("track")) {
             o.startTrack = value.toInt(&ok);
             if (!ok || o.startTrack < 1)
                 return fail(QStringLiteral("track must be a track number"));
-        } else if (key == QLatin1String("state")) {
+        }
+        else if (key == QLatin1String("state")) {
             static const QStringList states{QStringLiteral("ready"), QStringLiteral("empty"),
                                             QStringLiteral("open"), QStringLiteral("busy")};
             if (!states.contains(value))
                 return fail(QStringLiteral("state must be ready, empty, open or busy"));
             o.state = value;
-        } else if (key == QLatin1String("speed")) {
+        }
+        else if (key == QLatin1String("speed")) {
             o.speed = value.toDouble(&ok);
             if (!ok || !(o.speed > 0) || o.speed > 1000)
                 return fail(QStringLiteral("speed must be a positive number"));
-        } else {
+        }
+        else {
             return fail(QStringLiteral("unknown sim option \"%1\"").arg(key));
         }
     }
@@ -98,7 +105,8 @@ std::unique_ptr<SimulatedDisc> SimulatedDisc::create(const QString& text, const 
     return std::make_unique<SimulatedDisc>(std::move(*options), clock);
 }
 
-SimulatedDisc::SimulatedDisc(Options options, const Clock& clock) : options_(std::move(options)), clock_(clock)
+SimulatedDisc::SimulatedDisc(Options options, const Clock& clock)
+    : options_(std::move(options)), clock_(clock)
 {
     int frame = CdFrames::LeadIn;
     for (int length : options_.trackLengths) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DiscSource.h"
+#include "platform/cdaudio/DiscSource.h"
 
 #include <memory>
 #include <optional>
@@ -14,12 +14,12 @@ class Clock;
 class SimulatedDisc final : public DiscSource {
 public:
     struct Options {
-        std::vector<int> trackLengths;  // frames
+        std::vector<int> trackLengths; // frames
         QByteArray identity;
         int startTrack = 1;
         QString state = QStringLiteral("ready");
         double speed = 1.0;
-        QString text;  // the options as given, for the lock key
+        QString text; // the options as given, for the lock key
     };
 
     // Parses the options; on a mistake returns nullopt and says why.

@@ -1,6 +1,6 @@
-#include "SoundFile.h"
+#include "platform/cdaudio/SoundFile.h"
 
-#include "PcmSink.h"
+#include "platform/cdaudio/PcmSink.h"
 
 #include <QFile>
 #include <QtEndian>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ImageFile.h"
+#include "platform/cdaudio/ImageFile.h"
 
 #include <memory>
 #include <vector>

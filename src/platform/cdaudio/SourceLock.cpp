@@ -1,4 +1,4 @@
-#include "SourceLock.h"
+#include "platform/cdaudio/SourceLock.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "TracingDevice.h"
+#include "platform/cdaudio/TracingDevice.h"
 
 #include "platform/Trace.h"
 

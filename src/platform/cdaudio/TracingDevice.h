@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CdAudioDevice.h"
+#include "platform/cdaudio/CdAudioDevice.h"
 
 class Trace;
 

@@ -1,0 +1,175 @@
+#include "compile/ui/Compile.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+// The key codes FormKeyDown works with: Space and Enter by their character
+// codes, every other key by a code that is neither.
+int keyCode(const QKeyEvent& event)
+{
+    switch (event.key()) {
+    case Qt::Key_Space:
+        return DwdCompiler::KeySpace;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return DwdCompiler::KeyEnter;
+    case Qt::Key_Backspace:
+        return DwdCompiler::KeyBackspace;
+    default:
+        return event.key();
+    }
+}
+} // namespace
+
+TCompileForm::TCompileForm(CompileHost& host, CdAudioDevice& device, MessageBoxes& boxes,
+                           FileDialogs& dialogs, QWidget* parent)
+    : QWidget(parent, Qt::Window), compiler_(host, *this, device, boxes, dialogs, canvas_)
+{
+    setObjectName(QStringLiteral("CompileForm"));
+    setWindowTitle(QStringLiteral("Make DWD file"));
+    QFont windowFont(QStringLiteral("ＭＳ Ｐゴシック"));
+    windowFont.setPixelSize(12);
+    setFont(windowFont);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    // The window itself takes the keys during a capture.
+    setFocusPolicy(Qt::StrongFocus);
+
+    Start = makeButton("Start", QStringLiteral("Start"), &TCompileForm::StartClick);
+    End = makeButton("End", QStringLiteral("End"), &TCompileForm::EndClick);
+    Cancel = makeButton("Cancel", QStringLiteral("Cancel"), &TCompileForm::CancelClick);
+    End->installEventFilter(this);
+
+    resize(OuterWidth, OuterHeight);
+    canvas_.resize(size());
+    canvas_.setChangedHandler([this](const QRect& rect) {
+        if (!painting_)
+            update(rect);
+    });
+    FormResize();
+    compiler_.FormCreate();
+}
+
+TCompileForm::~TCompileForm()
+{
+    canvas_.setChangedHandler({});
+}
+
+QPushButton* TCompileForm::makeButton(const char* name, const QString& caption,
+                                      void (TCompileForm::*handler)())
+{
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(QLatin1String(name));
+    button->resize(ButtonWidth, ButtonHeight);
+    // No tab stop, but a click focuses the button as on any button; Enter on
+    // a focused button presses it like Space.
+    button->setFocusPolicy(Qt::ClickFocus);
+    button->setAutoDefault(true);
+    connect(button, &QPushButton::clicked, this, handler);
+    return button;
+}
+
+void TCompileForm::FormResize()
+{
+    const int bottom = height();
+    Start->move(0, bottom - Start->height());
+    End->move(Start->width(), bottom - End->height());
+    Cancel->move(Start->width() + End->width(), bottom - Cancel->height());
+    canvas_.resize(size());
+    compiler_.setClientArea(width(), height(), Start->height());
+    compiler_.FormResize();
+}
+
+void TCompileForm::paintEvent(QPaintEvent* event)
+{
+    // The canvas is redrawn on every paint, as on every resize; its own
+    // change reports are not turned into further paints meanwhile.
+    painting_ = true;
+    FormResize();
+    painting_ = false;
+    QPainter painter(this);
+    painter.drawImage(event->rect(), canvas_.image(), event->rect());
+}
+
+void TCompileForm::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    FormResize();
+}
+
+void TCompileForm::keyPressEvent(QKeyEvent* event)
+{
+    // A key held a little too long must not time the pieces after it.
+    if (!event->isAutoRepeat())
+        FormKeyDown(keyCode(*event));
+    event->accept();
+}
+
+// The held key that timed the last piece must not go on to press End, which
+// has the focus then.
+bool TCompileForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == End && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
+        static_cast<QKeyEvent*>(event)->isAutoRepeat())
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+void TCompileForm::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        compiler_.FormMouseDown(event->position().toPoint().x(), event->position().toPoint().y());
+    QWidget::mousePressEvent(event);
+}
+
+void TCompileForm::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    event->accept();
+}
+
+void TCompileForm::FormClose()
+{
+    if (closed_)
+        return;
+    closed_ = true;
+    compiler_.FormClose();
+    deleteLater();
+}
+
+void TCompileForm::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!outerSizeFitted_) {
+        outerSizeFitted_ = true;
+        QTimer::singleShot(0, this, &TCompileForm::fitOuterSize);
+    }
+}
+
+// The designed size includes the frame, which is known only once the window
+// is on screen.
+void TCompileForm::fitOuterSize()
+{
+    const QSize frame = frameGeometry().size() - size();
+    if (frame.width() > 0 || frame.height() > 0)
+        resize(OuterWidth - frame.width(), OuterHeight - frame.height());
+}
+
+void TCompileForm::setStartEnabled(bool enabled)
+{
+    Start->setEnabled(enabled);
+}
+
+void TCompileForm::focusWindow()
+{
+    setFocus(Qt::OtherFocusReason);
+}
+
+void TCompileForm::focusEndButton()
+{
+    End->setFocus(Qt::OtherFocusReason);
+}

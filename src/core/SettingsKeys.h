@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Every key and value name the player keeps in the per-user settings store.
+// "Software\OndelPlayer\X\Y" is the group "X/Y" of the settings file; other
+// installations and the user's own files rely on these exact names.
+namespace SettingsKeys {
+// One key per disc, named after the identity text the device reports, with
+// one string value "[<track>]" per related track: the lyrics file's full name.
+inline QString relationKey(const QByteArray& identity)
+{
+    return QStringLiteral("Software\\OndelPlayer\\RelationData\\[") + QString::fromLatin1(identity) +
+           QLatin1Char(']');
+}
+inline QString trackValue(int track)
+{
+    return QLatin1Char('[') + QString::number(track) + QLatin1Char(']');
+}
+
+// The main window's place, play mode, lyrics switch and mini mode.
+inline const QString PlayerState = QStringLiteral("Software\\OndelPlayer\\PlayerState");
+// The lyrics window's place.
+inline const QString WordsDisplayState = QStringLiteral("Software\\OndelPlayer\\WordsDisplayState");
+
+inline const QString Left = QStringLiteral("Left");
+inline const QString Top = QStringLiteral("Top");
+inline const QString Mode = QStringLiteral("Mode");
+inline const QString WordsOn = QStringLiteral("WordsOn");
+inline const QString MiniCDPlayer = QStringLiteral("MiniCDPlayer");
+} // namespace SettingsKeys

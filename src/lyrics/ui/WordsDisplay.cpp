@@ -1,0 +1,125 @@
+#include "lyrics/ui/WordsDisplay.h"
+
+#include "core/ColorValue.h"
+#include "lyrics/LyricState.h"
+#include "lyrics/WordsSource.h"
+
+#include <QCloseEvent>
+#include <QPainter>
+#include <QTimer>
+
+namespace {
+// A small page with a grey line of lyrics still to come and a blue one already sung.
+QIcon wordsIcon()
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QColor(90, 90, 90));
+    painter.setBrush(Qt::white);
+    painter.drawRoundedRect(QRectF(1.5, 1.5, 13, 13), 2, 2);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0, 0, 255));
+    painter.drawRect(QRectF(4, 5, 8, 2));
+    painter.setBrush(QColor(128, 128, 128));
+    painter.drawRect(QRectF(4, 9, 6, 2));
+    return QIcon(pixmap);
+}
+} // namespace
+
+TWordsDisplayForm::TWordsDisplayForm(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("WordsDisplayForm"));
+    setWindowTitle(QStringLiteral("Words display"));
+    setWindowIcon(wordsIcon());
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resize(OuterWidth, OuterHeight);
+    canvas_.resize(size());
+    canvas_.setChangedHandler([this](const QRect& rect) { update(rect); });
+    cursor_.bindCanvas(&canvas_);
+}
+
+TWordsDisplayForm::~TWordsDisplayForm()
+{
+    canvas_.setChangedHandler({});
+}
+
+void TWordsDisplayForm::setClientSize(int width, int height)
+{
+    resize(qBound(1, width, MaxClientSide), qBound(1, height, MaxClientSide));
+    // A hidden window gets its resize event only when shown; the lyric state
+    // keeps drawing meanwhile, so the canvas follows now.
+    if (canvas_.size() != size()) {
+        canvas_.resize(size());
+        FormResize();
+    }
+}
+
+void TWordsDisplayForm::FormResize()
+{
+    const TextRect rect = clientRect();
+    canvas_.resize(size());
+    if (source_)
+        source_->setDisplayRect(rect);
+    canvas_.setBrushColor(source_ ? source_->wordsBackColor() : LyricState::InitialBackColor);
+    canvas_.fillRect(rect);
+    if (!source_)
+        return;
+    cursor_.setFontColor(source_->wordsPreColor());
+    cursor_.setPen(0, 0);
+    cursor_.DrawExtendedText(rect, 0, 0, source_->shownPreText());
+    cursor_.setFontColor(source_->wordsFontColor());
+    cursor_.setPen(0, 0);
+    cursor_.DrawExtendedText(rect, 0, 0, source_->writtenText());
+}
+
+void TWordsDisplayForm::FormClose()
+{
+    Q_EMIT closing();
+}
+
+bool TWordsDisplayForm::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        FormResize();
+    return QWidget::event(event);
+}
+
+void TWordsDisplayForm::paintEvent(QPaintEvent* event)
+{
+    // The picture is complete at all times; painting only copies it.
+    QPainter painter(this);
+    painter.drawImage(event->rect(), canvas_.image(), event->rect());
+}
+
+void TWordsDisplayForm::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    FormResize();
+}
+
+void TWordsDisplayForm::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!outerSizeFitted_) {
+        outerSizeFitted_ = true;
+        QTimer::singleShot(0, this, &TWordsDisplayForm::fitOuterSize);
+    }
+}
+
+// The window is designed as 435 x 300 with its frame; the frame is known only
+// once the window is on screen.
+void TWordsDisplayForm::fitOuterSize()
+{
+    const QSize frame = frameGeometry().size() - size();
+    if (frame.width() > 0 || frame.height() > 0)
+        resize(OuterWidth - frame.width(), OuterHeight - frame.height());
+}
+
+void TWordsDisplayForm::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    event->ignore();
+    hide();
+}
