@@ -55,10 +55,12 @@ void Transport::playFailed()
 
 void Transport::StopClick()
 {
-    ReplyBuffer reply;
-    send(device_, "stop cdaudio", reply);
+    // Marked stopped first: a tick that runs while the drive stops must see
+    // the user's stop, not an end of track to repeat.
     state_.PlayPending = false;
     state_.UserStopped = true;
+    ReplyBuffer reply;
+    send(device_, "stop cdaudio", reply);
     controls_.releaseLyricsAtStop();
 }
 

@@ -141,6 +141,40 @@ private Q_SLOTS:
         QCOMPARE(h.plays(), QList<int>{}); // the door moves never start a play
     }
 
+    void aTickInsideStopCannotUndoIt_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("normal") << 0;
+        QTest::newRow("one-track repeat") << 1;
+        QTest::newRow("repeat all") << 2;
+        QTest::newRow("random") << 3;
+    }
+
+    // A tick delivered while the drive is being stopped sees a disc that has
+    // just stopped playing; in the repeating modes it must not take that for
+    // the end of a track and play again.
+    void aTickInsideStopCannotUndoIt()
+    {
+        QFETCH(int, mode);
+        PlayerHarness h(QStringLiteral("tracks=3"));
+        h.transport.setPlayMode(mode);
+        h.playTrack(2);
+        h.run(200);
+        h.device.sent.clear();
+        h.device.insideCommand = [&h](const QByteArray& command) {
+            if (command == "stop cdaudio")
+                h.tick();
+        };
+        h.transport.StopClick();
+        h.device.insideCommand = nullptr;
+        h.run(500);
+        QCOMPARE(h.plays(), QList<int>{});
+        QVERIFY(h.state.UserStopped);
+        ReplyBuffer reply;
+        h.device.DeviceCommand("status cdaudio mode", reply);
+        QCOMPARE(reply.toByteArray(), QByteArray("stopped"));
+    }
+
     // Playing with the door open does nothing at all.
     void playWithDoorOpen()
     {

@@ -3,6 +3,8 @@
 #include "platform/cdaudio/CdAudioDevice.h"
 
 #include <QByteArrayList>
+#include <functional>
+#include <utility>
 
 // Passes commands to another device and keeps the list of what was sent.
 class RecordingDevice final : public CdAudioDevice {
@@ -11,11 +13,19 @@ public:
     int DeviceCommand(const char* command, ReplyBuffer& reply) override
     {
         sent.append(QByteArray(command));
-        return inner_.DeviceCommand(command, reply);
+        const int result = inner_.DeviceCommand(command, reply);
+        // A device whose command runs the event loop lets a tick in here.
+        if (insideCommand) {
+            auto hook = std::exchange(insideCommand, nullptr);
+            hook(QByteArray(command));
+            insideCommand = hook;
+        }
+        return result;
     }
     int count(const QByteArray& command) const { return int(sent.count(command)); }
 
     QByteArrayList sent;
+    std::function<void(const QByteArray&)> insideCommand;
 
 private:
     CdAudioDevice& inner_;

@@ -2,20 +2,31 @@
 
 #include "core/Logging.h"
 #include "platform/cdaudio/ClockSink.h"
-#include "platform/cdaudio/QtAudioOutputSink.h"
+#include "platform/cdaudio/PulseSink.h"
 
-#include <QMediaDevices>
-#include <cstdio>
+#include <atomic>
+
+namespace {
+// Playing silently is said once per process, whatever led to it and however
+// often the server is tried again afterwards.
+std::unique_ptr<PcmSink> silentClock(const Clock& clock, const QString& why)
+{
+    static std::atomic<bool> said{false};
+    if (!said.exchange(true))
+        qCWarning(lcSound, "%s; playing silently on a real-time clock", qPrintable(why));
+    return std::make_unique<ClockSink>(clock, true);
+}
+} // namespace
 
 std::unique_ptr<PcmSink> PcmSink::createDefault(const Clock& clock)
 {
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-    if (!device.isNull())
-        return std::make_unique<QtAudioOutputSink>(device);
-    static bool said = false;
-    if (!said) {
-        qCWarning(lcSound, "no sound output device; playing silently on a real-time clock");
-        said = true;
-    }
-    return std::make_unique<ClockSink>(clock);
+    QString why;
+    if (auto pulse = PulseSink::connect(&why))
+        return pulse;
+    return silentClock(clock, QStringLiteral("no sound server (%1)").arg(why));
+}
+
+std::unique_ptr<PcmSink> PcmSink::silentStandIn(const Clock& clock)
+{
+    return silentClock(clock, QStringLiteral("the sound output failed"));
 }

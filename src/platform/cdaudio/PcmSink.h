@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 #include <memory>
 
@@ -18,12 +19,18 @@ public:
     virtual void stop() = 0;
     // Bytes heard since start: never more than the sink has taken from the ring.
     virtual qint64 playedBytes() = 0;
-    // The output refused the stream that start() began.
+    // The output refused the stream that start() began, or went away.
     virtual bool failed() const { return false; }
+    // Only keeps time because the sound server was missing: worth replacing
+    // with a real output at the next start.
+    virtual bool standsIn() const { return false; }
 
-    // The sound output when there is one, else a silent real-time clock (said
-    // once on standard error).
+    // The sound server's output when one answers, else the silent stand-in.
+    // This is the one place the output is chosen.
     static std::unique_ptr<PcmSink> createDefault(const Clock& clock);
+    // A real-time clock that discards the samples, for an output that failed.
+    // Playing silently is said once per process on standard error.
+    static std::unique_ptr<PcmSink> silentStandIn(const Clock& clock);
 };
 
 namespace CdAudioFormat {

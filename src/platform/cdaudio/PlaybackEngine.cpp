@@ -1,16 +1,15 @@
 #include "platform/cdaudio/PlaybackEngine.h"
 
 #include "core/Logging.h"
-#include "platform/cdaudio/ClockSink.h"
 #include "platform/cdaudio/DiscToc.h"
 
 #include <QByteArray>
-#include <cstdio>
 
 namespace {
 // Frames read per step: about 0.1 s, so a stop never waits long.
 constexpr int ChunkFrames = 8;
-// About two seconds of audio read ahead.
+// About two seconds of audio read ahead: the sink is fed from its own thread,
+// so this only has to cover a slow read of the disc or the file.
 constexpr qsizetype RingBytes = 150 * CdFrames::BytesPerFrame;
 // Audio queued before the sink starts, so it does not begin with an underrun.
 constexpr qsizetype PrimeBytes = 15 * CdFrames::BytesPerFrame;
@@ -24,29 +23,103 @@ PlaybackEngine::PlaybackEngine(FrameReader reader, SinkMaker makeSink, const Clo
 
 PlaybackEngine::~PlaybackEngine()
 {
-    halt();
+    deferred_.clear();
+    busy_ = true; // nothing a sink's teardown delivers may start a new reader now
+    stopAll();
+    sink_.reset();
 }
 
 bool PlaybackEngine::start(int fromFrame, int endFrame)
 {
     if (fromFrame >= endFrame)
         return false;
-    halt();
-    if (!sink_)
-        sink_ = makeSink_();
+    return run({Request::Play, fromFrame, endFrame});
+}
+
+void PlaybackEngine::halt()
+{
+    run({Request::Halt});
+}
+
+void PlaybackEngine::setPosition(int frame)
+{
+    run({Request::Place, frame});
+}
+
+bool PlaybackEngine::run(const Request& request)
+{
+    if (busy_) {
+        deferred_.push_back(request);
+        return true;
+    }
+    busy_ = true;
+    bool ok = apply(request);
+    while (!deferred_.empty()) {
+        const Request next = deferred_.front();
+        deferred_.pop_front();
+        ok = apply(next);
+    }
+    busy_ = false;
+    return ok;
+}
+
+bool PlaybackEngine::apply(const Request& request)
+{
+    switch (request.kind) {
+    case Request::Play:
+        return play(request.from, request.end);
+    case Request::Halt:
+        stopAll();
+        return true;
+    case Request::Place:
+        stopAll();
+        heldFrame_ = lastHeard_ = request.from;
+        return true;
+    }
+    return false;
+}
+
+void PlaybackEngine::ensureSink()
+{
+    if (sink_ && !sink_->failed() && !sink_->standsIn())
+        return;
+    // A failed output or a stand-in clock: the sound server may be back.
+    std::unique_ptr<PcmSink> made = makeSink_ ? makeSink_() : nullptr;
+    if (made)
+        sink_ = std::move(made);
+    else if (sink_ && sink_->failed())
+        standIn();
+}
+
+void PlaybackEngine::standIn()
+{
+    if (!fallbackClock_) {
+        sink_.reset();
+        return;
+    }
+    sink_ = PcmSink::silentStandIn(*fallbackClock_);
+}
+
+bool PlaybackEngine::play(int fromFrame, int endFrame)
+{
+    stopAll();
+    // Never replace a reader that has not been joined.
+    if (thread_.joinable())
+        thread_.join();
+    ensureSink();
     if (!sink_)
         return false;
     ring_.reset();
     unreadable_ = 0;
     startFrame_ = fromFrame;
     endFrame_ = endFrame;
+    lastHeard_ = fromFrame;
     thread_ = std::thread([this, fromFrame, endFrame] { readLoop(fromFrame, endFrame); });
     ring_.waitFor(PrimeBytes, 1000);
     sink_->start(ring_);
     if (sink_->failed() && fallbackClock_) {
-        qCWarning(lcSound, "the sound output refused to play; playing silently on a real-time clock");
         sink_->stop();
-        sink_ = std::make_unique<ClockSink>(*fallbackClock_);
+        standIn();
         sink_->start(ring_);
     }
     playing_ = true;
@@ -77,10 +150,11 @@ void PlaybackEngine::readLoop(int fromFrame, int endFrame)
 int PlaybackEngine::heardFrame()
 {
     const qint64 frames = sink_->playedBytes() / CdFrames::BytesPerFrame;
-    return int(std::min<qint64>(startFrame_ + frames, endFrame_));
+    lastHeard_ = int(std::min<qint64>(startFrame_ + frames, endFrame_));
+    return lastHeard_;
 }
 
-void PlaybackEngine::halt()
+void PlaybackEngine::stopAll()
 {
     if (playing_)
         heldFrame_ = heardFrame();
@@ -94,24 +168,26 @@ void PlaybackEngine::halt()
 
 bool PlaybackEngine::isPlaying()
 {
-    if (playing_ && heardFrame() >= endFrame_) {
-        heldFrame_ = endFrame_;
-        playing_ = false;
-        ring_.cancel();
-        if (thread_.joinable())
-            thread_.join();
-        sink_->stop();
+    // Asked from inside a start or a stop (a tick delivered by the sink):
+    // answer from what is known and touch nothing.
+    if (busy_ || !playing_)
+        return playing_;
+    const int heard = heardFrame();
+    if (heard >= endFrame_) {
+        run({Request::Halt});
+        heldFrame_ = lastHeard_ = endFrame_;
+    }
+    else if (sink_->failed()) {
+        // The sound server went away: go on from what was heard, on a new
+        // output if the server is back, else on the silent clock.
+        run({Request::Play, heard, endFrame_});
     }
     return playing_;
 }
 
 int PlaybackEngine::position()
 {
+    if (busy_)
+        return playing_ ? lastHeard_ : heldFrame_;
     return isPlaying() ? heardFrame() : heldFrame_;
-}
-
-void PlaybackEngine::setPosition(int frame)
-{
-    halt();
-    heldFrame_ = frame;
 }

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -14,13 +15,21 @@ class Clock;
 // Plays absolute disc frames: a reader thread reads 2352-byte frames ahead
 // into a ring, the sink plays them, and the position is the start frame plus
 // what the sink reports as heard. Used from one thread (the GUI thread).
+//
+// A sink may run the event loop while it starts or stops, and a click or a
+// tick delivered there may ask the engine to play or stop again. Such a call
+// never runs inside the one in progress: it is queued and run, in order, as
+// soon as the outer call is done, so the engine ends in the state the latest
+// request asked for and never has two readers.
 class PlaybackEngine {
 public:
     // Reads count frames from an absolute frame into out (count * 2352 bytes).
     // On failure fills what it can, says why and returns false; the engine
     // plays silence for a frame it cannot read.
     using FrameReader = std::function<bool(int frame, int count, char* out, QString* error)>;
-    // Makes the sink at the first play, so nothing touches the sound system before then.
+    // Makes the sink at the first play, so nothing touches the sound system
+    // before then; asked again when the sink failed or only stands in for a
+    // sound server that was missing.
     using SinkMaker = std::function<std::unique_ptr<PcmSink>()>;
 
     PlaybackEngine(FrameReader reader, SinkMaker makeSink, const Clock* fallbackClock);
@@ -43,6 +52,18 @@ public:
     int unreadableFrames() const { return unreadable_.load(); }
 
 private:
+    struct Request {
+        enum Kind { Play, Halt, Place } kind;
+        int from = 0;
+        int end = 0;
+    };
+    // Runs a request, or keeps it for later when another one is in progress.
+    bool run(const Request& request);
+    bool apply(const Request& request);
+    bool play(int fromFrame, int endFrame);
+    void stopAll();
+    void ensureSink();
+    void standIn();
     void readLoop(int fromFrame, int endFrame);
     int heardFrame();
 
@@ -53,8 +74,11 @@ private:
     PcmRing ring_;
     std::thread thread_;
     std::atomic<int> unreadable_{0};
+    bool busy_ = false;
+    std::deque<Request> deferred_;
     bool playing_ = false;
     int startFrame_ = 0;
     int endFrame_ = 0;
     int heldFrame_ = 0;
+    int lastHeard_ = 0;
 };
