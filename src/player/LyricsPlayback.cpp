@@ -29,6 +29,11 @@ QString LyricsPlayback::missingFileMessage()
         "関連付けされているファイルが存在しません。\n\nこの関連付けを削除してもよろしいですか？");
 }
 
+QString LyricsPlayback::notAFileMessage()
+{
+    return QStringLiteral("関連付けされているものはファイルではありません。\n歌詞は表示できません。");
+}
+
 QString LyricsPlayback::deleteFailedMessage()
 {
     return QStringLiteral("関連付けの削除に失敗しました。");
@@ -107,8 +112,15 @@ void LyricsPlayback::clearDisplay()
 bool LyricsPlayback::openAndCheck(const QString& fileName, int track)
 {
     // Only a plain file is opened: a pipe or a device could block the player.
+    // Something that is there but is no file (a folder, a pipe, a device) is
+    // refused without offering to delete the user's association.
+    const QFileInfo info(fileName);
+    if (info.exists() && !info.isFile()) {
+        boxes_.show(QStringLiteral("ERROR"), notAFileMessage(), BoxIcon::Error, BoxButtons::Ok);
+        return false;
+    }
     auto file = std::make_unique<QFile>(fileName);
-    if (!QFileInfo(fileName).isFile() || !file->open(QIODevice::ReadOnly | QIODevice::ExistingOnly)) {
+    if (!info.isFile() || !file->open(QIODevice::ReadOnly | QIODevice::ExistingOnly)) {
         const BoxButton answer = boxes_.show(QStringLiteral("Warning"), missingFileMessage(),
                                              BoxIcon::Warning, BoxButtons::OkCancel);
         // The association removed is the one of the track that was found

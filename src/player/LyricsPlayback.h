@@ -56,6 +56,7 @@ public:
 
     static QString identityFailedMessage();
     static QString missingFileMessage();
+    static QString notAFileMessage();
     static QString deleteFailedMessage();
 
 private:

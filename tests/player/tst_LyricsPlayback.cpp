@@ -4,8 +4,10 @@
 #include "core/SettingsKeys.h"
 #include "player/LyricsPreview.h"
 
+#include <QDir>
 #include <QFont>
 #include <QTest>
+#include <sys/stat.h>
 
 namespace {
 TrackPosition at(int m, int s, int f)
@@ -165,22 +167,19 @@ private Q_SLOTS:
     {
         QTest::addColumn<BoxButton>("answer");
         QTest::addColumn<bool>("deletedMeanwhile");
-        QTest::addColumn<bool>("folder");
         QTest::addColumn<bool>("kept");
-        QTest::newRow("OK deletes the association") << BoxButton::Ok << false << false << false;
-        QTest::newRow("Cancel keeps the association") << BoxButton::Cancel << false << false << true;
-        QTest::newRow("deletion failing says Miss") << BoxButton::Ok << true << false << false;
-        QTest::newRow("a folder is no lyrics file") << BoxButton::Cancel << false << true << true;
+        QTest::newRow("OK deletes the association") << BoxButton::Ok << false << false;
+        QTest::newRow("Cancel keeps the association") << BoxButton::Cancel << false << true;
+        QTest::newRow("deletion failing says Miss") << BoxButton::Ok << true << false;
     }
 
     void missingFile()
     {
         QFETCH(BoxButton, answer);
         QFETCH(bool, deletedMeanwhile);
-        QFETCH(bool, folder);
         QFETCH(bool, kept);
         LyricsRig rig;
-        const QString name = folder ? rig.files.path() : rig.files.filePath(QStringLiteral("gone.dwd"));
+        const QString name = rig.files.filePath(QStringLiteral("gone.dwd"));
         rig.relate(3, name);
         rig.boxes.answer(answer);
         if (deletedMeanwhile)
@@ -203,6 +202,36 @@ private Q_SLOTS:
         QCOMPARE(rig.related(3), kept ? name : QString());
         QVERIFY(!rig.reading().WordsActive);
         QVERIFY(!rig.form());
+    }
+
+    // Something that is there but is no file is refused with its own box, even
+    // if the user would answer OK, and the association stays.
+    void notAFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("a folder") << QStringLiteral("folder");
+        QTest::newRow("a pipe") << QStringLiteral("fifo");
+    }
+    void notAFile()
+    {
+        QFETCH(QString, kind);
+        LyricsRig rig;
+        const QString name = rig.files.filePath(QStringLiteral("odd.dwd"));
+        if (kind == QLatin1String("folder"))
+            QVERIFY(QDir().mkdir(name));
+        else
+            QCOMPARE(::mkfifo(QFile::encodeName(name).constData(), 0600), 0);
+        rig.relate(3, name);
+        rig.boxes.answer(BoxButton::Ok);
+        rig.play(3);
+
+        QCOMPARE(rig.boxes.shown.size(), 1);
+        QCOMPARE(rig.boxes.shown[0].caption, QStringLiteral("ERROR"));
+        QCOMPARE(rig.boxes.shown[0].text, LyricsPlayback::notAFileMessage());
+        QCOMPARE(rig.boxes.shown[0].icon, BoxIcon::Error);
+        QCOMPARE(rig.boxes.shown[0].buttons, BoxButtons::Ok);
+        QCOMPARE(rig.related(3), name);
+        QVERIFY(!rig.reading().WordsActive);
     }
 
     // A tick inside the box finds the previous file's record still marked
