@@ -3,6 +3,7 @@
 
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 using namespace AudioFixtures;
 
@@ -30,6 +31,8 @@ class tst_DiscImage : public QObject {
         QVERIFY(writeBytes(path("folder/cover.jpg"), "not audio"));
         QVERIFY(writeBytes(path("noise.wav"), QByteArray(5000, 'x')));
         QDir(path("")).mkpath(path("empty"));
+        QCOMPARE(::mkfifo(QFile::encodeName(path("pipe.wav")).constData(), 0600), 0);
+        QCOMPARE(::mkfifo(QFile::encodeName(path("pipe.cue")).constData(), 0600), 0);
         QVERIFY(writeSound(path("歌 一.wav"), SF_FORMAT_WAV, 0, frames(100)));
         QVERIFY(writeSound(path("ripped.flac"), SF_FORMAT_FLAC, 1, frames(60)));
         QVERIFY(writeSound(path("ソング.wav"), SF_FORMAT_WAV, 1, frames(60)));
@@ -272,6 +275,14 @@ private Q_SLOTS:
             << "nowhere.wav";
         QTest::newRow("folder without audio") << "empty"
                                               << "no audio files";
+        // Pipes would block the player before any window appears.
+        QTest::newRow("a pipe as the disc") << "pipe.wav"
+                                            << "not a regular file";
+        QTest::newRow("a pipe as the cue sheet") << "pipe.cue"
+                                                 << "not a regular file";
+        QTest::newRow("a cue sheet naming a pipe")
+            << cue("piped.cue", "FILE \"pipe.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n")
+            << "not a regular file";
     }
 
     void unreadable()

@@ -1,6 +1,7 @@
 #include "platform/cdaudio/DiscImage.h"
 
 #include "platform/cdaudio/CueSheet.h"
+#include "platform/cdaudio/PlainFile.h"
 #include "platform/cdaudio/RawImageFile.h"
 #include "platform/cdaudio/SoundFile.h"
 
@@ -53,6 +54,8 @@ void DiscImage::append(ImageFile* file, qint64 from, qint64 to)
 
 bool DiscImage::fromCue(const QString& path, QString* error)
 {
+    if (!PlainFile::check(path, error))
+        return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)

@@ -1,10 +1,14 @@
 #include "platform/cdaudio/RawImageFile.h"
 
+#include "platform/cdaudio/PlainFile.h"
+
 #include <cstring>
 #include <utility>
 
 std::unique_ptr<RawImageFile> RawImageFile::open(const QString& path, bool bigEndian, QString* error)
 {
+    if (!PlainFile::check(path, error))
+        return nullptr;
     std::unique_ptr<RawImageFile> file(new RawImageFile(path, bigEndian));
     if (!file->file_.open(QIODevice::ReadOnly)) {
         if (error)

@@ -1,6 +1,7 @@
 #include "platform/cdaudio/SoundFile.h"
 
 #include "platform/cdaudio/PcmSink.h"
+#include "platform/cdaudio/PlainFile.h"
 
 #include <QFile>
 #include <QtEndian>
@@ -47,6 +48,8 @@ qint64 countFrames(SNDFILE* handle, int channels)
 
 std::unique_ptr<SoundFile> SoundFile::open(const QString& path, QString* error)
 {
+    if (!PlainFile::check(path, error))
+        return nullptr;
     SF_INFO info{};
     SNDFILE* handle = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
     if (!handle) {
