@@ -275,6 +275,13 @@ private Q_SLOTS:
             << "nowhere.wav";
         QTest::newRow("folder without audio") << "empty"
                                               << "no audio files";
+        QByteArray hundred = "FILE \"a.wav\" WAVE\n";
+        for (int t = 1; t <= 100; ++t)
+            hundred += QStringLiteral(" TRACK %1 AUDIO\n  INDEX 01 00:00:%2\n")
+                           .arg(t, 2, 10, QLatin1Char('0'))
+                           .arg(t % 75, 2, 10, QLatin1Char('0'))
+                           .toLatin1();
+        QTest::newRow("a hundred tracks") << cue("hundred.cue", hundred) << "100 tracks";
         // Pipes would block the player before any window appears.
         QTest::newRow("a pipe as the disc") << "pipe.wav"
                                             << "not a regular file";

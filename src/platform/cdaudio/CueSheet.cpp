@@ -131,6 +131,14 @@ std::optional<CueSheet> CueSheet::parse(const QByteArray& input, const QString& 
     text = toUtf8(text);
     if (!text.endsWith('\n'))
         text += '\n';
+    // The parser stops counting at 99 and folds the rest into track 99, so
+    // the sheet's own TRACK lines are counted first.
+    qsizetype trackLines = 0;
+    for (const QByteArray& line : text.split('\n'))
+        if (line.trimmed().toUpper().startsWith("TRACK "))
+            ++trackLines;
+    if (trackLines > 99)
+        return fail(QStringLiteral("the cue sheet names %1 tracks; a disc holds at most 99").arg(trackLines));
     std::unique_ptr<Cd, CdDeleter> cd(parseQuietly(text));
     if (!cd)
         return fail(QStringLiteral("the cue sheet cannot be read"));
