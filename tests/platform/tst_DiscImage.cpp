@@ -31,6 +31,19 @@ class tst_DiscImage : public QObject {
         QVERIFY(writeBytes(path("folder/cover.jpg"), "not audio"));
         QVERIFY(writeBytes(path("noise.wav"), QByteArray(5000, 'x')));
         QDir(path("")).mkpath(path("empty"));
+        // A FLAC whose STREAMINFO leaves the length unknown (total samples 0),
+        // and one cut short right after its header.
+        QVERIFY(writeSound(path("unknown.flac"), SF_FORMAT_FLAC, 1, frames(60)));
+        QFile flac(path("unknown.flac"));
+        QVERIFY(flac.open(QIODevice::ReadWrite));
+        QByteArray bytes = flac.readAll();
+        QVERIFY(bytes.startsWith("fLaC"));
+        QVERIFY(writeBytes(path("cut.flac"), bytes.left(100)));
+        bytes[21] = char(bytes[21] & 0xF0);
+        bytes.replace(22, 4, QByteArray(4, '\0'));
+        flac.seek(0);
+        QCOMPARE(flac.write(bytes), bytes.size());
+        flac.close();
         QCOMPARE(::mkfifo(QFile::encodeName(path("pipe.wav")).constData(), 0600), 0);
         QCOMPARE(::mkfifo(QFile::encodeName(path("pipe.cue")).constData(), 0600), 0);
         QVERIFY(writeSound(path("歌 一.wav"), SF_FORMAT_WAV, 0, frames(100)));
@@ -71,6 +84,7 @@ private Q_SLOTS:
             << "folder" << QList<int>{150, 250} << 310;
         QTest::newRow("a file short of a whole frame is padded") << "short.wav" << QList<int>{150} << 161;
         QTest::newRow("a mono 22 kHz file keeps its length") << "mono.wav" << QList<int>{150} << 225;
+        QTest::newRow("a FLAC of unknown length is counted") << "unknown.flac" << QList<int>{150} << 210;
         QTest::newRow("two tracks in one bin, the last track's length from the file")
             << cue("bin.cue", "FILE \"c.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
                               " TRACK 02 AUDIO\n  INDEX 01 00:00:25\n")
@@ -282,6 +296,8 @@ private Q_SLOTS:
                            .arg(t % 75, 2, 10, QLatin1Char('0'))
                            .toLatin1();
         QTest::newRow("a hundred tracks") << cue("hundred.cue", hundred) << "100 tracks";
+        QTest::newRow("a FLAC cut after its header") << "cut.flac"
+                                                     << "cannot be decoded";
         // Pipes would block the player before any window appears.
         QTest::newRow("a pipe as the disc") << "pipe.wav"
                                             << "not a regular file";

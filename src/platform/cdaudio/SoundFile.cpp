@@ -44,6 +44,15 @@ qint64 countFrames(SNDFILE* handle, int channels)
     sf_seek(handle, 0, SEEK_SET);
     return total;
 }
+// True when the first frames decode; the file is left at its start.
+bool decodesFromStart(SNDFILE* handle, int channels, qint64 frames)
+{
+    const sf_count_t want = std::min<qint64>(frames, 1024);
+    std::vector<short> buffer(size_t(want) * size_t(channels));
+    const sf_count_t got = sf_readf_short(handle, buffer.data(), want);
+    sf_seek(handle, 0, SEEK_SET);
+    return got > 0;
+}
 } // namespace
 
 std::unique_ptr<SoundFile> SoundFile::open(const QString& path, QString* error)
@@ -70,8 +79,19 @@ std::unique_ptr<SoundFile> SoundFile::open(const QString& path, QString* error)
     file->rate_ = info.samplerate;
     file->channels_ = info.channels;
     file->sourceFrames_ = info.frames;
-    if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG && !mpegStatesLength(path))
+    // A FLAC may leave its length unknown (the library then answers the
+    // largest count it has); an MP3 may only let the library guess it.
+    const bool lengthUnknown =
+        info.frames == SF_COUNT_MAX || info.frames > qint64(info.samplerate) * 60 * 60 * 24 * 7;
+    if (lengthUnknown || ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG && !mpegStatesLength(path)))
         file->sourceFrames_ = countFrames(handle, info.channels);
+    // A file whose audio cannot be decoded from its start (a FLAC cut short
+    // after its header) is no disc, not a silent one.
+    if (file->sourceFrames_ > 0 && !decodesFromStart(handle, info.channels, file->sourceFrames_)) {
+        if (error)
+            *error = QStringLiteral("the audio of %1 cannot be decoded").arg(path);
+        return nullptr;
+    }
     file->samples_ = file->sourceFrames_ * CdAudioFormat::SampleRate / info.samplerate;
     return file;
 }
