@@ -7,6 +7,7 @@
 #include "platform/cdaudio/DiscIdentity.h"
 #include "platform/cdaudio/DiscSource.h"
 #include "platform/cdaudio/DiscSourceFactory.h"
+#include "platform/cdaudio/ImageDisc.h"
 
 #include <QFileInfo>
 #include <cstdio>
@@ -42,7 +43,7 @@ void DiscStartup::prepare(DiscSource& source, SettingsStore& settings, Trace* tr
         return;
     }
     const QString demo = DiscSourceFactory::demoDisc();
-    if (demo.isEmpty() || source.lockKey() != QStringLiteral("image:") + QFileInfo(demo).canonicalFilePath())
+    if (demo.isEmpty() || source.lockKey() != ImageDisc::lockKeyFor(demo))
         return;
     relateDemoLyrics(source, settings, QFileInfo(demo).absolutePath() + QLatin1Char('/') + DemoLyricsName);
 }

@@ -1,9 +1,11 @@
 #include "AudioFixtures.h"
 #include "platform/cdaudio/DiscImage.h"
+#include "platform/cdaudio/ImageDisc.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace AudioFixtures;
 
@@ -255,6 +257,45 @@ private Q_SLOTS:
             QCOMPARE(s[2 * i], want);
             QCOMPARE(s[2 * i + 1], want);
         }
+    }
+
+    // One image, one lock, whatever path names it; a copy is another image.
+    void lockFollowsTheFile_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("the same path") << "same" << true;
+        QTest::newRow("a symbolic link") << "symlink" << true;
+        QTest::newRow("a path through ..") << "dotdot" << true;
+        QTest::newRow("a hard link") << "hardlink" << true;
+        QTest::newRow("a copy") << "copy" << false;
+    }
+    void lockFollowsTheFile()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, same);
+        const QString original = path("a.wav");
+        QString other = original;
+        if (how == QLatin1String("symlink")) {
+            other = path("sym.wav");
+            QFile::remove(other);
+            QVERIFY(QFile::link(original, other));
+        }
+        else if (how == QLatin1String("dotdot")) {
+            other = path("folder/../a.wav");
+        }
+        else if (how == QLatin1String("hardlink")) {
+            other = path("hard.wav");
+            QFile::remove(other);
+            QCOMPARE(::link(QFile::encodeName(original).constData(), QFile::encodeName(other).constData()),
+                     0);
+        }
+        else if (how == QLatin1String("copy")) {
+            other = path("copy.wav");
+            QFile::remove(other);
+            QVERIFY(QFile::copy(original, other));
+        }
+        QCOMPARE(ImageDisc::lockKeyFor(other) == ImageDisc::lockKeyFor(original), same);
     }
 
     void unreadable_data()

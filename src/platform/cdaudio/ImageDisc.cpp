@@ -1,6 +1,8 @@
 #include "platform/cdaudio/ImageDisc.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <sys/stat.h>
 
 ImageDisc::ImageDisc(const QString& path, const Clock& clock, PlaybackEngine::SinkMaker makeSink)
     : path_(path),
@@ -21,8 +23,17 @@ void ImageDisc::load()
 
 QString ImageDisc::lockKey() const
 {
-    const QFileInfo info(path_);
-    return QStringLiteral("image:") + (info.exists() ? info.canonicalFilePath() : info.absoluteFilePath());
+    return lockKeyFor(path_);
+}
+
+// Keyed on the file itself (device and inode), so a link of any kind or
+// another spelling of the path finds the same lock.
+QString ImageDisc::lockKeyFor(const QString& path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0)
+        return QStringLiteral("image:%1:%2").arg(quint64(st.st_dev)).arg(quint64(st.st_ino));
+    return QStringLiteral("image:") + QFileInfo(path).absoluteFilePath();
 }
 
 bool ImageDisc::start(int fromFrame, int endFrame)

@@ -18,6 +18,8 @@ public:
     ImageDisc(const QString& path, const Clock& clock, PlaybackEngine::SinkMaker makeSink = {});
 
     QString lockKey() const override;
+    // The lock key of the image at path, whatever path names it.
+    static QString lockKeyFor(const QString& path);
     DiscPresence presence() const override { return image_ ? DiscPresence::Ready : DiscPresence::Unreadable; }
     QString problem() const override { return problem_; }
     DiscToc toc() const override { return image_ ? image_->toc() : DiscToc{}; }
