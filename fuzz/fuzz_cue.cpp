@@ -1,0 +1,25 @@
+// Feeds arbitrary bytes to the cue sheet reader: whatever it accepts must name
+// between 1 and 99 tracks, each in a file it lists, with no negative offset.
+#include "platform/cdaudio/CueSheet.h"
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray text(reinterpret_cast<const char*>(data), qsizetype(size));
+    QString why;
+    const std::optional<CueSheet> sheet = CueSheet::parse(text, QStringLiteral("/nonexistent"), &why);
+    if (!sheet) {
+        if (why.isEmpty())
+            std::abort();
+        return 0;
+    }
+    if (sheet->tracks.empty() || sheet->tracks.size() > 99)
+        std::abort();
+    for (const CueSheet::Track& track : sheet->tracks) {
+        if (track.file < 0 || size_t(track.file) >= sheet->files.size() || track.index01 < 0 ||
+            track.silentPregap < 0 || track.silentPostgap < 0)
+            std::abort();
+    }
+    return 0;
+}
