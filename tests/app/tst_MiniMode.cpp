@@ -1,3 +1,4 @@
+#include "SampleDwd.h"
 #include "ScriptedMessageBoxes.h"
 #include "TempSettingsHome.h"
 #include "UniqueDisc.h"
@@ -302,19 +303,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QFile file(dir.filePath(QStringLiteral("song.dwd")));
         QVERIFY(file.open(QIODevice::WriteOnly));
-        // "[/fontsize(20)]あい" timed at 0:01:00 and 0:02:50.
-        file.write(QByteArray::fromHex("445744"
-                                       "00000000"
-                                       "28000000"
-                                       "000001000000"
-                                       "01"
-                                       "021400"
-                                       "02000000"
-                                       "82a0"
-                                       "000001003200"
-                                       "00"
-                                       "02000000"
-                                       "82a2"));
+        file.write(sampleDwdBytes());
         file.close();
         ReplyBuffer id;
         s.session.DeviceCommand("info cdaudio identity wait", id);

@@ -1,4 +1,5 @@
 #include "MainWindowFixture.h"
+#include "SampleDwd.h"
 #include "ScriptedFileDialogs.h"
 #include "ScriptedMessageBoxes.h"
 #include "TempSettingsHome.h"
@@ -608,19 +609,7 @@ private Q_SLOTS:
         const QString dwd = dir.filePath(QStringLiteral("song.dwd"));
         QFile file(dwd);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        // "[/fontsize(20)]あい" timed at 0:01:00 and 0:02:50.
-        file.write(QByteArray::fromHex("445744"
-                                       "00000000"
-                                       "28000000"
-                                       "000001000000"
-                                       "01"
-                                       "021400"
-                                       "02000000"
-                                       "82a0"
-                                       "000001003200"
-                                       "00"
-                                       "02000000"
-                                       "82a2"));
+        file.write(sampleDwdBytes());
         file.close();
         ReplyBuffer id;
         f.session.DeviceCommand("info cdaudio identity wait", id);
