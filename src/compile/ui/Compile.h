@@ -10,6 +10,8 @@ class CdAudioDevice;
 class CompileHost;
 class FileDialogs;
 class MessageBoxes;
+class QComboBox;
+class QLabel;
 class QPushButton;
 
 // The "Make DWD file" window: a thin form over DwdCompiler. Its client area
@@ -26,6 +28,10 @@ public:
     static constexpr int OuterHeight = 277;
     static constexpr int ButtonWidth = 57;
     static constexpr int ButtonHeight = 25;
+    // The speed selector sits in the buttons' row, right of Cancel.
+    static constexpr int SpeedLeft = 178;
+    static constexpr int SpeedLabelWidth = 30;
+    static constexpr int SpeedBoxWidth = 70;
 
     // Runs FormCreate: asks for a script when the editor has none.
     TCompileForm(CompileHost& host, CdAudioDevice& device, MessageBoxes& boxes, FileDialogs& dialogs,
@@ -63,6 +69,7 @@ private:
     void FormClose();
     void fitOuterSize();
     QPushButton* makeButton(const char* name, const QString& caption, void (TCompileForm::*handler)());
+    void makeSpeedSelector();
 
     // CompileView
     void setStartEnabled(bool enabled) override;
@@ -74,6 +81,8 @@ private:
     QPushButton* Start = nullptr;
     QPushButton* End = nullptr;
     QPushButton* Cancel = nullptr;
+    QLabel* SpeedLabel = nullptr;
+    QComboBox* Speed = nullptr;
     bool painting_ = false;
     bool outerSizeFitted_ = false;
     bool closed_ = false;
