@@ -1148,6 +1148,7 @@ private Q_SLOTS:
         for (int i = 0; i < 8; ++i)
             longLine += "\x96\xec\x82\xc9\x82\xe0\x97\x88\x82\xbd\x81\x41"; // 野にも来た、 (a long line)
         rig.editorFile = script(song + longLine);
+        QVERIFY(TapLatencyStore(rig.settings).write(45));
         QVERIFY(rig.open());
         rig.form->move(20, 20);
         QTest::qWait(3 * stepMs);

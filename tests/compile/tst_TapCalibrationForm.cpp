@@ -2,7 +2,9 @@
 #include "TempSettingsHome.h"
 #include "compile/TapLatencyStore.h"
 #include "compile/ui/TapCalibrationForm.h"
+#include "platform/Clock.h"
 #include "platform/QSettingsStore.h"
+#include "platform/cdaudio/ClockSink.h"
 #include "platform/cdaudio/ManualSink.h"
 
 #include <QAbstractButton>
@@ -269,6 +271,32 @@ private Q_SLOTS:
         QVERIFY(!rig.form->isVisible());
         QVERIFY(!rig.form->clickTrack().running());
         QCOMPARE(rig.sink->play(ClickTrack::byteAt(100)), qint64(0));
+    }
+
+    // Shows the dialog through a count-in on the wall clock, tapped 40 ms
+    // late, for a look at it on a real screen:
+    // ONDEL_CALIBRATION_SHOW=<ms to linger> QT_QPA_PLATFORM=xcb tst_TapCalibrationForm showForScreenshot
+    void showForScreenshot()
+    {
+        const int lingerMs = qEnvironmentVariableIntValue("ONDEL_CALIBRATION_SHOW");
+        if (lingerMs <= 0)
+            QSKIP("set ONDEL_CALIBRATION_SHOW to watch the dialog");
+        TempSettingsHome home;
+        QSettingsStore settings;
+        ScriptedMessageBoxes boxes;
+        SteadyClock clock;
+        TTapCalibrationForm form(settings, boxes, [&] { return std::make_unique<ClockSink>(clock); });
+        form.move(40, 40);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTest::qWait(lingerMs);
+        QTest::mouseClick(form.findChild<QAbstractButton*>(QStringLiteral("Start")), Qt::LeftButton);
+        for (int n = 0; n < TapCalibration::TapClicks; ++n) {
+            QTRY_VERIFY_WITH_TIMEOUT(form.clickTrack().heardMs() >= along(n) + 40, 3000);
+            QTest::keyClick(&form, Qt::Key_Space);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(form.measured().has_value(), 3000);
+        QTest::qWait(lingerMs);
     }
 };
 
