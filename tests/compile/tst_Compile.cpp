@@ -647,9 +647,13 @@ private Q_SLOTS:
         QTest::newRow("not before the start of the track")
             << 300 << QList<TrackPosition>{at(0, 0, 10), at(0, 0, 30), at(0, 1, 0)}
             << QStringList{"0:0:0", "0:0:7", "0:0:45"};
-        QTest::newRow("not before the previous press")
+        QTest::newRow("two presses before the start of the track")
             << 300 << QList<TrackPosition>{at(0, 0, 10), at(0, 0, 20), at(0, 0, 40)}
             << QStringList{"0:0:0", "0:0:0", "0:0:17"};
+        // A position read that went back never gives a negative delta.
+        QTest::newRow("not before the previous press")
+            << 45 << QList<TrackPosition>{at(0, 5, 0), at(0, 4, 0), at(0, 6, 0)}
+            << QStringList{"0:4:72", "0:0:0", "0:1:0"};
         QTest::newRow("a press taken back, then timed anew")
             << 45 << QList<TrackPosition>{at(0, 1, 0), at(0, 2, 0), at(-1, 0, 0), at(0, 2, 30), at(0, 3, 0)}
             << QStringList{"0:0:72", "0:1:30", "0:0:45"};
@@ -817,6 +821,29 @@ private Q_SLOTS:
         const QList<DwdReader::Record> written = records(dir.filePath("song.dwd"));
         QCOMPARE(written.size(), 1);
         QCOMPARE(show(written[0].delta), QStringLiteral("0:0:70"));
+    }
+
+    // The window goes (the program ends) in the middle of a count-in played
+    // on the window's own clock, as it is where no sound server answers.
+    void closingTheWindowInTheMiddleOfACountIn()
+    {
+        const QByteArray savedServer = qgetenv("PULSE_SERVER");
+        qputenv("PULSE_SERVER", "unix:" + QFile::encodeName(dir.filePath("nobody-here")));
+        {
+            CaptureRig rig;
+            rig.editorFile = script("ab");
+            QVERIFY(rig.open());
+            QTest::mouseClick(rig.button("Measure"), Qt::LeftButton);
+            QPointer<TTapCalibrationForm> dialog = rig.form->tapCalibrationForm();
+            QVERIFY(dialog);
+            QTest::mouseClick(dialog->findChild<QAbstractButton*>(QStringLiteral("Start")), Qt::LeftButton);
+            QVERIFY(dialog->clickTrack().running());
+            QVERIFY(dialog->clickTrack().silent());
+            QTRY_VERIFY(dialog->clickTrack().heardMs() > 0);
+            delete rig.form.data();
+            QVERIFY(!dialog);
+        }
+        qputenv("PULSE_SERVER", savedServer);
     }
 
     // A held key gives one piece: its repeats are dropped, also on End,

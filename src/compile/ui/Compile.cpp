@@ -69,6 +69,9 @@ TCompileForm::TCompileForm(CompileHost& host, CdAudioDevice& device, MessageBoxe
 
 TCompileForm::~TCompileForm()
 {
+    // The dialog's clicks may run on this window's clock: they stop before
+    // the clock goes, not with the window's children afterwards.
+    delete calibrationForm_.data();
     canvas_.setChangedHandler({});
 }
 
