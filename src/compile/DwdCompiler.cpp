@@ -9,6 +9,7 @@
 #include "lyrics/TextCanvas.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBoxes.h"
+#include "platform/cdaudio/TimeStretch.h"
 #include "player/DeviceCommands.h"
 
 #include <QDir>
@@ -342,6 +343,8 @@ void DwdCompiler::StartClick()
     }
 
     timedTrack_ = host_.CurrentTrack();
+    if (speedPercent_ != TimeStretch::NormalPercent)
+        sendSpeed(speedPercent_);
     host_.PlayClick();
     if (retake) {
         const TrackPosition& from = retake->playFrom;
@@ -522,6 +525,22 @@ void DwdCompiler::takeBack()
     view_.focusWindow();
 }
 
+void DwdCompiler::setSpeedPercent(int percent)
+{
+    percent = std::clamp(percent, TimeStretch::SlowestPercent, TimeStretch::NormalPercent);
+    if (percent == speedPercent_)
+        return;
+    speedPercent_ = percent;
+    if (compiling_ && !windingUp_)
+        sendSpeed(percent);
+}
+
+void DwdCompiler::sendSpeed(int percent)
+{
+    ReplyBuffer reply;
+    DeviceCommands::sendNumber(device_, "set cdaudio speed %d", percent, reply);
+}
+
 void DwdCompiler::EndClick()
 {
     if (!compiling_ || windingUp_)
@@ -571,6 +590,9 @@ void DwdCompiler::finishCapture()
     compiling_ = false;
     view_.setStartEnabled(true);
     host_.StopClick();
+    // The player goes on at the disc's own speed.
+    if (speedPercent_ != TimeStretch::NormalPercent)
+        sendSpeed(TimeStretch::NormalPercent);
     if (reloadPending_) {
         ReloadScript();
         reloadPending_ = false;

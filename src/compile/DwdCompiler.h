@@ -100,6 +100,11 @@ public:
     // on the picked line, or on the first, picks none again.
     void FormMouseDown(int x, int y);
     int RetimeLine() const { return retimeLine_; }
+    // How fast a take plays: percent of the normal speed (50..100), the
+    // pitch kept. A running take changes speed at once; the times recorded
+    // stay in disc time, and the disc is back at normal speed after the take.
+    void setSpeedPercent(int percent);
+    int SpeedPercent() const { return speedPercent_; }
     void EndClick();
     // The playback monitor saw the track change or the disc stop during a
     // capture. A take whose script is used up is finished as by End; an
@@ -168,6 +173,7 @@ private:
     // sight; true when the view moved and needs a redraw.
     bool followPen();
     void appendTimed(const QByteArray& piece);
+    void sendSpeed(int percent);
     // What a take from a line keeps of the existing file.
     struct Retake {
         QByteArray records;     // the kept records' bytes

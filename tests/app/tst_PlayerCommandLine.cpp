@@ -62,7 +62,8 @@ private Q_SLOTS:
     void versionNamesEveryLibrary_data()
     {
         QTest::addColumn<QString>("library");
-        for (const char* name : {"ondelplayer", "Qt", "libcue", "libsndfile", "libcdio", "libdiscid"})
+        for (const char* name :
+             {"ondelplayer", "Qt", "libcue", "libsndfile", "libcdio", "libdiscid", "SoundTouch"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
 

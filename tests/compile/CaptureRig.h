@@ -78,6 +78,12 @@ public:
         device.DeviceCommand("status cdaudio mode wait", reply);
         return reply.toByteArray();
     }
+    QByteArray speed()
+    {
+        ReplyBuffer reply;
+        device.DeviceCommand("status cdaudio speed", reply);
+        return reply.toByteArray();
+    }
     // One tick of the main window's timer, 50 ms later.
     void tick()
     {

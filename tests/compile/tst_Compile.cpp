@@ -6,6 +6,8 @@
 #include "core/SettingsKeys.h"
 #include "platform/cdaudio/ManualSink.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
@@ -306,6 +308,105 @@ private Q_SLOTS:
         }
         else {
             QVERIFY(rig.button("Start")->isEnabled());
+        }
+    }
+
+    // Picks a speed in the window's box with the mouse, as the user does.
+    static void chooseSpeed(CaptureRig& rig, int percent)
+    {
+        auto* box = rig.form->findChild<QComboBox*>(QStringLiteral("Speed"));
+        QVERIFY(box);
+        box->showPopup();
+        QAbstractItemView* list = box->view();
+        QVERIFY(QTest::qWaitForWindowExposed(list->window()));
+        const QRect item = list->visualRect(list->model()->index(box->findData(percent), 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+        QCOMPARE(box->currentData().toInt(), percent);
+    }
+
+    // A slowed take is timed in disc time: at half speed two seconds heard
+    // are one second of the song.
+    void slowTakesRecordDiscTime_data()
+    {
+        QTest::addColumn<int>("speedBefore");     // chosen before Start
+        QTest::addColumn<int>("speedAfterFirst"); // chosen after the first press, 0 for none
+        QTest::addColumn<QList<int>>("wallMs");   // the presses, after Start
+        QTest::addColumn<QStringList>("deltas");
+
+        QTest::newRow("half speed") << 50 << 0 << QList<int>{2000, 3000} << QStringList{"0:1:0", "0:0:37"};
+        QTest::newRow("three quarters")
+            << 75 << 0 << QList<int>{2000, 4000} << QStringList{"0:1:37", "0:1:38"};
+        QTest::newRow("slowed down in the middle of the take")
+            << 100 << 50 << QList<int>{1000, 3000} << QStringList{"0:1:0", "0:1:0"};
+        QTest::newRow("back to normal in the middle of the take")
+            << 60 << 100 << QList<int>{1000, 2000} << QStringList{"0:0:45", "0:1:0"};
+    }
+    void slowTakesRecordDiscTime()
+    {
+        QFETCH(int, speedBefore);
+        QFETCH(int, speedAfterFirst);
+        QFETCH(QList<int>, wallMs);
+        QFETCH(QStringList, deltas);
+
+        CaptureRig rig;
+        rig.editorFile = script("abc");
+        QVERIFY(rig.open());
+        if (speedBefore != 100)
+            chooseSpeed(rig, speedBefore);
+        QVERIFY(!rig.device.sent.contains("set cdaudio speed 100"));
+        rig.start();
+        for (qsizetype i = 0; i < wallMs.size(); ++i) {
+            rig.clock.set(rig.playStartMs + wallMs[i]);
+            rig.key(Qt::Key_Space);
+            if (i == 0 && speedAfterFirst)
+                chooseSpeed(rig, speedAfterFirst);
+            // Whatever was clicked, Space still times.
+            QCOMPARE(QApplication::focusWidget(), rig.form.data());
+        }
+        QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+        QStringList written;
+        for (const DwdReader::Record& r : records(dir.filePath("song.dwd")))
+            written << show(r.delta);
+        QCOMPARE(written, deltas);
+    }
+
+    // The player is never left slowed: however a slowed take ends, the disc
+    // is back at its own speed, and the slowing was asked before the play.
+    void theDiscIsBackAtNormalSpeedAfterASlowTake_data()
+    {
+        QTest::addColumn<QString>("how");
+        for (const char* how : {"End", "Cancel", "closing the window", "track end"})
+            QTest::newRow(how) << how;
+    }
+    void theDiscIsBackAtNormalSpeedAfterASlowTake()
+    {
+        QFETCH(QString, how);
+        CaptureRig rig(QStringLiteral("tracks=3,length=0:05"));
+        rig.editorFile = script("abcdef");
+        QVERIFY(rig.open());
+        chooseSpeed(rig, 70);
+        rig.start();
+        QCOMPARE(rig.speed(), QByteArray("70"));
+        const QByteArrayList sent = rig.device.sent;
+        QVERIFY(sent.indexOf("set cdaudio speed 70") < sent.indexOf("play cdaudio from 1"));
+        rig.tick();
+        rig.pressAt(at(0, 1, 0));
+        if (how == QLatin1String("End"))
+            QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+        else if (how == QLatin1String("Cancel"))
+            QTest::mouseClick(rig.button("Cancel"), Qt::LeftButton);
+        else if (how == QLatin1String("closing the window"))
+            rig.form->close();
+        else
+            for (int i = 0; i < 200 && rig.form->Compiling(); ++i)
+                rig.tick();
+        if (rig.form)
+            QVERIFY(!rig.form->Compiling());
+        QCOMPARE(rig.speed(), QByteArray("100"));
+        // The next take is slowed again: the window keeps the choice.
+        if (rig.form) {
+            rig.start();
+            QCOMPARE(rig.speed(), QByteArray("70"));
         }
     }
 

@@ -145,6 +145,27 @@ private Q_SLOTS:
         QTest::newRow("speed multiplies the clock")
             << "speed=2" << opened + "play cdaudio from 1;+1000"
             << "status cdaudio position wait" << 0 << QByteArray("01:00:02:00");
+        // Slowed playback keeps disc time: two seconds heard at half speed are one on the disc.
+        QTest::newRow("half speed") << "" << opened + "set cdaudio speed 50;play cdaudio from 1;+2000"
+                                    << "status cdaudio position wait" << 0 << QByteArray("01:00:01:00");
+        QTest::newRow("speed changed while playing counts the time before at the old speed")
+            << "" << opened + "play cdaudio from 1;+1000;set cdaudio speed 75;+2000"
+            << "status cdaudio position wait" << 0 << QByteArray("01:00:02:37");
+        QTest::newRow("speed set before the disc plays") << "" << opened + "set cdaudio speed 80"
+                                                         << "status cdaudio speed" << 0 << QByteArray("80");
+        QTest::newRow("normal speed at first")
+            << "" << opened << "status cdaudio speed" << 0 << QByteArray("100");
+        QTest::newRow("slower than half") << "" << opened + "set cdaudio speed 80"
+                                          << "set cdaudio speed 49" << 282 << QByteArray();
+        QTest::newRow("faster than normal") << "" << opened << "set cdaudio speed 101" << 282 << QByteArray();
+        QTest::newRow("a refused speed keeps the last one")
+            << "" << opened + "set cdaudio speed 60;set cdaudio speed 120"
+            << "status cdaudio speed" << 0 << QByteArray("60");
+        QTest::newRow("speed is a whole percent")
+            << "" << opened << "set cdaudio speed 75.5" << 261 << QByteArray();
+        QTest::newRow("speed of a closed device") << ""
+                                                  << ""
+                                                  << "set cdaudio speed 75" << 263 << QByteArray();
     }
 
     void replies()

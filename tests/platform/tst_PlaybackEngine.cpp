@@ -2,6 +2,7 @@
 #include "platform/Clock.h"
 #include "platform/cdaudio/ClockSink.h"
 #include "platform/cdaudio/PlaybackEngine.h"
+#include "platform/cdaudio/TimeStretch.h"
 
 #include <QTest>
 #include <QTimer>
@@ -153,6 +154,73 @@ private Q_SLOTS:
         QCOMPARE(engine->isPlaying(), playing);
         QCOMPARE(engine->position(), position);
         QCOMPARE(sink->firstHeardFrame(), playedBytes >= 4 ? from : -1);
+    }
+
+    // Slowed audio is longer than the disc's: what was heard counts at the
+    // tempo, so the position stays in disc time and the end is still reached.
+    void slowedPlayKeepsDiscTime_data()
+    {
+        QTest::addColumn<int>("tempo");
+        QTest::addColumn<int>("heardFrames");
+        QTest::addColumn<int>("position");
+
+        // Positions without the stretcher's lead (less than two frames).
+        QTest::newRow("half speed") << 50 << 100 << 1050;
+        QTest::newRow("three quarters") << 75 << 100 << 1075;
+        QTest::newRow("three quarters, a frame not yet whole") << 75 << 1 << 1000;
+        QTest::newRow("normal speed") << 100 << 100 << 1100;
+        QTest::newRow("normal speed, one frame") << 100 << 1 << 1001;
+    }
+
+    void slowedPlayKeepsDiscTime()
+    {
+        QFETCH(int, tempo);
+        QFETCH(int, heardFrames);
+        QFETCH(int, position);
+
+        HandSink* sink = offerHandSink();
+        auto engine = makeEngine();
+        engine->setTempo(tempo);
+        QVERIFY(engine->start(1000, 1200));
+        QCOMPARE(sink->playFrames(heardFrames), qint64(heardFrames) * CdFrames::BytesPerFrame);
+        const qint64 disc = qint64(heardFrames) * CdFrames::SamplesPerFrame * tempo / 100;
+        const int lead = tempo == 100 ? 0 : TimeStretch(tempo).leadSamples();
+        QVERIFY(lead < 2 * CdFrames::SamplesPerFrame);
+        QCOMPARE(engine->position(),
+                 1000 + int((disc + std::min<qint64>(lead, disc)) / CdFrames::SamplesPerFrame));
+        QVERIFY(engine->position() - position <= 2);
+
+        // Everything the stretcher gives for 200 disc frames takes the play to its end.
+        const qint64 total = (200LL * CdFrames::BytesPerFrame / 4 * 100 + tempo - 1) / tempo * 4;
+        QCOMPARE(sink->play(total * 2) + qint64(heardFrames) * CdFrames::BytesPerFrame, total);
+        QVERIFY(!engine->isPlaying());
+        QCOMPARE(engine->position(), 1200);
+    }
+
+    void aNewTempoGoesOnFromWhatWasHeard()
+    {
+        HandSink* sink = offerHandSink();
+        auto engine = makeEngine();
+        QVERIFY(engine->start(1000, 6000));
+        sink->playFrames(40);
+        engine->setTempo(50);
+        QCOMPARE(sink->starts, 2);
+        QCOMPARE(engine->position(), 1040);
+        sink->playFrames(20);
+        const int lead = TimeStretch(50).leadSamples();
+        QCOMPARE(engine->position(),
+                 1040 + (10 * CdFrames::SamplesPerFrame + lead) / CdFrames::SamplesPerFrame);
+        engine->setTempo(50); // the same tempo again restarts nothing
+        QCOMPARE(sink->starts, 2);
+        engine->setTempo(30); // out of range: ignored
+        QCOMPARE(engine->tempo(), 50);
+
+        engine->setTempo(100);
+        QCOMPARE(sink->starts, 3);
+        sink->playFrames(2);
+        const int resumed = 1040 + (10 * CdFrames::SamplesPerFrame + lead) / CdFrames::SamplesPerFrame;
+        QCOMPARE(sink->firstHeardFrame(), resumed); // normal speed is the disc's own samples
+        QCOMPARE(engine->position(), resumed + 2);
     }
 
     void haltKeepsWhatWasHeardAndAnotherPlayStartsWhereAsked()

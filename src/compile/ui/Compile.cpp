@@ -3,6 +3,7 @@
 #include "compile/TapLatencyStore.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -48,6 +49,7 @@ TCompileForm::TCompileForm(CompileHost& host, CdAudioDevice& device, MessageBoxe
     End = makeButton("End", QStringLiteral("End"), &TCompileForm::EndClick);
     Cancel = makeButton("Cancel", QStringLiteral("Cancel"), &TCompileForm::CancelClick);
     End->installEventFilter(this);
+    makeSpeedSelector();
     TapLatency = new QLabel(this);
     TapLatency->setObjectName(QStringLiteral("TapLatency"));
     TapLatency->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -89,9 +91,33 @@ QPushButton* TCompileForm::makeButton(const char* name, const QString& caption,
     return button;
 }
 
+// Slower playback for fast passages: the pitch stays, the times recorded stay
+// in disc time. The box never takes the keyboard focus, so Space always times.
+void TCompileForm::makeSpeedSelector()
+{
+    SpeedLabel = new QLabel(QStringLiteral("速度"), this);
+    SpeedLabel->setObjectName(QStringLiteral("SpeedLabel"));
+    SpeedLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    SpeedLabel->resize(SpeedLabelWidth, ButtonHeight);
+    Speed = new QComboBox(this);
+    Speed->setObjectName(QStringLiteral("Speed"));
+    for (int percent : {100, 90, 80, 75, 70, 60, 50})
+        Speed->addItem(QStringLiteral("%1%").arg(percent), percent);
+    Speed->setFocusPolicy(Qt::NoFocus);
+    Speed->resize(SpeedBoxWidth, ButtonHeight - 2);
+    const QString tip = QStringLiteral("再生の速さ（音の高さは変わりません）");
+    Speed->setToolTip(tip);
+    Speed->setAccessibleName(tip);
+    SpeedLabel->setBuddy(Speed);
+    connect(Speed, &QComboBox::activated, this,
+            [this](int index) { compiler_.setSpeedPercent(Speed->itemData(index).toInt()); });
+}
+
 void TCompileForm::FormResize()
 {
     const int bottom = height();
+    SpeedLabel->move(SpeedLeft, bottom - ButtonHeight);
+    Speed->move(SpeedLeft + SpeedLabelWidth + 4, bottom - ButtonHeight + 1);
     Start->move(0, bottom - Start->height());
     End->move(Start->width(), bottom - End->height());
     Cancel->move(Start->width() + End->width(), bottom - Cancel->height());

@@ -14,6 +14,7 @@ class CdAudioDevice;
 class CompileHost;
 class FileDialogs;
 class MessageBoxes;
+class QComboBox;
 class QLabel;
 class QPushButton;
 class SettingsStore;
@@ -40,6 +41,10 @@ public:
     static constexpr int MeasureButtonWidth = 45;
     // The label's font shrinks down to this before its text would be cut.
     static constexpr int MinLatencyFontPixels = 9;
+    // The speed selector sits in the buttons' row, right of Cancel.
+    static constexpr int SpeedLeft = 178;
+    static constexpr int SpeedLabelWidth = 30;
+    static constexpr int SpeedBoxWidth = 70;
 
     // Runs FormCreate: asks for a script when the editor has none. The tap
     // latency is read from settings, where the measuring dialog keeps it.
@@ -87,6 +92,7 @@ private:
     void showTapLatency(int latencyMs);
     void fitTapLatencyFont();
     QPushButton* makeButton(const char* name, const QString& caption, void (TCompileForm::*handler)());
+    void makeSpeedSelector();
 
     // CompileView
     void setStartEnabled(bool enabled) override;
@@ -103,8 +109,8 @@ private:
     QPushButton* Start = nullptr;
     QPushButton* End = nullptr;
     QPushButton* Cancel = nullptr;
-    QLabel* TapLatency = nullptr;
-    QPushButton* Measure = nullptr;
+    QLabel* SpeedLabel = nullptr;
+    QComboBox* Speed = nullptr;
     bool painting_ = false;
     bool outerSizeFitted_ = false;
     bool closed_ = false;

@@ -1,6 +1,7 @@
 #include "platform/cdaudio/DeviceSession.h"
 
 #include "platform/cdaudio/DiscIdentity.h"
+#include "platform/cdaudio/TimeStretch.h"
 
 namespace {
 // A strict decimal number of at most 9 digits; -1 otherwise.
@@ -44,6 +45,7 @@ bool DeviceSession::changeDisc(std::unique_ptr<DiscSource> next)
             lock_->release();
     }
     source_ = std::move(next);
+    source_->setTempo(tempo_);
     lock_ = std::move(nextLock);
     doorOpen_ = source_->doorOpenAtStart();
     cachedIdentity_.clear();
@@ -87,6 +89,8 @@ int DeviceSession::DeviceCommand(const char* command, ReplyBuffer& reply)
             return DeviceResult::Ok;
         if (words.size() == 4 && words[2] == "door" && (words[3] == "open" || words[3] == "closed"))
             return setDoor(words[3] == "open");
+        if (words.size() == 4 && words[2] == "speed")
+            return setSpeed(words[3]);
         return DeviceResult::UnrecognizedCommand;
     }
     if (verb == "status")
@@ -119,6 +123,10 @@ int DeviceSession::status(const QByteArrayList& words, ReplyBuffer& reply)
 {
     // words: status cdaudio <item...>
     const QByteArrayList item = words.mid(2);
+    if (item == QByteArrayList{"speed"}) {
+        reply.set(QByteArray::number(tempo_));
+        return DeviceResult::Ok;
+    }
     if (item == QByteArrayList{"mode"}) {
         if (doorOpen_)
             reply.set("open");
@@ -212,5 +220,17 @@ int DeviceSession::setDoor(bool open)
         source_->doorMoved(open);
         cachedIdentity_.clear(); // another disc may come back in
     }
+    return DeviceResult::Ok;
+}
+
+int DeviceSession::setSpeed(const QByteArray& percentText)
+{
+    const int percent = decimal(percentText);
+    if (percent < 0)
+        return DeviceResult::UnrecognizedCommand;
+    if (!TimeStretch::validPercent(percent))
+        return DeviceResult::OutOfRange;
+    tempo_ = percent;
+    source_->setTempo(percent);
     return DeviceResult::Ok;
 }

@@ -10,7 +10,8 @@
 // Interprets the cdaudio command texts against one disc source. Replies:
 // positions "tt:mm:ss:ff" (time within the current track), lengths
 // "mm:ss:ff", the track count in decimal, the mode "playing", "stopped",
-// "open" or "not ready", the identity the disc ID. Anything outside the
+// "open" or "not ready", the identity the disc ID, the speed the percent of
+// the normal speed ("set cdaudio speed N", 50..100, the pitch kept). Anything outside the
 // command table, or malformed, answers a non-zero code and an empty reply.
 class DeviceSession final : public CdAudioDevice {
 public:
@@ -32,12 +33,14 @@ private:
     int play(const QByteArray& trackText);
     int identity(ReplyBuffer& reply);
     int setDoor(bool open);
+    int setSpeed(const QByteArray& percentText);
     bool discReady() const;
 
     std::unique_ptr<DiscSource> source_;
     std::unique_ptr<SourceLock> lock_;
     bool open_ = false;
     bool doorOpen_ = false;
+    int tempo_ = 100; // percent of the normal speed, kept across disc changes
     QByteArray cachedIdentity_;
     DiscToc identityToc_; // the table the cached identity was computed from
 };

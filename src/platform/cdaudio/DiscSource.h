@@ -34,6 +34,9 @@ public:
     // False once the end frame has been heard.
     virtual bool isPlaying() = 0;
     virtual int position() = 0;
+    // Plays at percent (50..100) of the normal speed from now on, the pitch
+    // kept; positions stay in disc time.
+    virtual void setTempo(int percent) = 0;
     // The tray moved: a closed door brings the disc back at its first track.
     virtual void doorMoved(bool open) = 0;
 };

@@ -33,6 +33,7 @@ public:
     void halt() override { engine_.halt(); }
     bool isPlaying() override { return engine_.isPlaying(); }
     int position() override { return engine_.position(); }
+    void setTempo(int percent) override { engine_.setTempo(percent); }
     void doorMoved(bool open) override;
 
     // Reads count frames from an absolute frame (2352 bytes each); a frame

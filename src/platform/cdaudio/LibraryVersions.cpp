@@ -1,6 +1,7 @@
 #include "platform/cdaudio/LibraryVersions.h"
 
 #include <QtGlobal>
+#include <SoundTouch.h>
 #include <cdio/version.h>
 #include <discid/discid.h>
 #include <sndfile.h>
@@ -23,5 +24,6 @@ QList<LibraryVersions::Entry> LibraryVersions::all()
         {QStringLiteral("libcdio"), QString::fromLatin1(cdio_version_string).section(QLatin1Char(' '), 0, 0)},
         {QStringLiteral("libdiscid"),
          QString::fromLatin1(discid_get_version_string()).section(QLatin1Char(' '), -1)},
+        {QStringLiteral("SoundTouch"), QString::fromLatin1(soundtouch::SoundTouch::getVersionString())},
     };
 }

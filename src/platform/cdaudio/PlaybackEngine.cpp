@@ -2,6 +2,7 @@
 
 #include "core/Logging.h"
 #include "platform/cdaudio/DiscToc.h"
+#include "platform/cdaudio/TimeStretch.h"
 
 #include <QByteArray>
 
@@ -46,6 +47,12 @@ void PlaybackEngine::setPosition(int frame)
     run({Request::Place, frame});
 }
 
+void PlaybackEngine::setTempo(int percent)
+{
+    if (TimeStretch::validPercent(percent))
+        run({Request::Tempo, percent});
+}
+
 bool PlaybackEngine::run(const Request& request)
 {
     if (busy_) {
@@ -75,6 +82,11 @@ bool PlaybackEngine::apply(const Request& request)
         stopAll();
         heldFrame_ = lastHeard_ = request.from;
         return true;
+    case Request::Tempo:
+        if (request.from == tempo_)
+            return true;
+        tempo_ = request.from;
+        return playing_ ? play(heardFrame(), endFrame_) : true;
     }
     return false;
 }
@@ -114,7 +126,14 @@ bool PlaybackEngine::play(int fromFrame, int endFrame)
     startFrame_ = fromFrame;
     endFrame_ = endFrame;
     lastHeard_ = fromFrame;
-    thread_ = std::thread([this, fromFrame, endFrame] { readLoop(fromFrame, endFrame); });
+    playTempo_ = tempo_;
+    std::unique_ptr<TimeStretch> stretch;
+    if (tempo_ != TimeStretch::NormalPercent)
+        stretch = std::make_unique<TimeStretch>(tempo_);
+    playLead_ = stretch ? stretch->leadSamples() : 0;
+    thread_ = std::thread([this, fromFrame, endFrame, stretch = std::move(stretch)]() mutable {
+        readLoop(fromFrame, endFrame, std::move(stretch));
+    });
     ring_.waitFor(PrimeBytes, 1000);
     sink_->start(ring_);
     if (sink_->failed() && fallbackClock_) {
@@ -126,9 +145,10 @@ bool PlaybackEngine::play(int fromFrame, int endFrame)
     return true;
 }
 
-void PlaybackEngine::readLoop(int fromFrame, int endFrame)
+void PlaybackEngine::readLoop(int fromFrame, int endFrame, std::unique_ptr<TimeStretch> stretch)
 {
     QByteArray buffer(ChunkFrames * CdFrames::BytesPerFrame, Qt::Uninitialized);
+    QByteArray slowed;
     bool told = false;
     for (int frame = fromFrame; frame < endFrame;) {
         const int count = std::min(ChunkFrames, endFrame - frame);
@@ -140,16 +160,33 @@ void PlaybackEngine::readLoop(int fromFrame, int endFrame)
                 told = true;
             }
         }
-        if (!ring_.write(buffer.constData(), qsizetype(count) * CdFrames::BytesPerFrame))
-            return; // cancelled
+        const qsizetype size = qsizetype(count) * CdFrames::BytesPerFrame;
+        if (stretch) {
+            slowed.clear();
+            stretch->put(buffer.constData(), size, slowed);
+            if (!ring_.write(slowed.constData(), slowed.size()))
+                return; // cancelled
+        }
+        else if (!ring_.write(buffer.constData(), size)) {
+            return;
+        }
         frame += count;
+    }
+    if (stretch) {
+        slowed.clear();
+        stretch->finish(slowed);
+        if (!ring_.write(slowed.constData(), slowed.size()))
+            return;
     }
     ring_.finish();
 }
 
 int PlaybackEngine::heardFrame()
 {
-    const qint64 frames = sink_->playedBytes() / CdFrames::BytesPerFrame;
+    constexpr int SamplesPerFrame = CdFrames::BytesPerFrame / 4;
+    const qint64 samples = TimeStretch::discSamplesFor(sink_->playedBytes() / 4, playTempo_);
+    // Slowed audio runs a little ahead of its nominal place (from the first sample on, gradually).
+    const qint64 frames = (samples + std::min<qint64>(playLead_, samples)) / SamplesPerFrame;
     lastHeard_ = int(std::min<qint64>(startFrame_ + frames, endFrame_));
     return lastHeard_;
 }

@@ -11,6 +11,7 @@
 #include <thread>
 
 class Clock;
+class TimeStretch;
 
 // Plays absolute disc frames: a reader thread reads 2352-byte frames ahead
 // into a ring, the sink plays them, and the position is the start frame plus
@@ -46,6 +47,11 @@ public:
     int position();
     // Where a stopped engine stands (e.g. the first track after the door closed).
     void setPosition(int frame);
+    // Plays at percent of the normal speed with the pitch kept (see
+    // TimeStretch); a running play goes on at once from what was heard.
+    // Positions stay in disc time.
+    void setTempo(int percent);
+    int tempo() const { return tempo_; }
 
     PcmSink* sink() { return sink_.get(); }
     // Frames the reader could not read since the last start.
@@ -53,7 +59,7 @@ public:
 
 private:
     struct Request {
-        enum Kind { Play, Halt, Place } kind;
+        enum Kind { Play, Halt, Place, Tempo } kind;
         int from = 0;
         int end = 0;
     };
@@ -64,7 +70,7 @@ private:
     void stopAll();
     void ensureSink();
     void standIn();
-    void readLoop(int fromFrame, int endFrame);
+    void readLoop(int fromFrame, int endFrame, std::unique_ptr<TimeStretch> stretch);
     int heardFrame();
 
     FrameReader reader_;
@@ -81,4 +87,8 @@ private:
     int endFrame_ = 0;
     int heldFrame_ = 0;
     int lastHeard_ = 0;
+    int tempo_ = 100;
+    // The tempo of the stream the sink plays: what heard bytes are worth on the disc.
+    int playTempo_ = 100;
+    int playLead_ = 0; // disc samples slowed audio runs ahead (TimeStretch::leadSamples)
 };

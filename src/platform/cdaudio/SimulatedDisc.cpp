@@ -130,7 +130,7 @@ DiscPresence SimulatedDisc::presence() const
 
 int SimulatedDisc::heardNow() const
 {
-    const double elapsed = double(clock_.nowMs() - startMs_) * options_.speed;
+    const double elapsed = double(clock_.nowMs() - startMs_) * options_.speed * tempo_ / 100.0;
     const qint64 frames = qint64(std::floor(elapsed * CdFrames::PerSecond / 1000.0));
     return int(std::min<qint64>(startFrame_ + frames, endFrame_));
 }
@@ -165,6 +165,18 @@ bool SimulatedDisc::isPlaying()
 int SimulatedDisc::position()
 {
     return isPlaying() ? heardNow() : heldFrame_;
+}
+
+void SimulatedDisc::setTempo(int percent)
+{
+    if (percent == tempo_)
+        return;
+    // The time played so far counts at the old tempo.
+    if (isPlaying()) {
+        startFrame_ = heardNow();
+        startMs_ = clock_.nowMs();
+    }
+    tempo_ = percent;
 }
 
 void SimulatedDisc::doorMoved(bool open)

@@ -38,6 +38,7 @@ public:
     void halt() override;
     bool isPlaying() override;
     int position() override;
+    void setTempo(int percent) override;
     void doorMoved(bool open) override;
 
 private:
@@ -52,4 +53,5 @@ private:
     int endFrame_ = 0;
     qint64 startMs_ = 0;
     int heldFrame_ = 0;
+    int tempo_ = 100;
 };
