@@ -109,6 +109,8 @@ private:
     QPushButton* Start = nullptr;
     QPushButton* End = nullptr;
     QPushButton* Cancel = nullptr;
+    QLabel* TapLatency = nullptr;
+    QPushButton* Measure = nullptr;
     QLabel* SpeedLabel = nullptr;
     QComboBox* Speed = nullptr;
     bool painting_ = false;
