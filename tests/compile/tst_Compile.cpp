@@ -904,6 +904,13 @@ private Q_SLOTS:
             QCOMPARE(w->geometry().bottom(), rig.form->height() - 1);
             QVERIFY(w->geometry().right() < rig.form->width());
         }
+        // Clear of every other control of the row.
+        for (QWidget* other : rig.form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (other != label && other != measure && other->isVisible())
+                QVERIFY2(!other->geometry().intersects(label->geometry()) &&
+                             !other->geometry().intersects(measure->geometry()),
+                         qPrintable(other->objectName()));
+        }
         // The text is whole, even in a window narrowed by a wide frame.
         QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width());
         QVERIFY(measure->fontMetrics().horizontalAdvance(measure->text()) + 8 <= measure->width());

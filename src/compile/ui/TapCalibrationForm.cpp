@@ -101,6 +101,8 @@ TTapCalibrationForm::TTapCalibrationForm(SettingsStore& settings, MessageBoxes& 
 
     lightLamps(std::nullopt);
     showKept();
+    // The keys go to the dialog itself from the first moment it is shown.
+    setFocus(Qt::OtherFocusReason);
 }
 
 TTapCalibrationForm::~TTapCalibrationForm() = default;
