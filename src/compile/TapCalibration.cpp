@@ -122,6 +122,11 @@ QString TapCalibration::noSoundMessage()
     return QStringLiteral("クリック音を鳴らせません。\nサウンドの出力を確認してください。");
 }
 
+QString TapCalibration::soundLostMessage()
+{
+    return QStringLiteral("クリック音が途中で止まりました。\nもう一度測ってください。");
+}
+
 QString TapCalibration::silentNotice()
 {
     return QStringLiteral("音が出ていません。ランプに合わせたタップでは、聞いて押す遅れは測れません。");

@@ -72,6 +72,8 @@ public:
     static QString tooFewMessage(int matched);
     static QString tooScatteredMessage(int spreadMs);
     static QString noSoundMessage();
+    // The output went away in the middle of the count-in.
+    static QString soundLostMessage();
     // The output only keeps time: there is nothing to hear.
     static QString silentNotice();
 

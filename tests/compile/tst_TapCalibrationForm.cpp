@@ -6,6 +6,7 @@
 #include "platform/QSettingsStore.h"
 #include "platform/cdaudio/ClockSink.h"
 #include "platform/cdaudio/ManualSink.h"
+#include "platform/cdaudio/PcmRing.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -62,6 +63,26 @@ struct DialogRig {
     ScriptedMessageBoxes boxes;
     ManualSink* sink = nullptr;
     QPointer<TTapCalibrationForm> form;
+};
+
+// An output that plays by hand and can go away, as a sound server that dies.
+class BreakingSink final : public PcmSink {
+public:
+    void start(PcmRing& ring) override { ring_ = &ring; }
+    void stop() override { ring_ = nullptr; }
+    qint64 playedBytes() override { return played_; }
+    bool failed() const override { return broken; }
+    void playTo(qint64 ms)
+    {
+        QByteArray chunk(ClickTrack::byteAt(ms) - played_, Qt::Uninitialized);
+        if (ring_)
+            played_ += ring_->read(chunk.data(), chunk.size());
+    }
+    bool broken = false;
+
+private:
+    PcmRing* ring_ = nullptr;
+    qint64 played_ = 0;
 };
 
 qint64 along(int n)
@@ -257,6 +278,36 @@ private Q_SLOTS:
         QCOMPARE(boxes.shown.first().text, TapCalibration::noSoundMessage());
         QVERIFY(!form.clickTrack().running());
         QVERIFY(form.findChild<QAbstractButton*>(QStringLiteral("Start"))->isEnabled());
+    }
+
+    // The sound goes away in the middle of the count-in: the dialog says so
+    // and can start again, and the taps before do not make a result.
+    void theSoundGoesAway()
+    {
+        TempSettingsHome home;
+        QSettingsStore settings;
+        ScriptedMessageBoxes boxes;
+        BreakingSink* sink = nullptr;
+        TTapCalibrationForm form(settings, boxes, [&] {
+            auto made = std::make_unique<BreakingSink>();
+            sink = made.get();
+            return made;
+        });
+        form.show();
+        QTest::mouseClick(form.findChild<QAbstractButton*>(QStringLiteral("Start")), Qt::LeftButton);
+        QVERIFY(sink);
+        for (int n = 0; n < 6; ++n) {
+            sink->playTo(along(n) + 30);
+            QTest::keyClick(&form, Qt::Key_Space);
+        }
+        QCOMPARE(form.calibration().matchedCount(), 6);
+        sink->broken = true;
+        QTRY_COMPARE(form.findChild<QLabel*>(QStringLiteral("Result"))->text(),
+                     TapCalibration::soundLostMessage());
+        QVERIFY(!form.clickTrack().running());
+        QVERIFY(form.findChild<QAbstractButton*>(QStringLiteral("Start"))->isEnabled());
+        QVERIFY(!form.findChild<QAbstractButton*>(QStringLiteral("Save"))->isEnabled());
+        QVERIFY(!form.measured());
     }
 
     // Escape closes the dialog in the middle of a count-in: the clicks stop

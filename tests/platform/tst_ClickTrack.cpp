@@ -243,6 +243,28 @@ private Q_SLOTS:
                      QByteArray());
         qputenv("PULSE_SERVER", savedServer);
     }
+
+    // The server dies in the middle of the count-in: the track says so
+    // instead of standing still for ever, and stops cleanly.
+    void aServerThatDiesIsNoticed()
+    {
+        if (!PulseServer::installed())
+            QSKIP("pulseaudio is not installed");
+        const QByteArray savedServer = qgetenv("PULSE_SERVER");
+        QTemporaryDir dir;
+        PulseServer server(dir.path());
+        if (!server.start())
+            QSKIP("no PulseAudio server could be started here");
+        ClickTrack track([] { return std::unique_ptr<PcmSink>(PulseSink::connect()); });
+        QVERIFY(track.start({{100, true}, {700, false}}, 5000));
+        QTRY_VERIFY_WITH_TIMEOUT(track.heardMs() > 100, 2000);
+        QVERIFY(!track.failed());
+        server.kill();
+        QTRY_VERIFY_WITH_TIMEOUT(track.failed(), 3000);
+        track.stop();
+        QVERIFY(!track.running());
+        qputenv("PULSE_SERVER", savedServer);
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_ClickTrack)

@@ -160,6 +160,10 @@ void TTapCalibrationForm::follow()
 {
     if (!clicks_.running())
         return;
+    if (clicks_.failed()) {
+        abandonCountIn();
+        return;
+    }
     const qint64 heard = clicks_.heardMs();
     lightLamps(TapCalibration::clickSounding(heard, LampMs));
     if (heard >= TapCalibration::closedMs)
@@ -177,6 +181,16 @@ void TTapCalibrationForm::finishCountIn()
     result_->setText(result.latencyMs ? TapCalibration::resultText(*result.latencyMs, result.spreadMs)
                                       : result.reason);
     Save->setEnabled(measured_.has_value());
+}
+
+void TTapCalibrationForm::abandonCountIn()
+{
+    poll_->stop();
+    clicks_.stop();
+    calibration_.reset();
+    lightLamps(std::nullopt);
+    Start->setEnabled(true);
+    result_->setText(TapCalibration::soundLostMessage());
 }
 
 void TTapCalibrationForm::SaveClick()

@@ -52,6 +52,8 @@ protected:
 private:
     void follow();
     void finishCountIn();
+    // The output went away: the count-in cannot end, so it is given up.
+    void abandonCountIn();
     void keep(int latencyMs);
     void showKept();
     void lightLamps(std::optional<int> sounding);

@@ -52,6 +52,8 @@ public:
     bool running() const { return running_; }
     // Milliseconds of the count-in heard since start.
     qint64 heardMs();
+    // The output went away during the count-in: the time heard stands still.
+    bool failed() const { return sink_ && sink_->failed(); }
     // The output only keeps time: the clicks are not heard.
     bool silent() const { return sink_ && sink_->standsIn(); }
     PcmSink* sink() { return sink_.get(); }
