@@ -8,18 +8,21 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QtEndian>
 
 Q_DECLARE_METATYPE(QList<ClickTrack::Click>)
 
 namespace {
+qint16 at16(const QByteArray& pcm, qint64 byte)
+{
+    return qint16(quint16(uchar(pcm.at(byte)) | uchar(pcm.at(byte + 1)) << 8));
+}
 qint16 left(const QByteArray& pcm, qint64 sample)
 {
-    return qFromLittleEndian<qint16>(pcm.constData() + sample * 4);
+    return at16(pcm, sample * 4);
 }
 qint16 right(const QByteArray& pcm, qint64 sample)
 {
-    return qFromLittleEndian<qint16>(pcm.constData() + sample * 4 + 2);
+    return at16(pcm, sample * 4 + 2);
 }
 
 // The samples where sound begins after at least gapMs of silence.
