@@ -57,6 +57,9 @@ TCompileForm::TCompileForm(CompileHost& host, CdAudioDevice& device, MessageBoxe
     Measure->resize(MeasureButtonWidth, ButtonHeight);
     // Space and Enter time pieces: they never open the dialog instead.
     Measure->setFocusPolicy(Qt::NoFocus);
+    const QString tip = QStringLiteral("タップの遅れを測る（押すタイミングの補正）");
+    Measure->setToolTip(tip);
+    Measure->setAccessibleName(tip);
     showTapLatency(TapLatencyStore(settings_).read());
 
     resize(OuterWidth, OuterHeight);
