@@ -243,9 +243,13 @@ void DwdCompiler::drawVisibleLines(QByteArrayView text, const QList<qsizetype>& 
     for (qsizetype line = first; line <= last; ++line) {
         const qsizetype start = lineStarts[line];
         const qsizetype end = line + 1 < lineStarts.size() ? lineStarts[line + 1] : text.size();
+        // Text is drawn on the brush: the picked line's band, else the area's white.
+        const bool marked = !compiling_ && retimeLine_ > 0 && line == retimeLine_;
+        canvas_.setBrushColor(marked ? RetimeMarkColor : ColorValue::WindowBackground);
         previewCursor_.setPen(0, int(line * lineHeight));
         previewCursor_.DrawString(textArea_, 10, 10, text.sliced(start, end - start));
     }
+    canvas_.setBrushColor(ColorValue::WindowBackground);
 }
 
 bool DwdCompiler::followPen()

@@ -1278,6 +1278,50 @@ private Q_SLOTS:
     }
 
     // A file that does not belong to the script as it is now is not re-timed.
+    // The pale band marks the picked line only: the other lines' text keeps
+    // the text area's own background.
+    void onlyThePickedLineIsMarked_data()
+    {
+        QTest::addColumn<int>("line");
+        QTest::newRow("the second line") << 1;
+        QTest::newRow("the last line") << 3;
+    }
+    void onlyThePickedLineIsMarked()
+    {
+        QFETCH(int, line);
+        CaptureRig rig;
+        rig.editorFile = script("abcdef\r\nghijkl\r\nmnopqr\r\nstuvwx");
+        QVERIFY(rig.open());
+        rig.start();
+        for (int n = 1; n <= 24; ++n)
+            rig.pressAt(at(0, n, 0));
+        if (rig.form->Compiling())
+            QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+        const int lineHeight = rig.form->compiler().PreviewCursor().textHeight("A");
+        QTest::mouseClick(rig.form, Qt::LeftButton, {}, QPoint(40, 10 + line * lineHeight + lineHeight / 2));
+        QCOMPARE(rig.form->compiler().RetimeLine(), line);
+
+        const QImage picture = rig.form->canvas().image();
+        const QRgb mark = qRgb(0xFF, 0xFF, 0xC0);
+        for (int l = 0; l < 4; ++l) {
+            int marked = 0;
+            for (int y = 10 + l * lineHeight; y < 10 + (l + 1) * lineHeight; ++y)
+                for (int x = 10; x < 200; ++x)
+                    marked += picture.pixel(x, y) == mark;
+            if (l == line) { // the whole band, behind the text too: no white left in it
+                int white = 0;
+                for (int y = 10 + l * lineHeight; y < 10 + (l + 1) * lineHeight; ++y)
+                    for (int x = 10; x < 200; ++x)
+                        white += picture.pixel(x, y) == qRgb(0xFF, 0xFF, 0xFF);
+                QVERIFY(marked > 0);
+                QCOMPARE(white, 0);
+            }
+            else
+                QVERIFY2(marked == 0,
+                         qPrintable(QStringLiteral("line %1 has %2 marked pixels").arg(l).arg(marked)));
+        }
+    }
+
     void retimingRefusesAFileOfAnotherScript_data()
     {
         QTest::addColumn<QByteArray>("dwd");

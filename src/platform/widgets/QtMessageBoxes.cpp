@@ -2,13 +2,15 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 
 QWidget* QtMessageBoxes::parentWindow() const
 {
     QWidget* active = QApplication::activeModalWidget();
     if (!active)
         active = QApplication::activeWindow();
-    if (active && active->isVisible() && !(active->windowFlags() & Qt::Popup))
+    // windowType(), not a mask of the flags: every window has the bit Popup shares with Window.
+    if (active && active->isVisible() && active->windowType() != Qt::Popup)
         return active;
     QWidget* fallback = owner ? owner() : nullptr;
     return fallback && fallback->isVisible() ? fallback : nullptr;
@@ -46,9 +48,17 @@ BoxButton QtMessageBoxes::show(const QString& caption, const QString& text, BoxI
         qtButtons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
         break;
     }
-    QMessageBox box(qtIcon, caption, text, qtButtons, parentWindow());
+    const QPointer<QWidget> parent = parentWindow();
+    QMessageBox box(qtIcon, caption, text, qtButtons, parent);
     box.setWindowModality(Qt::ApplicationModal);
-    switch (box.exec()) {
+    const int answer = box.exec();
+    box.hide();
+    // The keys typed next belong to the window the box came from: left to
+    // itself, the window manager may hand the focus to another of the
+    // program's windows (the player, whose Space would stop a timing take).
+    if (parent && parent->isVisible() && !QApplication::activeModalWidget())
+        parent->activateWindow();
+    switch (answer) {
     case QMessageBox::Ok:
         return BoxButton::Ok;
     case QMessageBox::Yes:
