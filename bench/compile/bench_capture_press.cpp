@@ -8,6 +8,7 @@
 #include "compile/ui/Compile.h"
 #include "platform/Clock.h"
 #include "platform/FileDialogs.h"
+#include "platform/MemorySettingsStore.h"
 #include "platform/MessageBoxes.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/SimulatedDisc.h"
@@ -110,10 +111,11 @@ int main(int argc, char** argv)
     host.script = scriptName;
     OkBoxes boxes;
     NoDialogs dialogs;
+    MemorySettingsStore settings;
 
     QElapsedTimer timer;
     timer.start();
-    auto* form = new TCompileForm(host, device, boxes, dialogs);
+    auto* form = new TCompileForm(host, device, boxes, dialogs, settings);
     form->show();
     QApplication::setActiveWindow(form);
     form->activateWindow();

@@ -755,7 +755,7 @@ void TOndelPlayer::CompileClick()
 {
     Compile->setEnabled(false);
     menuItem("RMenuSetRhythm")->setEnabled(false);
-    CompileForm = new TCompileForm(*this, device_, boxes_, dialogs_);
+    CompileForm = new TCompileForm(*this, device_, boxes_, dialogs_, settings_);
     CompileForm->show();
 }
 

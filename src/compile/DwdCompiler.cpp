@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 DwdCompiler::DwdCompiler(CompileHost& host, CompileView& view, CdAudioDevice& device, MessageBoxes& boxes,
                          FileDialogs& dialogs, TextCanvas& canvas)
@@ -394,7 +395,9 @@ void DwdCompiler::FormKeyDown(int key)
     const Tap tap{timedText_.size(), timedPen_, currentPosition_, previousPosition_};
     previousPosition_ = currentPosition_;
     // A device that does not answer leaves the position as it was: delta 0.
-    DeviceCommands::ReadTrackPosition(device_, currentPosition_);
+    TrackPosition heard;
+    if (DeviceCommands::ReadTrackPosition(device_, heard) == 0)
+        currentPosition_ = pressTime(heard);
     const DwdCapture::Press press = capture_.press(currentPosition_, pendingLineBreaks_);
     switch (press.outcome) {
     case DwdCapture::Outcome::SyntaxError:
@@ -420,6 +423,22 @@ void DwdCompiler::FormKeyDown(int key)
     timedPen_ = previewCursor_.pen();
     if (followPen())
         FormResize();
+}
+
+int DwdCompiler::latencyFrames(int latencyMs, int speedPercent)
+{
+    const qint64 scaled = qint64(latencyMs) * speedPercent * CdFrames::PerSecond; // in 1/100000 frames
+    const qint64 half = 100000 / 2;
+    return int(scaled >= 0 ? (scaled + half) / 100000 : -((-scaled + half) / 100000));
+}
+
+TrackPosition DwdCompiler::pressTime(const TrackPosition& heard) const
+{
+    const int frames = heard.totalFrames() - latencyFrames(tapLatencyMs_, speedPercent_);
+    // The previous press is the kept pieces' last time at the start of a
+    // take from a line.
+    const int previous = capture_.lastPosition().totalFrames();
+    return TrackPosition::fromFrames(std::max({frames, previous, 0}));
 }
 
 void DwdCompiler::FormMouseDown(int x, int y)

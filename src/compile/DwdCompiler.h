@@ -85,6 +85,15 @@ public:
     // are not looked at. The window passes one call per physical press: key
     // repeat is dropped before it gets here.
     void FormKeyDown(int key);
+    // The author's tap latency in milliseconds (negative: taps come early).
+    // Every press is timed that much earlier in the music, so what was heard
+    // is what gets timed.
+    void setTapLatencyMs(int ms) { tapLatencyMs_ = ms; }
+    int TapLatencyMs() const { return tapLatencyMs_; }
+    // The latency in disc frames at a playback speed: a slowed disc moves
+    // less music under the same delay. Rounded to the nearest frame, half a
+    // frame away from zero.
+    static int latencyFrames(int latencyMs, int speedPercent);
     // A click in the text area while no take runs picks the line to re-time
     // from: Start then keeps the existing file's records before that line,
     // plays from shortly before its old time and times on from there. A click
@@ -176,6 +185,10 @@ private:
     // Nullopt (after saying why) when the existing file cannot be read or
     // does not belong to the script as it is now.
     std::optional<Retake> planRetake(int line);
+    // The time a press at the heard position records: the latency taken
+    // off, never before the previous press (a delta is never negative) nor
+    // before the start of the track.
+    TrackPosition pressTime(const TrackPosition& heard) const;
 
     CompileHost& host_;
     CompileView& view_;
@@ -210,6 +223,8 @@ private:
     TrackPosition previousPosition_;
     int timedTrack_ = 0;
     int retimeLine_ = 0;
+    int tapLatencyMs_ = 0;
+    // The playback speed in percent (50 to 100) while timing.
     int speedPercent_ = 100;
     DrawCursor previewCursor_;
     QPoint timedPen_;

@@ -23,10 +23,14 @@ inline QString trackValue(int track)
 inline const QString PlayerState = QStringLiteral("Software\\OndelPlayer\\PlayerState");
 // The lyrics window's place.
 inline const QString WordsDisplayState = QStringLiteral("Software\\OndelPlayer\\WordsDisplayState");
+// What the compiler window keeps between takes: the author's tap latency.
+inline const QString CompileState = QStringLiteral("Software\\OndelPlayer\\CompileState");
 
 inline const QString Left = QStringLiteral("Left");
 inline const QString Top = QStringLiteral("Top");
 inline const QString Mode = QStringLiteral("Mode");
 inline const QString WordsOn = QStringLiteral("WordsOn");
 inline const QString MiniCDPlayer = QStringLiteral("MiniCDPlayer");
+// Milliseconds by which the author's timing presses come after the beat.
+inline const QString TapLatency = QStringLiteral("TapLatency");
 } // namespace SettingsKeys

@@ -7,6 +7,7 @@
 #include "compile/CompileHost.h"
 #include "compile/ui/Compile.h"
 #include "platform/Clock.h"
+#include "platform/MemorySettingsStore.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/SimulatedDisc.h"
 #include "player/PlaybackMonitor.h"
@@ -39,7 +40,7 @@ public:
     // Creates the window as CompileClick does and puts it on screen, active.
     TCompileForm* open()
     {
-        form = new TCompileForm(*this, device, boxes, dialogs);
+        form = new TCompileForm(*this, device, boxes, dialogs, settings);
         form->show();
         QApplication::setActiveWindow(form);
         form->activateWindow();
@@ -128,6 +129,7 @@ public:
     PlaybackMonitor monitor{device, state, *this, transport};
     ScriptedMessageBoxes boxes;
     ScriptedFileDialogs dialogs;
+    MemorySettingsStore settings;
     QPointer<TCompileForm> form;
     QString editorFile;
     int windowClosings = 0;

@@ -1,13 +1,17 @@
 #include "CaptureRig.h"
 #include "compile/CaptureFile.h"
 #include "compile/DwdCapture.h"
+#include "compile/TapLatencyStore.h"
 #include "core/DwdReader.h"
+#include "core/SettingsKeys.h"
+#include "platform/cdaudio/ManualSink.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <fcntl.h>
@@ -318,6 +322,52 @@ private Q_SLOTS:
         const QRect item = list->visualRect(list->model()->index(box->findData(percent), 0));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
         QCOMPARE(box->currentData().toInt(), percent);
+    }
+
+    // The latency is the author's, in time heard: on a slowed disc it
+    // covers less of the song, at the speed playing at each press.
+    void latencyAtTheSpeedPlayed_data()
+    {
+        QTest::addColumn<int>("latency");
+        QTest::addColumn<int>("speedBefore");
+        QTest::addColumn<int>("speedAfterFirst"); // 0 for none
+        QTest::addColumn<QList<int>>("wallMs");
+        QTest::addColumn<QStringList>("deltas");
+        // 300 ms is 22.5 frames of disc at full speed, 11.25 at half.
+        QTest::newRow("half speed") << 300 << 50 << 0 << QList<int>{2000, 3000}
+                                    << QStringList{"0:0:64", "0:0:37"};
+        QTest::newRow("full speed") << 300 << 100 << 0 << QList<int>{1000, 2000}
+                                    << QStringList{"0:0:52", "0:1:0"};
+        QTest::newRow("slowed down after the first press")
+            << 300 << 100 << 50 << QList<int>{1000, 3000} << QStringList{"0:0:52", "0:1:12"};
+        QTest::newRow("early taps at three quarters")
+            << -100 << 75 << 0 << QList<int>{2000, 4000} << QStringList{"0:1:43", "0:1:38"};
+    }
+    void latencyAtTheSpeedPlayed()
+    {
+        QFETCH(int, latency);
+        QFETCH(int, speedBefore);
+        QFETCH(int, speedAfterFirst);
+        QFETCH(QList<int>, wallMs);
+        QFETCH(QStringList, deltas);
+        CaptureRig rig;
+        QVERIFY(TapLatencyStore(rig.settings).write(latency));
+        rig.editorFile = script("abc");
+        QVERIFY(rig.open());
+        if (speedBefore != 100)
+            chooseSpeed(rig, speedBefore);
+        rig.start();
+        for (qsizetype i = 0; i < wallMs.size(); ++i) {
+            rig.clock.set(rig.playStartMs + wallMs[i]);
+            rig.key(Qt::Key_Space);
+            if (i == 0 && speedAfterFirst)
+                chooseSpeed(rig, speedAfterFirst);
+        }
+        QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+        QStringList written;
+        for (const DwdReader::Record& r : records(dir.filePath("song.dwd")))
+            written << show(r.delta);
+        QCOMPARE(written, deltas);
     }
 
     // A slowed take is timed in disc time: at half speed two seconds heard
@@ -697,6 +747,259 @@ private Q_SLOTS:
         }
     }
 
+    // The author's tap latency comes off every press, in disc time rounded
+    // to the nearest frame: half a frame goes away from zero, and a slowed
+    // disc moves less music under the same delay.
+    void latencyFrames_data()
+    {
+        QTest::addColumn<int>("ms");
+        QTest::addColumn<int>("speed");
+        QTest::addColumn<int>("frames");
+        QTest::newRow("none") << 0 << 100 << 0;
+        QTest::newRow("45 ms is 3.375 frames") << 45 << 100 << 3;
+        QTest::newRow("13 ms is nearly a frame") << 13 << 100 << 1;
+        QTest::newRow("6 ms is under half a frame") << 6 << 100 << 0;
+        QTest::newRow("the latest, 22.5 frames") << 300 << 100 << 23;
+        QTest::newRow("the earliest") << -300 << 100 << -23;
+        QTest::newRow("early by 3 frames exactly") << -40 << 100 << -3;
+        QTest::newRow("half speed: 1.5 frames") << 40 << 50 << 2;
+        QTest::newRow("half speed, early: -1.5 frames") << -40 << 50 << -2;
+        QTest::newRow("half speed, 11.25 frames") << 300 << 50 << 11;
+        QTest::newRow("three quarters") << 100 << 75 << 6;
+    }
+    void latencyFrames()
+    {
+        QFETCH(int, ms);
+        QFETCH(int, speed);
+        QFETCH(int, frames);
+        QCOMPARE(DwdCompiler::latencyFrames(ms, speed), frames);
+    }
+
+    // The latency kept in settings is taken off every press of a take; no
+    // time goes before the start of the track or before the previous press,
+    // and a press taken back gives its slot back exactly.
+    void latencyIsTakenOffEveryPress_data()
+    {
+        QTest::addColumn<int>("latency");                  // kept in settings, ms
+        QTest::addColumn<QList<TrackPosition>>("presses"); // heard; -1 minutes: Backspace
+        QTest::addColumn<QStringList>("deltas");
+        QTest::newRow("none kept") << 0 << QList<TrackPosition>{at(0, 1, 0), at(0, 2, 50), at(0, 3, 0)}
+                                   << QStringList{"0:1:0", "0:1:50", "0:0:25"};
+        QTest::newRow("45 ms late: 3 frames earlier")
+            << 45 << QList<TrackPosition>{at(0, 1, 0), at(0, 2, 50), at(0, 3, 0)}
+            << QStringList{"0:0:72", "0:1:50", "0:0:25"};
+        QTest::newRow("early taps are timed later")
+            << -40 << QList<TrackPosition>{at(0, 1, 0), at(0, 2, 74), at(1, 0, 0)}
+            << QStringList{"0:1:3", "0:1:74", "0:57:1"};
+        QTest::newRow("not before the start of the track")
+            << 300 << QList<TrackPosition>{at(0, 0, 10), at(0, 0, 30), at(0, 1, 0)}
+            << QStringList{"0:0:0", "0:0:7", "0:0:45"};
+        QTest::newRow("two presses before the start of the track")
+            << 300 << QList<TrackPosition>{at(0, 0, 10), at(0, 0, 20), at(0, 0, 40)}
+            << QStringList{"0:0:0", "0:0:0", "0:0:17"};
+        // A position read that went back never gives a negative delta.
+        QTest::newRow("not before the previous press")
+            << 45 << QList<TrackPosition>{at(0, 5, 0), at(0, 4, 0), at(0, 6, 0)}
+            << QStringList{"0:4:72", "0:0:0", "0:1:0"};
+        QTest::newRow("a press taken back, then timed anew")
+            << 45 << QList<TrackPosition>{at(0, 1, 0), at(0, 2, 0), at(-1, 0, 0), at(0, 2, 30), at(0, 3, 0)}
+            << QStringList{"0:0:72", "0:1:30", "0:0:45"};
+        QTest::newRow("taken back at the start of the track")
+            << 300 << QList<TrackPosition>{at(0, 0, 10), at(-1, 0, 0), at(0, 0, 30), at(0, 1, 0), at(0, 2, 0)}
+            << QStringList{"0:0:7", "0:0:45", "0:1:0"};
+    }
+    void latencyIsTakenOffEveryPress()
+    {
+        QFETCH(int, latency);
+        QFETCH(QList<TrackPosition>, presses);
+        QFETCH(QStringList, deltas);
+        CaptureRig rig;
+        QVERIFY(TapLatencyStore(rig.settings).write(latency));
+        rig.editorFile = script("abcdefgh");
+        QVERIFY(rig.open());
+        rig.start();
+        for (const TrackPosition& p : presses) {
+            if (p.minutes < 0)
+                rig.key(Qt::Key_Backspace);
+            else
+                rig.pressAt(p);
+        }
+        QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+        QStringList written;
+        for (const DwdReader::Record& r : records(dir.filePath("song.dwd")))
+            written << show(r.delta);
+        QCOMPARE(written, deltas);
+    }
+
+    // A take from a line: the kept pieces' last time is the previous press,
+    // so a first press that the latency would put before it gets delta 0.
+    void latencyNeverTimesBeforeTheKeptPieces()
+    {
+        const QByteArray text = "ab\r\ncd\r\nef\r\ngh";
+        CaptureRig rig;
+        rig.editorFile = script(text);
+        QVERIFY(rig.open());
+        rig.start();
+        for (int n = 1; n <= 8; ++n)
+            rig.pressAt(at(0, n, 0));
+        QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+        const int lineHeight = rig.form->compiler().PreviewCursor().textHeight("A");
+        QTest::mouseClick(rig.form, Qt::LeftButton, {}, QPoint(40, 10 + 2 * lineHeight + lineHeight / 2));
+        QCOMPARE(rig.form->compiler().RetimeLine(), 2);
+        rig.form->compiler().setTapLatencyMs(300); // 23 frames
+        rig.start();                               // plays from 0:02:00, the kept pieces end at 0:04:00
+        QVERIFY(rig.form->Compiling());
+        rig.pressAt(at(0, 2, 10)); // heard at 0:04:10
+        rig.pressAt(at(0, 4, 0));  // heard at 0:06:00
+        QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+        QStringList written;
+        for (const DwdReader::Record& r : records(dir.filePath("song.dwd")))
+            written << show(r.delta);
+        QCOMPARE(written, (QStringList{"0:1:0", "0:1:0", "0:1:0", "0:1:0", "0:0:0", "0:1:52"}));
+    }
+
+    // The window's bottom right shows the latency kept in settings; a bad
+    // value there means none.
+    void theWindowShowsTheKeptLatency_data()
+    {
+        QTest::addColumn<QString>("stored"); // the settings value as text; empty: none
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("used");
+        QTest::newRow("late") << "45"
+                              << "遅れ補正 +45 ms" << 45;
+        QTest::newRow("early") << "-12"
+                               << "遅れ補正 -12 ms" << -12;
+        QTest::newRow("the longest") << "-300"
+                                     << "遅れ補正 -300 ms" << -300;
+        QTest::newRow("none kept") << ""
+                                   << "遅れ補正 なし" << 0;
+        QTest::newRow("zero") << "0"
+                              << "遅れ補正 なし" << 0;
+        QTest::newRow("out of range") << "5000"
+                                      << "遅れ補正 なし" << 0;
+        QTest::newRow("not a number") << "slow"
+                                      << "遅れ補正 なし" << 0;
+    }
+    void theWindowShowsTheKeptLatency()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        QFETCH(int, used);
+        CaptureRig rig;
+        if (!stored.isEmpty())
+            rig.settings.keys[SettingsKeys::CompileState][SettingsKeys::TapLatency] = stored;
+        rig.editorFile = script("ab");
+        QVERIFY(rig.open());
+        auto* label = rig.form->findChild<QLabel*>(QStringLiteral("TapLatency"));
+        QVERIFY(label);
+        QCOMPARE(label->text(), shown);
+        QCOMPARE(rig.form->compiler().TapLatencyMs(), used);
+        // At the right end of the button row, clear of the row's middle.
+        QAbstractButton* measure = rig.button("Measure");
+        QCOMPARE(measure->text(), QStringLiteral("測定…"));
+        for (QWidget* w : {static_cast<QWidget*>(label), static_cast<QWidget*>(measure)}) {
+            QVERIFY(w->isVisible());
+            QVERIFY(w->geometry().left() >= rig.form->width() - 150);
+            QVERIFY(w->geometry().left() > 285);
+            QCOMPARE(w->geometry().bottom(), rig.form->height() - 1);
+            QVERIFY(w->geometry().right() < rig.form->width());
+        }
+        // Clear of every other control of the row.
+        for (QWidget* other : rig.form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (other != label && other != measure && other->isVisible())
+                QVERIFY2(!other->geometry().intersects(label->geometry()) &&
+                             !other->geometry().intersects(measure->geometry()),
+                         qPrintable(other->objectName()));
+        }
+        // The text is whole, even in a window narrowed by a wide frame.
+        QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width());
+        QVERIFY(measure->fontMetrics().horizontalAdvance(measure->text()) + 8 <= measure->width());
+        rig.form->resize(TCompileForm::OuterWidth - 16, rig.form->height());
+        QTRY_COMPARE(rig.form->width(), TCompileForm::OuterWidth - 16);
+        QCOMPARE(measure->geometry().right(), rig.form->width() - 1);
+        QVERIFY(label->geometry().left() > 285);
+        QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width(),
+                 qPrintable(QString::number(label->fontMetrics().horizontalAdvance(label->text()))));
+    }
+
+    // The dialog opens from the window; a value saved there is shown and
+    // used from the next press on. While a take runs, the latency cannot
+    // change.
+    void measuringFromTheWindow()
+    {
+        CaptureRig rig;
+        ManualSink* sink = nullptr;
+        rig.editorFile = script("abcdef");
+        QVERIFY(rig.open());
+        rig.form->setClickSinkMaker([&] {
+            auto made = std::make_unique<ManualSink>();
+            sink = made.get();
+            return made;
+        });
+        QTest::mouseClick(rig.button("Measure"), Qt::LeftButton);
+        TTapCalibrationForm* dialog = rig.form->tapCalibrationForm();
+        QVERIFY(dialog);
+        QVERIFY(dialog->isVisible());
+        QVERIFY(dialog->isModal());
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("タップの遅れを測る"));
+        QApplication::setActiveWindow(dialog);
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        QTest::mouseClick(dialog->findChild<QAbstractButton*>(QStringLiteral("Start")), Qt::LeftButton);
+        QVERIFY(sink);
+        for (int n = 0; n < TapCalibration::TapClicks; ++n) {
+            sink->play(ClickTrack::byteAt(TapCalibration::clickMs(TapCalibration::ListenClicks + n) + 60) -
+                       sink->playedBytes());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        }
+        sink->play(ClickTrack::byteAt(TapCalibration::lengthMs));
+        QAbstractButton* save = dialog->findChild<QAbstractButton*>(QStringLiteral("Save"));
+        QTRY_VERIFY(save->isEnabled());
+        QTest::mouseClick(save, Qt::LeftButton);
+        QCOMPARE(rig.form->findChild<QLabel*>(QStringLiteral("TapLatency"))->text(),
+                 QStringLiteral("遅れ補正 +60 ms"));
+        QCOMPARE(TapLatencyStore(rig.settings).read(), 60);
+        QTest::mouseClick(dialog->findChild<QAbstractButton*>(QStringLiteral("Close")), Qt::LeftButton);
+        QTRY_VERIFY(!rig.form->tapCalibrationForm());
+
+        QApplication::setActiveWindow(rig.form);
+        QVERIFY(QTest::qWaitForWindowActive(rig.form));
+        rig.start();
+        QVERIFY(!rig.button("Measure")->isEnabled());
+        QVERIFY(!rig.form->findChild<QLabel*>(QStringLiteral("TapLatency"))->isEnabled());
+        QTest::mouseClick(rig.button("Measure"), Qt::LeftButton);
+        QVERIFY(!rig.form->tapCalibrationForm());
+        rig.pressAt(at(0, 1, 0)); // 60 ms: 4.5 frames, 5 off
+        QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+        QVERIFY(rig.button("Measure")->isEnabled());
+        QVERIFY(rig.form->findChild<QLabel*>(QStringLiteral("TapLatency"))->isEnabled());
+        const QList<DwdReader::Record> written = records(dir.filePath("song.dwd"));
+        QCOMPARE(written.size(), 1);
+        QCOMPARE(show(written[0].delta), QStringLiteral("0:0:70"));
+    }
+
+    // The window goes (the program ends) in the middle of a count-in played
+    // on the window's own clock, as it is where no sound server answers.
+    void closingTheWindowInTheMiddleOfACountIn()
+    {
+        const QByteArray savedServer = qgetenv("PULSE_SERVER");
+        qputenv("PULSE_SERVER", "unix:" + QFile::encodeName(dir.filePath("nobody-here")));
+        {
+            CaptureRig rig;
+            rig.editorFile = script("ab");
+            QVERIFY(rig.open());
+            QTest::mouseClick(rig.button("Measure"), Qt::LeftButton);
+            QPointer<TTapCalibrationForm> dialog = rig.form->tapCalibrationForm();
+            QVERIFY(dialog);
+            QTest::mouseClick(dialog->findChild<QAbstractButton*>(QStringLiteral("Start")), Qt::LeftButton);
+            QVERIFY(dialog->clickTrack().running());
+            QVERIFY(dialog->clickTrack().silent());
+            QTRY_VERIFY(dialog->clickTrack().heardMs() > 0);
+            delete rig.form.data();
+            QVERIFY(!dialog);
+        }
+        qputenv("PULSE_SERVER", savedServer);
+    }
+
     // A held key gives one piece: its repeats are dropped, also on End,
     // which has the focus after the last piece.
     void heldKeysTimeOnePiece_data()
@@ -1070,6 +1373,7 @@ private Q_SLOTS:
         for (int i = 0; i < 8; ++i)
             longLine += "\x96\xec\x82\xc9\x82\xe0\x97\x88\x82\xbd\x81\x41"; // 野にも来た、 (a long line)
         rig.editorFile = script(song + longLine);
+        QVERIFY(TapLatencyStore(rig.settings).write(45));
         QVERIFY(rig.open());
         rig.form->move(20, 20);
         QTest::qWait(3 * stepMs);

@@ -1,5 +1,7 @@
 #include "compile/ui/Compile.h"
 
+#include "compile/TapLatencyStore.h"
+
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -29,8 +31,10 @@ int keyCode(const QKeyEvent& event)
 } // namespace
 
 TCompileForm::TCompileForm(CompileHost& host, CdAudioDevice& device, MessageBoxes& boxes,
-                           FileDialogs& dialogs, QWidget* parent)
-    : QWidget(parent, Qt::Window), compiler_(host, *this, device, boxes, dialogs, canvas_)
+                           FileDialogs& dialogs, SettingsStore& settings, QWidget* parent)
+    : QWidget(parent, Qt::Window), compiler_(host, *this, device, boxes, dialogs, canvas_),
+      settings_(settings), boxes_(boxes),
+      clickSinkMaker_([this] { return PcmSink::createDefault(clickClock_); })
 {
     setObjectName(QStringLiteral("CompileForm"));
     setWindowTitle(QStringLiteral("Make DWD file"));
@@ -46,6 +50,17 @@ TCompileForm::TCompileForm(CompileHost& host, CdAudioDevice& device, MessageBoxe
     Cancel = makeButton("Cancel", QStringLiteral("Cancel"), &TCompileForm::CancelClick);
     End->installEventFilter(this);
     makeSpeedSelector();
+    TapLatency = new QLabel(this);
+    TapLatency->setObjectName(QStringLiteral("TapLatency"));
+    TapLatency->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Measure = makeButton("Measure", QStringLiteral("測定…"), &TCompileForm::MeasureClick);
+    Measure->resize(MeasureButtonWidth, ButtonHeight);
+    // Space and Enter time pieces: they never open the dialog instead.
+    Measure->setFocusPolicy(Qt::NoFocus);
+    const QString tip = QStringLiteral("タップの遅れを測る（押すタイミングの補正）");
+    Measure->setToolTip(tip);
+    Measure->setAccessibleName(tip);
+    showTapLatency(TapLatencyStore(settings_).read());
 
     resize(OuterWidth, OuterHeight);
     canvas_.resize(size());
@@ -59,6 +74,9 @@ TCompileForm::TCompileForm(CompileHost& host, CdAudioDevice& device, MessageBoxe
 
 TCompileForm::~TCompileForm()
 {
+    // The dialog's clicks may run on this window's clock: they stop before
+    // the clock goes, not with the window's children afterwards.
+    delete calibrationForm_.data();
     canvas_.setChangedHandler({});
 }
 
@@ -106,6 +124,10 @@ void TCompileForm::FormResize()
     Start->move(0, bottom - Start->height());
     End->move(Start->width(), bottom - End->height());
     Cancel->move(Start->width() + End->width(), bottom - Cancel->height());
+    Measure->move(width() - Measure->width(), bottom - Measure->height());
+    TapLatency->setGeometry(LatencyAreaLeft, bottom - ButtonHeight,
+                            std::max(0, Measure->x() - 4 - LatencyAreaLeft), ButtonHeight);
+    fitTapLatencyFont();
     canvas_.resize(size());
     compiler_.setClientArea(width(), height(), Start->height());
     compiler_.FormResize();
@@ -189,6 +211,46 @@ void TCompileForm::fitOuterSize()
 void TCompileForm::setStartEnabled(bool enabled)
 {
     Start->setEnabled(enabled);
+    // The latency stays as it was for the whole take.
+    TapLatency->setEnabled(enabled);
+    Measure->setEnabled(enabled);
+}
+
+void TCompileForm::MeasureClick()
+{
+    if (compiler_.Compiling())
+        return;
+    if (!calibrationForm_) {
+        calibrationForm_ = new TTapCalibrationForm(settings_, boxes_, clickSinkMaker_, this);
+        calibrationForm_->setAttribute(Qt::WA_DeleteOnClose);
+        calibrationForm_->setModal(true);
+        connect(calibrationForm_, &TTapCalibrationForm::keptChanged, this, &TCompileForm::showTapLatency);
+    }
+    calibrationForm_->show();
+    calibrationForm_->raise();
+    calibrationForm_->activateWindow();
+}
+
+void TCompileForm::showTapLatency(int latencyMs)
+{
+    compiler_.setTapLatencyMs(latencyMs);
+    TapLatency->setText(TapCalibration::keptText(latencyMs));
+    fitTapLatencyFont();
+}
+
+// A window narrowed by a wide frame leaves the label less room: a smaller
+// font keeps the value whole rather than cutting off its digits.
+void TCompileForm::fitTapLatencyFont()
+{
+    QFont fitted = font();
+    const int room = TapLatency->contentsRect().width();
+    for (int pixels = font().pixelSize(); pixels >= MinLatencyFontPixels; --pixels) {
+        fitted.setPixelSize(pixels);
+        if (QFontMetrics(fitted).horizontalAdvance(TapLatency->text()) <= room)
+            break;
+    }
+    if (TapLatency->font() != fitted)
+        TapLatency->setFont(fitted);
 }
 
 void TCompileForm::focusWindow()

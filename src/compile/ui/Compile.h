@@ -2,8 +2,12 @@
 
 #include "compile/CompileView.h"
 #include "compile/DwdCompiler.h"
+#include "compile/ui/TapCalibrationForm.h"
 #include "lyrics/ImageCanvas.h"
+#include "platform/Clock.h"
+#include "platform/cdaudio/ClickTrack.h"
 
+#include <QPointer>
 #include <QWidget>
 
 class CdAudioDevice;
@@ -13,11 +17,14 @@ class MessageBoxes;
 class QComboBox;
 class QLabel;
 class QPushButton;
+class SettingsStore;
 
 // The "Make DWD file" window: a thin form over DwdCompiler. Its client area
 // is an off-screen canvas that the compiler draws into at any time (paint
 // events redraw it, then copy it); the Start, End and Cancel buttons sit in a
-// row at the bottom left. The main window creates it with itself as host and
+// row at the bottom left; the tap latency taken off every press and the
+// button that measures it sit at the bottom right. The main window creates it
+// with itself as host and
 // keeps a reference that the host interface empties when the window closes;
 // the window then destroys itself.
 class TCompileForm : public QWidget, private CompileView {
@@ -28,14 +35,21 @@ public:
     static constexpr int OuterHeight = 277;
     static constexpr int ButtonWidth = 57;
     static constexpr int ButtonHeight = 25;
+    // The tap latency's label and its button stand right of this, at the
+    // right end of the button row; the row's middle is left to other controls.
+    static constexpr int LatencyAreaLeft = 290;
+    static constexpr int MeasureButtonWidth = 45;
+    // The label's font shrinks down to this before its text would be cut.
+    static constexpr int MinLatencyFontPixels = 9;
     // The speed selector sits in the buttons' row, right of Cancel.
     static constexpr int SpeedLeft = 178;
     static constexpr int SpeedLabelWidth = 30;
     static constexpr int SpeedBoxWidth = 70;
 
-    // Runs FormCreate: asks for a script when the editor has none.
+    // Runs FormCreate: asks for a script when the editor has none. The tap
+    // latency is read from settings, where the measuring dialog keeps it.
     TCompileForm(CompileHost& host, CdAudioDevice& device, MessageBoxes& boxes, FileDialogs& dialogs,
-                 QWidget* parent = nullptr);
+                 SettingsStore& settings, QWidget* parent = nullptr);
     ~TCompileForm() override;
 
     DwdCompiler& compiler() { return compiler_; }
@@ -44,6 +58,11 @@ public:
     bool Compiling() const { return compiler_.Compiling(); }
     // What the playback monitor asks before it ends the capture with EndClick.
     bool captureRunning() const { return compiler_.captureRunning(); }
+    // Where the measuring dialog's clicks are heard (the sound server's
+    // output by default).
+    void setClickSinkMaker(ClickTrack::SinkMaker makeSink) { clickSinkMaker_ = std::move(makeSink); }
+    // The measuring dialog while it is open.
+    TTapCalibrationForm* tapCalibrationForm() const { return calibrationForm_; }
 
 public Q_SLOTS:
     void StartClick() { compiler_.StartClick(); }
@@ -53,6 +72,8 @@ public Q_SLOTS:
     void TrackChanged() { compiler_.TrackChanged(); }
     // The editor's new, open and save.
     void ReloadScript() { compiler_.ReloadScript(); }
+    // Opens the dialog that measures the tap latency (or raises it).
+    void MeasureClick();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -68,6 +89,8 @@ private:
     void FormKeyDown(int key) { compiler_.FormKeyDown(key); }
     void FormClose();
     void fitOuterSize();
+    void showTapLatency(int latencyMs);
+    void fitTapLatencyFont();
     QPushButton* makeButton(const char* name, const QString& caption, void (TCompileForm::*handler)());
     void makeSpeedSelector();
 
@@ -78,9 +101,16 @@ private:
 
     ImageCanvas canvas_;
     DwdCompiler compiler_;
+    SettingsStore& settings_;
+    MessageBoxes& boxes_;
+    SteadyClock clickClock_;
+    ClickTrack::SinkMaker clickSinkMaker_;
+    QPointer<TTapCalibrationForm> calibrationForm_;
     QPushButton* Start = nullptr;
     QPushButton* End = nullptr;
     QPushButton* Cancel = nullptr;
+    QLabel* TapLatency = nullptr;
+    QPushButton* Measure = nullptr;
     QLabel* SpeedLabel = nullptr;
     QComboBox* Speed = nullptr;
     bool painting_ = false;

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "compile/TapCalibration.h"
+#include "compile/TapLatencyStore.h"
+#include "platform/cdaudio/ClickTrack.h"
+
+#include <QDialog>
+#include <QList>
+
+class MessageBoxes;
+class QLabel;
+class QPushButton;
+class QTimer;
+class SettingsStore;
+
+// Measures the author's tap latency: Start plays the count-in, Space or Enter
+// taps along, and the median offset is shown when the count-in is over. Save
+// keeps it (Reset keeps 0) for the compiler window, which takes it off every
+// timing press. A thin form over TapCalibration, ClickTrack and
+// TapLatencyStore; the buttons never take the focus, so Space always taps.
+class TTapCalibrationForm : public QDialog {
+    Q_OBJECT
+
+public:
+    // How long a lamp stays lit after its click.
+    static constexpr int LampMs = 150;
+    // How often the lamps follow the sound while the count-in runs.
+    static constexpr int PollMs = 10;
+
+    TTapCalibrationForm(SettingsStore& settings, MessageBoxes& boxes, ClickTrack::SinkMaker makeSink,
+                        QWidget* parent = nullptr);
+    ~TTapCalibrationForm() override;
+
+    const TapCalibration& calibration() const { return calibration_; }
+    ClickTrack& clickTrack() { return clicks_; }
+    // The latency measured by the last complete count-in, if it told one.
+    std::optional<int> measured() const { return measured_; }
+
+Q_SIGNALS:
+    // A new value was kept.
+    void keptChanged(int latencyMs);
+
+public Q_SLOTS:
+    void StartClick();
+    void SaveClick();
+    void ResetClick();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void done(int result) override;
+
+private:
+    void follow();
+    void finishCountIn();
+    // The output went away: the count-in cannot end, so it is given up.
+    void abandonCountIn();
+    void keep(int latencyMs);
+    void showKept();
+    void lightLamps(std::optional<int> sounding);
+    QPushButton* makeButton(const char* name, const QString& caption, void (TTapCalibrationForm::*handler)());
+
+    TapLatencyStore store_;
+    MessageBoxes& boxes_;
+    TapCalibration calibration_;
+    ClickTrack clicks_;
+    std::optional<int> measured_;
+    QTimer* poll_ = nullptr;
+    QList<QLabel*> lamps_;
+    QLabel* notice_ = nullptr;
+    QLabel* result_ = nullptr;
+    QLabel* kept_ = nullptr;
+    QPushButton* Start = nullptr;
+    QPushButton* Save = nullptr;
+    QPushButton* Reset = nullptr;
+    QPushButton* Close = nullptr;
+};
