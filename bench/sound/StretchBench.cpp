@@ -22,9 +22,10 @@ QByteArray music(int seconds)
     for (qsizetype i = 0; i < qsizetype(seconds) * Rate; ++i) {
         const double t = double(i) / Rate;
         const double beat = std::exp(-8 * std::fmod(t, 0.5));
-        const double v = 0.25 * (std::sin(2 * M_PI * 220 * t) + std::sin(2 * M_PI * 277.2 * t) +
-                                 std::sin(2 * M_PI * 329.6 * t)) *
-                         (0.5 + 0.5 * beat);
+        const double v =
+            0.25 *
+            (std::sin(2 * M_PI * 220 * t) + std::sin(2 * M_PI * 277.2 * t) + std::sin(2 * M_PI * 329.6 * t)) *
+            (0.5 + 0.5 * beat);
         const auto s = qint16(std::lrint(v * 20000));
         qToLittleEndian(s, pcm.data() + i * 4);
         qToLittleEndian(qint16(s / 2), pcm.data() + i * 4 + 2);
@@ -55,7 +56,8 @@ int main(int argc, char** argv)
         out.clear();
         stretch.finish(out);
         const double ms = double(whole.nsecsElapsed()) / 1e6;
-        const double outSeconds = double(TimeStretch::outputSamplesFor(qint64(seconds) * Rate, percent)) / Rate;
+        const double outSeconds =
+            double(TimeStretch::outputSamplesFor(qint64(seconds) * Rate, percent)) / Rate;
         std::printf("%4d %%  %8.1f  %6.0f  %11.0f  %12lld\n", percent, outSeconds, ms, outSeconds * 1000 / ms,
                     static_cast<long long>(worstNs / 1000));
     }
