@@ -135,6 +135,44 @@ private Q_SLOTS:
         QVERIFY(!sink->failed());
     }
 
+    // The last second or two of a stream is already with the device when the
+    // server stops counting it: the position must keep moving through it (the
+    // lyrics of a disc's last line, the last clicks of a count-in), and the end
+    // comes when the audio ends, not when the server gets round to saying so.
+    void thePositionMovesOnToTheLastSample_data()
+    {
+        QTest::addColumn<int>("seconds"); // played from the end of the file
+        QTest::newRow("the last two seconds") << 2;
+        QTest::newRow("the last four seconds") << 4;
+    }
+
+    void thePositionMovesOnToTheLastSample()
+    {
+        QFETCH(int, seconds);
+        ImageDisc disc(dir_.filePath("four.wav"), clock_);
+        const int end = disc.toc().leadOut;
+        QElapsedTimer wall;
+        wall.start();
+        QVERIFY(disc.start(end - seconds * 75, end));
+        int last = -1;
+        qint64 movedAt = 0, longestStill = 0;
+        while (disc.isPlaying() && wall.elapsed() < seconds * 1000 + 3000) {
+            QTest::qWait(20);
+            const int now = disc.position();
+            if (now != last) {
+                if (last >= 0)
+                    longestStill = std::max(longestStill, wall.elapsed() - movedAt);
+                last = now;
+                movedAt = wall.elapsed();
+            }
+        }
+        QVERIFY(!disc.isPlaying());
+        QCOMPARE(disc.position(), end);
+        QVERIFY2(longestStill < 250, qPrintable(QStringLiteral("stood still for %1 ms").arg(longestStill)));
+        QVERIFY2(wall.elapsed() < seconds * 1000 + 500,
+                 qPrintable(QStringLiteral("%1 ms").arg(wall.elapsed())));
+    }
+
     // The output is fed from the library's thread: a GUI thread that stalls
     // for 400 ms costs no sound.
     void aStalledGuiLeavesNoGap()

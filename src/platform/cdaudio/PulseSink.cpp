@@ -158,7 +158,8 @@ void PulseSink::start(PcmRing& ring)
 {
     stop();
     Locker lock(loop_);
-    written_ = heard_ = 0;
+    written_ = heard_ = lastCounted_ = 0;
+    lastCountedAt_ = 0;
     drainAsked_ = drained_ = false;
     underflows_ = 0;
     if (failed_ || pa_context_get_state(context_) != PA_CONTEXT_READY) {
@@ -237,10 +238,23 @@ qint64 PulseSink::heardLocked()
         return heard_;
     }
     pa_usec_t usec = 0;
-    if (pa_stream_get_time(stream_, &usec) == 0) {
-        const qint64 bytes = qint64(pa_usec_to_bytes(usec, &CdSpec)) / 4 * 4;
-        heard_ = std::max(heard_, std::min(bytes, written_));
+    if (pa_stream_get_time(stream_, &usec) != 0)
+        return heard_;
+    qint64 bytes = qint64(pa_usec_to_bytes(usec, &CdSpec));
+    const pa_timing_info* timing = pa_stream_get_timing_info(stream_);
+    const pa_usec_t now = pa_rtclock_now();
+    if (drainAsked_ && timing && !timing->playing && lastCountedAt_ != 0) {
+        // Once the stream's last bytes have gone on to the device the server
+        // stops counting its time, yet the device still has them to play
+        // (a second or more): go on at the pace of the clock until the
+        // server says they are out, so the position never stalls at the end.
+        bytes = std::max(bytes, lastCounted_ + qint64(pa_usec_to_bytes(now - lastCountedAt_, &CdSpec)));
     }
+    else {
+        lastCounted_ = bytes;
+        lastCountedAt_ = now;
+    }
+    heard_ = std::max(heard_, std::min(bytes / 4 * 4, written_));
     return heard_;
 }
 

@@ -60,6 +60,9 @@ private:
     PcmRing* ring_ = nullptr;
     qint64 written_ = 0;
     qint64 heard_ = 0;
+    // The server's last count of the stream while it was playing, and when.
+    qint64 lastCounted_ = 0;
+    quint64 lastCountedAt_ = 0; // pa_rtclock_now() microseconds
     bool drainAsked_ = false;
     bool drained_ = false;
     bool timedOut_ = false;
