@@ -181,7 +181,11 @@ private Q_SLOTS:
 
         mark = rig.device.sent.size();
         QVERIFY(rig.call(PlayerInterface, QStringLiteral("Pause")));
-        QCOMPARE(sentSince(mark), QByteArrayList{"stop cdaudio"});
+        // A tick that runs while the call is answered sees the play ended and
+        // stops once more, as in normal mode it always does: only stops.
+        const QByteArrayList paused = sentSince(mark);
+        QVERIFY(!paused.isEmpty());
+        QCOMPARE(QSet<QByteArray>(paused.cbegin(), paused.cend()), QSet<QByteArray>{"stop cdaudio"});
         QTRY_COMPARE(statuses, (QStringList{"Playing", "Stopped"}));
 
         mark = rig.device.sent.size();
