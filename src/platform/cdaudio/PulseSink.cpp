@@ -5,7 +5,7 @@
 #include <pulse/pulseaudio.h>
 
 namespace {
-constexpr pa_sample_spec CdSpec{PA_SAMPLE_S16LE, uint32_t(CdAudioFormat::SampleRate), 2};
+constexpr pa_sample_spec CdSampleFormat{PA_SAMPLE_S16LE, uint32_t(CdAudioFormat::SampleRate), 2};
 constexpr uint32_t bytesOfMs(int ms)
 {
     return uint32_t(CdAudioFormat::BytesPerSecond / 1000 * ms);
@@ -166,7 +166,7 @@ void PulseSink::start(PcmRing& ring)
         failed_ = true;
         return;
     }
-    stream_ = pa_stream_new(context_, "disc audio", &CdSpec, nullptr);
+    stream_ = pa_stream_new(context_, "disc audio", &CdSampleFormat, nullptr);
     if (!stream_) {
         failed_ = true;
         return;
@@ -240,7 +240,7 @@ qint64 PulseSink::heardLocked()
     pa_usec_t usec = 0;
     if (pa_stream_get_time(stream_, &usec) != 0)
         return heard_;
-    qint64 bytes = qint64(pa_usec_to_bytes(usec, &CdSpec));
+    qint64 bytes = qint64(pa_usec_to_bytes(usec, &CdSampleFormat));
     const pa_timing_info* timing = pa_stream_get_timing_info(stream_);
     const pa_usec_t now = pa_rtclock_now();
     if (drainAsked_ && timing && !timing->playing && lastCountedAt_ != 0) {
@@ -248,7 +248,8 @@ qint64 PulseSink::heardLocked()
         // stops counting its time, yet the device still has them to play
         // (a second or more): go on at the pace of the clock until the
         // server says they are out, so the position never stalls at the end.
-        bytes = std::max(bytes, lastCounted_ + qint64(pa_usec_to_bytes(now - lastCountedAt_, &CdSpec)));
+        bytes =
+            std::max(bytes, lastCounted_ + qint64(pa_usec_to_bytes(now - lastCountedAt_, &CdSampleFormat)));
     }
     else {
         lastCounted_ = bytes;
