@@ -75,6 +75,13 @@ public:
         client.waitForFinished(5000);
         return client.readAllStandardOutput();
     }
+    // The streams the server is playing right now, one line each.
+    QByteArray sinkInputs()
+    {
+        return run(QStringLiteral("pactl"),
+                   {QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sink-inputs")})
+            .trimmed();
+    }
 
 private:
     QString folder_;

@@ -26,15 +26,6 @@ class tst_PulseSink : public QObject {
 
     static qint64 msOf(qint64 bytes) { return bytes * 1000 / CdAudioFormat::BytesPerSecond; }
 
-    // Streams the server is playing right now.
-    QByteArray sinkInputs()
-    {
-        return server_
-            ->run(QStringLiteral("pactl"),
-                  {QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sink-inputs")})
-            .trimmed();
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
@@ -210,14 +201,14 @@ private Q_SLOTS:
             QSKIP("pactl is not installed");
         auto disc = std::make_unique<ImageDisc>(dir_.filePath("four.wav"), clock_);
         QVERIFY(disc->start(150, disc->toc().leadOut));
-        QTRY_VERIFY_WITH_TIMEOUT(!sinkInputs().isEmpty(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(!server_->sinkInputs().isEmpty(), 2000);
         if (how == QLatin1String("stop"))
             disc->halt();
         else if (how == QLatin1String("door"))
             disc->doorMoved(true);
         else
             disc.reset();
-        QCOMPARE(sinkInputs(), QByteArray());
+        QCOMPARE(server_->sinkInputs(), QByteArray());
     }
 
     // A server that dies takes no play with it: the silent clock goes on from
