@@ -1,6 +1,8 @@
 #pragma once
 
+#include "platform/cdaudio/CdAudioDevice.h"
 #include "platform/cdaudio/DiscToc.h"
+#include "platform/cdaudio/ManualSink.h"
 #include "platform/cdaudio/PcmRing.h"
 #include "platform/cdaudio/PcmSink.h"
 
@@ -8,6 +10,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QString>
+#include <QTest>
 #include <QtEndian>
 #include <cstring>
 #include <functional>
@@ -15,6 +18,27 @@
 // Frames that say which frame they are: every stereo sample of frame f holds
 // f as a little-endian 32-bit number, so any four bytes heard name their frame.
 namespace EngineFixtures {
+// A device command's reply, its result code in *result.
+inline QByteArray ask(CdAudioDevice& device, const char* command, int* result = nullptr)
+{
+    ReplyBuffer reply;
+    const int code = device.DeviceCommand(command, reply);
+    if (result)
+        *result = code;
+    return reply.toByteArray();
+}
+
+// Plays frames by hand, waiting for the reader thread to have queued them.
+inline void playByHand(ManualSink& sink, int frames)
+{
+    qint64 left = qint64(frames) * CdFrames::BytesPerFrame;
+    QElapsedTimer waited;
+    waited.start();
+    while (left > 0 && waited.elapsed() < 5000)
+        left -= sink.play(left);
+    QCOMPARE(left, 0);
+}
+
 inline bool readNumberedFrames(int frame, int count, char* out, QString*)
 {
     for (int i = 0; i < count; ++i)

@@ -1,4 +1,5 @@
 #include "AudioFixtures.h"
+#include "EngineFixtures.h"
 #include "platform/Clock.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/DiscIdentity.h"
@@ -14,6 +15,7 @@
 #include <QTest>
 
 using namespace AudioFixtures;
+using namespace EngineFixtures;
 
 // The drive back end runs its libcdio calls against libcdio's own image
 // drivers: a cue sheet over BIN files or a cdrdao TOC file opened as a disc
@@ -62,25 +64,6 @@ class tst_DriveDisc : public QObject {
         d.session = std::make_unique<DeviceSession>(std::move(disc));
         ask(*d.session, "open cdaudio");
         return d;
-    }
-
-    static QByteArray ask(DeviceSession& session, const char* command, int* result = nullptr)
-    {
-        ReplyBuffer reply;
-        const int r = session.DeviceCommand(command, reply);
-        if (result)
-            *result = r;
-        return reply.toByteArray();
-    }
-
-    static void play(ManualSink& sink, int frames)
-    {
-        qint64 left = qint64(frames) * CdFrames::BytesPerFrame;
-        QElapsedTimer waited;
-        waited.start();
-        while (left > 0 && waited.elapsed() < 5000)
-            left -= sink.play(left);
-        QCOMPARE(left, 0);
     }
 
     // The track starts as the device reports them: the track count, then the
@@ -152,7 +135,7 @@ private Q_SLOTS:
         int result = -1;
         ask(*d.session, "play cdaudio from 2", &result);
         QCOMPARE(result, 0);
-        play(*d.sink, 100);
+        playByHand(*d.sink, 100);
         QCOMPARE(ask(*d.session, "status cdaudio position wait"), QByteArray("02:00:01:25"));
         QVERIFY(d.sink->heard().left(frames(100) * 4) ==
                 pcm(2, frames(400)).mid(frames(150) * 4, frames(100) * 4));
@@ -161,7 +144,7 @@ private Q_SLOTS:
         ask(*d.session, "stop cdaudio");
         ask(*d.session, "play cdaudio from 1", &result);
         QCOMPARE(result, 0);
-        play(*d.sink, 30);
+        playByHand(*d.sink, 30);
         QVERIFY(d.sink->heard().left(frames(30) * 4) == pcm(2, frames(30)));
     }
 

@@ -1,4 +1,5 @@
 #include "AudioFixtures.h"
+#include "EngineFixtures.h"
 #include "platform/Clock.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/DiscIdentity.h"
@@ -9,6 +10,7 @@
 #include <QTest>
 
 using namespace AudioFixtures;
+using namespace EngineFixtures;
 
 // An image disc driven through the device commands, with a sink moved by hand:
 // the position is what the sink has played, never what was merely read.
@@ -37,26 +39,6 @@ class tst_ImagePlayback : public QObject {
         ReplyBuffer reply;
         d.session->DeviceCommand("open cdaudio", reply);
         return d;
-    }
-
-    static QByteArray ask(DeviceSession& session, const char* command, int* result = nullptr)
-    {
-        ReplyBuffer reply;
-        const int r = session.DeviceCommand(command, reply);
-        if (result)
-            *result = r;
-        return reply.toByteArray();
-    }
-
-    // Plays frames by hand, waiting for the reader thread to have queued them.
-    static void play(ManualSink& sink, int frames)
-    {
-        qint64 left = qint64(frames) * CdFrames::BytesPerFrame;
-        QElapsedTimer waited;
-        waited.start();
-        while (left > 0 && waited.elapsed() < 5000)
-            left -= sink.play(left);
-        QCOMPARE(left, 0);
     }
 
 private Q_SLOTS:
@@ -112,7 +94,7 @@ private Q_SLOTS:
         QTRY_VERIFY(d.image->engine().position() == 450); // reader ahead, nothing heard
         QCOMPARE(ask(*d.session, "status cdaudio position wait"), QByteArray("02:00:00:00"));
         QCOMPARE(ask(*d.session, "status cdaudio mode wait"), QByteArray("playing"));
-        play(*d.sink, 80);
+        playByHand(*d.sink, 80);
         QCOMPARE(ask(*d.session, "status cdaudio position wait"), QByteArray("02:00:01:05"));
         // Half a frame more is not yet a frame heard.
         d.sink->play(CdFrames::BytesPerFrame / 2);
@@ -125,7 +107,7 @@ private Q_SLOTS:
     {
         Disc d = open(dir_.filePath("disc"));
         ask(*d.session, "play cdaudio from 1");
-        play(*d.sink, 100);
+        playByHand(*d.sink, 100);
         ask(*d.session, "stop cdaudio");
         QCOMPARE(ask(*d.session, "status cdaudio mode wait"), QByteArray("stopped"));
         QCOMPARE(ask(*d.session, "status cdaudio position wait"), QByteArray("01:00:01:25"));
@@ -134,7 +116,7 @@ private Q_SLOTS:
 
         ask(*d.session, "play cdaudio from 3");
         QCOMPARE(ask(*d.session, "status cdaudio position wait"), QByteArray("03:00:00:00"));
-        play(*d.sink, 10);
+        playByHand(*d.sink, 10);
         QCOMPARE(ask(*d.session, "status cdaudio position wait"), QByteArray("03:00:00:10"));
         QVERIFY(d.sink->heard() == pcm(2, frames(10)));
     }
@@ -143,10 +125,10 @@ private Q_SLOTS:
     {
         Disc d = open(dir_.filePath("disc"));
         ask(*d.session, "play cdaudio from 2");
-        play(*d.sink, 205);
+        playByHand(*d.sink, 205);
         QCOMPARE(ask(*d.session, "status cdaudio position wait"), QByteArray("03:00:00:05"));
         QVERIFY(d.sink->heard().mid(frames(200) * 4) == pcm(2, frames(5)));
-        play(*d.sink, 95);
+        playByHand(*d.sink, 95);
         QCOMPARE(ask(*d.session, "status cdaudio mode wait"), QByteArray("stopped"));
         QCOMPARE(ask(*d.session, "status cdaudio position wait"), QByteArray("03:00:01:24"));
         int result = -1;
