@@ -74,13 +74,13 @@ int main(int argc, char** argv)
         QFile file(path);
         file.open(QIODevice::ReadOnly | mode);
         fileSize = file.size();
-        if (DwdReader::CheckFile(file) != DwdReader::FileCheck::Valid) {
+        if (DwdReader::checkFile(file) != DwdReader::FileCheck::Valid) {
             std::abort();
         }
         TrackPosition time;
         records = 0;
         for (;;) {
-            const DwdReader::Record record = DwdReader::ReadRecord(file);
+            const DwdReader::Record record = DwdReader::readRecord(file);
             if (!record.complete()) {
                 break;
             }
@@ -101,7 +101,7 @@ int main(int argc, char** argv)
         qint32 lineBreaks = 0;
         pieces = 0;
         for (;;) {
-            const ScriptReader::Piece piece = ScriptReader::TakePiece(script, position, lineBreaks);
+            const ScriptReader::Piece piece = ScriptReader::takePiece(script, position, lineBreaks);
             ++pieces;
             if (!piece.ok() || piece.endOfScript) {
                 break;
@@ -109,7 +109,7 @@ int main(int argc, char** argv)
             position = piece.position;
         }
     });
-    const double preview = medianMicroseconds([&] { (void)ScriptReader::BuildPreviewText(script); });
+    const double preview = medianMicroseconds([&] { (void)ScriptReader::buildPreviewText(script); });
     std::printf(
         "script, %lld bytes, %d pieces: median %.0f us to take every piece, %.0f us for the preview\n",
         static_cast<long long>(script.size()), pieces, tokenize, preview);

@@ -32,7 +32,7 @@ void readAll(QIODevice& file)
 {
     TrackPosition time;
     for (;;) {
-        const DwdReader::Record record = DwdReader::ReadRecord(file);
+        const DwdReader::Record record = DwdReader::readRecord(file);
         if (record.hasDelta()) {
             TrackPosition::addDelta(time, record.delta);
         }
@@ -55,12 +55,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    (void)DwdReader::CheckFile(buffer);
+    (void)DwdReader::checkFile(buffer);
     buffer.seek(qMin<qint64>(11, buffer.size()));
     readAll(buffer);
 
     Stream stream(bytes);
-    (void)DwdReader::ReadHeader(stream);
+    (void)DwdReader::readHeader(stream);
     readAll(stream);
     return 0;
 }

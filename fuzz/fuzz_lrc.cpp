@@ -9,7 +9,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray lrc(reinterpret_cast<const char*>(data), qsizetype(size));
-    const LrcImport::Result result = LrcImport::Convert(lrc, LrcImport::Options{});
+    const LrcImport::Result result = LrcImport::convert(lrc, LrcImport::Options{});
     if (result.times.size() != result.lines.size()) {
         std::abort();
     }
@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     qsizetype position = 0;
     qint32 lineBreaks = 0;
     for (qsizetype piece = 0; piece < result.times.size(); ++piece) {
-        const ScriptReader::Piece taken = ScriptReader::TakePiece(result.script, position, lineBreaks);
+        const ScriptReader::Piece taken = ScriptReader::takePiece(result.script, position, lineBreaks);
         if (!taken.ok() || taken.endOfScript != (piece + 1 == result.times.size())) {
             std::abort();
         }

@@ -11,7 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray script(reinterpret_cast<const char*>(data), qsizetype(size));
-    (void)ScriptReader::BuildPreviewText(script);
+    (void)ScriptReader::buildPreviewText(script);
 
     qsizetype position = 0;
     qint32 lineBreaks = 0;
@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (presses > script.size() + 1) {
             std::abort(); // a press that takes nothing would time forever
         }
-        const ScriptReader::Piece piece = ScriptReader::TakePiece(script, position, lineBreaks);
+        const ScriptReader::Piece piece = ScriptReader::takePiece(script, position, lineBreaks);
         if (!piece.ok()) {
             break;
         }
@@ -33,11 +33,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
         QBuffer buffer;
         buffer.open(QIODevice::ReadWrite);
-        if (!DwdWriter::WriteRecord(buffer, piece.text, piece.commands.view(), {0, 1, 2})) {
+        if (!DwdWriter::writeRecord(buffer, piece.text, piece.commands.view(), {0, 1, 2})) {
             std::abort();
         }
         buffer.seek(0);
-        const DwdReader::Record record = DwdReader::ReadRecord(buffer);
+        const DwdReader::Record record = DwdReader::readRecord(buffer);
         if (!record.complete() || record.commands.size() != count || record.text != piece.text ||
             buffer.pos() != buffer.size()) {
             std::abort();

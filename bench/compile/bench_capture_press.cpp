@@ -5,7 +5,7 @@
 // The script is ordinary lyrics (short lines of kana with a command every
 // few lines) repeated to the size asked for, 16 MB by default.
 #include "compile/CompileHost.h"
-#include "compile/ui/Compile.h"
+#include "compile/ui/CompileWindow.h"
 #include "platform/Clock.h"
 #include "platform/FileDialogs.h"
 #include "platform/MemorySettingsStore.h"
@@ -26,19 +26,19 @@ namespace {
 class BenchHost final : public CompileHost {
 public:
     explicit BenchHost(CdAudioDevice& device) : device_(device) {}
-    void PlayClick() override
+    void play() override
     {
         ReplyBuffer reply;
-        device_.DeviceCommand("play cdaudio from 1", reply);
+        device_.sendCommand("play cdaudio from 1", reply);
     }
-    void StopClick() override
+    void stop() override
     {
         ReplyBuffer reply;
-        device_.DeviceCommand("stop cdaudio", reply);
+        device_.sendCommand("stop cdaudio", reply);
     }
-    QString EditorFileName() const override { return script; }
+    QString editorFileName() const override { return script; }
     void compilerWindowClosed() override {}
-    int CurrentTrack() const override { return 1; }
+    int currentTrack() const override { return 1; }
     void offerRelation(int, const QString&) override {}
     QString script;
 
@@ -106,7 +106,7 @@ int main(int argc, char** argv)
     DeviceSession device(
         SimulatedDisc::create(QStringLiteral("tracks=1,length=60:00,id=benchcapture"), clock, nullptr));
     ReplyBuffer reply;
-    device.DeviceCommand("open cdaudio", reply);
+    device.sendCommand("open cdaudio", reply);
     BenchHost host(device);
     host.script = scriptName;
     OkBoxes boxes;
@@ -115,7 +115,7 @@ int main(int argc, char** argv)
 
     QElapsedTimer timer;
     timer.start();
-    auto* form = new TCompileForm(host, device, boxes, dialogs, settings);
+    auto* form = new CompileWindow(host, device, boxes, dialogs, settings);
     form->show();
     QApplication::setActiveWindow(form);
     form->activateWindow();
@@ -123,7 +123,7 @@ int main(int argc, char** argv)
     std::printf("script %lld MB\nopen the window      %8.1f ms\n", megabytes, timer.nsecsElapsed() / 1e6);
 
     timer.restart();
-    form->StartClick();
+    form->start();
     QApplication::processEvents();
     std::printf("Start                %8.1f ms\n", timer.nsecsElapsed() / 1e6);
 
@@ -152,7 +152,7 @@ int main(int argc, char** argv)
     report("Backspace", takeBacks);
 
     timer.restart();
-    form->EndClick();
+    form->end();
     std::printf("End                  %8.1f ms\n", timer.nsecsElapsed() / 1e6);
     form->close();
     delete form;

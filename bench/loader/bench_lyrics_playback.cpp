@@ -4,7 +4,7 @@
 // Prints the cost of a monitor tick while lyrics run (all ticks, and the
 // ticks that drew a piece), and the lag from each record's time on the disc
 // clock to the tick that drew it.
-#include "app/WordsDisplayHost.h"
+#include "app/LyricsWindowKeeper.h"
 #include "compile/CaptureFile.h"
 #include "compile/DwdCapture.h"
 #include "core/SettingsKeys.h"
@@ -63,11 +63,11 @@ public:
     LyricsControls(PlayerState& state, LyricsPlayback& playback) : state_(state), playback_(playback) {}
     void setPlayEnabled(bool) override {}
     void setDigit(int, char) override {}
-    void showPlayMode(int) override {}
+    void showPlayMode(PlayMode) override {}
     void setApplicationTitle(const QString&) override {}
     bool minimizeButtonDown() const override { return false; }
     bool wordsOnDown() const override { return true; }
-    void loadLyricsAtPlay() override { playback_.loadAtPlay(state_.CurrentTrack); }
+    void loadLyricsAtPlay() override { playback_.loadAtPlay(state_.currentTrack); }
     void releaseLyricsAtStop() override { playback_.releaseAtStop(); }
     void stepLyrics() override { playback_.stepLyrics(); }
 
@@ -134,9 +134,9 @@ void run(const char* label, int pieces, int minGap, int maxGap)
                                                     .arg(++serial),
                                                 clock, nullptr));
     ReplyBuffer reply;
-    session.DeviceCommand("open cdaudio", reply);
-    session.DeviceCommand("set cdaudio time format tmsf", reply);
-    session.DeviceCommand("info cdaudio identity wait", reply);
+    session.sendCommand("open cdaudio", reply);
+    session.sendCommand("set cdaudio time format tmsf", reply);
+    session.sendCommand("info cdaudio identity wait", reply);
 
     MemoryStore store;
     store.openKey(SettingsKeys::relationKey(reply.toByteArray()), true)
@@ -145,7 +145,7 @@ void run(const char* label, int pieces, int minGap, int maxGap)
     CountingBoxes boxes;
     Association association(session, boxes, store, dialogs);
     LyricState lyrics;
-    WordsDisplayHost host(lyrics);
+    LyricsWindowKeeper host(lyrics);
     LyricsPlayback playback(session, boxes, association, lyrics, host);
     PlayerState state;
     LyricsControls controls(state, playback);
@@ -153,7 +153,7 @@ void run(const char* label, int pieces, int minGap, int maxGap)
     PlaybackMonitor monitor(session, state, controls, transport);
 
     const auto loadStart = std::chrono::steady_clock::now();
-    transport.PlayClick();
+    transport.play();
     const double loadMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - loadStart).count();
 
@@ -162,17 +162,17 @@ void run(const char* label, int pieces, int minGap, int maxGap)
     const auto framesOf = [](const TrackPosition& p) {
         return (qint64(p.minutes) * 60 + p.seconds) * 75 + p.frames;
     };
-    while (playback.reading().WordsActive && clock.nowMs() < 20 * 60 * 1000) {
+    while (playback.reading().wordsActive && clock.nowMs() < 20 * 60 * 1000) {
         clock.advance(50);
         const auto start = std::chrono::steady_clock::now();
-        monitor.Timer1Timer();
+        monitor.onTick();
         const double us =
             std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
         allTicks.push_back(us);
         // Every record before the pending one has been drawn by now.
         size_t pending = times.size();
-        if (playback.reading().RecordPending) {
-            const qint64 due = framesOf(playback.reading().NextRecordTime);
+        if (playback.reading().recordPending) {
+            const qint64 due = framesOf(playback.reading().nextRecordTime);
             pending = next;
             while (pending < times.size() && times[pending] != due)
                 ++pending;

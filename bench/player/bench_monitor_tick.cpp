@@ -21,7 +21,7 @@ class NullControls final : public PlayerControls {
 public:
     void setPlayEnabled(bool) override {}
     void setDigit(int, char c) override { sink += c; }
-    void showPlayMode(int) override {}
+    void showPlayMode(PlayMode) override {}
     void setApplicationTitle(const QString&) override {}
     bool minimizeButtonDown() const override { return false; }
     bool wordsOnDown() const override { return false; }
@@ -45,17 +45,17 @@ std::vector<double> measure(const char* disc, bool playing, int ticks)
     Transport transport(session, state, controls);
     PlaybackMonitor monitor(session, state, controls, transport);
     ReplyBuffer reply;
-    session.DeviceCommand("open cdaudio", reply);
-    session.DeviceCommand("set cdaudio time format tmsf", reply);
+    session.sendCommand("open cdaudio", reply);
+    session.sendCommand("set cdaudio time format tmsf", reply);
     if (playing)
-        transport.PlayClick();
+        transport.play();
 
     std::vector<double> micros;
     micros.reserve(size_t(ticks));
     for (int i = 0; i < ticks; ++i) {
         clock.advance(50);
         const auto start = std::chrono::steady_clock::now();
-        monitor.Timer1Timer();
+        monitor.onTick();
         const auto end = std::chrono::steady_clock::now();
         micros.push_back(std::chrono::duration<double, std::micro>(end - start).count());
     }

@@ -38,11 +38,11 @@ DiscChanger::Outcome DiscChanger::change(const QString& source)
     }
     // The new disc is read as at start-up; the device is open already, so
     // its open answers at once. The user's play mode is no property of a disc.
-    const int mode = state_.PlayMode;
+    const PlayMode mode = state_.playMode;
     PlayerStartup::openDevice(device_, boxes_, state_);
-    state_.DoorOpen = false;
-    state_.WasPlaying = false;
-    state_.LastPolledTrack = state_.CurrentTrack;
+    state_.doorOpen = false;
+    state_.wasPlaying = false;
+    state_.lastPolledTrack = state_.currentTrack;
     remote_.setPlayMode(mode);
     DiscStartup::prepare(session_.source(), settings_, trace_);
     return Outcome::Changed;

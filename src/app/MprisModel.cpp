@@ -26,7 +26,7 @@ MprisModel::MprisModel(PlayerRemote& remote, CdAudioDevice& device) : remote_(re
 
 bool MprisModel::playing() const
 {
-    return remote_.playerState().WasPlaying;
+    return remote_.playerState().wasPlaying;
 }
 
 void MprisModel::PlayPause()
@@ -72,10 +72,10 @@ QString MprisModel::playbackStatus() const
 
 QString MprisModel::loopStatus() const
 {
-    switch (remote_.playerState().PlayMode) {
-    case 1:
+    switch (remote_.playerState().playMode) {
+    case PlayMode::RepeatOne:
         return QStringLiteral("Track");
-    case 2:
+    case PlayMode::RepeatAll:
         return QStringLiteral("Playlist");
     default:
         return QStringLiteral("None");
@@ -85,35 +85,35 @@ QString MprisModel::loopStatus() const
 void MprisModel::setLoopStatus(const QString& status)
 {
     if (status == QLatin1String("Track"))
-        remote_.setPlayMode(1);
+        remote_.setPlayMode(PlayMode::RepeatOne);
     else if (status == QLatin1String("Playlist"))
-        remote_.setPlayMode(2);
-    else if (status == QLatin1String("None") && remote_.playerState().PlayMode != 3)
-        remote_.setPlayMode(0);
+        remote_.setPlayMode(PlayMode::RepeatAll);
+    else if (status == QLatin1String("None") && remote_.playerState().playMode != PlayMode::Random)
+        remote_.setPlayMode(PlayMode::Normal);
 }
 
 bool MprisModel::shuffle() const
 {
-    return remote_.playerState().PlayMode == 3;
+    return remote_.playerState().playMode == PlayMode::Random;
 }
 
 void MprisModel::setShuffle(bool on)
 {
     if (on)
-        remote_.setPlayMode(3);
+        remote_.setPlayMode(PlayMode::Random);
     else if (shuffle())
-        remote_.setPlayMode(0);
+        remote_.setPlayMode(PlayMode::Normal);
 }
 
 bool MprisModel::canPlay() const
 {
-    return !remote_.playerState().DoorOpen;
+    return !remote_.playerState().doorOpen;
 }
 
 MprisModel::MetadataKey MprisModel::metadataKey() const
 {
     const PlayerState& state = remote_.playerState();
-    return {state.CurrentTrack, state.TrackCount, state.DoorOpen};
+    return {state.currentTrack, state.trackCount, state.doorOpen};
 }
 
 std::optional<qlonglong> MprisModel::msfToMicroseconds(const QByteArray& text)
@@ -161,7 +161,7 @@ QVariantMap MprisModel::metadata()
 qlonglong MprisModel::position()
 {
     TrackPosition at;
-    if (DeviceCommands::ReadTrackPosition(device_, at) != 0)
+    if (DeviceCommands::readTrackPosition(device_, at) != 0)
         return 0;
     return framesToMicroseconds((qlonglong(at.minutes) * 60 + at.seconds) * FramesPerSecond + at.frames);
 }

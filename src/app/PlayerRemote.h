@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/PlayMode.h"
+
 struct PlayerState;
 
 // What a remote control (the desktop's media keys, panel applets, phones)
@@ -10,11 +12,11 @@ public:
     virtual ~PlayerRemote() = default;
 
     virtual const PlayerState& playerState() const = 0;
-    virtual void play() = 0;     // PlayClick
-    virtual void stop() = 0;     // StopClick
-    virtual void next() = 0;     // FFClick
-    virtual void previous() = 0; // RewClick
-    virtual void setPlayMode(int mode) = 0;
+    virtual void play() = 0;     // play
+    virtual void stop() = 0;     // stop
+    virtual void next() = 0;     // fastForward
+    virtual void previous() = 0; // rewind
+    virtual void setPlayMode(PlayMode mode) = 0;
     // Shows the player's window, restored from the minimised state, on top
     // and active.
     virtual void raise() = 0;

@@ -1,6 +1,6 @@
 #include "app/PlayerWindowRemote.h"
 
-#include "app/TOndelPlayer.h"
+#include "app/PlayerWindow.h"
 
 const PlayerState& PlayerWindowRemote::playerState() const
 {
@@ -9,25 +9,25 @@ const PlayerState& PlayerWindowRemote::playerState() const
 
 void PlayerWindowRemote::play()
 {
-    player_.PlayClick();
+    player_.play();
 }
 
 void PlayerWindowRemote::stop()
 {
-    player_.StopClick();
+    player_.stop();
 }
 
 void PlayerWindowRemote::next()
 {
-    player_.FFClick();
+    player_.fastForward();
 }
 
 void PlayerWindowRemote::previous()
 {
-    player_.RewClick();
+    player_.rewind();
 }
 
-void PlayerWindowRemote::setPlayMode(int mode)
+void PlayerWindowRemote::setPlayMode(PlayMode mode)
 {
     player_.transport().setPlayMode(mode);
 }
@@ -46,5 +46,5 @@ void PlayerWindowRemote::raise()
 
 void PlayerWindowRemote::quit()
 {
-    player_.Power1Click();
+    player_.onPowerClicked();
 }

@@ -2,22 +2,22 @@
 
 #include "app/PlayerRemote.h"
 
-class TOndelPlayer;
+class PlayerWindow;
 
 // The main window's handlers as a remote control reaches them.
 class PlayerWindowRemote final : public PlayerRemote {
 public:
-    explicit PlayerWindowRemote(TOndelPlayer& player) : player_(player) {}
+    explicit PlayerWindowRemote(PlayerWindow& player) : player_(player) {}
 
     const PlayerState& playerState() const override;
     void play() override;
     void stop() override;
     void next() override;
     void previous() override;
-    void setPlayMode(int mode) override;
+    void setPlayMode(PlayMode mode) override;
     void raise() override;
     void quit() override;
 
 private:
-    TOndelPlayer& player_;
+    PlayerWindow& player_;
 };

@@ -3,9 +3,9 @@
 #include "app/DiscChanger.h"
 #include "app/MprisService.h"
 #include "app/PlayerCommandLine.h"
+#include "app/PlayerWindow.h"
 #include "app/PlayerWindowRemote.h"
 #include "app/SingleInstance.h"
-#include "app/TOndelPlayer.h"
 #include "lyrics/ImageCanvas.h"
 #include "platform/Clock.h"
 #include "platform/QSettingsStore.h"
@@ -65,7 +65,7 @@ int run(QApplication& app, const PlayerOptions& options)
     CdAudioDevice& device = tracingDevice ? static_cast<CdAudioDevice&>(*tracingDevice) : session;
     MessageBoxes& boxes = tracingBoxes ? static_cast<MessageBoxes&>(*tracingBoxes) : screenBoxes;
 
-    TOndelPlayer player(device, boxes, settings);
+    PlayerWindow player(device, boxes, settings);
     screenBoxes.owner = [&player] { return player.boxOwner(); };
     if (player.refused()) {
         app.exec();

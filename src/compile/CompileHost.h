@@ -9,16 +9,16 @@ class CompileHost {
 public:
     virtual ~CompileHost() = default;
 
-    // The transport's PlayClick and StopClick: a capture plays CurrentTrack
+    // The transport's play and stop: a capture plays currentTrack
     // from its start and stops the disc when it ends.
-    virtual void PlayClick() = 0;
-    virtual void StopClick() = 0;
-    // The track PlayClick plays, read at Start: the one a take times.
-    virtual int CurrentTrack() const = 0;
+    virtual void play() = 0;
+    virtual void stop() = 0;
+    // The track play plays, read at Start: the one a take times.
+    virtual int currentTrack() const = 0;
     // A take of that track has become the file: offer to relate it.
     virtual void offerRelation(int track, const QString& dwdFile) = 0;
     // The file the script editor has open, empty when it has none.
-    virtual QString EditorFileName() const = 0;
+    virtual QString editorFileName() const = 0;
     // The compiler window is closing and will be destroyed: give the keyboard
     // focus back to the main window, empty its reference to the compiler
     // window and enable Compile and RMenuSetRhythm again.

@@ -34,7 +34,7 @@ DwdCapture::Start DwdCapture::resume(const QString& outputName, QByteArrayView k
         return Start::OpenFailed;
     const qint64 size = DwdWriter::HeaderSize + keptRecords.size();
     if (size > qint64(0xFFFFFFFFu) ||
-        !storage_.writeAt(0, DwdWriter::HeaderBytes(quint32(size)) + keptRecords.toByteArray())) {
+        !storage_.writeAt(0, DwdWriter::headerBytes(quint32(size)) + keptRecords.toByteArray())) {
         storage_.discard();
         return Start::HeaderFailed;
     }
@@ -60,13 +60,13 @@ DwdCapture::Press DwdCapture::press(const TrackPosition& position, qint32& lineB
         result.outcome = Outcome::AfterEnd;
         return result;
     }
-    const ScriptReader::Piece piece = ScriptReader::TakePiece(script_, position_, lineBreaks);
+    const ScriptReader::Piece piece = ScriptReader::takePiece(script_, position_, lineBreaks);
     if (!piece.ok()) {
         result.outcome = Outcome::SyntaxError;
         result.error = piece.error;
         return result;
     }
-    const QByteArray record = DwdWriter::RecordBytes(piece.text, piece.commands.view(),
+    const QByteArray record = DwdWriter::recordBytes(piece.text, piece.commands.view(),
                                                      TrackPosition::timeDelta(position, previous_));
     const qint64 newSize = fileSize_ + record.size();
     // The record first, then the size that takes it in: until the size is

@@ -119,7 +119,7 @@ QString DwdCompiler::reloadErrorCaption()
     return QStringLiteral("Make DWD file : ERROR");
 }
 
-QString DwdCompiler::MakeOutputFileName(const QString& scriptPath)
+QString DwdCompiler::makeOutputFileName(const QString& scriptPath)
 {
     const qsizetype separator =
         std::max(scriptPath.lastIndexOf(QLatin1Char('/')), scriptPath.lastIndexOf(QDir::separator()));
@@ -138,7 +138,7 @@ QString DwdCompiler::MakeOutputFileName(const QString& scriptPath)
     return output;
 }
 
-bool DwdCompiler::LoadScript(const QString& name)
+bool DwdCompiler::loadScript(const QString& name)
 {
     if (name.isEmpty() || QFileInfo(name).isDir())
         return false;
@@ -174,13 +174,13 @@ void DwdCompiler::showError(const QString& text, const QString& caption)
 
 void DwdCompiler::takeUpScript(const QString& name)
 {
-    const ScriptReader::Preview preview = ScriptReader::BuildPreviewText(sourceText_);
+    const ScriptReader::Preview preview = ScriptReader::buildPreviewText(sourceText_);
     if (!preview.error.isEmpty())
         showError(preview.error, errorCaption());
     previewText_ = preview.text;
     previewLines_ = QList<qsizetype>{0} + lineStarts(previewText_);
     retimeLine_ = 0;
-    outputFileName_ = MakeOutputFileName(name);
+    outputFileName_ = makeOutputFileName(name);
 }
 
 void DwdCompiler::resetView()
@@ -189,23 +189,23 @@ void DwdCompiler::resetView()
     previewCursor_.setOrigin(0, 0);
 }
 
-void DwdCompiler::FormCreate()
+void DwdCompiler::createForm()
 {
-    QString name = host_.EditorFileName();
+    QString name = host_.editorFileName();
     if (name.isEmpty()) {
         if (const std::optional<QString> chosen =
                 dialogs_.openFile(openDialogTitle(), openDialogFilter(), openDialogSuffix()))
             name = *chosen;
     }
-    if (!LoadScript(name)) {
+    if (!loadScript(name)) {
         showError(sourceUnreadableMessage(), errorCaption());
         name.clear();
     }
     takeUpScript(name);
-    FormResize();
+    clientResized();
 }
 
-void DwdCompiler::FormResize()
+void DwdCompiler::clientResized()
 {
     textArea_ = TextRect{10, 10, clientWidth_ - 10, clientHeight_ - (startButtonHeight_ + 10)};
     canvas_.setBrushClear(false);
@@ -247,7 +247,7 @@ void DwdCompiler::drawVisibleLines(QByteArrayView text, const QList<qsizetype>& 
         const bool marked = !compiling_ && retimeLine_ > 0 && line == retimeLine_;
         canvas_.setBrushColor(marked ? RetimeMarkColor : ColorValue::WindowBackground);
         previewCursor_.setPen(0, int(line * lineHeight));
-        previewCursor_.DrawString(textArea_, 10, 10, text.sliced(start, end - start));
+        previewCursor_.drawString(textArea_, 10, 10, text.sliced(start, end - start));
     }
     canvas_.setBrushColor(ColorValue::WindowBackground);
 }
@@ -275,19 +275,19 @@ void DwdCompiler::appendTimed(const QByteArray& piece)
     timedLines_ += lineStarts(piece, base);
 }
 
-void DwdCompiler::StartClick()
+void DwdCompiler::start()
 {
     if (compiling_) {
         showError(compilingMessage(), errorCaption());
         return;
     }
     if (sourceText_.isEmpty()) {
-        const QString name = host_.EditorFileName();
+        const QString name = host_.editorFileName();
         if (name.isEmpty()) {
             showError(noSourceMessage(), errorCaption());
             return;
         }
-        if (!LoadScript(name)) {
+        if (!loadScript(name)) {
             showError(sourceUnreadableMessage(), errorCaption());
             return;
         }
@@ -346,10 +346,10 @@ void DwdCompiler::StartClick()
         followPen();
     }
 
-    timedTrack_ = host_.CurrentTrack();
+    timedTrack_ = host_.currentTrack();
     if (speedPercent_ != TimeStretch::NormalPercent)
         sendSpeed(speedPercent_);
-    host_.PlayClick();
+    host_.play();
     if (retake) {
         const TrackPosition& from = retake->playFrom;
         const QByteArray command = QStringLiteral("play cdaudio from %1:%2:%3:%4")
@@ -359,15 +359,15 @@ void DwdCompiler::StartClick()
                                        .arg(from.frames, 2, 10, QLatin1Char('0'))
                                        .toLatin1();
         ReplyBuffer reply;
-        device_.DeviceCommand(command.constData(), reply);
+        device_.sendCommand(command.constData(), reply);
     }
     // The first record is timed from the start of the track, or from the
     // last piece kept.
     currentPosition_ = retake ? retake->lastTime : TrackPosition{};
-    FormResize();
+    clientResized();
 }
 
-void DwdCompiler::FormKeyDown(int key)
+void DwdCompiler::keyPressed(int key)
 {
     if (!compiling_ || windingUp_)
         return;
@@ -376,7 +376,7 @@ void DwdCompiler::FormKeyDown(int key)
     if (pendingLineBreaks_ > 0) {
         previewCursor_.moveOrigin(0, -pendingLineBreaks_ * previewCursor_.textHeight("A"));
         followPen();
-        FormResize();
+        clientResized();
         pendingLineBreaks_ = 0;
     }
     if (key == KeyBackspace) {
@@ -396,7 +396,7 @@ void DwdCompiler::FormKeyDown(int key)
     previousPosition_ = currentPosition_;
     // A device that does not answer leaves the position as it was: delta 0.
     TrackPosition heard;
-    if (DeviceCommands::ReadTrackPosition(device_, heard) == 0)
+    if (DeviceCommands::readTrackPosition(device_, heard) == 0)
         currentPosition_ = pressTime(heard);
     const DwdCapture::Press press = capture_.press(currentPosition_, pendingLineBreaks_);
     switch (press.outcome) {
@@ -419,10 +419,10 @@ void DwdCompiler::FormKeyDown(int key)
     previewCursor_.setPen(timedPen_.x(), timedPen_.y());
     appendTimed(press.pieceText);
     canvas_.setFontColor(TimedColor);
-    previewCursor_.DrawString(textArea_, 10, 10, press.pieceText);
+    previewCursor_.drawString(textArea_, 10, 10, press.pieceText);
     timedPen_ = previewCursor_.pen();
     if (followPen())
-        FormResize();
+        clientResized();
 }
 
 int DwdCompiler::latencyFrames(int latencyMs, int speedPercent)
@@ -441,7 +441,7 @@ TrackPosition DwdCompiler::pressTime(const TrackPosition& heard) const
     return TrackPosition::fromFrames(std::max({frames, previous, 0}));
 }
 
-void DwdCompiler::FormMouseDown(int x, int y)
+void DwdCompiler::onPanelMousePress(int x, int y)
 {
     const int lineHeight = previewCursor_.textHeight("A");
     if (compiling_ || sourceText_.isEmpty() || lineHeight <= 0 || x < textArea_.left ||
@@ -451,13 +451,13 @@ void DwdCompiler::FormMouseDown(int x, int y)
     if (line < 0 || line >= previewLines_.size())
         return;
     retimeLine_ = line == retimeLine_ ? 0 : line;
-    FormResize();
+    clientResized();
 }
 
 std::optional<DwdCompiler::Retake> DwdCompiler::planRetake(int line)
 {
     QFile file(outputFileName_);
-    if (!file.open(QIODevice::ReadOnly) || DwdReader::CheckFile(file) != DwdReader::FileCheck::Valid) {
+    if (!file.open(QIODevice::ReadOnly) || DwdReader::checkFile(file) != DwdReader::FileCheck::Valid) {
         showError(retimeUnreadableMessage(), errorCaption());
         return std::nullopt;
     }
@@ -465,7 +465,7 @@ std::optional<DwdCompiler::Retake> DwdCompiler::planRetake(int line)
     qint32 lineBreaks = 0;
     qint64 keptEnd = DwdWriter::HeaderSize;
     for (;;) {
-        const DwdReader::Record record = DwdReader::ReadRecord(file);
+        const DwdReader::Record record = DwdReader::readRecord(file);
         if (!record.complete()) {
             // The file ends before the line: time on from its last piece.
             retake.playFrom = retake.lastTime;
@@ -473,7 +473,7 @@ std::optional<DwdCompiler::Retake> DwdCompiler::planRetake(int line)
         }
         qint32 breaksInPiece = 0;
         const ScriptReader::Piece piece =
-            ScriptReader::TakePiece(sourceText_, retake.position, breaksInPiece);
+            ScriptReader::takePiece(sourceText_, retake.position, breaksInPiece);
         if (!piece.ok() || piece.text != record.text) {
             showError(retimeMismatchMessage(), errorCaption());
             return std::nullopt;
@@ -524,7 +524,7 @@ void DwdCompiler::takeBack()
     previewCursor_.setOrigin(previewCursor_.origin().x(),
                              -int(timedLines_.size() - 1) * previewCursor_.textHeight("A"));
     followPen();
-    FormResize();
+    clientResized();
     // After the last piece End had the focus; Space times again now.
     view_.focusWindow();
 }
@@ -545,7 +545,7 @@ void DwdCompiler::sendSpeed(int percent)
     DeviceCommands::sendNumber(device_, "set cdaudio speed %d", percent, reply);
 }
 
-void DwdCompiler::EndClick()
+void DwdCompiler::end()
 {
     if (!compiling_ || windingUp_)
         return;
@@ -562,17 +562,17 @@ void DwdCompiler::EndClick()
         host_.offerRelation(timedTrack_, QFileInfo(written).absoluteFilePath());
 }
 
-void DwdCompiler::TrackChanged()
+void DwdCompiler::trackChanged()
 {
     if (!captureRunning())
         return;
     if (capture_.scriptEnded() || !QFileInfo::exists(outputFileName_))
-        EndClick();
+        end();
     else
-        CancelClick();
+        cancel();
 }
 
-void DwdCompiler::CancelClick()
+void DwdCompiler::cancel()
 {
     if (!compiling_ || windingUp_)
         return;
@@ -593,31 +593,31 @@ void DwdCompiler::finishCapture()
 {
     compiling_ = false;
     view_.setStartEnabled(true);
-    host_.StopClick();
+    host_.stop();
     // The player goes on at the disc's own speed.
     if (speedPercent_ != TimeStretch::NormalPercent)
         sendSpeed(TimeStretch::NormalPercent);
     if (reloadPending_) {
-        ReloadScript();
+        reloadScript();
         reloadPending_ = false;
     }
     else {
         resetView();
-        FormResize();
+        clientResized();
     }
 }
 
-void DwdCompiler::ReloadScript()
+void DwdCompiler::reloadScript()
 {
     if (compiling_) {
         reloadPending_ = true;
         return;
     }
-    const QString name = host_.EditorFileName();
+    const QString name = host_.editorFileName();
     if (name.isEmpty()) {
         sourceText_.clear();
     }
-    else if (LoadScript(name)) {
+    else if (loadScript(name)) {
         takeUpScript(name);
         resetView();
     }
@@ -625,11 +625,11 @@ void DwdCompiler::ReloadScript()
         showError(reloadFailedMessage(), reloadErrorCaption());
         sourceText_.clear();
     }
-    FormResize();
+    clientResized();
 }
 
-void DwdCompiler::FormClose()
+void DwdCompiler::shutDown()
 {
-    CancelClick();
+    cancel();
     host_.compilerWindowClosed();
 }

@@ -36,7 +36,7 @@ class TextCanvas;
 // second.
 class DwdCompiler {
 public:
-    // The keys FormKeyDown times with; every other key only scrolls.
+    // The keys keyPressed times with; every other key only scrolls.
     static constexpr int KeySpace = 0x20;
     static constexpr int KeyEnter = 0x0D;
     // Takes back the last timed piece.
@@ -66,30 +66,30 @@ public:
     // one that ends in a separator, names no file and gives an empty name.
     // When the result would be the script itself ("a.dwd"), ".dwd" is
     // appended to the whole path instead, so timing never overwrites a script.
-    static QString MakeOutputFileName(const QString& scriptPath);
+    static QString makeOutputFileName(const QString& scriptPath);
 
-    // Reads the whole script into SourceText; false (SourceText unchanged)
+    // Reads the whole script into sourceText; false (sourceText unchanged)
     // when it cannot be opened or read, or is larger than MaxScriptBytes. The
     // bytes are kept as they are: a NUL byte is an ordinary one-byte piece.
-    bool LoadScript(const QString& name);
+    bool loadScript(const QString& name);
 
     // The window's size: the text area and the buttons' row follow it.
     void setClientArea(int width, int height, int startButtonHeight);
 
-    void FormCreate();
+    void createForm();
     // The full redraw of the canvas (on every resize and every paint). The
     // cursor's origin stays, so a scrolled view stays scrolled.
-    void FormResize();
-    void StartClick();
+    void clientResized();
+    void start();
     // key: KeySpace, KeyEnter, KeyBackspace or any other code; shift states
     // are not looked at. The window passes one call per physical press: key
     // repeat is dropped before it gets here.
-    void FormKeyDown(int key);
+    void keyPressed(int key);
     // The author's tap latency in milliseconds (negative: taps come early).
     // Every press is timed that much earlier in the music, so what was heard
     // is what gets timed.
     void setTapLatencyMs(int ms) { tapLatencyMs_ = ms; }
-    int TapLatencyMs() const { return tapLatencyMs_; }
+    int tapLatencyMs() const { return tapLatencyMs_; }
     // The latency in disc frames at a playback speed: a slowed disc moves
     // less music under the same delay. Rounded to the nearest frame, half a
     // frame away from zero.
@@ -98,47 +98,47 @@ public:
     // from: Start then keeps the existing file's records before that line,
     // plays from shortly before its old time and times on from there. A click
     // on the picked line, or on the first, picks none again.
-    void FormMouseDown(int x, int y);
-    int RetimeLine() const { return retimeLine_; }
+    void onPanelMousePress(int x, int y);
+    int retimeLine() const { return retimeLine_; }
     // How fast a take plays: percent of the normal speed (50..100), the
     // pitch kept. A running take changes speed at once; the times recorded
     // stay in disc time, and the disc is back at normal speed after the take.
     void setSpeedPercent(int percent);
-    int SpeedPercent() const { return speedPercent_; }
-    void EndClick();
+    int speedPercent() const { return speedPercent_; }
+    void end();
     // The playback monitor saw the track change or the disc stop during a
     // capture. A take whose script is used up is finished as by End; an
     // unfinished one never replaces an existing file and is thrown away then
     // (with no file to protect it is kept, as End would).
-    void TrackChanged();
-    void CancelClick();
+    void trackChanged();
+    void cancel();
     // The editor's script may have changed: take it up now, or when the
     // running capture ends.
-    void ReloadScript();
+    void reloadScript();
     // The window is closing: a running capture is cancelled and its file
     // deleted, then the main window gets the focus and its buttons back.
-    void FormClose();
+    void shutDown();
 
-    // What the playback monitor asks before it ends a capture with EndClick:
+    // What the playback monitor asks before it ends a capture with end:
     // false also while a failed capture is being thrown away.
     bool captureRunning() const { return compiling_ && !windingUp_; }
 
-    bool Compiling() const { return compiling_; }
-    bool ReloadPending() const { return reloadPending_; }
-    const QByteArray& SourceText() const { return sourceText_; }
-    const QByteArray& PreviewText() const { return previewText_; }
-    const QByteArray& TimedText() const { return timedText_; }
-    const QString& OutputFileName() const { return outputFileName_; }
+    bool compiling() const { return compiling_; }
+    bool reloadPending() const { return reloadPending_; }
+    const QByteArray& sourceText() const { return sourceText_; }
+    const QByteArray& previewText() const { return previewText_; }
+    const QByteArray& timedText() const { return timedText_; }
+    const QString& outputFileName() const { return outputFileName_; }
     // The capture's working file while a capture runs.
-    QString WorkingFileName() const { return capture_.workingName(); }
-    int TimedPieces() const { return capture_.pieceCount(); }
-    qsizetype ScriptPos() const { return capture_.scriptPosition(); }
-    qint32 PendingLineBreaks() const { return pendingLineBreaks_; }
-    TrackPosition CurrentPosition() const { return currentPosition_; }
-    TrackPosition PreviousPosition() const { return previousPosition_; }
-    const DrawCursor& PreviewCursor() const { return previewCursor_; }
-    QPoint TimedPen() const { return timedPen_; }
-    TextRect TextArea() const { return textArea_; }
+    QString workingFileName() const { return capture_.workingName(); }
+    int timedPieces() const { return capture_.pieceCount(); }
+    qsizetype scriptPosition() const { return capture_.scriptPosition(); }
+    qint32 pendingLineBreaks() const { return pendingLineBreaks_; }
+    TrackPosition currentPosition() const { return currentPosition_; }
+    TrackPosition previousPosition() const { return previousPosition_; }
+    const DrawCursor& previewCursor() const { return previewCursor_; }
+    QPoint timedPen() const { return timedPen_; }
+    TextRect textArea() const { return textArea_; }
 
     static QString compilingMessage();
     static QString noSourceMessage();
@@ -156,9 +156,9 @@ public:
 
 private:
     void showError(const QString& text, const QString& caption);
-    // PreviewText and OutputFileName of a script just loaded from name.
+    // previewText and outputFileName of a script just loaded from name.
     void takeUpScript(const QString& name);
-    // The shared end of EndClick and CancelClick: the capture is over.
+    // The shared end of end and cancel: the capture is over.
     void finishCapture();
     // A syntax error or a failed record: the file goes at once, so that no
     // end of the capture in between can finish it; then the message.

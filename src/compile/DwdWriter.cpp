@@ -19,7 +19,7 @@ bool writeInt16(QIODevice& file, qint16 value)
 
 } // namespace
 
-bool DwdWriter::WriteHeader(QIODevice& file)
+bool DwdWriter::writeHeader(QIODevice& file)
 {
     const char zeros[4] = {0, 0, 0, 0};
     if (!writeAll(file, "DWD", 3) || !writeAll(file, zeros, 4)) {
@@ -37,7 +37,7 @@ bool DwdWriter::WriteHeader(QIODevice& file)
     return writeAll(file, bytes, 4);
 }
 
-bool DwdWriter::WriteRecord(QIODevice& file, QByteArrayView pieceText, QByteArrayView commandBlock,
+bool DwdWriter::writeRecord(QIODevice& file, QByteArrayView pieceText, QByteArrayView commandBlock,
                             const TrackPosition& delta)
 {
     if (pieceText.size() > 0x7FFFFFFF) {
@@ -58,7 +58,7 @@ bool DwdWriter::WriteRecord(QIODevice& file, QByteArrayView pieceText, QByteArra
     return pieceText.isEmpty() || writeAll(file, pieceText.data(), pieceText.size());
 }
 
-QByteArray DwdWriter::HeaderBytes(quint32 fileSize)
+QByteArray DwdWriter::headerBytes(quint32 fileSize)
 {
     QByteArray bytes("DWD\0\0\0\0", 7);
     uchar size[4];
@@ -67,13 +67,13 @@ QByteArray DwdWriter::HeaderBytes(quint32 fileSize)
     return bytes;
 }
 
-QByteArray DwdWriter::RecordBytes(QByteArrayView pieceText, QByteArrayView commandBlock,
+QByteArray DwdWriter::recordBytes(QByteArrayView pieceText, QByteArrayView commandBlock,
                                   const TrackPosition& delta)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (!WriteRecord(buffer, pieceText, commandBlock, delta))
+    if (!writeRecord(buffer, pieceText, commandBlock, delta))
         return {};
     return bytes;
 }

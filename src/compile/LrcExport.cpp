@@ -25,12 +25,12 @@ QStringView withoutTrailingSpaces(QStringView text)
 }
 } // namespace
 
-QList<LrcExport::Piece> LrcExport::ReadPieces(QIODevice& file)
+QList<LrcExport::Piece> LrcExport::readPieces(QIODevice& file)
 {
     QList<Piece> pieces;
     TrackPosition time;
     for (;;) {
-        const DwdReader::Record record = DwdReader::ReadRecord(file);
+        const DwdReader::Record record = DwdReader::readRecord(file);
         if (!record.complete())
             return pieces;
         TrackPosition::addDelta(time, record.delta);
@@ -42,7 +42,7 @@ QList<LrcExport::Piece> LrcExport::ReadPieces(QIODevice& file)
     }
 }
 
-QString LrcExport::Stamp(const TrackPosition& time)
+QString LrcExport::stamp(const TrackPosition& time)
 {
     const qint64 frames = qMax(0, time.totalFrames());
     // A frame is 4/3 of a hundredth, so a time is never halfway between two.
@@ -53,7 +53,7 @@ QString LrcExport::Stamp(const TrackPosition& time)
         .arg(hundredths % 100, 2, 10, QLatin1Char('0'));
 }
 
-QString LrcExport::Lines(const QList<Piece>& pieces, bool enhanced)
+QString LrcExport::lines(const QList<Piece>& pieces, bool enhanced)
 {
     QString out;
     QString line;
@@ -61,7 +61,7 @@ QString LrcExport::Lines(const QList<Piece>& pieces, bool enhanced)
     bool started = false;
     auto endLine = [&] {
         if (started)
-            out += QLatin1Char('[') + Stamp(lineStart) + QLatin1Char(']') +
+            out += QLatin1Char('[') + stamp(lineStart) + QLatin1Char(']') +
                    withoutTrailingSpaces(line).toString() + QLatin1Char('\n');
         started = false;
         line.clear();
@@ -89,7 +89,7 @@ QString LrcExport::Lines(const QList<Piece>& pieces, bool enhanced)
             const qsizetype lead = leadingSpaces(segment);
             line += segment.left(lead);
             if (enhanced)
-                line += QLatin1Char('<') + Stamp(piece.time) + QLatin1Char('>');
+                line += QLatin1Char('<') + stamp(piece.time) + QLatin1Char('>');
             line += segment.mid(lead);
         }
     }

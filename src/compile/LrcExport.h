@@ -23,11 +23,11 @@ public:
 
     // The pieces of a DWD file standing at its first record, up to the first
     // record that is not complete.
-    static QList<Piece> ReadPieces(QIODevice& file);
+    static QList<Piece> readPieces(QIODevice& file);
 
     // The LRC lines, each ended by "\n".
-    static QString Lines(const QList<Piece>& pieces, bool enhanced);
+    static QString lines(const QList<Piece>& pieces, bool enhanced);
 
     // "mm:ss.xx", minutes growing past 99; negative times are 00:00.00.
-    static QString Stamp(const TrackPosition& time);
+    static QString stamp(const TrackPosition& time);
 };

@@ -147,7 +147,7 @@ QStringList piecesOf(const QString& word)
 }
 } // namespace
 
-QString LrcImport::Decode(const QByteArray& bytes)
+QString LrcImport::decode(const QByteArray& bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
@@ -158,7 +158,7 @@ QString LrcImport::Decode(const QByteArray& bytes)
     return text;
 }
 
-std::optional<qint64> LrcImport::ParseStamp(QStringView text)
+std::optional<qint64> LrcImport::parseStamp(QStringView text)
 {
     static const QRegularExpression stamp(
         QStringLiteral("^\\s*(\\d{1,3}):(\\d{1,2})(?:[.:](\\d{1,3}))?\\s*$"));
@@ -177,14 +177,14 @@ std::optional<qint64> LrcImport::ParseStamp(QStringView text)
     return ms;
 }
 
-TrackPosition LrcImport::FromMilliseconds(qint64 ms)
+TrackPosition LrcImport::fromMilliseconds(qint64 ms)
 {
     const qint64 frames =
         std::clamp<qint64>((ms * CdFrames::PerSecond + 500) / 1000, 0, qint64(32767) * CdFrames::PerMinute);
     return TrackPosition::fromFrames(int(frames));
 }
 
-LrcImport::Result LrcImport::Convert(const QByteArray& lrc, const Options& options)
+LrcImport::Result LrcImport::convert(const QByteArray& lrc, const Options& options)
 {
     static const QRegularExpression tag(QStringLiteral("^\\s*([A-Za-z#][A-Za-z0-9_#-]*)\\s*:(.*)$"));
     static const QRegularExpression wordStamp(QStringLiteral("<(\\d{1,3}:\\d{1,2}(?:[.:]\\d{1,3})?)>"));
@@ -195,7 +195,7 @@ LrcImport::Result LrcImport::Convert(const QByteArray& lrc, const Options& optio
     // LF, CR LF and the lone CR of old Mac files all end a line; a CR left in
     // the text would be a line break in the script.
     static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
-    const QStringList rows = Decode(lrc).split(lineEnd);
+    const QStringList rows = decode(lrc).split(lineEnd);
     for (qsizetype r = 0; r < rows.size(); ++r) {
         const int number = int(r + 1);
         const QString& row = rows[r];
@@ -209,7 +209,7 @@ LrcImport::Result LrcImport::Convert(const QByteArray& lrc, const Options& optio
             if (close < 0)
                 break;
             const QStringView inner = QStringView(row).mid(pos + 1, close - pos - 1);
-            if (const auto ms = ParseStamp(inner)) {
+            if (const auto ms = parseStamp(inner)) {
                 stamps << *ms;
             }
             else if (const auto m = tag.match(inner.toString()); m.hasMatch() && stamps.isEmpty()) {
@@ -254,7 +254,7 @@ LrcImport::Result LrcImport::Convert(const QByteArray& lrc, const Options& optio
         for (auto it = wordStamp.globalMatch(text); it.hasNext();) {
             const auto m = it.next();
             addWord(m.capturedStart());
-            wordStart = *ParseStamp(m.capturedView(1));
+            wordStart = *parseStamp(m.capturedView(1));
             from = m.capturedEnd();
         }
         addWord(text.size());
@@ -291,7 +291,7 @@ LrcImport::Result LrcImport::Convert(const QByteArray& lrc, const Options& optio
                      QStringLiteral("a time before the start of the track; taken as 0:00.00"));
                 ms = 0;
             }
-            const TrackPosition time = FromMilliseconds(ms);
+            const TrackPosition time = fromMilliseconds(ms);
             if (options.trackLength) {
                 const TrackPosition& end = *options.trackLength;
                 const qint64 endMs =

@@ -42,14 +42,14 @@ public:
         std::optional<TrackPosition> trackLength; // warn about pieces past it
     };
 
-    static Result Convert(const QByteArray& lrc, const Options& options);
+    static Result convert(const QByteArray& lrc, const Options& options);
 
     // UTF-8 when the bytes are valid UTF-8 (a BOM dropped), else Windows-31J.
-    static QString Decode(const QByteArray& bytes);
+    static QString decode(const QByteArray& bytes);
 
     // The milliseconds of "mm:ss.xx", "mm:ss:xx", "mm:ss.xxx" or "mm:ss".
-    static std::optional<qint64> ParseStamp(QStringView text);
+    static std::optional<qint64> parseStamp(QStringView text);
 
     // The nearest CD position (75 frames a second) to a time in milliseconds.
-    static TrackPosition FromMilliseconds(qint64 ms);
+    static TrackPosition fromMilliseconds(qint64 ms);
 };

@@ -46,7 +46,7 @@ void appendInt16(ChangeableSizeData& block, qint32 value)
 // Converts one argument and appends it; false on a non-integer.
 bool appendArgument(ChangeableSizeData& block, QByteArrayView text)
 {
-    const std::optional<qint32> value = ScriptReader::ParseInteger(text);
+    const std::optional<qint32> value = ScriptReader::parseInteger(text);
     if (!value) {
         return false;
     }
@@ -99,7 +99,7 @@ QString ScriptReader::tooManyCommandsMessage()
     return QStringLiteral("文法に誤りがあります。\n 一つの歌詞の前に置ける命令は127個までです。");
 }
 
-std::optional<qint32> ScriptReader::ParseInteger(QByteArrayView text)
+std::optional<qint32> ScriptReader::parseInteger(QByteArrayView text)
 {
     qsizetype i = 0;
     bool negative = false;
@@ -137,7 +137,7 @@ std::optional<qint32> ScriptReader::ParseInteger(QByteArrayView text)
     return qint32(negative ? 0u - bits : bits);
 }
 
-ScriptReader::Piece ScriptReader::TakePiece(QByteArrayView script, qsizetype position, qint32& lineBreaks)
+ScriptReader::Piece ScriptReader::takePiece(QByteArrayView script, qsizetype position, qint32& lineBreaks)
 {
     const qsizetype length = script.size();
     qsizetype pos = position;
@@ -272,7 +272,7 @@ ScriptReader::Piece ScriptReader::TakePiece(QByteArrayView script, qsizetype pos
     return piece;
 }
 
-ScriptReader::Preview ScriptReader::BuildPreviewText(QByteArrayView script)
+ScriptReader::Preview ScriptReader::buildPreviewText(QByteArrayView script)
 {
     Preview preview;
     QByteArrayView rest = script;

@@ -29,13 +29,13 @@ public:
 
     // Takes the piece that starts at position; lineBreaks grows by the line
     // breaks taken into the piece (the compiler scrolls them away later).
-    static Piece TakePiece(QByteArrayView script, qsizetype position, qint32& lineBreaks);
-    static Preview BuildPreviewText(QByteArrayView script);
+    static Piece takePiece(QByteArrayView script, qsizetype position, qint32& lineBreaks);
+    static Preview buildPreviewText(QByteArrayView script);
 
     // A command argument: decimal with an optional sign, or hexadecimal after
     // "$", "x" or "0x" (also signed). Nullopt for anything else, an empty text
     // or a value that does not fit in 32 bits.
-    static std::optional<qint32> ParseInteger(QByteArrayView text);
+    static std::optional<qint32> parseInteger(QByteArrayView text);
 
     // At most this many commands may stand in front of one piece: the player
     // reads the count byte as a signed number.

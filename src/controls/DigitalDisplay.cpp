@@ -6,12 +6,12 @@
 #include <QPainter>
 #include <cstdlib>
 
-TDigitalDisplay::TDigitalDisplay(QWidget* owner) : MouseReportingWidget(owner)
+DigitalDisplay::DigitalDisplay(QWidget* owner) : MouseReportingWidget(owner)
 {
     resize(30, 60);
 }
 
-quint8 TDigitalDisplay::patternFor(char character)
+quint8 DigitalDisplay::patternFor(char character)
 {
     static constexpr quint8 digits[10] = {0x77, 0x12, 0x6B, 0x5B, 0x1E, 0x5D, 0x7D, 0x17, 0x7F, 0x5F};
     if (character < '0' || character > '9')
@@ -19,7 +19,7 @@ quint8 TDigitalDisplay::patternFor(char character)
     return digits[character - '0'];
 }
 
-void TDigitalDisplay::setForColor(quint32 value)
+void DigitalDisplay::setForColor(quint32 value)
 {
     if (value == forColor_)
         return;
@@ -27,7 +27,7 @@ void TDigitalDisplay::setForColor(quint32 value)
     update();
 }
 
-void TDigitalDisplay::setBackColor(quint32 value)
+void DigitalDisplay::setBackColor(quint32 value)
 {
     if (value == backColor_)
         return;
@@ -35,7 +35,7 @@ void TDigitalDisplay::setBackColor(quint32 value)
     update();
 }
 
-void TDigitalDisplay::setBarLengthAdjust(int value)
+void DigitalDisplay::setBarLengthAdjust(int value)
 {
     if (value == barLengthAdjust_)
         return;
@@ -43,7 +43,7 @@ void TDigitalDisplay::setBarLengthAdjust(int value)
     update();
 }
 
-void TDigitalDisplay::setAdjust23Pos(int value)
+void DigitalDisplay::setAdjust23Pos(int value)
 {
     if (value == adjust23Pos_)
         return;
@@ -51,7 +51,7 @@ void TDigitalDisplay::setAdjust23Pos(int value)
     update();
 }
 
-void TDigitalDisplay::setNumber(char value)
+void DigitalDisplay::setNumber(char value)
 {
     if (value == number_)
         return;
@@ -60,7 +60,7 @@ void TDigitalDisplay::setNumber(char value)
     update();
 }
 
-void TDigitalDisplay::setBarWidth(int value)
+void DigitalDisplay::setBarWidth(int value)
 {
     if (value == barWidth_)
         return;
@@ -68,7 +68,7 @@ void TDigitalDisplay::setBarWidth(int value)
     update();
 }
 
-void TDigitalDisplay::paintEvent(QPaintEvent*)
+void DigitalDisplay::paintEvent(QPaintEvent*)
 {
     const int w = width();
     const int h = height();

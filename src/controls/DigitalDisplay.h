@@ -2,38 +2,38 @@
 
 #include "controls/MouseReportingWidget.h"
 
-// One character as a seven-segment digit: lit segments in ForColor, unlit in
-// BackColor, each segment BarWidth strokes of one pixel with pointed ends.
+// One character as a seven-segment digit: lit segments in foreColor, unlit in
+// backColor, each segment barWidth strokes of one pixel with pointed ends.
 // Nothing but the segments is painted, so whatever lies beneath shows
 // through. Writing a property with its current value does nothing, not even
 // a repaint, because the playback monitor writes every digit 20 times a second.
-class TDigitalDisplay : public MouseReportingWidget {
+class DigitalDisplay : public MouseReportingWidget {
     Q_OBJECT
-    Q_PROPERTY(quint32 ForColor READ ForColor WRITE setForColor)
-    Q_PROPERTY(quint32 BackColor READ BackColor WRITE setBackColor)
-    Q_PROPERTY(int BarLengthAdjust READ BarLengthAdjust WRITE setBarLengthAdjust)
-    Q_PROPERTY(int Adjust23Pos READ Adjust23Pos WRITE setAdjust23Pos)
-    Q_PROPERTY(char Number READ Number WRITE setNumber)
-    Q_PROPERTY(int BarWidth READ BarWidth WRITE setBarWidth)
+    Q_PROPERTY(quint32 foreColor READ foreColor WRITE setForColor)
+    Q_PROPERTY(quint32 backColor READ backColor WRITE setBackColor)
+    Q_PROPERTY(int barLengthAdjust READ barLengthAdjust WRITE setBarLengthAdjust)
+    Q_PROPERTY(int adjust23Pos READ adjust23Pos WRITE setAdjust23Pos)
+    Q_PROPERTY(char number READ number WRITE setNumber)
+    Q_PROPERTY(int barWidth READ barWidth WRITE setBarWidth)
 
 public:
-    explicit TDigitalDisplay(QWidget* owner = nullptr);
+    explicit DigitalDisplay(QWidget* owner = nullptr);
 
-    quint32 ForColor() const { return forColor_; }
+    quint32 foreColor() const { return forColor_; }
     void setForColor(quint32 value);
-    quint32 BackColor() const { return backColor_; }
+    quint32 backColor() const { return backColor_; }
     void setBackColor(quint32 value);
     // Inset of each segment's ends from the corners and from the middle row.
-    int BarLengthAdjust() const { return barLengthAdjust_; }
+    int barLengthAdjust() const { return barLengthAdjust_; }
     void setBarLengthAdjust(int value);
     // Downward shift of the two upper vertical segments.
-    int Adjust23Pos() const { return adjust23Pos_; }
+    int adjust23Pos() const { return adjust23Pos_; }
     void setAdjust23Pos(int value);
     // '0' … '9' light their segments; any other character shows blank.
-    char Number() const { return number_; }
+    char number() const { return number_; }
     void setNumber(char value);
     // Segment thickness; never below 1.
-    int BarWidth() const { return barWidth_; }
+    int barWidth() const { return barWidth_; }
     void setBarWidth(int value);
 
     // Segment bits: 0x01 top, 0x02 upper right, 0x04 upper left, 0x08 middle,

@@ -12,12 +12,12 @@ public:
     using QWidget::QWidget;
 
 Q_SIGNALS:
-    void OnMouseDown(QMouseEvent* event);
-    void OnMouseMove(QMouseEvent* event);
-    void OnMouseUp(QMouseEvent* event);
+    void mousePressed(QMouseEvent* event);
+    void mouseMoved(QMouseEvent* event);
+    void mouseReleased(QMouseEvent* event);
 
 protected:
-    void mousePressEvent(QMouseEvent* event) override { Q_EMIT OnMouseDown(event); }
-    void mouseMoveEvent(QMouseEvent* event) override { Q_EMIT OnMouseMove(event); }
-    void mouseReleaseEvent(QMouseEvent* event) override { Q_EMIT OnMouseUp(event); }
+    void mousePressEvent(QMouseEvent* event) override { Q_EMIT mousePressed(event); }
+    void mouseMoveEvent(QMouseEvent* event) override { Q_EMIT mouseMoved(event); }
+    void mouseReleaseEvent(QMouseEvent* event) override { Q_EMIT mouseReleased(event); }
 };

@@ -9,7 +9,7 @@
 // int16 arguments (the low 16 bits of the script's integers).
 namespace DwdCode {
 constexpr quint8 FormSize = 0;     // width, height
-constexpr quint8 BackColor = 1;    // red, green, blue
+constexpr quint8 backColor = 1;    // red, green, blue
 constexpr quint8 FontSize = 2;     // size
 constexpr quint8 FontColor = 3;    // red, green, blue
 constexpr quint8 FontPreColor = 4; // red, green, blue
@@ -25,7 +25,7 @@ constexpr int argumentCount(quint8 code)
     case FormSize:
     case SetCursor:
         return 2;
-    case BackColor:
+    case backColor:
     case FontColor:
     case FontPreColor:
         return 3;

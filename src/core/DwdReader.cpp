@@ -44,7 +44,7 @@ bool readText(QIODevice& file, qint32 length, QByteArray& text)
 }
 } // namespace
 
-DwdReader::Header DwdReader::ReadHeader(QIODevice& file)
+DwdReader::Header DwdReader::readHeader(QIODevice& file)
 {
     Header header;
     char signature[3];
@@ -66,9 +66,9 @@ DwdReader::Header DwdReader::ReadHeader(QIODevice& file)
     return header;
 }
 
-DwdReader::FileCheck DwdReader::CheckFile(QIODevice& file)
+DwdReader::FileCheck DwdReader::checkFile(QIODevice& file)
 {
-    const Header header = ReadHeader(file);
+    const Header header = readHeader(file);
     if (!header.ok) {
         return FileCheck::HeaderUnreadable;
     }
@@ -84,7 +84,7 @@ DwdReader::FileCheck DwdReader::CheckFile(QIODevice& file)
     return FileCheck::Valid;
 }
 
-QString DwdReader::CheckMessage(FileCheck check)
+QString DwdReader::checkMessage(FileCheck check)
 {
     switch (check) {
     case FileCheck::Valid:
@@ -101,7 +101,7 @@ QString DwdReader::CheckMessage(FileCheck check)
     return {};
 }
 
-DwdReader::Record DwdReader::ReadRecord(QIODevice& file)
+DwdReader::Record DwdReader::readRecord(QIODevice& file)
 {
     Record record;
     uchar delta[6];

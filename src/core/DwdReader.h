@@ -48,16 +48,16 @@ public:
     };
 
     // Three reads of 3, 4 and 4 bytes; stops at the first short one.
-    static Header ReadHeader(QIODevice& file);
+    static Header readHeader(QIODevice& file);
 
-    // ReadHeader plus the size check the player makes before it shows lyrics.
+    // readHeader plus the size check the player makes before it shows lyrics.
     // On Valid the device stands at the first record.
-    static FileCheck CheckFile(QIODevice& file);
+    static FileCheck checkFile(QIODevice& file);
     // The player's message for a refused file (empty for Valid).
-    static QString CheckMessage(FileCheck check);
+    static QString checkMessage(FileCheck check);
 
     // One record: 6 bytes of delta, the count byte (signed: a count of 128 or
     // more reads as no commands, the way the player has always read it), each
     // command's code byte and int16 arguments, the int32 text length, the text.
-    static Record ReadRecord(QIODevice& file);
+    static Record readRecord(QIODevice& file);
 };

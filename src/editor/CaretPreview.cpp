@@ -48,7 +48,7 @@ QString CaretPreview::show(QByteArrayView script, qsizetype upTo)
     qsizetype position = 0;
     qint32 lineBreaks = 0;
     while (position < script.size()) {
-        const ScriptReader::Piece piece = ScriptReader::TakePiece(script, position, lineBreaks);
+        const ScriptReader::Piece piece = ScriptReader::takePiece(script, position, lineBreaks);
         if (!piece.ok()) {
             error = piece.error;
             break;

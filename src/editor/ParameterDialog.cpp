@@ -52,7 +52,7 @@ void ParameterDialog::showEvent(QShowEvent* event)
 
 void ParameterDialog::answer(bool confirmed)
 {
-    Confirmed = confirmed;
+    accepted = confirmed;
     if (editor_) {
         editor_->setEnabled(true);
         editor_->activateWindow();
@@ -61,23 +61,23 @@ void ParameterDialog::answer(bool confirmed)
     Q_EMIT answered();
 }
 
-void ParameterDialog::Button1Click()
+void ParameterDialog::onOkClicked()
 {
     answer(true);
 }
 
-void ParameterDialog::Button2Click()
+void ParameterDialog::onCancelClicked()
 {
     answer(false);
 }
 
-void ParameterDialog::FormClose()
+void ParameterDialog::shutDown()
 {
     answer(false);
 }
 
 void ParameterDialog::closeEvent(QCloseEvent* event)
 {
-    FormClose();
+    shutDown();
     event->accept();
 }

@@ -19,14 +19,14 @@ class ParameterDialog : public QWidget {
 public:
     // Whether the user confirmed: false until OK is pressed, false again
     // after Cancel or the close box.
-    bool Confirmed = false;
+    bool accepted = false;
 
     // The window to enable and focus when the dialog is answered.
     void setEditor(QWidget* editor) { editor_ = editor; }
 
 public Q_SLOTS:
-    void Button1Click();
-    void Button2Click();
+    void onOkClicked();
+    void onCancelClicked();
 
 Q_SIGNALS:
     void answered();
@@ -43,7 +43,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void FormClose();
+    void shutDown();
     void answer(bool confirmed);
 
     QPointer<QWidget> editor_;

@@ -33,7 +33,7 @@ std::optional<ScriptCheck::Problem> ScriptCheck::firstProblem(QStringView text)
     qint32 lineBreaks = 0;
     std::optional<Problem> syntax;
     while (position < script.size()) {
-        const ScriptReader::Piece piece = ScriptReader::TakePiece(script, position, lineBreaks);
+        const ScriptReader::Piece piece = ScriptReader::takePiece(script, position, lineBreaks);
         if (!piece.ok()) {
             qsizetype begin = position;
             while (begin < script.size() && (script[begin] == ' ' || script[begin] == '\r'))

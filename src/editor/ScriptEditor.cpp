@@ -77,12 +77,12 @@ ScriptEditor::Prompt ScriptEditor::promptToSave(bool withCancel)
         return Prompt::Cancelled;
     if (answer != BoxButton::Yes)
         return Prompt::Discarded;
-    if (Save1Click())
+    if (save())
         return Prompt::Saved;
     return saveDialogCancelled_ ? Prompt::SaveAbandoned : Prompt::SaveFailed;
 }
 
-void ScriptEditor::New1Click()
+void ScriptEditor::newScript()
 {
     const Prompt prompt = promptToSave(true);
     // A save the user asked for that failed keeps the text: it exists nowhere else.
@@ -97,7 +97,7 @@ void ScriptEditor::New1Click()
     host_.reloadCompilerScript();
 }
 
-void ScriptEditor::Open1Click()
+void ScriptEditor::openScript()
 {
     const Prompt prompt = promptToSave(true);
     if (prompt == Prompt::Cancelled || prompt == Prompt::SaveFailed)
@@ -120,12 +120,12 @@ void ScriptEditor::Open1Click()
     host_.reloadCompilerScript();
 }
 
-bool ScriptEditor::Save1Click()
+bool ScriptEditor::save()
 {
     return save(fileName_.isEmpty());
 }
 
-bool ScriptEditor::SaveAs1Click()
+bool ScriptEditor::saveAs()
 {
     return save(true);
 }
@@ -178,7 +178,7 @@ void ScriptEditor::insertCommand(const QString& text)
     view_.paste();
 }
 
-void ScriptEditor::formsize1Click()
+void ScriptEditor::insertFormSize()
 {
     const auto values = view_.askParameters(
         {QStringLiteral("ウィンドウサイズを指定"), {QStringLiteral("幅"), QStringLiteral("高さ")}});
@@ -187,7 +187,7 @@ void ScriptEditor::formsize1Click()
                       QStringLiteral(")]"));
 }
 
-void ScriptEditor::setcursor1Click()
+void ScriptEditor::insertSetCursor()
 {
     const auto values = view_.askParameters(
         {QStringLiteral("表示位置を指定"), {QStringLiteral("ｘ（横）軸"), QStringLiteral("ｙ（縦）軸")}});
@@ -196,7 +196,7 @@ void ScriptEditor::setcursor1Click()
                       values->value(1) + QStringLiteral(")]"));
 }
 
-void ScriptEditor::fontsize1Click()
+void ScriptEditor::insertFontSize()
 {
     const auto values = view_.askParameters(
         {QStringLiteral("フォントサイズを指定"), {QStringLiteral("フォントの大きさ（ポイント）")}});
@@ -217,38 +217,38 @@ void ScriptEditor::insertColorCommand(const char* name)
                       .arg((*color >> 16) & 0xFF));
 }
 
-void ScriptEditor::backcolor1Click()
+void ScriptEditor::insertBackColor()
 {
     insertColorCommand("backcolor");
 }
 
-void ScriptEditor::fontcolor1Click()
+void ScriptEditor::insertFontColor()
 {
     insertColorCommand("fontcolor");
 }
 
-void ScriptEditor::fontprecolor1Click()
+void ScriptEditor::insertFontPreColor()
 {
     insertColorCommand("fontprecolor");
 }
 
-void ScriptEditor::clear1Click()
+void ScriptEditor::insertClear()
 {
     insertCommand(QStringLiteral("[/clear]"));
 }
 
-void ScriptEditor::pausepre1Click()
+void ScriptEditor::insertPausePre()
 {
     insertCommand(QStringLiteral("[/pausepre]"));
 }
 
-bool ScriptEditor::FormClose()
+bool ScriptEditor::shutDown()
 {
     const Prompt prompt = promptToSave(false);
     if (prompt == Prompt::SaveFailed || prompt == Prompt::SaveAbandoned)
         return false;
     // An open compiler window keeps the script it has.
     host_.setEditorFileName(QString());
-    host_.songEditerClosed();
+    host_.scriptEditorClosed();
     return true;
 }

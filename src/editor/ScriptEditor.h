@@ -34,26 +34,26 @@ public:
     QString caption() const;
 
     // Any change of the edit control's text, also one the editor makes.
-    void EditWndChange() { modified_ = true; }
+    void onTextChanged() { modified_ = true; }
 
-    void New1Click();
-    void Open1Click();
+    void newScript();
+    void openScript();
     // True when the text is now in the file.
-    bool Save1Click();
-    bool SaveAs1Click();
+    bool save();
+    bool saveAs();
 
-    void formsize1Click();
-    void backcolor1Click();
-    void fontsize1Click();
-    void fontcolor1Click();
-    void fontprecolor1Click();
-    void setcursor1Click();
-    void clear1Click();
-    void pausepre1Click();
+    void insertFormSize();
+    void insertBackColor();
+    void insertFontSize();
+    void insertFontColor();
+    void insertFontPreColor();
+    void insertSetCursor();
+    void insertClear();
+    void insertPausePre();
 
     // The closing sequence: false when the editor must stay open because
     // the text the user wanted saved could not be saved.
-    bool FormClose();
+    bool shutDown();
 
     static QString changedTextPrompt();
     static QString openFailedMessage();

@@ -27,7 +27,7 @@ int DrawCursor::textHeight(QByteArrayView text) const
     return canvas_ ? canvas_->textHeight(text) : 0;
 }
 
-void DrawCursor::DrawString(const TextRect& clip, int ox, int oy, QByteArrayView text)
+void DrawCursor::drawString(const TextRect& clip, int ox, int oy, QByteArrayView text)
 {
     if (!canvas_)
         return;
@@ -63,7 +63,7 @@ void DrawCursor::DrawString(const TextRect& clip, int ox, int oy, QByteArrayView
     }
 }
 
-void DrawCursor::DrawExtendedText(const TextRect& clip, int ox, int oy, const ExtendedText& list)
+void DrawCursor::drawExtendedText(const TextRect& clip, int ox, int oy, const ExtendedText& list)
 {
     if (!canvas_)
         return;
@@ -88,7 +88,7 @@ void DrawCursor::DrawExtendedText(const TextRect& clip, int ox, int oy, const Ex
         qint32 x, y;
         if (element.getPos(x, y))
             setPen(x, y, element.lineHeight());
-        DrawString(clip, ox, oy, element.text());
+        drawString(clip, ox, oy, element.text());
     }
     canvas_->setFontSize(savedSize);
     canvas_->setFontColor(savedColor);

@@ -39,11 +39,11 @@ public:
     // after the last character, or at the start of the next line after a break.
     // The next line starts below the tallest text drawn on the line it ends,
     // so a line that mixes font sizes is not overlapped by the one after it.
-    void DrawString(const TextRect& clip, int ox, int oy, QByteArrayView text);
+    void drawString(const TextRect& clip, int ox, int oy, QByteArrayView text);
     // Draws the runs in order: each applies its font attributes (which stay for
     // the runs after it) and moves the pen to its position if it has one. The
     // canvas font is as before afterwards.
-    void DrawExtendedText(const TextRect& clip, int ox, int oy, const ExtendedText& list);
+    void drawExtendedText(const TextRect& clip, int ox, int oy, const ExtendedText& list);
 
 private:
     TextCanvas* canvas_ = nullptr;

@@ -11,5 +11,5 @@ public:
     // "formsize": the window's client area becomes width x height; its resize handling redraws.
     virtual void setClientSize(int width, int height) = 0;
     // "backcolor": the window's own full redraw from the top left.
-    virtual void FormResize() = 0;
+    virtual void clientResized() = 0;
 };

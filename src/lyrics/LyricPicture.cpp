@@ -14,9 +14,9 @@ void LyricPicture::drawWhole(DrawCursor& cursor, const WordsSource& source, cons
     canvas->fillRect(rect);
     cursor.setFontColor(source.wordsPreColor());
     cursor.setPen(0, 0);
-    cursor.DrawExtendedText(rect, 0, 0, source.shownPreText());
+    cursor.drawExtendedText(rect, 0, 0, source.shownPreText());
     cursor.setFontColor(source.wordsFontColor());
     cursor.setPen(0, 0);
-    cursor.DrawExtendedText(rect, 0, 0, source.writtenText());
+    cursor.drawExtendedText(rect, 0, 0, source.writtenText());
     canvas->setFontColor(savedColor);
 }

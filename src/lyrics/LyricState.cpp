@@ -16,21 +16,21 @@ constexpr quint8 PaletteRgb = 2;
 
 void LyricState::reset()
 {
-    WordsPages.clear();
+    pages.clear();
     PageIndex = 0;
-    ShownPreText = {};
-    WrittenText = {};
-    WordsBackColor = InitialBackColor;
-    WordsFontColor = InitialFontColor;
-    WordsPreColor = InitialPreColor;
+    shownPreText_ = {};
+    writtenText_ = {};
+    backColor_ = InitialBackColor;
+    fontColor_ = InitialFontColor;
+    preColor_ = InitialPreColor;
 }
 
 void LyricState::begin(TextCanvas* canvas, LyricDisplay* display)
 {
     reset();
-    WordsCursor.bindCanvas(canvas);
+    cursor.bindCanvas(canvas);
     display_ = display;
-    WritePos = QPoint(0, 0);
+    writePos = QPoint(0, 0);
     WriteLineHeight = 0;
     // The first page is drawn in the font the canvas starts with, whatever a
     // later "fontsize" leaves on the canvas by the time the page is redrawn.
@@ -41,15 +41,15 @@ void LyricState::begin(TextCanvas* canvas, LyricDisplay* display)
         first.setFontName(canvas->fontName());
         first.setPitch(canvas->fontPitch());
     }
-    WordsPages.assign(1, ExtendedText{});
-    WordsPages.front().append(first);
+    pages.assign(1, ExtendedText{});
+    pages.front().append(first);
 }
 
 ExtendedCharPlusPos& LyricState::nextPreRun()
 {
-    if (WordsPages.empty())
-        WordsPages.emplace_back();
-    ExtendedText& last = WordsPages.back();
+    if (pages.empty())
+        pages.emplace_back();
+    ExtendedText& last = pages.back();
     const ExtendedCharPlusPos* run = last.getItem(last.count() - 1);
     if (!run || !run->text().isEmpty())
         last.append(last.derivedElement());
@@ -85,10 +85,9 @@ bool LyricState::scanCommand(const DwdCommand& command)
 // it is drawn is known only at play time (the write position).
 void LyricState::startNextPage()
 {
-    const ExtendedCharPlusPos element =
-        WordsPages.empty() ? ExtendedCharPlusPos() : WordsPages.back().derivedElement();
-    WordsPages.emplace_back();
-    WordsPages.back().append(element);
+    const ExtendedCharPlusPos element = pages.empty() ? ExtendedCharPlusPos() : pages.back().derivedElement();
+    pages.emplace_back();
+    pages.back().append(element);
 }
 
 // Each piece is a run of its own, drawn from where the previous piece ended,
@@ -109,8 +108,8 @@ bool LyricState::applyCommand(const DwdCommand& command)
 {
     if (!command.complete) {
         // The background is repainted even so, in the colour it already has.
-        if (command.code == DwdCode::BackColor && display_)
-            display_->FormResize();
+        if (command.code == DwdCode::backColor && display_)
+            display_->clientResized();
         return true;
     }
     switch (command.code) {
@@ -118,33 +117,33 @@ bool LyricState::applyCommand(const DwdCommand& command)
         if (display_)
             display_->setClientSize(command.args[0], command.args[1]);
         break;
-    case DwdCode::BackColor:
-        WordsBackColor = colorOf(command);
+    case DwdCode::backColor:
+        backColor_ = colorOf(command);
         if (display_)
-            display_->FormResize();
+            display_->clientResized();
         break;
     case DwdCode::FontSize:
-        WordsCursor.setFontSize(command.args[0]);
+        cursor.setFontSize(command.args[0]);
         break;
     case DwdCode::FontColor:
-        WordsFontColor = colorOf(command);
+        fontColor_ = colorOf(command);
         break;
     case DwdCode::SetCursor:
-        WritePos = QPoint(command.args[0], command.args[1]);
+        writePos = QPoint(command.args[0], command.args[1]);
         WriteLineHeight = 0;
         break;
     case DwdCode::Clear: {
         // The line the write position stands on is wiped with the rest.
-        WrittenText = {};
+        writtenText_ = {};
         WriteLineHeight = 0;
         const ExtendedText* page = bringNextPage();
-        ShownPreText = page ? *page : ExtendedText();
+        shownPreText_ = page ? *page : ExtendedText();
         redrawWithWordsCursor();
         break;
     }
     case DwdCode::PausePre:
         if (const ExtendedText* page = bringNextPage())
-            ShownPreText.append(*page);
+            shownPreText_.append(*page);
         redrawWithWordsCursor();
         break;
     default: // "fontprecolor" is already in the pages; "writepre" and unknown codes do nothing
@@ -161,13 +160,13 @@ const ExtendedText* LyricState::bringNextPage()
         ++PageIndex;
     if (PageIndex < 0 || PageIndex >= pageCount())
         return nullptr;
-    ExtendedText& page = WordsPages[size_t(PageIndex)];
+    ExtendedText& page = pages[size_t(PageIndex)];
     // The page goes on from the write position, unless a "setcursor" with the
     // page change placed it (the same command moves the write position too).
     const ExtendedCharPlusPos* first = page.getItem(0);
     if (first && !first->hasPos()) {
         ExtendedCharPlusPos placed = *first;
-        placed.setPos(WritePos.x(), WritePos.y(), WriteLineHeight);
+        placed.setPos(writePos.x(), writePos.y(), WriteLineHeight);
         page.setItem(0, placed);
     }
     return &page;
@@ -175,16 +174,16 @@ const ExtendedText* LyricState::bringNextPage()
 
 void LyricState::redrawWithWordsCursor()
 {
-    LyricPicture::drawWhole(WordsCursor, *this, DisplayRect);
+    LyricPicture::drawWhole(cursor, *this, displayRect);
 }
 
 void LyricState::drawInitialPicture(const TextRect& clientRect)
 {
-    DisplayRect = clientRect;
+    displayRect = clientRect;
     const ExtendedText* page =
-        PageIndex >= 0 && PageIndex < pageCount() ? &WordsPages[size_t(PageIndex)] : nullptr;
-    ShownPreText = page ? *page : ExtendedText();
-    LyricPicture::drawWhole(WordsCursor, *this, DisplayRect);
+        PageIndex >= 0 && PageIndex < pageCount() ? &pages[size_t(PageIndex)] : nullptr;
+    shownPreText_ = page ? *page : ExtendedText();
+    LyricPicture::drawWhole(cursor, *this, displayRect);
 }
 
 void LyricState::reach(QByteArrayView pendingText)
@@ -193,32 +192,32 @@ void LyricState::reach(QByteArrayView pendingText)
         return;
     ExtendedCharPlusPos run;
     run.setText(pendingText);
-    run.setPos(WritePos.x(), WritePos.y(), WriteLineHeight);
-    run.setColor(WordsFontColor);
-    if (const TextCanvas* canvas = WordsCursor.canvas()) {
+    run.setPos(writePos.x(), writePos.y(), WriteLineHeight);
+    run.setColor(fontColor_);
+    if (const TextCanvas* canvas = cursor.canvas()) {
         run.setSize(canvas->fontSize());
         run.setFontName(canvas->fontName());
         run.setPitch(canvas->fontPitch());
     }
-    WrittenText.append(run);
+    writtenText_.append(run);
 
-    WordsCursor.setPen(WritePos.x(), WritePos.y(), WriteLineHeight);
-    WordsCursor.setFontColor(WordsFontColor);
-    WordsCursor.DrawString(DisplayRect, 0, 0, pendingText);
-    WritePos = WordsCursor.pen();
-    WriteLineHeight = WordsCursor.lineHeight();
+    cursor.setPen(writePos.x(), writePos.y(), WriteLineHeight);
+    cursor.setFontColor(fontColor_);
+    cursor.drawString(displayRect, 0, 0, pendingText);
+    writePos = cursor.pen();
+    WriteLineHeight = cursor.lineHeight();
 }
 
 void LyricState::end()
 {
-    WordsPages.clear();
-    ShownPreText = {};
-    WrittenText = {};
+    pages.clear();
+    shownPreText_ = {};
+    writtenText_ = {};
     detachDisplay();
 }
 
 void LyricState::detachDisplay()
 {
-    WordsCursor.bindCanvas(nullptr);
+    cursor.bindCanvas(nullptr);
     display_ = nullptr;
 }

@@ -15,10 +15,10 @@ class TextCanvas;
 // The lyrics of the playing track as the main window holds them.
 //
 // The whole lyrics file is scanned once at play start to build the pages of
-// pre text (the lyrics shown in advance, in WordsPreColor): every "clear" or
+// pre text (the lyrics shown in advance, in preColor_): every "clear" or
 // "pausepre" starts a new page. During playback each record's commands are
 // applied as it is read, and its text, once due, is drawn over the same place
-// of the pre text in WordsFontColor and kept in WrittenText.
+// of the pre text in fontColor_ and kept in writtenText_.
 //
 // Both layers are drawn the same way: one run per piece, each piece starting
 // where the text before it ended (the pen), so a piece reached lands on its
@@ -41,23 +41,23 @@ public:
     static constexpr quint32 InitialFontColor = 0x00FF0000; // blue
     static constexpr quint32 InitialPreColor = 0x00808080;  // grey
 
-    std::vector<ExtendedText> WordsPages; // pre text, one page per section of the lyrics
-    qint32 PageIndex = 0;                 // page most recently brought into view; only grows
-    ExtendedText ShownPreText;            // pre text now on screen
-    ExtendedText WrittenText;             // text already reached
-    quint32 WordsBackColor = InitialBackColor;
-    quint32 WordsFontColor = InitialFontColor;
-    quint32 WordsPreColor = InitialPreColor; // no command changes it
-    TextRect DisplayRect;                    // clip rectangle of all lyric drawing
-    QPoint WritePos;                         // where the next reached piece is drawn
-    qint32 WriteLineHeight = 0;              // how tall the line at WritePos already is
-    DrawCursor WordsCursor;                  // draws on the display window's canvas
+    std::vector<ExtendedText> pages; // pre text, one page per section of the lyrics
+    qint32 PageIndex = 0;            // page most recently brought into view; only grows
+    ExtendedText shownPreText_;      // pre text now on screen
+    ExtendedText writtenText_;       // text already reached
+    quint32 backColor_ = InitialBackColor;
+    quint32 fontColor_ = InitialFontColor;
+    quint32 preColor_ = InitialPreColor; // no command changes it
+    TextRect displayRect;                // clip rectangle of all lyric drawing
+    QPoint writePos;                     // where the next reached piece is drawn
+    qint32 WriteLineHeight = 0;          // how tall the line at writePos already is
+    DrawCursor cursor;                   // draws on the display window's canvas
 
     // Drops the lyrics of the previous file and takes the initial colours.
     void reset();
     // Play start, before the scan: reset, bind the cursor to the display's
     // canvas and give it back its window font (a track never inherits the
-    // previous track's), WritePos (0, 0), one empty page that starts in that
+    // previous track's), writePos (0, 0), one empty page that starts in that
     // font. display may be null (no window reactions to "formsize" and
     // "backcolor").
     void begin(TextCanvas* canvas, LyricDisplay* display);
@@ -71,8 +71,8 @@ public:
     // The first picture: the client rectangle filled with the background and
     // the current page of pre text drawn from the top left.
     void drawInitialPicture(const TextRect& clientRect);
-    // The pending record is due: its text is drawn at WritePos in WordsFontColor
-    // and the canvas font, kept with them in WrittenText, and WritePos moves to
+    // The pending record is due: its text is drawn at writePos in fontColor_
+    // and the canvas font, kept with them in writtenText_, and writePos moves to
     // where the drawing ended.
     void reach(QByteArrayView pendingText);
     // Playback stopped: the lists are released and the display is let go.
@@ -80,21 +80,21 @@ public:
     // The display window is going away: nothing is drawn or asked of it any more.
     void detachDisplay();
 
-    qint32 pageCount() const { return qint32(WordsPages.size()); }
+    qint32 pageCount() const { return qint32(pages.size()); }
 
-    quint32 wordsBackColor() const override { return WordsBackColor; }
-    quint32 wordsFontColor() const override { return WordsFontColor; }
-    quint32 wordsPreColor() const override { return WordsPreColor; }
-    const ExtendedText& shownPreText() const override { return ShownPreText; }
-    const ExtendedText& writtenText() const override { return WrittenText; }
-    void setDisplayRect(const TextRect& rect) override { DisplayRect = rect; }
+    quint32 wordsBackColor() const override { return backColor_; }
+    quint32 wordsFontColor() const override { return fontColor_; }
+    quint32 wordsPreColor() const override { return preColor_; }
+    const ExtendedText& shownPreText() const override { return shownPreText_; }
+    const ExtendedText& writtenText() const override { return writtenText_; }
+    void setDisplayRect(const TextRect& rect) override { displayRect = rect; }
 
 private:
     // The run that the next text of the last page goes into: its last run
     // while that holds no text yet, else a new run carrying on its font.
     ExtendedCharPlusPos& nextPreRun();
     void startNextPage();
-    // Moves to the next page and places its first run at WritePos; null past the last page.
+    // Moves to the next page and places its first run at writePos; null past the last page.
     const ExtendedText* bringNextPage();
     void redrawWithWordsCursor();
 

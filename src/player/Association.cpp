@@ -13,7 +13,7 @@ const QString Failed = QStringLiteral("関連付けに失敗しました。");
 std::optional<QByteArray> Association::identity()
 {
     ReplyBuffer reply;
-    if (device_.DeviceCommand("info cdaudio identity wait", reply) != 0)
+    if (device_.sendCommand("info cdaudio identity wait", reply) != 0)
         return std::nullopt;
     return reply.toByteArray();
 }

@@ -5,14 +5,14 @@
 
 int DeviceCommands::send(CdAudioDevice& device, const char* command, ReplyBuffer& reply)
 {
-    return device.DeviceCommand(command, reply);
+    return device.sendCommand(command, reply);
 }
 
 int DeviceCommands::sendNumber(CdAudioDevice& device, const char* format, int value, ReplyBuffer& reply)
 {
     char command[ReplyBuffer::Size];
     std::snprintf(command, sizeof command, format, value);
-    return device.DeviceCommand(command, reply);
+    return device.sendCommand(command, reply);
 }
 
 namespace {
@@ -46,10 +46,10 @@ bool DeviceCommands::isMode(const ReplyBuffer& reply, const char* mode)
     return reply.equals(mode);
 }
 
-int DeviceCommands::ReadTrackPosition(CdAudioDevice& device, TrackPosition& position)
+int DeviceCommands::readTrackPosition(CdAudioDevice& device, TrackPosition& position)
 {
     ReplyBuffer reply;
-    if (device.DeviceCommand("status cdaudio position wait", reply) != 0)
+    if (device.sendCommand("status cdaudio position wait", reply) != 0)
         return -1;
     const auto minutes = twoCharNumber(reply, 3);
     const auto seconds = twoCharNumber(reply, 6);

@@ -23,5 +23,5 @@ bool isMode(const ReplyBuffer& reply, const char* mode);
 
 // "status cdaudio position wait" into minutes, seconds and frames of the
 // track. -1 (output untouched) when the command or the reply fails, else 0.
-int ReadTrackPosition(CdAudioDevice& device, TrackPosition& position);
+int readTrackPosition(CdAudioDevice& device, TrackPosition& position);
 } // namespace DeviceCommands

@@ -59,13 +59,13 @@ void LyricsPlayback::loadAtPlay(int track)
         // Without the disc's identity nothing is known about this track's
         // lyrics. What is on screen stays, but the previous track's lyrics
         // must not go on stepping against the track now playing.
-        reading_.WordsActive = false;
+        reading_.wordsActive = false;
         boxes_.show(QStringLiteral("ERROR"), identityFailedMessage(), BoxIcon::Error, BoxButtons::Ok);
         return;
     }
-    reading_.WordsActive = true;
+    reading_.wordsActive = true;
     if (fileName->isEmpty()) {
-        reading_.WordsActive = false;
+        reading_.wordsActive = false;
         destroyDisplay(false);
     }
 
@@ -73,15 +73,15 @@ void LyricsPlayback::loadAtPlay(int track)
     // is left pending, so a tick nested in a box below draws nothing.
     closeFile();
     lyrics_.reset();
-    reading_.WordsEnded = false;
-    reading_.RecordPending = false;
+    reading_.wordsEnded = false;
+    reading_.recordPending = false;
     reading_.HeldCommands.clear();
-    reading_.PendingText.clear();
+    reading_.pendingText.clear();
 
     // Lyrics would disturb the timing being captured.
     if (host_.timingCaptureRunning())
-        reading_.WordsActive = false;
-    if (!reading_.WordsActive) {
+        reading_.wordsActive = false;
+    if (!reading_.wordsActive) {
         clearDisplay();
         return;
     }
@@ -89,7 +89,7 @@ void LyricsPlayback::loadAtPlay(int track)
     if (!openAndCheck(*fileName, track)) {
         if (overtaken())
             return;
-        reading_.WordsActive = false;
+        reading_.wordsActive = false;
         // The previous track's page must not stay up as if it belonged to this one.
         clearDisplay();
         return;
@@ -105,7 +105,7 @@ void LyricsPlayback::loadAtPlay(int track)
 void LyricsPlayback::clearDisplay()
 {
     if (LyricDisplay* display = host_.display())
-        display->FormResize();
+        display->clientResized();
 }
 
 // Opens the related file and checks its header and size; says why when it cannot.
@@ -129,10 +129,10 @@ bool LyricsPlayback::openAndCheck(const QString& fileName, int track)
             boxes_.show(QStringLiteral("Miss"), deleteFailedMessage(), BoxIcon::Warning, BoxButtons::Ok);
         return false;
     }
-    const DwdReader::FileCheck check = DwdReader::CheckFile(*file);
+    const DwdReader::FileCheck check = DwdReader::checkFile(*file);
     if (check != DwdReader::FileCheck::Valid) {
         file.reset();
-        boxes_.show(QStringLiteral("ERROR"), DwdReader::CheckMessage(check), BoxIcon::Error, BoxButtons::Ok);
+        boxes_.show(QStringLiteral("ERROR"), DwdReader::checkMessage(check), BoxIcon::Error, BoxButtons::Ok);
         return false;
     }
     reading_.WordsFile = std::move(file);
@@ -141,22 +141,22 @@ bool LyricsPlayback::openAndCheck(const QString& fileName, int track)
 
 void LyricsPlayback::stepLyrics()
 {
-    if (reading_.WordsEnded)
-        reading_.WordsActive = false;
-    if (!reading_.WordsActive)
+    if (reading_.wordsEnded)
+        reading_.wordsActive = false;
+    if (!reading_.wordsActive)
         return;
 
     // A position that cannot be read counts as the start of the track: the record waits.
     TrackPosition position;
-    if (DeviceCommands::ReadTrackPosition(device_, position) != 0)
+    if (DeviceCommands::readTrackPosition(device_, position) != 0)
         position = {};
     stepper_.step(position);
 }
 
 void LyricsPlayback::releaseAtStop()
 {
-    reading_.WordsActive = false;
-    reading_.WordsEnded = true;
+    reading_.wordsActive = false;
+    reading_.wordsEnded = true;
     destroyDisplay(true);
     lyrics_.end();
     closeFile();
@@ -164,14 +164,14 @@ void LyricsPlayback::releaseAtStop()
 
 void LyricsPlayback::wordsOff()
 {
-    reading_.WordsActive = false;
+    reading_.wordsActive = false;
     destroyDisplay(true);
 }
 
 void LyricsPlayback::closeAtExit()
 {
-    reading_.WordsActive = false;
-    reading_.WordsEnded = true;
+    reading_.wordsActive = false;
+    reading_.wordsEnded = true;
     destroyDisplay(false);
     lyrics_.end();
     closeFile();

@@ -33,7 +33,7 @@ public:
                    LyricsWindowHost& host);
     ~LyricsPlayback();
 
-    // The lyrics step of a play that has just started track (CurrentTrack).
+    // The lyrics step of a play that has just started track (currentTrack).
     void loadAtPlay(int track);
     // The last step of every monitor tick.
     void stepLyrics();

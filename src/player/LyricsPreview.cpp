@@ -35,14 +35,14 @@ bool LyricsPreview::open(const QString& fileName, QString& error)
         error = file->errorString();
         return false;
     }
-    const DwdReader::FileCheck check = DwdReader::CheckFile(*file);
+    const DwdReader::FileCheck check = DwdReader::checkFile(*file);
     if (check != DwdReader::FileCheck::Valid) {
-        error = DwdReader::CheckMessage(check);
+        error = DwdReader::checkMessage(check);
         return false;
     }
     reading_ = {};
     reading_.WordsFile = std::move(file);
-    reading_.WordsActive = true;
+    reading_.wordsActive = true;
     return true;
 }
 
@@ -69,34 +69,34 @@ void LyricsPreview::runTo(const TrackPosition& at, QList<TrackPosition> redraws)
         if (!LyricsStepper::isDue(position, at))
             break;
         while (nextRedraw < redraws.size() && framesOf(redraws[nextRedraw]) < framesOf(position)) {
-            FormResize();
+            clientResized();
             ++nextRedraw;
         }
         lastTickMs_ += TickMs;
         tick(position);
     }
     for (; nextRedraw < redraws.size() && LyricsStepper::isDue(redraws[nextRedraw], at); ++nextRedraw)
-        FormResize();
+        clientResized();
 }
 
 // The lyrics step of a monitor tick.
 void LyricsPreview::tick(const TrackPosition& position)
 {
-    if (reading_.WordsEnded)
-        reading_.WordsActive = false;
-    if (reading_.WordsActive)
+    if (reading_.wordsEnded)
+        reading_.wordsActive = false;
+    if (reading_.wordsActive)
         stepper_.step(position);
 }
 
 void LyricsPreview::setClientSize(int width, int height)
 {
     canvas_.resize(QSize(qBound(1, width, MaxClientSide), qBound(1, height, MaxClientSide)));
-    FormResize();
+    clientResized();
 }
 
 // The window's own full redraw: the client rectangle goes to the lyric state
 // and everything is drawn again.
-void LyricsPreview::FormResize()
+void LyricsPreview::clientResized()
 {
     const TextRect rect{0, 0, canvas_.size().width(), canvas_.size().height()};
     lyrics_.setDisplayRect(rect);

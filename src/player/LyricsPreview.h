@@ -48,7 +48,7 @@ public:
 
 private:
     void setClientSize(int width, int height) override;
-    void FormResize() override;
+    void clientResized() override;
     void tick(const TrackPosition& position);
 
     ImageCanvas canvas_;

@@ -31,21 +31,21 @@ bool LyricsStepper::isDue(const TrackPosition& time, const TrackPosition& positi
 
 void LyricsStepper::start()
 {
-    reading_.RecordPending = false;
+    reading_.recordPending = false;
     reading_.HeldCommands.clear();
-    reading_.HoldUntil = {};
+    reading_.holdUntil = {};
     if (!reading_.WordsFile || !reading_.WordsFile->isOpen()) {
-        reading_.WordsEnded = true;
+        reading_.wordsEnded = true;
         return;
     }
     scanWholeFile();
     // The scan may have ended the lyrics at a command cut short at the end of
     // the file; playing still shows every complete record before that one.
-    reading_.WordsEnded = false;
+    reading_.wordsEnded = false;
     if (!reading_.WordsFile->seek(FirstRecordOffset))
-        reading_.WordsEnded = true;
+        reading_.wordsEnded = true;
     lyrics_.startPlayback();
-    if (!reading_.WordsEnded)
+    if (!reading_.wordsEnded)
         readRecord(Advance::FromTrackStart);
 }
 
@@ -54,12 +54,12 @@ void LyricsStepper::scanWholeFile()
 {
     QFile& file = *reading_.WordsFile;
     for (;;) {
-        const DwdReader::Record record = DwdReader::ReadRecord(file);
+        const DwdReader::Record record = DwdReader::readRecord(file);
         if (record.hasDelta())
-            reading_.NextRecordTime = record.delta;
+            reading_.nextRecordTime = record.delta;
         for (const DwdCommand& command : record.commands) {
             if (lyrics_.scanCommand(command))
-                reading_.WordsEnded = true;
+                reading_.wordsEnded = true;
         }
         if (!record.complete())
             return;
@@ -71,25 +71,25 @@ void LyricsStepper::step(const TrackPosition& position)
 {
     for (;;) {
         if (!reading_.HeldCommands.isEmpty()) {
-            const bool pendingDue = reading_.RecordPending && isDue(reading_.NextRecordTime, position);
-            if (!isDue(reading_.HoldUntil, position) && !pendingDue)
+            const bool pendingDue = reading_.recordPending && isDue(reading_.nextRecordTime, position);
+            if (!isDue(reading_.holdUntil, position) && !pendingDue)
                 return;
             const QList<DwdCommand> commands = std::move(reading_.HeldCommands);
             reading_.HeldCommands.clear();
             applyCommands(commands);
         }
-        if (reading_.RecordPending) {
-            if (!isDue(reading_.NextRecordTime, position))
+        if (reading_.recordPending) {
+            if (!isDue(reading_.nextRecordTime, position))
                 return;
-            lyrics_.reach(reading_.PendingText);
-            reading_.RecordPending = false;
-            reading_.HoldUntil = position;
-            TrackPosition::addDelta(reading_.HoldUntil, TrackPosition{0, 0, PageHoldFrames});
+            lyrics_.reach(reading_.pendingText);
+            reading_.recordPending = false;
+            reading_.holdUntil = position;
+            TrackPosition::addDelta(reading_.holdUntil, TrackPosition{0, 0, PageHoldFrames});
         }
-        if (reading_.WordsEnded)
+        if (reading_.wordsEnded)
             return;
         readRecord(Advance::FromPendingRecord);
-        if (!reading_.RecordPending)
+        if (!reading_.recordPending)
             return;
     }
 }
@@ -97,39 +97,39 @@ void LyricsStepper::step(const TrackPosition& position)
 void LyricsStepper::readRecord(Advance advance)
 {
     if (!reading_.WordsFile || !reading_.WordsFile->isOpen()) {
-        reading_.WordsEnded = true;
+        reading_.wordsEnded = true;
         return;
     }
-    const DwdReader::Record record = DwdReader::ReadRecord(*reading_.WordsFile);
+    const DwdReader::Record record = DwdReader::readRecord(*reading_.WordsFile);
     if (!record.hasDelta()) {
-        reading_.WordsEnded = true;
+        reading_.wordsEnded = true;
         return;
     }
     // The first record's delta counts from the start of the track.
     if (advance == Advance::FromTrackStart)
-        reading_.NextRecordTime = record.delta;
+        reading_.nextRecordTime = record.delta;
     else
-        TrackPosition::addDelta(reading_.NextRecordTime, record.delta);
+        TrackPosition::addDelta(reading_.nextRecordTime, record.delta);
 
     if (!record.complete()) {
         applyCommands(record.commands);
-        reading_.WordsEnded = true;
+        reading_.wordsEnded = true;
         return;
     }
     if (advance == Advance::FromPendingRecord && clearsThePage(record.commands))
         reading_.HeldCommands = record.commands;
     else
         applyCommands(record.commands);
-    if (reading_.WordsEnded)
+    if (reading_.wordsEnded)
         return;
-    reading_.PendingText = record.text;
-    reading_.RecordPending = true;
+    reading_.pendingText = record.text;
+    reading_.recordPending = true;
 }
 
 void LyricsStepper::applyCommands(const QList<DwdCommand>& commands)
 {
     for (const DwdCommand& command : commands) {
         if (lyrics_.applyCommand(command))
-            reading_.WordsEnded = true;
+            reading_.wordsEnded = true;
     }
 }

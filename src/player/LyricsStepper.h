@@ -42,7 +42,7 @@ private:
     enum class Advance { FromTrackStart, FromPendingRecord };
 
     void scanWholeFile();
-    // Reads one record: its delta sets or advances NextRecordTime, its commands
+    // Reads one record: its delta sets or advances nextRecordTime, its commands
     // act at once (or are held, see above), its text becomes pending.
     void readRecord(Advance advance);
     void applyCommands(const QList<DwdCommand>& commands);

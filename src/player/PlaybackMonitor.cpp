@@ -39,14 +39,14 @@ PlaybackMonitor::PlaybackMonitor(CdAudioDevice& device, PlayerState& state, Play
 {
 }
 
-void PlaybackMonitor::Timer1Timer()
+void PlaybackMonitor::onTick()
 {
     ReplyBuffer mode;
     send(device_, "status cdaudio mode wait", mode);
     if (isMode(mode, "open")) {
-        state_.PlayPending = false;
+        state_.playPending = false;
         controls_.setPlayEnabled(true);
-        state_.UserStopped = true;
+        state_.userStopped = true;
     }
     if (isMode(mode, "playing"))
         playingTick();
@@ -73,12 +73,12 @@ void PlaybackMonitor::endRunningCapture()
 void PlaybackMonitor::playingTick()
 {
     controls_.setPlayEnabled(false);
-    state_.PlayPending = false;
+    state_.playPending = false;
 
     ReplyBuffer reply;
-    if (state_.ShowLengths) {
+    if (state_.showLengths) {
         // The track digits stay; minutes and seconds show the track's length.
-        sendNumber(device_, "status cdaudio length track %d wait", state_.CurrentTrack, reply);
+        sendNumber(device_, "status cdaudio length track %d wait", state_.currentTrack, reply);
         controls_.setDigit(3, reply.at(0));
         controls_.setDigit(4, reply.at(1));
         controls_.setDigit(5, reply.at(3));
@@ -100,20 +100,20 @@ void PlaybackMonitor::playingTick()
     if (!polled)
         return;
 
-    if (state_.WasPlaying && state_.LastPolledTrack != *polled) {
+    if (state_.wasPlaying && state_.lastPolledTrack != *polled) {
         endRunningCapture();
-        switch (state_.PlayMode) {
-        case 0:
-        case 2:
-            state_.CurrentTrack = *polled;
+        switch (state_.playMode) {
+        case PlayMode::Normal:
+        case PlayMode::RepeatAll:
+            state_.currentTrack = *polled;
             [[fallthrough]];
-        case 1:
-            if (!state_.TrackChangeLatch)
+        case PlayMode::RepeatOne:
+            if (!state_.trackChangeLatch)
                 playLatched();
             break;
-        case 3:
-            if (!state_.TrackChangeLatch) {
-                state_.CurrentTrack = transport_.RandomTrack();
+        case PlayMode::Random:
+            if (!state_.trackChangeLatch) {
+                state_.currentTrack = transport_.randomTrack();
                 playLatched();
             }
             break;
@@ -121,19 +121,19 @@ void PlaybackMonitor::playingTick()
             break;
         }
     }
-    if (state_.CurrentTrack == *polled)
-        state_.TrackChangeLatch = false;
-    state_.LastPolledTrack = *polled;
-    state_.WasPlaying = true;
+    if (state_.currentTrack == *polled)
+        state_.trackChangeLatch = false;
+    state_.lastPolledTrack = *polled;
+    state_.wasPlaying = true;
 }
 
 void PlaybackMonitor::notPlayingTick()
 {
-    if (!state_.PlayPending)
+    if (!state_.playPending)
         controls_.setPlayEnabled(true);
 
     char shown[6];
-    if (state_.ShowLengths) {
+    if (state_.showLengths) {
         ReplyBuffer count;
         send(device_, "status cdaudio number of tracks wait", count);
         ReplyBuffer length;
@@ -143,7 +143,7 @@ void PlaybackMonitor::notPlayingTick()
         std::copy(std::begin(lengths), std::end(lengths), shown);
     }
     else {
-        const QByteArray track = QByteArray::number(state_.CurrentTrack);
+        const QByteArray track = QByteArray::number(state_.currentTrack);
         shown[0] = shown[1] = '0';
         if (track.size() == 1) {
             shown[1] = track[0];
@@ -159,45 +159,45 @@ void PlaybackMonitor::notPlayingTick()
         controls_.setDigit(i + 1, shown[i]);
     // A title left at the last playing second would pretend the disc still
     // plays: while minimised it follows the digits whatever they show.
-    if (controls_.minimizeButtonDown() && !state_.ShowLengths)
+    if (controls_.minimizeButtonDown() && !state_.showLengths)
         controls_.setApplicationTitle(minimisedTitle(shown));
 
-    if (!state_.WasPlaying)
+    if (!state_.wasPlaying)
         return;
     // Cleared before reacting: a tick nested in a box that the reaction shows
     // must not see the same end of play again and play a second time.
-    state_.WasPlaying = false;
+    state_.wasPlaying = false;
     endRunningCapture();
-    switch (state_.PlayMode) {
-    case 0:
-        transport_.StopClick();
+    switch (state_.playMode) {
+    case PlayMode::Normal:
+        transport_.stop();
         break;
-    case 1:
-        if (!state_.UserStopped)
+    case PlayMode::RepeatOne:
+        if (!state_.userStopped)
             playLatched();
         break;
-    case 2:
-        if (!state_.UserStopped) {
-            state_.CurrentTrack = 1;
-            transport_.PlayClick();
+    case PlayMode::RepeatAll:
+        if (!state_.userStopped) {
+            state_.currentTrack = 1;
+            transport_.play();
         }
         break;
-    case 3:
-        if (!state_.UserStopped) {
-            state_.CurrentTrack = transport_.RandomTrack();
+    case PlayMode::Random:
+        if (!state_.userStopped) {
+            state_.currentTrack = transport_.randomTrack();
             playLatched();
         }
         break;
     default:
         break;
     }
-    state_.WasPlaying = false;
+    state_.wasPlaying = false;
 }
 
 // A play the monitor issues itself: the latch keeps the track change it
 // causes, and ticks nested inside the play, from reacting a second time.
 void PlaybackMonitor::playLatched()
 {
-    transport_.PlayClick();
-    state_.TrackChangeLatch = true;
+    transport_.play();
+    state_.trackChangeLatch = true;
 }

@@ -6,20 +6,20 @@ class Transport;
 struct ReplyBuffer;
 struct PlayerState;
 
-// Timer1Timer, the player's main loop, every 50 ms: follows the device's
+// onTick, the player's main loop, every 50 ms: follows the device's
 // mode and position, keeps Play enabled or not, writes the six digits (or
-// the lengths while ShowLengths), the title while minimised, and reacts to a
+// the lengths while showLengths), the title while minimised, and reacts to a
 // track change or the end of playback by the play mode.
 //
 // A tick can run nested inside another: a handler it calls may show a modal
-// box, which keeps delivering timer ticks. TrackChangeLatch, set by every
+// box, which keeps delivering timer ticks. trackChangeLatch, set by every
 // play, keeps a nested tick from issuing a second play.
 class PlaybackMonitor {
 public:
     PlaybackMonitor(CdAudioDevice& device, PlayerState& state, PlayerControls& controls,
                     Transport& transport);
 
-    void Timer1Timer();
+    void onTick();
 
 private:
     void playingTick();

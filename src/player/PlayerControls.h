@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/PlayMode.h"
+
 #include <QString>
 
 // What the transport handlers and the playback monitor need from the main
@@ -16,15 +18,15 @@ public:
     virtual void setPlayEnabled(bool enabled) = 0;
     // ClockDisp1 … ClockDisp6 (index 1 … 6) receive one character each.
     virtual void setDigit(int index, char character) = 0;
-    // Lit mode lamps and the checked mode item for PlayMode 0 … 3.
-    virtual void showPlayMode(int playMode) = 0;
+    // Lit mode lamps and the checked mode item.
+    virtual void showPlayMode(PlayMode mode) = 0;
     virtual void setApplicationTitle(const QString& title) = 0;
-    // MinimizeButtom1 is down: the monitor puts track and time in the title.
+    // minimizeButton_ is down: the monitor puts track and time in the title.
     virtual bool minimizeButtonDown() const = 0;
-    // WordsOn1 is down: a play loads the lyrics of its track.
+    // lyricsButton_ is down: a play loads the lyrics of its track.
     virtual bool wordsOnDown() const = 0;
 
-    // The lyrics step of a play: look up and load the lyrics of CurrentTrack.
+    // The lyrics step of a play: look up and load the lyrics of currentTrack.
     // May show message boxes, so ticks can run nested inside it.
     virtual void loadLyricsAtPlay() {}
     // The lyrics part of a stop: lyrics inactive and ended, the display
@@ -33,11 +35,11 @@ public:
     virtual void releaseLyricsAtStop() {}
     // The last step of every monitor tick.
     virtual void stepLyrics() {}
-    // WordsOn1 went up: lyrics stop following playback, and the display
+    // lyricsButton_ went up: lyrics stop following playback, and the display
     // window, if it exists, has its position saved and is destroyed.
     virtual void lyricsSwitchedOff() {}
     // While the compiler window exists and its timing capture runs: its
-    // EndClick. Failed when asking the window or ending the capture failed.
+    // end. Failed when asking the window or ending the capture failed.
     virtual HookResult endRunningCapture() { return HookResult::Done; }
     // Empties the compiler window reference after a failure of the above.
     virtual void forgetCompilerWindow() {}

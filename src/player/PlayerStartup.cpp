@@ -16,8 +16,8 @@ void PlayerStartup::showDriveInUse(MessageBoxes& boxes)
 PlayerStartup::Outcome PlayerStartup::openDevice(CdAudioDevice& device, MessageBoxes& boxes,
                                                  PlayerState& state)
 {
-    state.CurrentTrack = 1;
-    state.TrackCount = 1;
+    state.currentTrack = 1;
+    state.trackCount = 1;
 
     ReplyBuffer reply;
     DeviceCommands::send(device, "open cdaudio", reply);
@@ -29,16 +29,16 @@ PlayerStartup::Outcome PlayerStartup::openDevice(CdAudioDevice& device, MessageB
     DeviceCommands::send(device, "set cdaudio time format tmsf", reply);
     DeviceCommands::send(device, "status cdaudio position wait", reply);
     if (const auto track = DeviceCommands::twoCharNumber(reply, 0))
-        state.CurrentTrack = *track;
+        state.currentTrack = *track;
     DeviceCommands::send(device, "status cdaudio number of tracks wait", reply);
     if (const auto count = DeviceCommands::twoCharNumber(reply, 0))
-        state.TrackCount = *count;
+        state.trackCount = *count;
 
     state.random.seed(std::minstd_rand::result_type(std::time(nullptr)));
-    state.PlayMode = 0;
-    state.PlayPending = false;
-    state.TrackChangeLatch = false;
-    state.UserStopped = true;
-    state.FirstPaintDone = true;
+    state.playMode = PlayMode::Normal;
+    state.playPending = false;
+    state.trackChangeLatch = false;
+    state.userStopped = true;
+    state.firstPaintDone = true;
     return Outcome::Running;
 }

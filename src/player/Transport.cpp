@@ -11,7 +11,7 @@ Transport::Transport(CdAudioDevice& device, PlayerState& state, PlayerControls& 
 {
 }
 
-void Transport::PlayClick()
+void Transport::play()
 {
     ReplyBuffer reply;
     send(device_, "status cdaudio mode wait", reply);
@@ -19,21 +19,21 @@ void Transport::PlayClick()
         return;
 
     controls_.setPlayEnabled(false);
-    state_.PlayPending = true;
-    state_.UserStopped = false;
+    state_.playPending = true;
+    state_.userStopped = false;
 
     send(device_, "status cdaudio number of tracks wait", reply);
     if (const auto count = twoCharNumber(reply, 0))
-        state_.TrackCount = *count;
+        state_.trackCount = *count;
 
-    // No check against TrackCount: the device says whether the track exists.
-    if (sendNumber(device_, "play cdaudio from %d", state_.CurrentTrack, reply) != 0) {
+    // No check against trackCount: the device says whether the track exists.
+    if (sendNumber(device_, "play cdaudio from %d", state_.currentTrack, reply) != 0) {
         playFailed();
         return;
     }
     // Set before the lyrics load: a tick nested in one of its message boxes
     // must see that this play was ours and not issue another.
-    state_.TrackChangeLatch = true;
+    state_.trackChangeLatch = true;
 
     if (controls_.wordsOnDown())
         controls_.loadLyricsAtPlay();
@@ -44,8 +44,8 @@ void Transport::PlayClick()
 // lyrics of a play that never started are not looked up.
 void Transport::playFailed()
 {
-    state_.PlayPending = false;
-    state_.UserStopped = true;
+    state_.playPending = false;
+    state_.userStopped = true;
     controls_.setPlayEnabled(true);
     ReplyBuffer reply;
     send(device_, "status cdaudio mode wait", reply);
@@ -53,12 +53,12 @@ void Transport::playFailed()
         controls_.reportNoDisc();
 }
 
-void Transport::StopClick()
+void Transport::stop()
 {
     // Marked stopped first: a tick that runs while the drive stops must see
     // the user's stop, not an end of track to repeat.
-    state_.PlayPending = false;
-    state_.UserStopped = true;
+    state_.playPending = false;
+    state_.userStopped = true;
     ReplyBuffer reply;
     send(device_, "stop cdaudio", reply);
     controls_.releaseLyricsAtStop();
@@ -79,16 +79,16 @@ bool Transport::readTrackCount(int& count)
     return true;
 }
 
-void Transport::RewClick()
+void Transport::rewind()
 {
     int count = 1;
     // A count that is not a number leaves the player as it was.
     if (!readTrackCount(count))
         return;
     const auto stepBack = [&] {
-        state_.CurrentTrack -= 1;
-        if (state_.CurrentTrack < 1)
-            state_.CurrentTrack = count;
+        state_.currentTrack -= 1;
+        if (state_.currentTrack < 1)
+            state_.currentTrack = count;
     };
 
     ReplyBuffer reply;
@@ -108,66 +108,64 @@ void Transport::RewClick()
         return;
     if (*minutes == 0 && *seconds < 1)
         stepBack();
-    state_.TrackChangeLatch = true;
-    PlayClick();
+    state_.trackChangeLatch = true;
+    play();
 }
 
-void Transport::FFClick()
+void Transport::fastForward()
 {
     int count = 1;
     if (!readTrackCount(count))
         return;
-    state_.CurrentTrack += 1;
-    if (state_.CurrentTrack > count)
-        state_.CurrentTrack = 1;
+    state_.currentTrack += 1;
+    if (state_.currentTrack > count)
+        state_.currentTrack = 1;
 
     ReplyBuffer reply;
     send(device_, "status cdaudio mode wait", reply);
     if (isMode(reply, "playing")) {
-        state_.TrackChangeLatch = true;
-        PlayClick();
+        state_.trackChangeLatch = true;
+        play();
     }
 }
 
-void Transport::Eject1Click()
+void Transport::eject()
 {
-    state_.UserStopped = true;
-    state_.CurrentTrack = 1;
+    state_.userStopped = true;
+    state_.currentTrack = 1;
     ReplyBuffer reply;
     // The drive says when its door is open, whoever opened it (the user by
     // hand, or before the program started); the program's own flag covers a
     // drive that reports an open door only as not ready.
     send(device_, "status cdaudio mode wait", reply);
-    const bool doorOpen = isMode(reply, "open") || (state_.DoorOpen && isMode(reply, "not ready"));
+    const bool doorOpen = isMode(reply, "open") || (state_.doorOpen && isMode(reply, "not ready"));
     if (doorOpen) {
         send(device_, "set cdaudio door closed", reply);
-        state_.DoorOpen = false;
+        state_.doorOpen = false;
     }
     else {
-        StopClick();
+        stop();
         send(device_, "set cdaudio door open", reply);
-        state_.DoorOpen = true;
+        state_.doorOpen = true;
     }
 }
 
-void Transport::SetModeClick()
+void Transport::cyclePlayMode()
 {
-    int mode = state_.PlayMode + 1;
-    if (mode > 3)
-        mode = 0;
-    setPlayMode(mode);
+    const int next = int(state_.playMode) + 1;
+    setPlayMode(next >= PlayModeCount ? PlayMode::Normal : static_cast<PlayMode>(next));
 }
 
-void Transport::setPlayMode(int mode)
+void Transport::setPlayMode(PlayMode mode)
 {
-    state_.PlayMode = mode;
+    state_.playMode = mode;
     controls_.showPlayMode(mode);
 }
 
-int Transport::RandomTrack()
+int Transport::randomTrack()
 {
-    if (state_.TrackCount <= 0)
+    if (state_.trackCount <= 0)
         return 1;
     // minstd_rand yields non-negative 31-bit values.
-    return int(state_.random() % unsigned(state_.TrackCount)) + 1;
+    return int(state_.random() % unsigned(state_.trackCount)) + 1;
 }

@@ -1,36 +1,36 @@
 #pragma once
 
+#include "core/PlayMode.h"
+
 class CdAudioDevice;
 class PlayerControls;
 struct PlayerState;
 
-// The transport handlers behind Play, Stop, Rew, FF, Eject1 and SetMode and
-// their popup twins. PlayClick and StopClick are also what the playback
+// The transport handlers behind the Play, Stop, Rew, FF, Eject and mode buttons and
+// their popup twins. play and stop are also what the playback
 // monitor and the compiler window call.
-//
-// Play modes: 0 normal, 1 one-track repeat, 2 repeat all, 3 random.
 class Transport {
 public:
     Transport(CdAudioDevice& device, PlayerState& state, PlayerControls& controls);
 
-    // Plays CurrentTrack to the end of the disc; nothing while the door is
+    // Plays currentTrack to the end of the disc; nothing while the door is
     // open. A play the device refuses leaves Play enabled and nothing
     // pending; without a disc the user is told so.
-    void PlayClick();
-    void StopClick();
+    void play();
+    void stop();
     // Previous: back one track (wrapping to the last) unless playing one
     // second or more into the track, which restarts the current track.
-    void RewClick();
+    void rewind();
     // Next: on one track (wrapping to the first); plays only while playing.
-    void FFClick();
+    void fastForward();
     // Closes an open door, else stops and opens it.
-    void Eject1Click();
+    void eject();
     // 0 → 1 → 2 → 3 → 0.
-    void SetModeClick();
+    void cyclePlayMode();
     // The mode items of the popup menu and the restored state.
-    void setPlayMode(int mode);
-    // 1 … TrackCount, each equally likely; 1 when there are no tracks.
-    int RandomTrack();
+    void setPlayMode(PlayMode mode);
+    // 1 … trackCount, each equally likely; 1 when there are no tracks.
+    int randomTrack();
 
 private:
     void playFailed();

@@ -9,9 +9,9 @@
 class ModeTable {
 public:
     struct Row {
-        bool normalLit;   // NORMALImage0 shown
-        bool repeatLit;   // REPEATImage0 shown
-        bool randomLit;   // RANDOMImage0 shown
+        bool normalLit;   // normalLamp_ shown
+        bool repeatLit;   // repeatLamp_ shown
+        bool randomLit;   // randomLamp_ shown
         QString menuItem; // the radio item to check
     };
 

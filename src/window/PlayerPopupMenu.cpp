@@ -80,5 +80,5 @@ bool PlayerPopupMenu::checkMode(int mode)
 void PlayerPopupMenu::popupAtPointer(QPoint globalPos)
 {
     exec(globalPos);
-    Tag = 1;
+    dragging = 1;
 }

@@ -5,7 +5,7 @@
 
 class QActionGroup;
 
-// The main window's right-click menu (component PopupMenu1): every player
+// The main window's right-click menu (component popupMenu_): every player
 // command, the play mode radio group and the lyrics and mini-mode check
 // items. Items are reached by their component names (RMenuPlay, ...,
 // RMenuQuit, the separators N0 and N1, the submenu item RMenuMode); the
@@ -37,7 +37,7 @@ public:
     void popupAtPointer(QPoint globalPos);
 
     // The popup-menu-shown flag, shared by the main and the mini window's drag.
-    int Tag = 0;
+    int dragging = 0;
 
 private:
     QAction* add(QMenu* menu, const QString& name, const QString& caption);

@@ -12,7 +12,7 @@ public:
     enum class Kind {
         Picture,     // edge, frame or title plate
         Lamp,        // mode lamp: a dim picture with its lit twin on top
-        Panel,       // the green display panel Shape3
+        Panel,       // the green display panel displayPanel_
         Digit,       // a seven-segment digit
         Dot,         // a colon dot
         Button,      // picture button: normal, disabled, pressed
@@ -26,7 +26,7 @@ public:
     };
 
     static constexpr int ClientWidth = 306;
-    static constexpr int EdgeThickness = 5; // Image6 .. Image9
+    static constexpr int EdgeThickness = 5; // Image6 .. bottomEdge_
     static const QString FormName;          // the bare background of the window
 
     static const std::vector<Component>& components();
@@ -35,7 +35,7 @@ public:
     static Kind kind(const QString& name);
 
     // The topmost component under a client point, FormName for the bare
-    // background. Image9 is taken at its place for the given client height,
+    // background. bottomEdge_ is taken at its place for the given client height,
     // and anything at or below that height is outside the window (empty name).
     static QString componentAt(QPoint clientPos, int clientHeight);
 

@@ -20,14 +20,14 @@ public:
 
     qreal devicePixelRatio() const { return ratio_; }
 
-    // Plain pictures: the edges Image6..Image9, the title plate Image1, the
-    // display frames Image2..Image5 and the lamps (NORMALImage0 lit,
+    // Plain pictures: the edges Image6..bottomEdge_, the title plate Image1, the
+    // display frames Image2..Image5 and the lamps (normalLamp_ lit,
     // NORMALImage1 dim, likewise REPEAT and RANDOM). Null for other names.
     QImage picture(const QString& component) const;
     static QStringList pictureNames();
 
-    // Button faces: Power1, MinimizeButtom1, Eject1, SetMode, Rew, Play,
-    // Stop, FF, ExtendedButtom1, GoSongEditer, Compile, Relation, WordsOn1.
+    // Button faces: powerButton_, minimizeButton_, Eject1, SetMode, Rew, Play,
+    // Stop, FF, extendButton_, GoSongEditer, Compile, Relation, lyricsButton_.
     // Plain buttons have no Down face (null). Null for other names.
     QImage face(const QString& component, Face face) const;
     static QStringList buttonNames();

@@ -10,7 +10,7 @@ public:
     // Folded: below the transport row; extended: below the editor row. Both
     // leave room for the bottom edge plus a 7-pixel margin (130 and 183).
     static int clientHeight(bool extended);
-    // Top of the bottom edge picture Image9 for a client height.
+    // Top of the bottom edge picture bottomEdge_ for a client height.
     static int bottomEdgeTop(int clientHeight);
     // The part of the window that stays visible, in window coordinates: the
     // client area, found from the outer size by assuming equal side borders

@@ -13,10 +13,10 @@ public:
     void stop() override { calls << QStringLiteral("stop"); }
     void next() override { calls << QStringLiteral("next"); }
     void previous() override { calls << QStringLiteral("previous"); }
-    void setPlayMode(int mode) override
+    void setPlayMode(PlayMode mode) override
     {
-        calls << QStringLiteral("mode %1").arg(mode);
-        state.PlayMode = mode;
+        calls << QStringLiteral("mode %1").arg(int(mode));
+        state.playMode = mode;
     }
     void raise() override { calls << QStringLiteral("raise"); }
     void quit() override { calls << QStringLiteral("quit"); }

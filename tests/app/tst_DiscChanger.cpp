@@ -62,22 +62,22 @@ private Q_SLOTS:
         QFETCH(int, trackCount);
         QFETCH(int, boxes);
         Rig rig(uniqueDisc(QStringLiteral("tracks=8,track=4")));
-        QCOMPARE(rig.remote.state.CurrentTrack, 4);
-        rig.remote.state.PlayMode = 3;
+        QCOMPARE(rig.remote.state.currentTrack, 4);
+        rig.remote.state.playMode = PlayMode(3);
         ReplyBuffer reply;
-        rig.device.DeviceCommand("play cdaudio from 4", reply);
-        rig.remote.state.WasPlaying = true;
+        rig.device.sendCommand("play cdaudio from 4", reply);
+        rig.remote.state.wasPlaying = true;
 
         QCOMPARE(rig.changer.change(next), outcome);
-        QCOMPARE(rig.remote.state.CurrentTrack, track);
-        QCOMPARE(rig.remote.state.TrackCount, trackCount);
+        QCOMPARE(rig.remote.state.currentTrack, track);
+        QCOMPARE(rig.remote.state.trackCount, trackCount);
         QCOMPARE(rig.boxes.shown.size(), boxes);
-        QCOMPARE(rig.remote.state.PlayMode, 3);
+        QCOMPARE(int(rig.remote.state.playMode), 3);
         QVERIFY(rig.session.isOpen());
         if (outcome == Outcome::Changed) {
             QCOMPARE(rig.remote.calls.first(), QStringLiteral("stop"));
-            QVERIFY(!rig.remote.state.WasPlaying);
-            rig.device.DeviceCommand("status cdaudio mode wait", reply);
+            QVERIFY(!rig.remote.state.wasPlaying);
+            rig.device.sendCommand("status cdaudio mode wait", reply);
             QVERIFY(!reply.equals("playing"));
         }
         if (outcome == Outcome::Refused) {
@@ -85,7 +85,7 @@ private Q_SLOTS:
             QCOMPARE(rig.boxes.shown.first().text,
                      QStringLiteral("ＣＤが使用中です。\n使用を止めてから再度実行してください。"));
             // The old disc stays in the drive and is still this player's.
-            rig.device.DeviceCommand("status cdaudio number of tracks wait", reply);
+            rig.device.sendCommand("status cdaudio number of tracks wait", reply);
             QCOMPARE(reply.toByteArray(), QByteArray("8"));
         }
     }
@@ -95,10 +95,10 @@ private Q_SLOTS:
         const QString disc = uniqueDisc(QStringLiteral("sim:tracks=8"));
         Rig rig(disc.mid(4));
         ReplyBuffer reply;
-        rig.device.DeviceCommand("play cdaudio from 2", reply);
+        rig.device.sendCommand("play cdaudio from 2", reply);
         QCOMPARE(rig.changer.change(disc), Outcome::SameDisc);
         QVERIFY(rig.remote.calls.isEmpty());
-        rig.device.DeviceCommand("status cdaudio mode wait", reply);
+        rig.device.sendCommand("status cdaudio mode wait", reply);
         QVERIFY(reply.equals("playing"));
     }
 
@@ -110,7 +110,7 @@ private Q_SLOTS:
         ManualClock clock;
         DeviceSession other(SimulatedDisc::create(first.mid(4), clock, nullptr));
         ReplyBuffer reply;
-        other.DeviceCommand("open cdaudio", reply);
+        other.sendCommand("open cdaudio", reply);
         QCOMPARE(reply.toByteArray(), QByteArray("1"));
     }
 };

@@ -2,11 +2,11 @@
 #include "ScriptedMessageBoxes.h"
 #include "TempSettingsHome.h"
 #include "UniqueDisc.h"
-#include "app/TOndelPlayer.h"
+#include "app/PlayerWindow.h"
 #include "controls/DigitalDisplay.h"
 #include "controls/PictureButton.h"
 #include "core/SettingsKeys.h"
-#include "lyrics/ui/WordsDisplay.h"
+#include "lyrics/ui/LyricsWindow.h"
 #include "platform/Clock.h"
 #include "platform/MemorySettingsStore.h"
 #include "platform/QSettingsStore.h"
@@ -14,7 +14,7 @@
 #include "platform/cdaudio/SimulatedDisc.h"
 #include "player/Association.h"
 #include "player/PlayerStateStore.h"
-#include "window/MiniCDPlayer01.h"
+#include "window/MiniPlayerWindow.h"
 #include "window/PlayerPopupMenu.h"
 
 #include <QAction>
@@ -61,14 +61,14 @@ template <typename Store = MemorySettingsStore> struct Started {
     {
         QByteArray text;
         for (int i = 1; i <= 6; ++i)
-            text += player.findChild<TDigitalDisplay*>(QStringLiteral("ClockDisp%1").arg(i))->Number();
+            text += player.findChild<DigitalDisplay*>(QStringLiteral("ClockDisp%1").arg(i))->number();
         return text;
     }
     QByteArray miniDigits()
     {
         QByteArray text;
         for (int i = 1; i <= 6; ++i)
-            text += player.miniCDPlayer()->digit(i)->Number();
+            text += player.miniWindow()->digit(i)->number();
         return text;
     }
     QString saved(const char* name)
@@ -81,7 +81,7 @@ template <typename Store = MemorySettingsStore> struct Started {
     ManualClock clock;
     DeviceSession session;
     ScriptedMessageBoxes boxes;
-    TOndelPlayer player;
+    PlayerWindow player;
 };
 
 QRect firstScreen()
@@ -152,7 +152,7 @@ private Q_SLOTS:
             QVERIFY(!s.player.testAttribute(Qt::WA_Moved));
         else
             QCOMPARE(s.player.pos(), place);
-        QCOMPARE(s.player.state().PlayMode, playMode);
+        QCOMPARE(int(s.player.state().playMode), playMode);
         QCOMPARE(s.lit("NORMALImage0"), lamps.contains(QLatin1Char('N')));
         QCOMPARE(s.lit("REPEATImage0"), lamps.contains(QLatin1Char('R')));
         QCOMPARE(s.lit("RANDOMImage0"), lamps.contains(QLatin1Char('X')));
@@ -160,14 +160,14 @@ private Q_SLOTS:
         QCOMPARE(s.button("WordsOn1")->isChecked(), wordsOn);
         QCOMPARE(s.item("RMenuWordsOn")->isChecked(), menuWordsOn);
         QCOMPARE(s.item("RMenuResize")->isChecked(), mini);
-        QCOMPARE(bool(s.player.miniCDPlayer()), mini);
+        QCOMPARE(bool(s.player.miniWindow()), mini);
 
         s.show();
         QCOMPARE(s.player.isVisible(), !mini);
         if (mini) {
             // Only the strip shows, centred over where the full window would be.
-            QVERIFY(s.player.miniCDPlayer()->isVisible());
-            QCOMPARE(s.player.miniCDPlayer()->pos(), place + QPoint(73, 38));
+            QVERIFY(s.player.miniWindow()->isVisible());
+            QCOMPARE(s.player.miniWindow()->pos(), place + QPoint(73, 38));
         }
         // Loading never writes.
         QCOMPARE(s.saved("Left"),
@@ -199,9 +199,9 @@ private Q_SLOTS:
         if (mini) {
             s.item("RMenuResize")->trigger();
             QVERIFY(!s.player.isVisible());
-            s.player.miniCDPlayer()->move(400, 300);
-            QTRY_COMPARE(QApplication::activeWindow(), s.player.miniCDPlayer());
-            QTest::keyClick(s.player.miniCDPlayer(), Qt::Key_Q, Qt::ControlModifier);
+            s.player.miniWindow()->move(400, 300);
+            QTRY_COMPARE(QApplication::activeWindow(), s.player.miniWindow());
+            QTest::keyClick(s.player.miniWindow(), Qt::Key_Q, Qt::ControlModifier);
         }
         else {
             QTest::mouseClick(s.button("Power1"), Qt::LeftButton);
@@ -210,7 +210,7 @@ private Q_SLOTS:
         for (const char* name : {"Left", "Top", "Mode", "WordsOn", "MiniCDPlayer"})
             written << s.saved(name);
         QCOMPARE(written, expected);
-        QVERIFY(!s.player.miniCDPlayer());
+        QVERIFY(!s.player.miniWindow());
     }
 
     // Closing without the quit button saves nothing.
@@ -230,7 +230,7 @@ private Q_SLOTS:
         s.player.move(200, 150);
         s.show();
         s.item("RMenuResize")->trigger();
-        TMiniCDPlayer* mini = s.player.miniCDPlayer();
+        MiniPlayerWindow* mini = s.player.miniWindow();
         QVERIFY(mini && mini->isVisible());
         QVERIFY(!s.player.isVisible());
         QCOMPARE(mini->pos(), QPoint(273, 188));
@@ -247,7 +247,7 @@ private Q_SLOTS:
 
         mini->move(500, 400);
         s.item("RMenuResize")->trigger();
-        QVERIFY(!s.player.miniCDPlayer());
+        QVERIFY(!s.player.miniWindow());
         QVERIFY(s.player.isVisible());
         QCOMPARE(s.player.pos(), QPoint(500 - 73, 400 - 38));
     }
@@ -267,7 +267,7 @@ private Q_SLOTS:
         Started s;
         s.show();
         s.item("RMenuResize")->trigger();
-        QPointer<TMiniCDPlayer> mini = s.player.miniCDPlayer();
+        QPointer<MiniPlayerWindow> mini = s.player.miniWindow();
         QWidget* digit = mini->digit(3);
         QTimer pick;
         connect(&pick, &QTimer::timeout, [&] {
@@ -306,13 +306,13 @@ private Q_SLOTS:
         file.write(sampleDwdBytes());
         file.close();
         ReplyBuffer id;
-        s.session.DeviceCommand("info cdaudio identity wait", id);
+        s.session.sendCommand("info cdaudio identity wait", id);
         for (int track : {1, 2})
             s.store.openKey(SettingsKeys::relationKey(id.toByteArray()), true)
                 ->writeString(SettingsKeys::trackValue(track), file.fileName());
         const auto display = [] {
             for (QWidget* w : QApplication::topLevelWidgets())
-                if (qobject_cast<TWordsDisplayForm*>(w) && w->isVisible())
+                if (qobject_cast<LyricsWindow*>(w) && w->isVisible())
                     return w;
             return static_cast<QWidget*>(nullptr);
         };
@@ -363,8 +363,8 @@ private Q_SLOTS:
             QTest::keyClick(&first.player, Qt::Key_M);
             QTest::keyClick(&first.player, Qt::Key_M);
             first.item("RMenuResize")->trigger();
-            first.player.miniCDPlayer()->move(350, 250);
-            stripPlace = first.player.miniCDPlayer()->pos();
+            first.player.miniWindow()->move(350, 250);
+            stripPlace = first.player.miniWindow()->pos();
             first.item("RMenuQuit")->trigger();
         }
         QFile file(home.configFile());
@@ -376,8 +376,8 @@ private Q_SLOTS:
         Started<QSettingsStore> second;
         second.show();
         QVERIFY(!second.player.isVisible());
-        QVERIFY(second.player.miniCDPlayer());
-        QCOMPARE(second.player.miniCDPlayer()->pos(), stripPlace);
+        QVERIFY(second.player.miniWindow());
+        QCOMPARE(second.player.miniWindow()->pos(), stripPlace);
         second.item("RMenuResize")->trigger();
         QVERIFY(second.player.isVisible());
         QCOMPARE(second.player.pos(), stripPlace - QPoint(73, 38));

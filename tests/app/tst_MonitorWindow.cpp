@@ -1,8 +1,8 @@
 #include "RecordingDevice.h"
 #include "ScriptedMessageBoxes.h"
 #include "UniqueDisc.h"
-#include "app/TOndelPlayer.h"
-#include "compile/ui/Compile.h"
+#include "app/PlayerWindow.h"
+#include "compile/ui/CompileWindow.h"
 #include "controls/DigitalDisplay.h"
 #include "controls/PictureButton.h"
 #include "core/SettingsKeys.h"
@@ -51,7 +51,7 @@ template <typename Boxes, typename DiscClock = SteadyClock> struct Player {
     {
         QByteArray text;
         for (int i = 1; i <= 6; ++i)
-            text += player.findChild<TDigitalDisplay*>(QStringLiteral("ClockDisp%1").arg(i))->Number();
+            text += player.findChild<DigitalDisplay*>(QStringLiteral("ClockDisp%1").arg(i))->number();
         return text;
     }
     // The tracks of the play commands sent since `from`.
@@ -66,7 +66,7 @@ template <typename Boxes, typename DiscClock = SteadyClock> struct Player {
     void relate(int track, const QString& file)
     {
         ReplyBuffer reply;
-        session.DeviceCommand("info cdaudio identity wait", reply);
+        session.sendCommand("info cdaudio identity wait", reply);
         settings.openKey(SettingsKeys::relationKey(reply.toByteArray()), true)
             ->writeString(SettingsKeys::trackValue(track), file);
     }
@@ -76,7 +76,7 @@ template <typename Boxes, typename DiscClock = SteadyClock> struct Player {
     RecordingDevice device;
     Boxes boxes;
     MemorySettingsStore settings;
-    TOndelPlayer player;
+    PlayerWindow player;
 };
 
 // Runs `action` every few milliseconds in whatever event loop is running,
@@ -160,7 +160,7 @@ private Q_SLOTS:
         const QList<int> plays = p.plays(commandsAtOpen);
         QVERIFY2(!plays.isEmpty(), "the track was not repeated while the box was open");
         QCOMPARE(plays, QList<int>(plays.size(), 1));
-        QCOMPARE(p.player.state().PlayMode, 1);
+        QCOMPARE(int(p.player.state().playMode), 1);
     }
 
     void lengthsViewEndsWithThePress_data()
@@ -180,7 +180,7 @@ private Q_SLOTS:
         p.show();
         auto* panel = p.child("Shape3");
         QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(100, 20));
-        QVERIFY(p.player.state().ShowLengths);
+        QVERIFY(p.player.state().showLengths);
         QTRY_COMPARE(p.digits(), QByteArray("3\0"
                                             "0006",
                                             6));
@@ -194,7 +194,7 @@ private Q_SLOTS:
                 box->done(QMessageBox::Ok);
                 return true;
             });
-            p.player.Image1Click();
+            p.player.showVersion();
             QVERIFY(answer.done());
         }
         else if (how == QLatin1String("menu")) {
@@ -218,7 +218,7 @@ private Q_SLOTS:
             other.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&other));
         }
-        QVERIFY(!p.player.state().ShowLengths);
+        QVERIFY(!p.player.state().showLengths);
         QTRY_COMPARE(p.digits(), QByteArray("010000"));
     }
 
@@ -244,7 +244,7 @@ private Q_SLOTS:
                     box->done(QMessageBox::Ok);
                 return box != nullptr;
             });
-            p.player.Image1Click();
+            p.player.showVersion();
             p.player.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&p.player));
         }
@@ -261,7 +261,7 @@ private Q_SLOTS:
                  qPrintable(focused->objectName()));
         QVERIFY2(focused != p.button("Compile"), "focus on the compiler's button");
         QTest::keyClick(focused, Qt::Key_Space);
-        QVERIFY(!p.player.compileForm());
+        QVERIFY(!p.player.compileWindow());
     }
 
     void minimisedTitle_data()
@@ -300,7 +300,7 @@ private Q_SLOTS:
         QTest::mouseClick(p.button("Play"), Qt::LeftButton);
         QCOMPARE(p.boxes.shown.size(), 1);
         QCOMPARE(p.boxes.shown[0].caption, QStringLiteral("Information"));
-        QCOMPARE(p.boxes.shown[0].text, TOndelPlayer::noDiscMessage());
+        QCOMPARE(p.boxes.shown[0].text, PlayerWindow::noDiscMessage());
         QTest::qWait(200);
         QVERIFY(p.button("Play")->isEnabled());
         QVERIFY(p.player.popupMenu()->item(QStringLiteral("RMenuPlay"))->isEnabled());
@@ -312,7 +312,7 @@ private Q_SLOTS:
         p.show();
         QTest::mouseClick(p.button("Eject1"), Qt::LeftButton);
         ReplyBuffer mode;
-        p.session.DeviceCommand("status cdaudio mode wait", mode);
+        p.session.sendCommand("status cdaudio mode wait", mode);
         QCOMPARE(mode.toByteArray(), QByteArray("stopped"));
     }
 
@@ -381,7 +381,7 @@ private Q_SLOTS:
         });
         QTest::keyClick(&p.player, key.key(), key.keyboardModifiers());
         ReplyBuffer mode;
-        p.session.DeviceCommand("status cdaudio mode wait", mode);
+        p.session.sendCommand("status cdaudio mode wait", mode);
         const QByteArray m = mode.toByteArray();
         if (expect == QLatin1String("playing") || expect == QLatin1String("stopped") ||
             expect == QLatin1String("open"))
@@ -389,7 +389,7 @@ private Q_SLOTS:
         else if (expect.startsWith(QLatin1String("track ")))
             QTRY_COMPARE(p.digits().left(2), QByteArray("0") + expect.right(1).toLatin1());
         else if (expect == QLatin1String("mode 1"))
-            QCOMPARE(p.player.state().PlayMode, 1);
+            QCOMPARE(int(p.player.state().playMode), 1);
         else if (expect == QLatin1String("lyrics off"))
             QVERIFY(!p.button("WordsOn1")->isChecked());
         else if (expect == QLatin1String("menu"))
@@ -413,7 +413,7 @@ private Q_SLOTS:
         p.show();
         if (mini)
             p.player.popupMenu()->item(QStringLiteral("RMenuResize"))->trigger();
-        QWidget* owner = mini ? static_cast<QWidget*>(p.player.miniCDPlayer()) : &p.player;
+        QWidget* owner = mini ? static_cast<QWidget*>(p.player.miniWindow()) : &p.player;
         QWidget* parent = nullptr;
         QPoint boxCentre;
         Repeatedly answer([&] {
@@ -425,7 +425,7 @@ private Q_SLOTS:
             box->done(QMessageBox::Ok);
             return true;
         });
-        p.player.Image1Click();
+        p.player.showVersion();
         QCOMPARE(parent, owner);
         const QPoint offset = boxCentre - owner->frameGeometry().center();
         QVERIFY2(offset.manhattanLength() <= 4,

@@ -20,8 +20,8 @@ struct Rig {
     explicit Rig(const QString& options) : session(SimulatedDisc::create(options, clock, nullptr))
     {
         ReplyBuffer reply;
-        session.DeviceCommand("open cdaudio", reply);
-        session.DeviceCommand("set cdaudio time format tmsf", reply);
+        session.sendCommand("open cdaudio", reply);
+        session.sendCommand("set cdaudio time format tmsf", reply);
     }
 };
 
@@ -58,7 +58,7 @@ private Q_SLOTS:
         QFETCH(bool, playing);
         QFETCH(QStringList, calls);
         Rig rig(QStringLiteral("tracks=3"));
-        rig.remote.state.WasPlaying = playing;
+        rig.remote.state.wasPlaying = playing;
         (rig.model.*method)();
         QCOMPARE(rig.remote.calls, calls);
     }
@@ -80,7 +80,7 @@ private Q_SLOTS:
         QFETCH(QString, loop);
         QFETCH(bool, shuffle);
         Rig rig(QStringLiteral("tracks=3"));
-        rig.remote.state.PlayMode = mode;
+        rig.remote.state.playMode = PlayMode(mode);
         QCOMPARE(rig.model.loopStatus(), loop);
         QCOMPARE(rig.model.shuffle(), shuffle);
     }
@@ -108,12 +108,12 @@ private Q_SLOTS:
         QFETCH(bool, shuffle);
         QFETCH(int, expected);
         Rig rig(QStringLiteral("tracks=3"));
-        rig.remote.state.PlayMode = mode;
+        rig.remote.state.playMode = PlayMode(mode);
         if (loop.isEmpty())
             rig.model.setShuffle(shuffle);
         else
             rig.model.setLoopStatus(loop);
-        QCOMPARE(rig.remote.state.PlayMode, expected);
+        QCOMPARE(int(rig.remote.state.playMode), expected);
     }
 
     void msfTextAsMicroseconds_data()
@@ -152,8 +152,8 @@ private Q_SLOTS:
         QFETCH(int, track);
         QFETCH(qlonglong, length);
         Rig rig(QStringLiteral("lengths=3:20;1:00;0:45,id=DISC-ONE"));
-        rig.remote.state.CurrentTrack = track;
-        rig.remote.state.TrackCount = 3;
+        rig.remote.state.currentTrack = track;
+        rig.remote.state.trackCount = 3;
         const QVariantMap metadata = rig.model.metadata();
         QCOMPARE(metadata.value("xesam:trackNumber").toInt(), track);
         QCOMPARE(metadata.value("mpris:length").toLongLong(), length);
@@ -173,7 +173,7 @@ private Q_SLOTS:
     void metadataIsEmptyWhileTheDoorIsOpen()
     {
         Rig rig(QStringLiteral("tracks=3"));
-        rig.remote.state.DoorOpen = true;
+        rig.remote.state.doorOpen = true;
         QVERIFY(rig.model.metadata().isEmpty());
         QVERIFY(!rig.model.canPlay());
         QVERIFY(rig.device.sent.isEmpty());
@@ -183,11 +183,11 @@ private Q_SLOTS:
     {
         Rig rig(QStringLiteral("tracks=3,length=1:00"));
         ReplyBuffer reply;
-        rig.session.DeviceCommand("play cdaudio from 2", reply);
+        rig.session.sendCommand("play cdaudio from 2", reply);
         rig.clock.advance(12 * 1000 + 400);
         // 12.4 s is 12 s and 30 frames.
         QCOMPARE(rig.model.position(), 12400000LL);
-        rig.session.DeviceCommand("close cdaudio", reply);
+        rig.session.sendCommand("close cdaudio", reply);
         QCOMPARE(rig.model.position(), 0LL);
     }
 
@@ -210,21 +210,21 @@ private Q_SLOTS:
         QFETCH(QString, change);
         QFETCH(QStringList, changed);
         Rig rig(QStringLiteral("tracks=3"));
-        rig.remote.state.TrackCount = 3;
+        rig.remote.state.trackCount = 3;
         QCOMPARE(rig.model.changedProperties().keys(),
                  (QStringList{"CanGoNext", "CanGoPrevious", "CanPause", "CanPlay", "LoopStatus", "Metadata",
                               "PlaybackStatus", "Shuffle"}));
         PlayerState& state = rig.remote.state;
         if (change == QLatin1String("playing"))
-            state.WasPlaying = true;
+            state.wasPlaying = true;
         else if (change == QLatin1String("track"))
-            state.CurrentTrack = 2;
+            state.currentTrack = 2;
         else if (change == QLatin1String("random"))
-            state.PlayMode = 3;
+            state.playMode = PlayMode(3);
         else if (change == QLatin1String("repeat"))
-            state.PlayMode = 1;
+            state.playMode = PlayMode(1);
         else if (change == QLatin1String("door"))
-            state.DoorOpen = true;
+            state.doorOpen = true;
         const QVariantMap now = rig.model.changedProperties();
         QCOMPARE(now.keys(), changed);
         if (change == QLatin1String("playing"))

@@ -4,8 +4,8 @@
 #include "TempSettingsHome.h"
 #include "UniqueDisc.h"
 #include "app/MprisService.h"
+#include "app/PlayerWindow.h"
 #include "app/PlayerWindowRemote.h"
-#include "app/TOndelPlayer.h"
 #include "platform/Clock.h"
 #include "platform/QSettingsStore.h"
 #include "platform/cdaudio/DeviceSession.h"
@@ -39,14 +39,14 @@ struct Rig {
     RecordingDevice device{session};
     ScriptedMessageBoxes boxes;
     QSettingsStore settings;
-    std::unique_ptr<TOndelPlayer> player;
+    std::unique_ptr<PlayerWindow> player;
     std::unique_ptr<PlayerWindowRemote> remote;
     std::unique_ptr<MprisService> mpris;
     QDBusConnection client{QString()};
 
     Rig() : session(SimulatedDisc::create(uniqueDisc(QStringLiteral("tracks=4")), clock, nullptr))
     {
-        player = std::make_unique<TOndelPlayer>(device, boxes, settings);
+        player = std::make_unique<PlayerWindow>(device, boxes, settings);
         remote = std::make_unique<PlayerWindowRemote>(*player);
         static int serial = 0;
         ++serial;
@@ -192,7 +192,7 @@ private Q_SLOTS:
         QVERIFY(rig.call(PlayerInterface, QStringLiteral("Previous")));
         QVERIFY(rig.call(PlayerInterface, QStringLiteral("Stop")));
         QCOMPARE(sentSince(mark), QByteArrayList{"stop cdaudio"});
-        QTRY_COMPARE(rig.player->state().CurrentTrack, 1);
+        QTRY_COMPARE(rig.player->state().currentTrack, 1);
     }
 
     void raiseRestoresAndQuitEnds()

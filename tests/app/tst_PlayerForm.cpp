@@ -3,12 +3,12 @@
 #include "ScriptedFileDialogs.h"
 #include "ScriptedMessageBoxes.h"
 #include "TempSettingsHome.h"
-#include "app/TOndelPlayer.h"
-#include "compile/ui/Compile.h"
+#include "app/PlayerWindow.h"
+#include "compile/ui/CompileWindow.h"
 #include "controls/PictureButton.h"
 #include "core/SettingsKeys.h"
-#include "editor/SongEditer01.h"
-#include "lyrics/ui/WordsDisplay.h"
+#include "editor/ScriptEditorWindow.h"
+#include "lyrics/ui/LyricsWindow.h"
 #include "platform/Clock.h"
 #include "platform/QSettingsStore.h"
 #include "platform/cdaudio/DeviceSession.h"
@@ -29,13 +29,13 @@
 
 namespace {
 // Counts the lyrics switch's hook, which the lyrics display takes over.
-class Player final : public TOndelPlayer {
+class Player final : public PlayerWindow {
 public:
-    using TOndelPlayer::TOndelPlayer;
+    using PlayerWindow::PlayerWindow;
     void lyricsSwitchedOff() override
     {
         ++switchedOff;
-        TOndelPlayer::lyricsSwitchedOff();
+        PlayerWindow::lyricsSwitchedOff();
     }
     int switchedOff = 0;
 };
@@ -56,7 +56,7 @@ public:
         return std::nullopt;
     }
     ScriptedFileDialogs scripted;
-    TOndelPlayer* player = nullptr;
+    PlayerWindow* player = nullptr;
     bool enabledWhileOpen = true;
 };
 
@@ -206,7 +206,7 @@ private Q_SLOTS:
             f.child<QAbstractButton>(QStringLiteral("ExtendedButtom1"))->click();
         QWidget* target = component.isEmpty() ? &f.player : f.child(component);
         QVERIFY(target);
-        // The background between FF and ExtendedButtom1.
+        // The background between FF and extendButton_.
         const QPoint local = component.isEmpty() ? QPoint(259, 100) : target->rect().center();
         QVERIFY(component.isEmpty() ? !f.player.childAt(local)
                                     : f.player.childAt(target->mapTo(&f.player, local)) == target);
@@ -241,12 +241,12 @@ private Q_SLOTS:
             pointer(panel, QEvent::MouseButtonPress, at, Qt::RightButton, Qt::LeftButton | Qt::RightButton);
             QVERIFY(watch.opened);
         }
-        QCOMPARE(f.player.popupMenu()->Tag, 1);
+        QCOMPARE(f.player.popupMenu()->dragging, 1);
         pointer(panel, QEvent::MouseButtonRelease, at, Qt::RightButton, Qt::LeftButton);
         at += QPoint(60, 40);
         pointer(panel, QEvent::MouseMove, at, Qt::NoButton, Qt::LeftButton);
         QCOMPARE(f.player.pos(), start);
-        QCOMPARE(f.player.popupMenu()->Tag, 0);
+        QCOMPARE(f.player.popupMenu()->dragging, 0);
         at += QPoint(-4, 3);
         pointer(panel, QEvent::MouseMove, at, Qt::NoButton, Qt::LeftButton);
         QCOMPARE(f.player.pos(), start + QPoint(-4, 3));
@@ -286,8 +286,8 @@ private Q_SLOTS:
             "Words On(&O)", "-",        "ｳｨﾝﾄﾞｳを小さくする(&Z)", "最小化(&N)",     "ﾊﾞｰｼﾞｮﾝ情報",
             "終了(&Q)"};
         QCOMPARE(watch.captions, expected);
-        QCOMPARE(f.player.popupMenu()->Tag, 1);
-        QVERIFY(!f.player.state().ShowLengths);
+        QCOMPARE(f.player.popupMenu()->dragging, 1);
+        QVERIFY(!f.player.state().showLengths);
         QVERIFY(f.child<QAbstractButton>(QStringLiteral("Power1"))->isChecked()); // nothing pressed
     }
 
@@ -317,14 +317,14 @@ private Q_SLOTS:
         Form f;
         f.item(mode == 3 ? "RMenuModeRepeat" : "RMenuModeRandom")->trigger(); // start elsewhere
         f.player.popupMenu()->item(item)->trigger();
-        QCOMPARE(f.player.state().PlayMode, mode);
+        QCOMPARE(int(f.player.state().playMode), mode);
         QCOMPARE(f.lit("NORMALImage0"), normal);
         QCOMPARE(f.lit("REPEATImage0"), repeat);
         QCOMPARE(f.lit("RANDOMImage0"), random);
         for (QAction* a : f.player.popupMenu()->modeGroup()->actions())
             QCOMPARE(a->isChecked(), a->objectName() == item);
         f.child<QAbstractButton>(QStringLiteral("SetMode"))->click();
-        QCOMPARE(f.player.state().PlayMode, (mode + 1) % 4);
+        QCOMPARE(int(f.player.state().playMode), (mode + 1) % 4);
         QVERIFY(f.player.popupMenu()->modeItem((mode + 1) % 4)->isChecked());
     }
 
@@ -382,7 +382,7 @@ private Q_SLOTS:
             f.item("RMenuMinimize")->trigger();
         QVERIFY(f.player.isMinimized());
         QCOMPARE(button->isChecked(), byButton);
-        f.player.Timer1Timer();
+        f.player.onTick();
         QCOMPARE(f.player.windowTitle(), minimisedTitle);
 
         f.player.showNormal();
@@ -440,7 +440,7 @@ private Q_SLOTS:
         ScriptedMessageBoxes boxes;
         QSettingsStore settings;
         WatchingDialogs dialogs;
-        TOndelPlayer player(session, boxes, settings, &dialogs);
+        PlayerWindow player(session, boxes, settings, &dialogs);
         dialogs.player = &player;
         dialogs.scripted.answers = answers;
         for (int i = 0; i < answers.size(); ++i) {
@@ -477,7 +477,7 @@ private Q_SLOTS:
             f.item("RMenuSetRhythm")->trigger();
         else
             f.child<QAbstractButton>(QStringLiteral("Compile"))->click();
-        QPointer<TCompileForm> compiler = f.player.compileForm();
+        QPointer<CompileWindow> compiler = f.player.compileWindow();
         QVERIFY(compiler);
         // No editor file and the script dialog cancelled: the window says so and stays empty.
         QCOMPARE(f.boxes.shown.size(), 1);
@@ -485,7 +485,7 @@ private Q_SLOTS:
         QVERIFY(!f.child(QStringLiteral("Compile"))->isEnabled());
         QVERIFY(!f.item("RMenuSetRhythm")->isEnabled());
         compiler->close();
-        QVERIFY(!f.player.compileForm());
+        QVERIFY(!f.player.compileWindow());
         QVERIFY(f.child(QStringLiteral("Compile"))->isEnabled());
         QVERIFY(f.item("RMenuSetRhythm")->isEnabled());
         QTRY_VERIFY(!compiler); // destroyed once the close is done
@@ -511,21 +511,21 @@ private Q_SLOTS:
                 f.child<QAbstractButton>(QStringLiteral("GoSongEditer"))->click();
         };
         open();
-        QPointer<TSongEditer> editor = f.player.songEditer();
+        QPointer<ScriptEditorWindow> editor = f.player.scriptEditorWindow();
         QVERIFY(editor);
         QVERIFY(editor->isVisible());
         QCOMPARE(editor->windowTitle(), QStringLiteral("RizuzAvodar [New file]"));
         QVERIFY(!f.child(QStringLiteral("GoSongEditer"))->isEnabled());
         QVERIFY(!f.item("RMenuRizuzAvodar")->isEnabled());
         f.item("RMenuRizuzAvodar")->trigger();
-        QCOMPARE(f.player.songEditer(), editor.data());
+        QCOMPARE(f.player.scriptEditorWindow(), editor.data());
         QVERIFY(editor->close());
-        QVERIFY(!f.player.songEditer());
+        QVERIFY(!f.player.scriptEditorWindow());
         QVERIFY(f.child(QStringLiteral("GoSongEditer"))->isEnabled());
         QVERIFY(f.item("RMenuRizuzAvodar")->isEnabled());
         QTRY_VERIFY(!editor);
         open();
-        QVERIFY(f.player.songEditer());
+        QVERIFY(f.player.scriptEditorWindow());
     }
 
     // The compiler window takes up the script the editor opens and saves;
@@ -542,19 +542,19 @@ private Q_SLOTS:
         f.show();
         f.item("RMenuSetRhythm")->trigger(); // no script yet: it says so
         f.item("RMenuRizuzAvodar")->trigger();
-        TSongEditer* editor = f.player.songEditer();
+        ScriptEditorWindow* editor = f.player.scriptEditorWindow();
         f.dialogs.scripted.answers = {script};
-        editor->Open1Click();
+        editor->openScript();
         QCOMPARE(f.player.editorFileName(), script);
-        QCOMPARE(f.player.compileForm()->compiler().SourceText(), QByteArray("\x82\xa0\x82\xa2"));
-        editor->EditWnd->moveCursor(QTextCursor::End);
-        editor->EditWnd->insertPlainText(QStringLiteral("う"));
-        editor->Save1Click();
-        QCOMPARE(f.player.compileForm()->compiler().SourceText(), QByteArray("\x82\xa0\x82\xa2\x82\xa4"));
+        QCOMPARE(f.player.compileWindow()->compiler().sourceText(), QByteArray("\x82\xa0\x82\xa2"));
+        editor->textEdit->moveCursor(QTextCursor::End);
+        editor->textEdit->insertPlainText(QStringLiteral("う"));
+        editor->save();
+        QCOMPARE(f.player.compileWindow()->compiler().sourceText(), QByteArray("\x82\xa0\x82\xa2\x82\xa4"));
         QVERIFY(editor->close());
         QCOMPARE(f.player.editorFileName(), QString());
-        QCOMPARE(f.player.compileForm()->compiler().SourceText(), QByteArray("\x82\xa0\x82\xa2\x82\xa4"));
-        f.player.compileForm()->close();
+        QCOMPARE(f.player.compileWindow()->compiler().sourceText(), QByteArray("\x82\xa0\x82\xa2\x82\xa4"));
+        f.player.compileWindow()->close();
     }
 
     void quittingWithUnsavedText_data()
@@ -574,19 +574,19 @@ private Q_SLOTS:
         Form f;
         f.show();
         f.child<QAbstractButton>(QStringLiteral("GoSongEditer"))->click();
-        QPointer<TSongEditer> editor = f.player.songEditer();
-        editor->EditWnd->setPlainText(QStringLiteral("unsaved"));
+        QPointer<ScriptEditorWindow> editor = f.player.scriptEditorWindow();
+        editor->textEdit->setPlainText(QStringLiteral("unsaved"));
         f.boxes.answer(BoxButton(answer));
-        f.player.Power1Click();
+        f.player.onPowerClicked();
         QCOMPARE(f.boxes.shown.size(), 1);
         QCOMPARE(f.boxes.shown[0].text, QStringLiteral("テキストが変更されています。保存しますか？"));
         QCOMPARE(f.player.isVisible(), !quits);
-        QCOMPARE(bool(f.player.songEditer()), !quits);
+        QCOMPARE(bool(f.player.scriptEditorWindow()), !quits);
         if (!quits) {
             QVERIFY(editor->isVisible());
-            QCOMPARE(editor->EditWnd->toPlainText(), QStringLiteral("unsaved"));
+            QCOMPARE(editor->textEdit->toPlainText(), QStringLiteral("unsaved"));
             f.boxes.answer(BoxButton::No);
-            f.player.Power1Click();
+            f.player.onPowerClicked();
             QVERIFY(!f.player.isVisible());
         }
     }
@@ -612,14 +612,14 @@ private Q_SLOTS:
         file.write(sampleDwdBytes());
         file.close();
         ReplyBuffer id;
-        f.session.DeviceCommand("info cdaudio identity wait", id);
+        f.session.sendCommand("info cdaudio identity wait", id);
         QVERIFY(f.settings.openKey(SettingsKeys::relationKey(id.toByteArray()), true)
                     ->writeString(QStringLiteral("[1]"), dwd));
 
         f.child<QAbstractButton>(QStringLiteral("Play"))->click();
         auto display = [] {
             for (QWidget* w : QApplication::topLevelWidgets())
-                if (qobject_cast<TWordsDisplayForm*>(w) && w->isVisible())
+                if (qobject_cast<LyricsWindow*>(w) && w->isVisible())
                     return w;
             return static_cast<QWidget*>(nullptr);
         };

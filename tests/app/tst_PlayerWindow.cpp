@@ -1,5 +1,5 @@
 #include "MainWindowFixture.h"
-#include "app/TOndelPlayer.h"
+#include "app/PlayerWindow.h"
 #include "controls/DigitalDisplay.h"
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
@@ -111,11 +111,11 @@ private Q_SLOTS:
         auto* play = w.player.findChild<QAbstractButton*>(QStringLiteral("Play"));
         auto* twin = w.player.findChild<QAction*>(QStringLiteral("RMenuPlay"));
         play->click();
-        w.player.Timer1Timer();
+        w.player.onTick();
         QVERIFY(!play->isEnabled());
         QVERIFY(!twin->isEnabled());
         w.player.findChild<QAbstractButton*>(QStringLiteral("Stop"))->click();
-        w.player.Timer1Timer();
+        w.player.onTick();
         QVERIFY(play->isEnabled());
         QVERIFY(twin->isEnabled());
     }
@@ -136,20 +136,20 @@ private Q_SLOTS:
         Window w(QStringLiteral("tracks=8,length=3:00,track=5"));
         w.player.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w.player));
-        w.player.Timer1Timer();
+        w.player.onTick();
         QCOMPARE(w.digits(), QByteArray("050000"));
 
         auto* widget = w.player.findChild<QWidget*>(target);
         const QPoint point = widget->geometry().center();
         QTest::mousePress(w.player.childAt(point), Qt::LeftButton, {},
                           w.player.childAt(point)->mapFrom(&w.player, point));
-        w.player.Timer1Timer();
+        w.player.onTick();
         QCOMPARE(w.digits(), QByteArray("8\0"
                                         "2400",
                                         6));
         QTest::mouseRelease(w.player.childAt(point), Qt::LeftButton, {},
                             w.player.childAt(point)->mapFrom(&w.player, point));
-        w.player.Timer1Timer();
+        w.player.onTick();
         QCOMPARE(w.digits(), QByteArray("050000"));
     }
 };

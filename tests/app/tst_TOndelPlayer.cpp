@@ -1,7 +1,7 @@
 #include "RecordingDevice.h"
 #include "ScriptedMessageBoxes.h"
 #include "TempSettingsHome.h"
-#include "app/TOndelPlayer.h"
+#include "app/PlayerWindow.h"
 #include "platform/Clock.h"
 #include "platform/QSettingsStore.h"
 #include "platform/cdaudio/DeviceSession.h"
@@ -32,7 +32,7 @@ private Q_SLOTS:
     void busyDriveNeverShowsTheWindow()
     {
         Rig rig(QStringLiteral("state=busy"));
-        TOndelPlayer player(rig.device, rig.boxes, rig.settings);
+        PlayerWindow player(rig.device, rig.boxes, rig.settings);
         QVERIFY(player.refused());
         QVERIFY(!player.isVisible());
         QCOMPARE(rig.boxes.shown.size(), 1);
@@ -50,10 +50,10 @@ private Q_SLOTS:
     void runningPlayerStartsTheMonitorOnTheDiscsTrack()
     {
         Rig rig(QStringLiteral("tracks=9,track=5"));
-        TOndelPlayer player(rig.device, rig.boxes, rig.settings);
+        PlayerWindow player(rig.device, rig.boxes, rig.settings);
         QVERIFY(!player.refused());
-        QCOMPARE(player.state().CurrentTrack, 5);
-        QCOMPARE(player.state().TrackCount, 9);
+        QCOMPARE(player.state().currentTrack, 5);
+        QCOMPARE(player.state().trackCount, 9);
         auto* timer = player.findChild<QTimer*>(QStringLiteral("Timer1"));
         QVERIFY(timer->isActive());
         QCOMPARE(timer->interval(), 50);
@@ -70,7 +70,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, byPowerButton);
         Rig rig(QStringLiteral("tracks=3"));
-        TOndelPlayer player(rig.device, rig.boxes, rig.settings);
+        PlayerWindow player(rig.device, rig.boxes, rig.settings);
         player.show();
         QVERIFY(QTest::qWaitForWindowExposed(&player));
         if (byPowerButton)

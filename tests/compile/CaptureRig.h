@@ -5,7 +5,7 @@
 #include "ScriptedMessageBoxes.h"
 #include "UniqueDisc.h"
 #include "compile/CompileHost.h"
-#include "compile/ui/Compile.h"
+#include "compile/ui/CompileWindow.h"
 #include "platform/Clock.h"
 #include "platform/MemorySettingsStore.h"
 #include "platform/cdaudio/DeviceSession.h"
@@ -37,10 +37,10 @@ public:
     }
     ~CaptureRig() override { delete form.data(); }
 
-    // Creates the window as CompileClick does and puts it on screen, active.
-    TCompileForm* open()
+    // Creates the window as openCompileWindow does and puts it on screen, active.
+    CompileWindow* open()
     {
-        form = new TCompileForm(*this, device, boxes, dialogs, settings);
+        form = new CompileWindow(*this, device, boxes, dialogs, settings);
         form->show();
         QApplication::setActiveWindow(form);
         form->activateWindow();
@@ -75,27 +75,27 @@ public:
     QByteArray mode()
     {
         ReplyBuffer reply;
-        device.DeviceCommand("status cdaudio mode wait", reply);
+        device.sendCommand("status cdaudio mode wait", reply);
         return reply.toByteArray();
     }
     QByteArray speed()
     {
         ReplyBuffer reply;
-        device.DeviceCommand("status cdaudio speed", reply);
+        device.sendCommand("status cdaudio speed", reply);
         return reply.toByteArray();
     }
     // One tick of the main window's timer, 50 ms later.
     void tick()
     {
         clock.advance(50);
-        monitor.Timer1Timer();
+        monitor.onTick();
     }
 
     // CompileHost
-    void PlayClick() override { transport.PlayClick(); }
-    void StopClick() override { transport.StopClick(); }
-    QString EditorFileName() const override { return editorFile; }
-    int CurrentTrack() const override { return state.CurrentTrack; }
+    void play() override { transport.play(); }
+    void stop() override { transport.stop(); }
+    QString editorFileName() const override { return editorFile; }
+    int currentTrack() const override { return state.currentTrack; }
     void offerRelation(int track, const QString& dwdFile) override
     {
         offers << QStringLiteral("%1 %2").arg(track).arg(dwdFile);
@@ -109,14 +109,14 @@ public:
     // PlayerControls: only the capture hook matters here.
     void setPlayEnabled(bool) override {}
     void setDigit(int, char) override {}
-    void showPlayMode(int) override {}
+    void showPlayMode(PlayMode) override {}
     void setApplicationTitle(const QString&) override {}
     bool minimizeButtonDown() const override { return false; }
     bool wordsOnDown() const override { return false; }
     HookResult endRunningCapture() override
     {
         if (form && form->captureRunning())
-            form->TrackChanged();
+            form->trackChanged();
         return HookResult::Done;
     }
     void forgetCompilerWindow() override { form = nullptr; }
@@ -130,7 +130,7 @@ public:
     ScriptedMessageBoxes boxes;
     ScriptedFileDialogs dialogs;
     MemorySettingsStore settings;
-    QPointer<TCompileForm> form;
+    QPointer<CompileWindow> form;
     QString editorFile;
     int windowClosings = 0;
     QStringList offers; // "track file" for every offer to relate a take

@@ -49,7 +49,7 @@ QList<DwdReader::Record> records(const QString& name)
     QList<DwdReader::Record> list;
     if (!file.open(QIODevice::ReadOnly) || !file.seek(11))
         return list;
-    for (DwdReader::Record r = DwdReader::ReadRecord(file); r.complete(); r = DwdReader::ReadRecord(file))
+    for (DwdReader::Record r = DwdReader::readRecord(file); r.complete(); r = DwdReader::readRecord(file))
         list << r;
     return list;
 }
@@ -59,7 +59,7 @@ DwdReader::FileCheck check(const QString& name)
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly))
         return DwdReader::FileCheck::HeaderUnreadable;
-    return DwdReader::CheckFile(file);
+    return DwdReader::checkFile(file);
 }
 
 // Points the descriptor that has `name` open at /dev/full: every later write
@@ -134,7 +134,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, script);
         QFETCH(QString, output);
-        QCOMPARE(DwdCompiler::MakeOutputFileName(script), output);
+        QCOMPARE(DwdCompiler::makeOutputFileName(script), output);
     }
 
     // Presses at the given moments, then End (by the key that lands on it
@@ -181,11 +181,11 @@ private Q_SLOTS:
         rig.editorFile = script(text);
         QVERIFY(rig.open());
         rig.start();
-        QVERIFY(rig.form->Compiling());
+        QVERIFY(rig.form->compiling());
         QCOMPARE(QApplication::focusWidget(), rig.form.data());
         const QString output = dir.filePath("song.dwd");
         const QString working = dir.filePath("song.capture.dwd");
-        QCOMPARE(rig.form->compiler().WorkingFileName(), working);
+        QCOMPARE(rig.form->compiler().workingFileName(), working);
         for (qsizetype i = 0; i < presses.size(); ++i)
             rig.pressAt(presses[i], keys[i] == QLatin1Char('E') ? Qt::Key_Return : Qt::Key_Space);
         // Every record is on disk at its press, in a working file the player
@@ -201,7 +201,7 @@ private Q_SLOTS:
         else {
             QTest::mouseClick(rig.button("End"), Qt::LeftButton);
         }
-        QVERIFY(!rig.form->Compiling());
+        QVERIFY(!rig.form->compiling());
         QVERIFY(rig.button("Start")->isEnabled());
         QCOMPARE(rig.mode(), QByteArray("stopped"));
         QCOMPARE(check(output), DwdReader::FileCheck::Valid);
@@ -275,7 +275,7 @@ private Q_SLOTS:
         rig.tick();
         rig.pressAt(at(0, 1, 0));
         rig.pressAt(at(0, 2, 0));
-        QCOMPARE(records(rig.form->compiler().WorkingFileName()).size(), 2);
+        QCOMPARE(records(rig.form->compiler().workingFileName()).size(), 2);
         if (how == QLatin1String("Cancel")) {
             QTest::mouseClick(rig.button("Cancel"), Qt::LeftButton);
         }
@@ -289,11 +289,11 @@ private Q_SLOTS:
                      QStringLiteral("文法に誤りがあります。\n 存在しない命令があります。"));
         }
         else {
-            for (int i = 0; i < 70 && rig.form->Compiling(); ++i)
+            for (int i = 0; i < 70 && rig.form->compiling(); ++i)
                 rig.tick();
         }
         if (rig.form)
-            QVERIFY(!rig.form->Compiling());
+            QVERIFY(!rig.form->compiling());
         if (previous)
             QCOMPARE(readFile(output).toHex(' '), before.toHex(' '));
         else
@@ -413,10 +413,10 @@ private Q_SLOTS:
         else if (how == QLatin1String("closing the window"))
             rig.form->close();
         else
-            for (int i = 0; i < 200 && rig.form->Compiling(); ++i)
+            for (int i = 0; i < 200 && rig.form->compiling(); ++i)
                 rig.tick();
         if (rig.form)
-            QVERIFY(!rig.form->Compiling());
+            QVERIFY(!rig.form->compiling());
         QCOMPARE(rig.speed(), QByteArray("100"));
         // The next take is slowed again: the window keeps the choice.
         if (rig.form) {
@@ -465,7 +465,7 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(dir.filePath("song.dwd")));
         QVERIFY(!QFile::exists(dir.filePath("song.capture.dwd")));
         QCOMPARE(rig.mode(), QByteArray("stopped"));
-        QVERIFY(!rig.form->Compiling());
+        QVERIFY(!rig.form->compiling());
         QVERIFY(rig.button("Start")->isEnabled());
     }
 
@@ -492,9 +492,9 @@ private Q_SLOTS:
         rig.tick();
         rig.pressAt(at(0, 1, 0));
         rig.pressAt(at(0, 2, 0));
-        for (int i = 0; i < 70 && rig.form->Compiling(); ++i)
+        for (int i = 0; i < 70 && rig.form->compiling(); ++i)
             rig.tick();
-        QVERIFY(!rig.form->Compiling());
+        QVERIFY(!rig.form->compiling());
         QCOMPARE(check(dir.filePath("song.dwd")), DwdReader::FileCheck::Valid);
         QCOMPARE(records(dir.filePath("song.dwd")).size(), 2);
         // Key presses after the end do nothing.
@@ -513,15 +513,15 @@ private Q_SLOTS:
         rig.pressAt(at(0, 1, 0));
         rig.pressAt(at(0, 2, 0)); // い and the line break
         const qint64 size = QFileInfo(dir.filePath("song.capture.dwd")).size();
-        QCOMPARE(rig.form->compiler().PendingLineBreaks(), 1);
+        QCOMPARE(rig.form->compiler().pendingLineBreaks(), 1);
         for (Qt::Key k : {Qt::Key_A, Qt::Key_Escape, Qt::Key_F1, Qt::Key_Shift, Qt::Key_Delete, Qt::Key_0})
             rig.key(k);
         QCOMPARE(QFileInfo(dir.filePath("song.capture.dwd")).size(), size);
-        QCOMPARE(rig.form->compiler().PendingLineBreaks(), 0);
-        const int lineHeight = rig.form->compiler().PreviewCursor().textHeight("A");
+        QCOMPARE(rig.form->compiler().pendingLineBreaks(), 0);
+        const int lineHeight = rig.form->compiler().previewCursor().textHeight("A");
         QVERIFY(lineHeight > 0);
-        QCOMPARE(rig.form->compiler().PreviewCursor().origin(), QPoint(0, -lineHeight));
-        QVERIFY(rig.form->Compiling());
+        QCOMPARE(rig.form->compiler().previewCursor().origin(), QPoint(0, -lineHeight));
+        QVERIFY(rig.form->compiling());
     }
 
     // After the last piece End has the focus. Should the user take the focus
@@ -539,10 +539,10 @@ private Q_SLOTS:
         rig.form->setFocus();
         rig.pressAt(at(0, 3, 0));
         QCOMPARE(records(dir.filePath("song.capture.dwd")).size(), 2);
-        QVERIFY(rig.form->Compiling());
+        QVERIFY(rig.form->compiling());
         QCOMPARE(QApplication::focusWidget(), rig.button("End"));
         rig.key(Qt::Key_Space);
-        QVERIFY(!rig.form->Compiling());
+        QVERIFY(!rig.form->compiling());
         QCOMPARE(check(dir.filePath("song.dwd")), DwdReader::FileCheck::Valid);
     }
 
@@ -555,14 +555,14 @@ private Q_SLOTS:
         rig.start();
         rig.pressAt(at(0, 1, 0));
         rig.editorFile = script("xyz", QStringLiteral("other.txt"));
-        rig.form->ReloadScript();
-        QVERIFY(rig.form->compiler().ReloadPending());
-        QCOMPARE(rig.form->compiler().SourceText(), QByteArray("abc"));
+        rig.form->reloadScript();
+        QVERIFY(rig.form->compiler().reloadPending());
+        QCOMPARE(rig.form->compiler().sourceText(), QByteArray("abc"));
         rig.pressAt(at(0, 2, 0));
         QTest::mouseClick(rig.button("End"), Qt::LeftButton);
-        QVERIFY(!rig.form->compiler().ReloadPending());
-        QCOMPARE(rig.form->compiler().SourceText(), QByteArray("xyz"));
-        QCOMPARE(rig.form->compiler().OutputFileName(), dir.filePath("other.dwd"));
+        QVERIFY(!rig.form->compiler().reloadPending());
+        QCOMPARE(rig.form->compiler().sourceText(), QByteArray("xyz"));
+        QCOMPARE(rig.form->compiler().outputFileName(), dir.filePath("other.dwd"));
         QCOMPARE(records(dir.filePath("song.dwd")).size(), 2);
     }
 
@@ -574,7 +574,7 @@ private Q_SLOTS:
         QVERIFY(rig.open());
         auto count = [&](auto isColour) {
             const QImage& image = rig.form->canvas().image();
-            const TextRect area = rig.form->compiler().TextArea();
+            const TextRect area = rig.form->compiler().textArea();
             int n = 0;
             for (int y = area.top; y < area.bottom; ++y)
                 for (int x = area.left; x < area.right; ++x)
@@ -659,20 +659,20 @@ private Q_SLOTS:
 
         if (failure == QLatin1String("unreadable at start")) {
             rig.editorFile.clear();
-            rig.form->compiler().ReloadScript(); // the editor closed its file
+            rig.form->compiler().reloadScript(); // the editor closed its file
             rig.editorFile = dir.filePath("missing.txt");
         }
         if (failure == QLatin1String("exists"))
             rig.boxes.answer(BoxButton::Cancel);
         if (failure == QLatin1String("reload")) {
             rig.editorFile = dir.filePath("missing.txt");
-            rig.form->ReloadScript();
+            rig.form->reloadScript();
         }
         else if (!QStringList{"no script", "unreadable", "preview"}.contains(failure)) {
             rig.start();
         }
         if (failure == QLatin1String("twice"))
-            rig.form->compiler().StartClick();
+            rig.form->compiler().start();
         if (failure == QLatin1String("header at end")) {
             rig.pressAt(at(0, 1, 0));
             QVERIFY(fillUpDisk(working));
@@ -694,7 +694,7 @@ private Q_SLOTS:
 
         // Only a capture that reached its end leaves a file; when the end
         // fails, the working file keeps the pieces timed, playable as it is.
-        QCOMPARE(rig.form->Compiling(), failure == QLatin1String("twice"));
+        QCOMPARE(rig.form->compiling(), failure == QLatin1String("twice"));
         if (failure == QLatin1String("exists"))
             QCOMPARE(readFile(output), QByteArray("keep me"));
         else if (failure == QLatin1String("header at end"))
@@ -812,12 +812,12 @@ private Q_SLOTS:
         for (int n = 1; n <= 8; ++n)
             rig.pressAt(at(0, n, 0));
         QTest::mouseClick(rig.button("End"), Qt::LeftButton);
-        const int lineHeight = rig.form->compiler().PreviewCursor().textHeight("A");
+        const int lineHeight = rig.form->compiler().previewCursor().textHeight("A");
         QTest::mouseClick(rig.form, Qt::LeftButton, {}, QPoint(40, 10 + 2 * lineHeight + lineHeight / 2));
-        QCOMPARE(rig.form->compiler().RetimeLine(), 2);
+        QCOMPARE(rig.form->compiler().retimeLine(), 2);
         rig.form->compiler().setTapLatencyMs(300); // 23 frames
         rig.start();                               // plays from 0:02:00, the kept pieces end at 0:04:00
-        QVERIFY(rig.form->Compiling());
+        QVERIFY(rig.form->compiling());
         rig.pressAt(at(0, 2, 10)); // heard at 0:04:10
         rig.pressAt(at(0, 4, 0));  // heard at 0:06:00
         QTest::mouseClick(rig.button("End"), Qt::LeftButton);
@@ -862,7 +862,7 @@ private Q_SLOTS:
         auto* label = rig.form->findChild<QLabel*>(QStringLiteral("TapLatency"));
         QVERIFY(label);
         QCOMPARE(label->text(), shown);
-        QCOMPARE(rig.form->compiler().TapLatencyMs(), used);
+        QCOMPARE(rig.form->compiler().tapLatencyMs(), used);
         // At the right end of the button row, clear of the row's middle.
         QAbstractButton* measure = rig.button("Measure");
         QCOMPARE(measure->text(), QStringLiteral("測定…"));
@@ -883,8 +883,8 @@ private Q_SLOTS:
         // The text is whole, even in a window narrowed by a wide frame.
         QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width());
         QVERIFY(measure->fontMetrics().horizontalAdvance(measure->text()) + 8 <= measure->width());
-        rig.form->resize(TCompileForm::OuterWidth - 16, rig.form->height());
-        QTRY_COMPARE(rig.form->width(), TCompileForm::OuterWidth - 16);
+        rig.form->resize(CompileWindow::OuterWidth - 16, rig.form->height());
+        QTRY_COMPARE(rig.form->width(), CompileWindow::OuterWidth - 16);
         QCOMPARE(measure->geometry().right(), rig.form->width() - 1);
         QVERIFY(label->geometry().left() > 285);
         QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width(),
@@ -906,7 +906,7 @@ private Q_SLOTS:
             return made;
         });
         QTest::mouseClick(rig.button("Measure"), Qt::LeftButton);
-        TTapCalibrationForm* dialog = rig.form->tapCalibrationForm();
+        TapCalibrationDialog* dialog = rig.form->tapCalibrationForm();
         QVERIFY(dialog);
         QVERIFY(dialog->isVisible());
         QVERIFY(dialog->isModal());
@@ -957,7 +957,7 @@ private Q_SLOTS:
             rig.editorFile = script("ab");
             QVERIFY(rig.open());
             QTest::mouseClick(rig.button("Measure"), Qt::LeftButton);
-            QPointer<TTapCalibrationForm> dialog = rig.form->tapCalibrationForm();
+            QPointer<TapCalibrationDialog> dialog = rig.form->tapCalibrationForm();
             QVERIFY(dialog);
             QTest::mouseClick(dialog->findChild<QAbstractButton*>(QStringLiteral("Start")), Qt::LeftButton);
             QVERIFY(dialog->clickTrack().running());
@@ -1010,8 +1010,8 @@ private Q_SLOTS:
             send(QEvent::KeyPress, true);
         }
         send(QEvent::KeyRelease, false);
-        QCOMPARE(rig.form->compiler().TimedPieces(), pieces);
-        QCOMPARE(rig.form->Compiling(), stillCapturing);
+        QCOMPARE(rig.form->compiler().timedPieces(), pieces);
+        QCOMPARE(rig.form->compiling(), stillCapturing);
         QCOMPARE(records(dir.filePath("song.capture.dwd")).size(), pieces);
     }
 
@@ -1048,15 +1048,15 @@ private Q_SLOTS:
                     rig.key(Qt::Key_Backspace);
                 else
                     rig.pressAt(at(0, key.digitValue(), 0));
-                if (rig.form->compiler().TimedText().size() == 0 && rig.form->compiler().TimedPieces() > 0)
+                if (rig.form->compiler().timedText().size() == 0 && rig.form->compiler().timedPieces() > 0)
                     return QByteArray("pieces without text");
             }
             if (rig.mode() != "playing")
                 return QByteArray("the disc stopped");
-            const int lines = int(rig.form->compiler().TimedText().count('\n'));
-            const int lineHeight = rig.form->compiler().PreviewCursor().textHeight("A");
-            if (rig.form->compiler().PreviewCursor().origin().y() != -lines * lineHeight &&
-                rig.form->compiler().PendingLineBreaks() == 0)
+            const int lines = int(rig.form->compiler().timedText().count('\n'));
+            const int lineHeight = rig.form->compiler().previewCursor().textHeight("A");
+            if (rig.form->compiler().previewCursor().origin().y() != -lines * lineHeight &&
+                rig.form->compiler().pendingLineBreaks() == 0)
                 return QByteArray("the line being timed is not at the top");
             QTest::mouseClick(rig.button("End"), Qt::LeftButton);
             return readFile(dir.filePath("song.dwd"));
@@ -1082,11 +1082,11 @@ private Q_SLOTS:
         QCOMPARE(QApplication::focusWidget(), rig.button("End"));
         rig.key(Qt::Key_Backspace);
         QCOMPARE(QApplication::focusWidget(), rig.form.data());
-        QCOMPARE(rig.form->compiler().TimedText(), QByteArray("a"));
+        QCOMPARE(rig.form->compiler().timedText(), QByteArray("a"));
         rig.pressAt(at(0, 3, 0));
-        QVERIFY(rig.form->Compiling());
+        QVERIFY(rig.form->compiling());
         rig.key(Qt::Key_Space);
-        QVERIFY(!rig.form->Compiling());
+        QVERIFY(!rig.form->compiling());
         const QList<DwdReader::Record> written = records(dir.filePath("song.dwd"));
         QCOMPARE(written.size(), 2);
         QCOMPARE(show(written[1].delta), QStringLiteral("0:2:0"));
@@ -1103,21 +1103,21 @@ private Q_SLOTS:
         rig.editorFile = script(line + "\r\nxy");
         QVERIFY(rig.open());
         rig.start();
-        const TextRect area = rig.form->compiler().TextArea();
+        const TextRect area = rig.form->compiler().textArea();
         int moves = 0;
         int lastOrigin = 0;
         for (int i = 0; i < 120; ++i) {
             rig.pressAt(at(0, 1, i % 75));
             const int x =
-                rig.form->compiler().TimedPen().x() + rig.form->compiler().PreviewCursor().origin().x();
+                rig.form->compiler().timedPen().x() + rig.form->compiler().previewCursor().origin().x();
             QVERIFY2(x >= 0 && x <= area.right - area.left, qPrintable(QString::number(x)));
-            if (rig.form->compiler().PreviewCursor().origin().x() != lastOrigin)
+            if (rig.form->compiler().previewCursor().origin().x() != lastOrigin)
                 ++moves;
-            lastOrigin = rig.form->compiler().PreviewCursor().origin().x();
+            lastOrigin = rig.form->compiler().previewCursor().origin().x();
         }
         QVERIFY(moves >= 2);
         rig.pressAt(at(0, 3, 0)); // x: the long line scrolls away
-        QCOMPARE(rig.form->compiler().PreviewCursor().origin().x(), 0);
+        QCOMPARE(rig.form->compiler().previewCursor().origin().x(), 0);
         // The timed text is drawn where the pen says: blue pixels just left of it.
         const QImage& image = rig.form->canvas().image();
         int blue = 0;
@@ -1144,7 +1144,7 @@ private Q_SLOTS:
         QFETCH(QString, how);
         QFETCH(bool, offered);
         CaptureRig rig(QStringLiteral("tracks=5"));
-        rig.state.CurrentTrack = 3;
+        rig.state.currentTrack = 3;
         rig.editorFile = script("ab");
         QVERIFY(rig.open());
         rig.start();
@@ -1195,19 +1195,19 @@ private Q_SLOTS:
         rig.start();
         for (int n = 1; n <= firstPresses; ++n)
             rig.pressAt(at(0, n, 0));
-        if (rig.form->Compiling())
+        if (rig.form->compiling())
             QTest::mouseClick(rig.button("End"), Qt::LeftButton);
         const QByteArray first = readFile(dir.filePath("song.dwd"));
 
-        const int lineHeight = rig.form->compiler().PreviewCursor().textHeight("A");
+        const int lineHeight = rig.form->compiler().previewCursor().textHeight("A");
         QTest::mouseClick(rig.form, Qt::LeftButton, {}, QPoint(40, 10 + line * lineHeight + lineHeight / 2));
-        QCOMPARE(rig.form->compiler().RetimeLine(), line);
+        QCOMPARE(rig.form->compiler().retimeLine(), line);
         rig.device.sent.clear();
         rig.start();
-        QVERIFY(rig.form->Compiling());
+        QVERIFY(rig.form->compiling());
         QVERIFY(rig.device.sent.contains(play));
         const int fromFrames = play.right(2).toInt() + play.mid(play.size() - 5, 2).toInt() * 75;
-        const QByteArray keptText = rig.form->compiler().TimedText();
+        const QByteArray keptText = rig.form->compiler().timedText();
         QCOMPARE(int(keptText.count('\n')), std::min(line, kept / 2));
         for (const TrackPosition& p : presses) {
             const int frames = p.seconds * 75 + p.frames - fromFrames;
@@ -1216,12 +1216,12 @@ private Q_SLOTS:
         // Backspace never takes back a kept piece.
         for (int i = 0; i < 12; ++i)
             rig.key(Qt::Key_Backspace);
-        QCOMPARE(rig.form->compiler().TimedText(), keptText);
+        QCOMPARE(rig.form->compiler().timedText(), keptText);
         for (const TrackPosition& p : presses) {
             const int frames = p.seconds * 75 + p.frames - fromFrames;
             rig.pressAt(at(0, frames / 75, frames % 75));
         }
-        if (rig.form->Compiling())
+        if (rig.form->compiling())
             QTest::mouseClick(rig.button("End"), Qt::LeftButton);
         const QByteArray retimed = readFile(dir.filePath("song.dwd"));
 
@@ -1264,11 +1264,11 @@ private Q_SLOTS:
         rig.start();
         for (int n = 1; n <= 24; ++n)
             rig.pressAt(at(0, n, 0));
-        if (rig.form->Compiling())
+        if (rig.form->compiling())
             QTest::mouseClick(rig.button("End"), Qt::LeftButton);
-        const int lineHeight = rig.form->compiler().PreviewCursor().textHeight("A");
+        const int lineHeight = rig.form->compiler().previewCursor().textHeight("A");
         QTest::mouseClick(rig.form, Qt::LeftButton, {}, QPoint(40, 10 + line * lineHeight + lineHeight / 2));
-        QCOMPARE(rig.form->compiler().RetimeLine(), line);
+        QCOMPARE(rig.form->compiler().retimeLine(), line);
 
         const QImage picture = rig.form->canvas().image();
         const QRgb mark = qRgb(0xFF, 0xFF, 0xC0);
@@ -1310,18 +1310,18 @@ private Q_SLOTS:
         rig.editorFile = script("ab\r\ncd");
         QVERIFY(writeFile(dir.filePath("song.dwd"), dwd));
         QVERIFY(rig.open());
-        const int lineHeight = rig.form->compiler().PreviewCursor().textHeight("A");
+        const int lineHeight = rig.form->compiler().previewCursor().textHeight("A");
         QTest::mouseClick(rig.form, Qt::LeftButton, {}, QPoint(40, 10 + lineHeight + lineHeight / 2));
-        QCOMPARE(rig.form->compiler().RetimeLine(), 1);
+        QCOMPARE(rig.form->compiler().retimeLine(), 1);
         rig.start();
-        QVERIFY(!rig.form->Compiling());
+        QVERIFY(!rig.form->compiling());
         QCOMPARE(rig.boxes.shown.last().text, message);
         QCOMPARE(readFile(dir.filePath("song.dwd")), dwd);
         // A second click on the line picks none: Start times from the beginning.
         QTest::mouseClick(rig.form, Qt::LeftButton, {}, QPoint(40, 10 + lineHeight + lineHeight / 2));
-        QCOMPARE(rig.form->compiler().RetimeLine(), 0);
+        QCOMPARE(rig.form->compiler().retimeLine(), 0);
         rig.start();
-        QVERIFY(rig.form->Compiling());
+        QVERIFY(rig.form->compiling());
     }
 
     // Shows the window timing a song, for a look at it on a real screen:
@@ -1348,7 +1348,7 @@ private Q_SLOTS:
         QTest::qWait(3 * stepMs);
         rig.start();
         QTest::qWait(stepMs);
-        for (int i = 0; i < 60 && rig.form->Compiling(); ++i) {
+        for (int i = 0; i < 60 && rig.form->compiling(); ++i) {
             rig.clock.advance(700);
             rig.key(Qt::Key_Space);
             QTest::qWait(stepMs);

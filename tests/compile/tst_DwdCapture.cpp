@@ -73,10 +73,10 @@ int piecesPlayed(const QByteArray& bytes)
     QByteArray copy = bytes;
     QBuffer buffer(&copy);
     buffer.open(QIODevice::ReadOnly);
-    if (DwdReader::CheckFile(buffer) != DwdReader::FileCheck::Valid)
+    if (DwdReader::checkFile(buffer) != DwdReader::FileCheck::Valid)
         return -1;
     int pieces = 0;
-    while (DwdReader::ReadRecord(buffer).complete())
+    while (DwdReader::readRecord(buffer).complete())
         ++pieces;
     return pieces;
 }

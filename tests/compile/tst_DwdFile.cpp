@@ -30,7 +30,7 @@ QList<DwdReader::Record> readRecords(QIODevice& file)
 {
     QList<DwdReader::Record> records;
     for (;;) {
-        records << DwdReader::ReadRecord(file);
+        records << DwdReader::readRecord(file);
         if (!records.last().complete()) {
             return records;
         }
@@ -93,9 +93,9 @@ private Q_SLOTS:
         // Written and read back, the delta brings the running time to current.
         QBuffer buffer;
         buffer.open(QIODevice::ReadWrite);
-        QVERIFY(DwdWriter::WriteRecord(buffer, "x", QByteArray(1, '\0'), got));
+        QVERIFY(DwdWriter::writeRecord(buffer, "x", QByteArray(1, '\0'), got));
         buffer.seek(0);
-        const DwdReader::Record record = DwdReader::ReadRecord(buffer);
+        const DwdReader::Record record = DwdReader::readRecord(buffer);
         QVERIFY(record.complete());
         TrackPosition time = previous;
         TrackPosition::addDelta(time, record.delta);
@@ -148,7 +148,7 @@ private Q_SLOTS:
         QFETCH(DwdReader::FileCheck, check);
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::ReadOnly);
-        QCOMPARE(DwdReader::CheckFile(buffer), check);
+        QCOMPARE(DwdReader::checkFile(buffer), check);
         if (check == DwdReader::FileCheck::Valid) {
             QCOMPARE(buffer.pos(), 11);
         }
@@ -156,9 +156,9 @@ private Q_SLOTS:
 
     void checkMessages()
     {
-        QCOMPARE(DwdReader::CheckMessage(DwdReader::FileCheck::SizeMismatch),
+        QCOMPARE(DwdReader::checkMessage(DwdReader::FileCheck::SizeMismatch),
                  QStringLiteral("このDWDファイルは壊れています。\n（ファイルサイズの不一致）"));
-        QCOMPARE(DwdReader::CheckMessage(DwdReader::FileCheck::HeaderUnreadable),
+        QCOMPARE(DwdReader::checkMessage(DwdReader::FileCheck::HeaderUnreadable),
                  QStringLiteral("ヘッダを読み込めません。"));
     }
 
@@ -237,7 +237,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, text);
         QBuffer buffer(&record);
         buffer.open(QIODevice::ReadOnly);
-        const DwdReader::Record read = DwdReader::ReadRecord(buffer);
+        const DwdReader::Record read = DwdReader::readRecord(buffer);
         QCOMPARE(read.end, end);
         QCOMPARE(read.commands.size(), commands);
         QCOMPARE(read.text, text);
@@ -252,8 +252,8 @@ private Q_SLOTS:
         buffer.open(QIODevice::ReadOnly);
         QTest::ignoreMessage(QtWarningMsg, "QIODevice::write (QBuffer): ReadOnly device");
         QTest::ignoreMessage(QtWarningMsg, "QIODevice::write (QBuffer): ReadOnly device");
-        QVERIFY(!DwdWriter::WriteHeader(buffer));
-        QVERIFY(!DwdWriter::WriteRecord(buffer, "a", QByteArray(1, '\0'), {}));
+        QVERIFY(!DwdWriter::writeHeader(buffer));
+        QVERIFY(!DwdWriter::writeRecord(buffer, "a", QByteArray(1, '\0'), {}));
     }
 };
 

@@ -47,7 +47,7 @@ private Q_SLOTS:
     {
         QFETCH(TrackPosition, time);
         QFETCH(QString, expected);
-        QCOMPARE(LrcExport::Stamp(time), expected);
+        QCOMPARE(LrcExport::stamp(time), expected);
     }
 
     void lines_data()
@@ -85,8 +85,8 @@ private Q_SLOTS:
         QFETCH(QStringList, texts);
         QFETCH(QString, plain);
         QFETCH(QString, enhanced);
-        QCOMPARE(LrcExport::Lines(pieces(texts), false), plain);
-        QCOMPARE(LrcExport::Lines(pieces(texts), true), enhanced);
+        QCOMPARE(LrcExport::lines(pieces(texts), false), plain);
+        QCOMPARE(LrcExport::lines(pieces(texts), true), enhanced);
     }
 };
 

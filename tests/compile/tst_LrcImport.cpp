@@ -29,7 +29,7 @@ QStringList piecesOf(const QByteArray& script, bool* endsAtLast)
     qint32 lineBreaks = 0;
     *endsAtLast = false;
     for (int guard = 0; guard < 1000; ++guard) {
-        const ScriptReader::Piece piece = ScriptReader::TakePiece(script, position, lineBreaks);
+        const ScriptReader::Piece piece = ScriptReader::takePiece(script, position, lineBreaks);
         if (!piece.ok())
             return pieces << QStringLiteral("error: ") + piece.error;
         pieces << ShiftJis::decode(piece.text);
@@ -139,7 +139,7 @@ private Q_SLOTS:
         QFETCH(QStringList, times);
         LrcImport::Options options;
         options.linesPerPage = linesPerPage;
-        const LrcImport::Result result = LrcImport::Convert(lrc, options);
+        const LrcImport::Result result = LrcImport::convert(lrc, options);
         QVERIFY2(result.ok(), qPrintable(listed(result.errors)));
         QCOMPARE(ShiftJis::decode(result.script), script);
         QCOMPARE(shown(result.times), times);
@@ -187,7 +187,7 @@ private Q_SLOTS:
         if (!trackLength.isEmpty())
             options.trackLength = TrackPosition{qint16(trackLength.section(':', 0, 0).toInt()),
                                                 qint16(trackLength.section(':', 1, 1).toInt()), 0};
-        const LrcImport::Result result = LrcImport::Convert(lrc, options);
+        const LrcImport::Result result = LrcImport::convert(lrc, options);
         QCOMPARE(listed(result.errors), errors);
         QCOMPARE(listed(result.warnings), warnings);
         QCOMPARE(result.script.isEmpty(), !errors.isEmpty());
@@ -213,7 +213,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(qint64, ms);
-        QCOMPARE(LrcImport::ParseStamp(text).value_or(-1), ms);
+        QCOMPARE(LrcImport::parseStamp(text).value_or(-1), ms);
     }
 
     // Every frame survives LRC's hundredths on the way out and back.
@@ -221,7 +221,7 @@ private Q_SLOTS:
     {
         for (int frame = 0; frame < 75 * 3; ++frame) {
             const qint64 hundredths = (qint64(frame) * 4 + 1) / 3;
-            const TrackPosition back = LrcImport::FromMilliseconds(hundredths * 10);
+            const TrackPosition back = LrcImport::fromMilliseconds(hundredths * 10);
             QCOMPARE((back.minutes * 60 + back.seconds) * 75 + back.frames, frame);
         }
     }

@@ -13,7 +13,7 @@ QStringList allPieces(const QByteArray& script, qint32* lineBreaks = nullptr)
     qsizetype position = 0;
     qint32 breaks = 0;
     for (int guard = 0; guard <= script.size() + 1; ++guard) {
-        const ScriptReader::Piece piece = ScriptReader::TakePiece(script, position, breaks);
+        const ScriptReader::Piece piece = ScriptReader::takePiece(script, position, breaks);
         if (!piece.ok()) {
             out << QStringLiteral("error:") + piece.error;
             break;
@@ -178,7 +178,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, script);
         QFETCH(QByteArray, expected);
         QFETCH(bool, fails);
-        const ScriptReader::Preview preview = ScriptReader::BuildPreviewText(script);
+        const ScriptReader::Preview preview = ScriptReader::buildPreviewText(script);
         QCOMPARE(preview.text, expected);
         QCOMPARE(preview.error, fails ? ScriptReader::missingBracketMessage() : QString());
     }

@@ -1,7 +1,7 @@
 #include "ScriptedMessageBoxes.h"
 #include "TempSettingsHome.h"
 #include "compile/TapLatencyStore.h"
-#include "compile/ui/TapCalibrationForm.h"
+#include "compile/ui/TapCalibrationDialog.h"
 #include "platform/Clock.h"
 #include "platform/QSettingsStore.h"
 #include "platform/cdaudio/ClockSink.h"
@@ -25,7 +25,7 @@ struct DialogRig {
     // Creates the dialog as the compiler window does and puts it on screen.
     bool open()
     {
-        form = new TTapCalibrationForm(settings, boxes, [this] {
+        form = new TapCalibrationDialog(settings, boxes, [this] {
             auto made = std::make_unique<ManualSink>();
             sink = made.get();
             return made;
@@ -62,7 +62,7 @@ struct DialogRig {
     QSettingsStore settings;
     ScriptedMessageBoxes boxes;
     ManualSink* sink = nullptr;
-    QPointer<TTapCalibrationForm> form;
+    QPointer<TapCalibrationDialog> form;
 };
 
 // An output that plays by hand and can go away, as a sound server that dies.
@@ -164,14 +164,14 @@ private Q_SLOTS:
         QVERIFY(rig.form->isVisible());
         QVERIFY(rig.label("Result").isEmpty());
         rig.playTo(TapCalibration::closedMs - 1);
-        QTest::qWait(3 * TTapCalibrationForm::PollMs);
+        QTest::qWait(3 * TapCalibrationDialog::PollMs);
         QVERIFY(rig.label("Result").isEmpty());
         rig.playTo(TapCalibration::lengthMs);
         QTRY_COMPARE(rig.label("Result"), result);
         QVERIFY(rig.button("Start")->isEnabled());
         QCOMPARE(rig.button("Save")->isEnabled(), kept != -999);
 
-        QSignalSpy keptChanged(rig.form.data(), &TTapCalibrationForm::keptChanged);
+        QSignalSpy keptChanged(rig.form.data(), &TapCalibrationDialog::keptChanged);
         QTest::mouseClick(rig.button("Save"), Qt::LeftButton);
         QCOMPARE(TapLatencyStore(rig.settings).read(), kept == -999 ? 0 : kept);
         QCOMPARE(keptChanged.size(), kept == -999 ? 0 : 1);
@@ -193,7 +193,7 @@ private Q_SLOTS:
         rig.playTo(TapCalibration::clickMs(1) + 20);
         QTRY_VERIFY(style(1) != dark);
         QCOMPARE(style(0), dark);
-        rig.playTo(TapCalibration::clickMs(1) + TTapCalibrationForm::LampMs + 20);
+        rig.playTo(TapCalibration::clickMs(1) + TapCalibrationDialog::LampMs + 20);
         QTRY_COMPARE(style(1), dark);
     }
 
@@ -228,7 +228,7 @@ private Q_SLOTS:
         QVERIFY(TapLatencyStore(rig.settings).write(45));
         QVERIFY(rig.open());
         QCOMPARE(rig.label("Kept"), QStringLiteral("いまの設定: 遅れ補正 +45 ms"));
-        QSignalSpy keptChanged(rig.form.data(), &TTapCalibrationForm::keptChanged);
+        QSignalSpy keptChanged(rig.form.data(), &TapCalibrationDialog::keptChanged);
         QTest::mouseClick(rig.button("Reset"), Qt::LeftButton);
         QCOMPARE(TapLatencyStore(rig.settings).read(), 0);
         QCOMPARE(keptChanged.size(), 1);
@@ -257,7 +257,7 @@ private Q_SLOTS:
         rig.playTo(TapCalibration::lengthMs);
         QTRY_VERIFY(rig.button("Save")->isEnabled());
         QVERIFY(QDir().mkpath(rig.home.configFile())); // a folder where the file must go
-        QSignalSpy keptChanged(rig.form.data(), &TTapCalibrationForm::keptChanged);
+        QSignalSpy keptChanged(rig.form.data(), &TapCalibrationDialog::keptChanged);
         QTest::mouseClick(rig.button(button.constData()), Qt::LeftButton);
         QCOMPARE(rig.boxes.shown.size(), 1);
         QCOMPARE(rig.boxes.shown.first().text, TapLatencyStore::writeFailedMessage());
@@ -271,7 +271,7 @@ private Q_SLOTS:
         TempSettingsHome home;
         QSettingsStore settings;
         ScriptedMessageBoxes boxes;
-        TTapCalibrationForm form(settings, boxes, [] { return std::unique_ptr<PcmSink>(); });
+        TapCalibrationDialog form(settings, boxes, [] { return std::unique_ptr<PcmSink>(); });
         form.show();
         QTest::mouseClick(form.findChild<QAbstractButton*>(QStringLiteral("Start")), Qt::LeftButton);
         QCOMPARE(boxes.shown.size(), 1);
@@ -288,7 +288,7 @@ private Q_SLOTS:
         QSettingsStore settings;
         ScriptedMessageBoxes boxes;
         BreakingSink* sink = nullptr;
-        TTapCalibrationForm form(settings, boxes, [&] {
+        TapCalibrationDialog form(settings, boxes, [&] {
             auto made = std::make_unique<BreakingSink>();
             sink = made.get();
             return made;
@@ -336,7 +336,7 @@ private Q_SLOTS:
         QSettingsStore settings;
         ScriptedMessageBoxes boxes;
         SteadyClock clock;
-        TTapCalibrationForm form(settings, boxes, [&] { return std::make_unique<ClockSink>(clock); });
+        TapCalibrationDialog form(settings, boxes, [&] { return std::make_unique<ClockSink>(clock); });
         form.move(40, 40);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));

@@ -43,7 +43,7 @@ const Drawing thinDigit = {
     {4, V, 14, 14, 23}, {5, V, 0, 14, 23}, {6, H, 26, 2, 12},
 };
 
-// The main digit with Adjust23Pos 0: the upper verticals move up one pixel.
+// The main digit with adjust23Pos 0: the upper verticals move up one pixel.
 Drawing unshiftedDigit()
 {
     Drawing d = mainDigit;
@@ -80,7 +80,7 @@ QImage expectedImage(QSize size, const Drawing& drawing, quint8 litSegments, QRg
 }
 
 // Paints the control on a surface whose colour marks the pixels it must leave alone.
-QImage rendered(TDigitalDisplay& digit)
+QImage rendered(DigitalDisplay& digit)
 {
     QImage image(digit.size(), QImage::Format_RGB32);
     image.fill(Untouched);
@@ -159,15 +159,15 @@ private Q_SLOTS:
         QFETCH(Drawing, drawing);
         QFETCH(int, litSegments);
 
-        TDigitalDisplay digit;
+        DigitalDisplay digit;
         digit.resize(size);
         digit.setForColor(0x0000FF00);
         digit.setBackColor(0x02005000);
         digit.setBarWidth(barWidth);
         digit.setAdjust23Pos(adjust23Pos);
         digit.setNumber(number);
-        QCOMPARE(digit.Number(), number);
-        QCOMPARE(digit.BarWidth(), qMax(1, barWidth));
+        QCOMPARE(digit.number(), number);
+        QCOMPARE(digit.barWidth(), qMax(1, barWidth));
 
         const QImage expected =
             expectedImage(size, drawing, quint8(litSegments), qRgb(0, 255, 0), qRgb(0, 80, 0));
@@ -178,23 +178,23 @@ private Q_SLOTS:
     // A new control is 30 x 60 and shows '0' in white, the middle bar black.
     void newControl()
     {
-        TDigitalDisplay digit;
+        DigitalDisplay digit;
         QCOMPARE(digit.size(), QSize(30, 60));
-        QCOMPARE(digit.Number(), '0');
-        QCOMPARE(digit.BarLengthAdjust(), 2);
-        QCOMPARE(digit.Adjust23Pos(), 1);
-        QCOMPARE(digit.ForColor(), quint32(0x00FFFFFF));
-        QCOMPARE(digit.BackColor(), quint32(0));
+        QCOMPARE(digit.number(), '0');
+        QCOMPARE(digit.barLengthAdjust(), 2);
+        QCOMPARE(digit.adjust23Pos(), 1);
+        QCOMPARE(digit.foreColor(), quint32(0x00FFFFFF));
+        QCOMPARE(digit.backColor(), quint32(0));
         const QImage expected =
             expectedImage(digit.size(), defaultDigit, 0x77, qRgb(255, 255, 255), qRgb(0, 0, 0));
         const QImage actual = rendered(digit);
         QVERIFY2(actual == expected, qPrintable(firstDifference(actual, expected)));
 
         // Form definitions set the properties by name.
-        QVERIFY(digit.setProperty("BarWidth", 3));
-        QVERIFY(digit.setProperty("Number", QVariant::fromValue('4')));
-        QCOMPARE(digit.BarWidth(), 3);
-        QCOMPARE(digit.Number(), '4');
+        QVERIFY(digit.setProperty("barWidth", 3));
+        QVERIFY(digit.setProperty("number", QVariant::fromValue('4')));
+        QCOMPARE(digit.barWidth(), 3);
+        QCOMPARE(digit.number(), '4');
     }
 
     void repaints_data()
@@ -213,7 +213,7 @@ private Q_SLOTS:
         QFETCH(char, second);
         QFETCH(int, paints);
 
-        TDigitalDisplay digit;
+        DigitalDisplay digit;
         digit.show();
         QVERIFY(QTest::qWaitForWindowExposed(&digit));
         PaintCounter counter;

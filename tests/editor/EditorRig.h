@@ -31,12 +31,12 @@ struct EditorRig {
     };
 
     struct Host final : ScriptEditorHost {
-        QString EditorFileName = QStringLiteral("(unset)");
+        QString editorFileName = QStringLiteral("(unset)");
         int reloads = 0;
         int closed = 0;
-        void setEditorFileName(const QString& name) override { EditorFileName = name; }
+        void setEditorFileName(const QString& name) override { editorFileName = name; }
         void reloadCompilerScript() override { ++reloads; }
-        void songEditerClosed() override { ++closed; }
+        void scriptEditorClosed() override { ++closed; }
     };
 
     struct View final : ScriptEditorView {
@@ -55,7 +55,7 @@ struct EditorRig {
         {
             content = text;
             selectionStart = selectionLength = 0;
-            editor->EditWndChange();
+            editor->onTextChanged();
         }
         void paste() override
         {
@@ -63,7 +63,7 @@ struct EditorRig {
             content.replace(selectionStart, selectionLength, pasted);
             selectionStart += pasted.size();
             selectionLength = 0;
-            editor->EditWndChange();
+            editor->onTextChanged();
         }
         // Typing: replaces the selection, as the edit control does.
         void type(const QString& text)
@@ -71,7 +71,7 @@ struct EditorRig {
             content.replace(selectionStart, selectionLength, text);
             selectionStart += text.size();
             selectionLength = 0;
-            editor->EditWndChange();
+            editor->onTextChanged();
         }
         void select(qsizetype start, qsizetype length) override
         {

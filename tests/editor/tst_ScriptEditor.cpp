@@ -59,14 +59,14 @@ ScriptFile::WriteResult failingWrite(const QString&, const QByteArray&)
 void runCommand(ScriptEditor& editor, const QString& command)
 {
     const QHash<QString, void (ScriptEditor::*)()> handlers{
-        {"formsize1", &ScriptEditor::formsize1Click},
-        {"backcolor1", &ScriptEditor::backcolor1Click},
-        {"fontsize1", &ScriptEditor::fontsize1Click},
-        {"fontcolor1", &ScriptEditor::fontcolor1Click},
-        {"fontprecolor1", &ScriptEditor::fontprecolor1Click},
-        {"setcursor1", &ScriptEditor::setcursor1Click},
-        {"clear1", &ScriptEditor::clear1Click},
-        {"pausepre1", &ScriptEditor::pausepre1Click}};
+        {"formsize1", &ScriptEditor::insertFormSize},
+        {"backcolor1", &ScriptEditor::insertBackColor},
+        {"fontsize1", &ScriptEditor::insertFontSize},
+        {"fontcolor1", &ScriptEditor::insertFontColor},
+        {"fontprecolor1", &ScriptEditor::insertFontPreColor},
+        {"setcursor1", &ScriptEditor::insertSetCursor},
+        {"clear1", &ScriptEditor::insertClear},
+        {"pausepre1", &ScriptEditor::insertPausePre}};
     (editor.*handlers.value(command))();
 }
 
@@ -183,7 +183,7 @@ private Q_SLOTS:
         EditorRig rig;
         if (titled) {
             rig.files.answers = {path("draft.txt")};
-            rig.editor.Open1Click();
+            rig.editor.openScript();
             QCOMPARE(rig.view.content, QStringLiteral("old"));
         }
         if (changed) {
@@ -197,9 +197,9 @@ private Q_SLOTS:
         rig.files.answers = dialogs;
 
         if (operation == QLatin1String("new"))
-            rig.editor.New1Click();
+            rig.editor.newScript();
         else
-            rig.editor.Open1Click();
+            rig.editor.openScript();
 
         QCOMPARE(rig.view.content, text);
         QCOMPARE(rig.view.caption, caption);
@@ -227,10 +227,10 @@ private Q_SLOTS:
         writeFile(path("in.txt"), bytes);
         EditorRig rig;
         rig.files.answers = {path("in.txt"), path("out.txt")};
-        rig.editor.Open1Click();
+        rig.editor.openScript();
         QCOMPARE(rig.view.content, ScriptText::toEditText(bytes));
         QVERIFY(!rig.editor.modified());
-        QVERIFY(rig.editor.SaveAs1Click());
+        QVERIFY(rig.editor.saveAs());
         QCOMPARE(readFile(path("out.txt")), bytes);
     }
 
@@ -248,17 +248,17 @@ private Q_SLOTS:
         writeFile(path("draft.txt"), "old");
         EditorRig rig;
         rig.files.answers = {path("draft.txt")};
-        rig.editor.Open1Click();
+        rig.editor.openScript();
         rig.view.type(QStringLiteral("new "));
         rig.host.reloads = 0;
         rig.boxes.answer(BoxButton::No);
         rig.files.answers = {chosen};
-        rig.editor.Open1Click();
+        rig.editor.openScript();
         QCOMPARE(boxTexts(rig.boxes).last(), QStringLiteral("ERROR:") + OpenFailed);
         QCOMPARE(rig.boxes.shown.last().buttons, BoxButtons::Ok);
         QCOMPARE(rig.view.content, QStringLiteral("new old"));
         QCOMPARE(rig.editor.fileName(), path("draft.txt"));
-        QCOMPARE(rig.host.EditorFileName, path("draft.txt"));
+        QCOMPARE(rig.host.editorFileName, path("draft.txt"));
         QCOMPARE(rig.view.caption, caption(path("draft.txt")));
         QVERIFY(rig.editor.modified());
         QCOMPARE(rig.host.reloads, 0);
@@ -271,15 +271,15 @@ private Q_SLOTS:
         EditorRig rig;
         rig.view.type(QStringLiteral("new\nlines"));
         rig.files.answers = {path("there.txt")};
-        QVERIFY(rig.editor.SaveAs1Click());
+        QVERIFY(rig.editor.saveAs());
         QCOMPARE(readFile(path("there.txt")), QByteArray("new\r\nlines"));
         QVERIFY(rig.boxes.shown.isEmpty());
         QCOMPARE(rig.view.caption, caption(path("there.txt")));
-        QCOMPARE(rig.host.EditorFileName, path("there.txt"));
+        QCOMPARE(rig.host.editorFileName, path("there.txt"));
         QVERIFY(!rig.editor.modified());
         // The name is kept: the next save asks no more.
         rig.view.type(QStringLiteral("!"));
-        QVERIFY(rig.editor.Save1Click());
+        QVERIFY(rig.editor.save());
         QCOMPARE(rig.files.titles.size(), 1);
         QCOMPARE(readFile(path("there.txt")), QByteArray("new\r\nlines!"));
     }
@@ -307,16 +307,16 @@ private Q_SLOTS:
         if (diskFails)
             rig.editor.setWriter(&failingWrite);
         rig.files.answers = {dir_.filePath(target)};
-        QVERIFY(!rig.editor.Save1Click());
+        QVERIFY(!rig.editor.save());
         QCOMPARE(boxTexts(rig.boxes), QStringList{QStringLiteral("ERROR:") + message});
         QCOMPARE(readFile(path("there.txt")), QByteArray("previous"));
         QCOMPARE(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"there.txt"});
         QVERIFY(rig.editor.modified());
         QCOMPARE(rig.editor.caption(), Untitled);
-        QCOMPARE(rig.host.EditorFileName, QStringLiteral("(unset)"));
+        QCOMPARE(rig.host.editorFileName, QStringLiteral("(unset)"));
         QCOMPARE(rig.host.reloads, 0);
         QCOMPARE(rig.editor.fileName(), dir_.filePath(target));
-        QVERIFY(!rig.editor.Save1Click());
+        QVERIFY(!rig.editor.save());
         QCOMPARE(rig.files.titles.size(), 1);
     }
 
@@ -333,9 +333,9 @@ private Q_SLOTS:
         writeFile(file, previous);
         EditorRig rig;
         rig.files.answers = {file};
-        rig.editor.Open1Click();
+        rig.editor.openScript();
         rig.view.type(QString(20000, QLatin1Char('x')));
-        QVERIFY(!rig.editor.Save1Click());
+        QVERIFY(!rig.editor.save());
         QCOMPARE(boxTexts(rig.boxes), QStringList{QStringLiteral("ERROR:") + WriteFailed});
         QCOMPARE(readFile(file), previous);
         QCOMPARE(QDir(mountPoint).entryList(QDir::Files | QDir::Hidden), QStringList{"lyrics.txt"});
@@ -351,7 +351,7 @@ private Q_SLOTS:
         EditorRig rig;
         rig.view.type(QStringLiteral("ok\nno € here"));
         rig.files.answers = {path("there.txt")};
-        QVERIFY(!rig.editor.Save1Click());
+        QVERIFY(!rig.editor.save());
         QCOMPARE(rig.boxes.shown.size(), 1);
         QVERIFY(rig.boxes.shown.first().text.contains(QStringLiteral("€")));
         QVERIFY(rig.boxes.shown.first().text.contains(QStringLiteral("line 2")));
@@ -447,10 +447,10 @@ private Q_SLOTS:
     {
         EditorRig rig;
         rig.colors.answers = {0x0000FF, std::nullopt, 0x00FF00};
-        rig.editor.backcolor1Click();
-        rig.editor.fontcolor1Click();
-        rig.editor.fontprecolor1Click();
-        rig.editor.backcolor1Click();
+        rig.editor.insertBackColor();
+        rig.editor.insertFontColor();
+        rig.editor.insertFontPreColor();
+        rig.editor.insertBackColor();
         QCOMPARE(rig.colors.initials, (QList<quint32>{0, 0x0000FF, 0x0000FF, 0x00FF00}));
     }
 
@@ -491,7 +491,7 @@ private Q_SLOTS:
         EditorRig rig;
         if (titled) {
             rig.files.answers = {path("draft.txt")};
-            rig.editor.Open1Click();
+            rig.editor.openScript();
         }
         if (changed) {
             rig.view.select(rig.view.content.size(), 0);
@@ -503,13 +503,13 @@ private Q_SLOTS:
             rig.editor.setWriter(&failingWrite);
         rig.files.answers = dialogs;
         const int reloads = rig.host.reloads;
-        QCOMPARE(rig.editor.FormClose(), closes);
+        QCOMPARE(rig.editor.shutDown(), closes);
         QCOMPARE(rig.host.closed, closes ? 1 : 0);
         QCOMPARE(readFile(path("draft.txt")), file);
         if (answer >= 0)
             QCOMPARE(rig.boxes.shown.first().buttons, BoxButtons::YesNo);
         if (closes) {
-            QCOMPARE(rig.host.EditorFileName, QString());
+            QCOMPARE(rig.host.editorFileName, QString());
             // A compiler window keeps its script when the editor goes.
             QCOMPARE(rig.host.reloads, reloads + (answer == int(BoxButton::Yes) ? 1 : 0));
         }
@@ -527,14 +527,14 @@ private Q_SLOTS:
         EditorRig rig;
         QCOMPARE(rig.editor.caption(), Untitled);
         rig.files.answers = {path("a.txt"), path("b.txt")};
-        rig.editor.Open1Click();
-        QCOMPARE(rig.host.EditorFileName, path("a.txt"));
+        rig.editor.openScript();
+        QCOMPARE(rig.host.editorFileName, path("a.txt"));
         QCOMPARE(rig.host.reloads, 1);
-        QVERIFY(rig.editor.SaveAs1Click());
-        QCOMPARE(rig.host.EditorFileName, path("b.txt"));
+        QVERIFY(rig.editor.saveAs());
+        QCOMPARE(rig.host.editorFileName, path("b.txt"));
         QCOMPARE(rig.host.reloads, 2);
-        rig.editor.New1Click();
-        QCOMPARE(rig.host.EditorFileName, QString());
+        rig.editor.newScript();
+        QCOMPARE(rig.host.editorFileName, QString());
         QCOMPARE(rig.view.caption, Untitled);
         QCOMPARE(rig.editor.fileName(), QString());
         QCOMPARE(rig.host.reloads, 3);

@@ -81,7 +81,7 @@ inline QString describe(const ExtendedText& list, bool attributes = true)
 inline QStringList describePages(const LyricState& state)
 {
     QStringList pages;
-    for (const ExtendedText& page : state.WordsPages)
+    for (const ExtendedText& page : state.pages)
         pages.append(describe(page));
     return pages;
 }

@@ -95,7 +95,7 @@ private Q_SLOTS:
         for (const QString& step : steps) {
             const qsizetype colon = step.indexOf(QLatin1Char(':'));
             canvas.setFontSize(step.left(colon).toInt());
-            cursor.DrawString({0, 0, 435, 300}, 0, 0, step.mid(colon + 1).toLatin1());
+            cursor.drawString({0, 0, 435, 300}, 0, 0, step.mid(colon + 1).toLatin1());
         }
         QCOMPARE(cursor.pen(), penAfter);
         QCOMPARE(cursor.lineHeight(), lineHeightAfter);
@@ -116,7 +116,7 @@ private Q_SLOTS:
         cursor.bindCanvas(&canvas);
         cursor.setPen(pen.x(), pen.y());
         cursor.setOrigin(origin.x(), origin.y());
-        cursor.DrawString(clip, offset.x(), offset.y(), text);
+        cursor.drawString(clip, offset.x(), offset.y(), text);
         QCOMPARE(canvas.drawList(), draws);
         QCOMPARE(cursor.pen(), penAfter);
     }
@@ -125,7 +125,7 @@ private Q_SLOTS:
     {
         DrawCursor cursor;
         cursor.setPen(3, 4);
-        cursor.DrawString(TextRect{0, 0, 100, 100}, 0, 0, "abc");
+        cursor.drawString(TextRect{0, 0, 100, 100}, 0, 0, "abc");
         QCOMPARE(cursor.pen(), QPoint(3, 4));
         QCOMPARE(cursor.textWidth("abc"), 0);
     }
@@ -153,7 +153,7 @@ private Q_SLOTS:
         DrawCursor cursor;
         cursor.bindCanvas(&canvas);
         cursor.setPen(0, 0);
-        cursor.DrawExtendedText(TextRect{0, 0, 435, 300}, 0, 0, list);
+        cursor.drawExtendedText(TextRect{0, 0, 435, 300}, 0, 0, list);
 
         QCOMPARE(canvas.drawList(),
                  (QStringList{"0,0 [0,0,20,20] ab", "20,0 [20,0,60,40] cd", "100,50 [100,50,120,90] e"}));

@@ -30,7 +30,7 @@ private Q_SLOTS:
             state.scanText(record.text);
         }
         ExtendedText single;
-        single.append(state.WordsPages.back().derivedElement());
+        single.append(state.pages.back().derivedElement());
         QCOMPARE(describe(single), derived);
         qint32 size;
         QCOMPARE(single.getItem(0)->getSize(size), records.isEmpty() ? false : true);

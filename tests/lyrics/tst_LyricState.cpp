@@ -16,7 +16,7 @@ public:
     {
         calls.append(QStringLiteral("size %1x%2").arg(width).arg(height));
     }
-    void FormResize() override { calls.append(QStringLiteral("redraw")); }
+    void clientResized() override { calls.append(QStringLiteral("redraw")); }
 };
 
 const TextRect Client{0, 0, 435, 300};
@@ -240,7 +240,7 @@ private Q_SLOTS:
             const qint32 sizeBefore = canvas.fontSize();
             DrawCursor redraw;
             redraw.bindCanvas(&canvas);
-            LyricPicture::drawWhole(redraw, state, state.DisplayRect);
+            LyricPicture::drawWhole(redraw, state, state.displayRect);
             QCOMPARE(screen(), before);
             QCOMPARE(canvas.fontSize(), sizeBefore);
             ++steps;
@@ -263,7 +263,7 @@ private Q_SLOTS:
         LyricFeed feed(state, parseRecords({"ab"}));
         feed.start(Client);
         feed.reachNext();
-        QCOMPARE(describe(state.WrittenText), QStringLiteral("'ab' @0,0 size=10 color=00ff0000"));
+        QCOMPARE(describe(state.writtenText_), QStringLiteral("'ab' @0,0 size=10 color=00ff0000"));
     }
 
     // One command during playback, after the piece "ab" was reached at the
@@ -324,14 +324,14 @@ private Q_SLOTS:
         bool sawEnd = false;
         for (const DwdCommand& c : parseRecord(command).commands)
             sawEnd = state.applyCommand(c) || sawEnd;
-        QCOMPARE(describe(state.WrittenText), QStringLiteral("'ab' @0,0 size=10 color=00ff0000"));
+        QCOMPARE(describe(state.writtenText_), QStringLiteral("'ab' @0,0 size=10 color=00ff0000"));
         QCOMPARE(display.calls, windowCalls);
-        QCOMPARE(state.WordsBackColor, backColor);
-        QCOMPARE(state.WordsFontColor, fontColor);
-        QCOMPARE(state.WritePos, writePos);
+        QCOMPARE(state.backColor_, backColor);
+        QCOMPARE(state.fontColor_, fontColor);
+        QCOMPARE(state.writePos, writePos);
         QCOMPARE(canvas.fontSize(), canvasSize);
         QCOMPARE(sawEnd, ended);
-        QCOMPARE(state.WordsPreColor, LyricState::InitialPreColor);
+        QCOMPARE(state.preColor_, LyricState::InitialPreColor);
     }
 
     // What is shown after some pieces were reached: pages change at "clear" and "pausepre".
@@ -387,10 +387,10 @@ private Q_SLOTS:
         feed.start(Client);
         for (int i = 0; i < reached; ++i)
             QVERIFY(feed.reachNext());
-        QCOMPARE(describe(state.ShownPreText, false), shown);
-        QCOMPARE(describe(state.WrittenText, false), written);
+        QCOMPARE(describe(state.shownPreText_, false), shown);
+        QCOMPARE(describe(state.writtenText_, false), written);
         QCOMPARE(state.PageIndex, pageIndex);
-        QCOMPARE(state.WritePos, writePos);
+        QCOMPARE(state.writePos, writePos);
     }
 
     // The two passes disagree only on a damaged file; then no page is there to show.
@@ -423,12 +423,12 @@ private Q_SLOTS:
             canvas.clearRecords();
             QVERIFY(!state.applyCommand(pageChange));
             QCOMPARE(state.PageIndex, 1);
-            QCOMPARE(describe(state.ShownPreText, false), shown);
+            QCOMPARE(describe(state.shownPreText_, false), shown);
             QCOMPARE(canvas.fills.size(), 1);
         }
-        QCOMPARE(describe(state.WrittenText, false), written);
+        QCOMPARE(describe(state.writtenText_, false), written);
         state.reach("cd");
-        QCOMPARE(state.WritePos, QPoint(40, 0));
+        QCOMPARE(state.writePos, QPoint(40, 0));
     }
 
     // The first picture fills the client in the background colour and draws the first page in grey.
@@ -439,7 +439,7 @@ private Q_SLOTS:
         state.begin(&canvas, nullptr);
         LyricFeed feed(state, parseRecords({"[1,0,0,255]ab\r\n", "cd"}));
         feed.start(Client);
-        QCOMPARE(state.DisplayRect, Client);
+        QCOMPARE(state.displayRect, Client);
         QCOMPARE(canvas.fills, QList<TextRect>{Client});
         QCOMPARE(canvas.brushColor(), 0x02ff0000u);
         QCOMPARE(canvas.drawList(), (QStringList{"0,0 [0,0,20,20] ab", "0,20 [0,20,20,40] cd"}));
@@ -461,9 +461,9 @@ private Q_SLOTS:
         feed.reachAll();
         state.end();
         QCOMPARE(state.pageCount(), 0);
-        QVERIFY(state.ShownPreText.isEmpty());
-        QVERIFY(state.WrittenText.isEmpty());
-        QCOMPARE(state.WordsCursor.canvas(), nullptr);
+        QVERIFY(state.shownPreText_.isEmpty());
+        QVERIFY(state.writtenText_.isEmpty());
+        QCOMPARE(state.cursor.canvas(), nullptr);
         canvas.clearRecords();
         state.reach("late");
         QVERIFY(!state.applyCommand(dwdCommand(DwdCode::Clear)));

@@ -1,6 +1,6 @@
 #include "LyricFeed.h"
 #include "core/ColorValue.h"
-#include "lyrics/ui/WordsDisplay.h"
+#include "lyrics/ui/LyricsWindow.h"
 #include "platform/ShiftJis.h"
 
 #include <QSignalSpy>
@@ -61,7 +61,7 @@ private Q_SLOTS:
 
     void windowDesign()
     {
-        TWordsDisplayForm form;
+        LyricsWindow form;
         QCOMPARE(form.objectName(), QStringLiteral("WordsDisplayForm"));
         QCOMPARE(form.windowTitle(), QStringLiteral("Words display"));
         QCOMPARE(form.size(), QSize(435, 300));
@@ -73,8 +73,8 @@ private Q_SLOTS:
 
     void closingOnlyHides()
     {
-        TWordsDisplayForm form;
-        QSignalSpy closing(&form, &TWordsDisplayForm::closing);
+        LyricsWindow form;
+        QSignalSpy closing(&form, &LyricsWindow::closing);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QVERIFY(form.close() == false);
@@ -95,7 +95,7 @@ private Q_SLOTS:
     {
         QFETCH(QSize, asked);
         QFETCH(QSize, client);
-        TWordsDisplayForm form;
+        LyricsWindow form;
         LyricState state;
         state.begin(&form.canvas(), &form);
         form.setWordsSource(&state);
@@ -103,7 +103,7 @@ private Q_SLOTS:
             DwdCode::FormSize, qint16(qBound(-32768, asked.width(), 32767)), qint16(asked.height()))));
         QCOMPARE(form.size(), client);
         QCOMPARE(form.canvas().size(), client);
-        QCOMPARE(state.DisplayRect, (TextRect{0, 0, client.width(), client.height()}));
+        QCOMPARE(state.displayRect, (TextRect{0, 0, client.width(), client.height()}));
     }
 
     // The pre text in grey with the reached pieces in blue over the same place,
@@ -128,7 +128,7 @@ private Q_SLOTS:
         QFETCH(QColor, first);
         QFETCH(QColor, second);
 
-        TWordsDisplayForm form;
+        LyricsWindow form;
         LyricState state;
         form.setWordsSource(&state);
         form.show();
@@ -165,13 +165,13 @@ private Q_SLOTS:
 
     void backColorRepaintsAtOnce()
     {
-        TWordsDisplayForm form;
+        LyricsWindow form;
         LyricState state;
         form.setWordsSource(&state);
         state.begin(&form.canvas(), &form);
         LyricFeed feed(state, song());
         feed.start(form.clientRect());
-        QVERIFY(!state.applyCommand(dwdCommand(DwdCode::BackColor, 0, 0, 64)));
+        QVERIFY(!state.applyCommand(dwdCommand(DwdCode::backColor, 0, 0, 64)));
         const QImage& image = form.canvas().image();
         QCOMPARE(image.pixelColor(434, 299), QColor(0, 0, 64));
         int textPixels = 0;
@@ -188,7 +188,7 @@ private Q_SLOTS:
         const int pieceMs = qEnvironmentVariableIntValue("ONDEL_LYRICS_SHOW");
         if (pieceMs <= 0)
             QSKIP("set ONDEL_LYRICS_SHOW to watch the window");
-        TWordsDisplayForm form;
+        LyricsWindow form;
         LyricState state;
         form.setWordsSource(&state);
         form.move(20, 20);

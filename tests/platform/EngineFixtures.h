@@ -22,7 +22,7 @@ namespace EngineFixtures {
 inline QByteArray ask(CdAudioDevice& device, const char* command, int* result = nullptr)
 {
     ReplyBuffer reply;
-    const int code = device.DeviceCommand(command, reply);
+    const int code = device.sendCommand(command, reply);
     if (result)
         *result = code;
     return reply.toByteArray();

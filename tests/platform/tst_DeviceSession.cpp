@@ -21,7 +21,7 @@ struct Drive {
     QByteArray ask(const char* command, int* result = nullptr)
     {
         ReplyBuffer reply;
-        const int code = session->DeviceCommand(command, reply);
+        const int code = session->sendCommand(command, reply);
         if (result)
             *result = code;
         return reply.toByteArray();

@@ -37,7 +37,7 @@ class tst_ImagePlayback : public QObject {
         d.image = image.get();
         d.session = std::make_unique<DeviceSession>(std::move(image));
         ReplyBuffer reply;
-        d.session->DeviceCommand("open cdaudio", reply);
+        d.session->sendCommand("open cdaudio", reply);
         return d;
     }
 

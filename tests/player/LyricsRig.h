@@ -4,13 +4,13 @@
 #include "ScriptedMessageBoxes.h"
 #include "TempSettingsHome.h"
 #include "UniqueDisc.h"
-#include "app/WordsDisplayHost.h"
+#include "app/LyricsWindowKeeper.h"
 #include "compile/CaptureFile.h"
 #include "compile/DwdCapture.h"
 #include "compile/DwdWriter.h"
 #include "core/SettingsKeys.h"
 #include "lyrics/LyricState.h"
-#include "lyrics/ui/WordsDisplay.h"
+#include "lyrics/ui/LyricsWindow.h"
 #include "platform/Clock.h"
 #include "platform/QSettingsStore.h"
 #include "platform/cdaudio/DeviceSession.h"
@@ -32,11 +32,11 @@
 class IdentityDrive final : public CdAudioDevice {
 public:
     explicit IdentityDrive(CdAudioDevice& inner) : inner_(inner) {}
-    int DeviceCommand(const char* command, ReplyBuffer& reply) override
+    int sendCommand(const char* command, ReplyBuffer& reply) override
     {
         if (identityFails && qstrcmp(command, "info cdaudio identity wait") == 0)
             return 1;
-        return inner_.DeviceCommand(command, reply);
+        return inner_.sendCommand(command, reply);
     }
     bool identityFails = false;
 
@@ -50,11 +50,11 @@ public:
     LyricsControls(PlayerState& state, LyricsPlayback& playback) : state_(state), playback_(playback) {}
     void setPlayEnabled(bool) override {}
     void setDigit(int, char) override {}
-    void showPlayMode(int) override {}
+    void showPlayMode(PlayMode) override {}
     void setApplicationTitle(const QString&) override {}
     bool minimizeButtonDown() const override { return false; }
     bool wordsOnDown() const override { return wordsOn; }
-    void loadLyricsAtPlay() override { playback_.loadAtPlay(state_.CurrentTrack); }
+    void loadLyricsAtPlay() override { playback_.loadAtPlay(state_.currentTrack); }
     void releaseLyricsAtStop() override { playback_.releaseAtStop(); }
     void stepLyrics() override { playback_.stepLyrics(); }
 
@@ -81,12 +81,12 @@ struct LyricsRig {
         : session(SimulatedDisc::create(uniqueDisc(simOptions), clock, nullptr))
     {
         ReplyBuffer reply;
-        drive.DeviceCommand("open cdaudio", reply);
-        drive.DeviceCommand("set cdaudio time format tmsf", reply);
-        drive.DeviceCommand("info cdaudio identity wait", reply);
+        drive.sendCommand("open cdaudio", reply);
+        drive.sendCommand("set cdaudio time format tmsf", reply);
+        drive.sendCommand("info cdaudio identity wait", reply);
         identity = reply.toByteArray();
-        host.loadPosition = [this](TWordsDisplayForm&) { ++positionLoads; };
-        host.savePosition = [this](TWordsDisplayForm&) { ++positionSaves; };
+        host.loadPosition = [this](LyricsWindow&) { ++positionLoads; };
+        host.savePosition = [this](LyricsWindow&) { ++positionSaves; };
         host.captureRunning = [this] { return capturing; };
     }
 
@@ -107,11 +107,11 @@ struct LyricsRig {
     {
         QBuffer buffer;
         buffer.open(QIODevice::ReadWrite);
-        DwdWriter::WriteHeader(buffer);
+        DwdWriter::writeHeader(buffer);
         for (const RawRecord& r : records)
-            DwdWriter::WriteRecord(buffer, r.text, r.commands, r.delta);
+            DwdWriter::writeRecord(buffer, r.text, r.commands, r.delta);
         buffer.seek(0);
-        DwdWriter::WriteHeader(buffer);
+        DwdWriter::writeHeader(buffer);
         return buffer.data();
     }
     // The bytes as they are, with the stored size set to their length.
@@ -141,13 +141,13 @@ struct LyricsRig {
 
     void play(int track)
     {
-        state.CurrentTrack = track;
-        transport.PlayClick();
+        state.currentTrack = track;
+        transport.play();
     }
     void tick()
     {
         clock.advance(50);
-        monitor.Timer1Timer();
+        monitor.onTick();
     }
     void runUntil(qint64 ms)
     {
@@ -155,13 +155,13 @@ struct LyricsRig {
             tick();
     }
     const LyricsReading& reading() const { return playback.reading(); }
-    TWordsDisplayForm* form() const { return host.WordsDisplayForm(); }
+    LyricsWindow* form() const { return host.WordsDisplayForm(); }
     // Every piece reached so far, in order.
     QByteArray written() const
     {
         QByteArray text;
-        for (qint32 i = 0; i < lyrics.WrittenText.count(); ++i)
-            text += lyrics.WrittenText.getItem(i)->text();
+        for (qint32 i = 0; i < lyrics.writtenText_.count(); ++i)
+            text += lyrics.writtenText_.getItem(i)->text();
         return text;
     }
 
@@ -176,7 +176,7 @@ struct LyricsRig {
     QSettingsStore store;
     Association association{drive, boxes, store, dialogs};
     LyricState lyrics;
-    WordsDisplayHost host{lyrics};
+    LyricsWindowKeeper host{lyrics};
     LyricsPlayback playback{drive, boxes, association, lyrics, host};
     PlayerState state;
     LyricsControls controls{state, playback};

@@ -24,7 +24,7 @@ class FakeControls final : public PlayerControls {
 public:
     void setPlayEnabled(bool enabled) override { playEnabled = enabled; }
     void setDigit(int index, char character) override { digits[index - 1] = character; }
-    void showPlayMode(int playMode) override { shownModes.append(playMode); }
+    void showPlayMode(PlayMode mode) override { shownModes.append(int(mode)); }
     void setApplicationTitle(const QString& value) override { title = value; }
     bool minimizeButtonDown() const override { return minimizeDown; }
     bool wordsOnDown() const override { return wordsOn; }
@@ -77,7 +77,7 @@ struct PlayerHarness {
     void tick()
     {
         clock.advance(50);
-        monitor.Timer1Timer();
+        monitor.onTick();
     }
     void run(int ms)
     {
@@ -97,8 +97,8 @@ struct PlayerHarness {
     // Start playing a track as the user would, and let the monitor see it.
     void playTrack(int track)
     {
-        state.CurrentTrack = track;
-        transport.PlayClick();
+        state.currentTrack = track;
+        transport.play();
         tick();
     }
 

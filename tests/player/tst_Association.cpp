@@ -28,7 +28,7 @@ struct Rig {
     explicit Rig(const QString& options) : drive(SimulatedDisc::create(options, clock, nullptr))
     {
         ReplyBuffer reply;
-        drive.DeviceCommand("open cdaudio", reply);
+        drive.sendCommand("open cdaudio", reply);
     }
     QString stored(const QString& group, const QString& value) const
     {

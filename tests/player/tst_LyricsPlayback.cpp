@@ -97,7 +97,7 @@ private Q_SLOTS:
             rig.tick();
         QCOMPARE(blue(rig), 0);
         rig.tick(); // the first tick at or after the piece's time draws it
-        const int split = rig.lyrics.WritePos.x();
+        const int split = rig.lyrics.writePos.x();
         QVERIFY(split > 10);
         QVERIFY(blue(rig, QRect(0, 0, split, 20)) > 10);
         QCOMPARE(blue(rig, QRect(split, 0, 400, 20)), 0);
@@ -107,7 +107,7 @@ private Q_SLOTS:
         QCOMPARE(grey(rig), 0);
         QVERIFY(blue(rig, QRect(split, 0, 400, 20)) > 10);
         rig.tick();
-        QVERIFY(!rig.reading().WordsActive);
+        QVERIFY(!rig.reading().wordsActive);
         QVERIFY(blue(rig) > 20); // what was sung stays on screen
     }
 
@@ -150,16 +150,16 @@ private Q_SLOTS:
         QCOMPARE(rig.boxes.shown[0].text, message);
         QCOMPARE(rig.boxes.shown[0].icon, BoxIcon::Error);
         QCOMPARE(rig.boxes.shown[0].buttons, BoxButtons::Ok);
-        QVERIFY(!rig.reading().WordsActive);
+        QVERIFY(!rig.reading().wordsActive);
         QVERIFY(!rig.reading().WordsFile);
-        QCOMPARE(rig.lyrics.WrittenText.count(), 0);
+        QCOMPARE(rig.lyrics.writtenText_.count(), 0);
         QVERIFY(rig.form());
         QCOMPARE(grey(rig) + blue(rig), 0); // the previous track's page is gone
         QCOMPARE(rig.related(2), bad);
         rig.runUntil(5000);
-        QCOMPARE(rig.lyrics.WrittenText.count(), 0);
+        QCOMPARE(rig.lyrics.writtenText_.count(), 0);
         ReplyBuffer mode;
-        rig.drive.DeviceCommand("status cdaudio mode wait", mode);
+        rig.drive.sendCommand("status cdaudio mode wait", mode);
         QCOMPARE(mode.toByteArray(), QByteArray("playing"));
     }
 
@@ -200,7 +200,7 @@ private Q_SLOTS:
             QCOMPARE(rig.boxes.shown[1].buttons, BoxButtons::Ok);
         }
         QCOMPARE(rig.related(3), kept ? name : QString());
-        QVERIFY(!rig.reading().WordsActive);
+        QVERIFY(!rig.reading().wordsActive);
         QVERIFY(!rig.form());
     }
 
@@ -231,7 +231,7 @@ private Q_SLOTS:
         QCOMPARE(rig.boxes.shown[0].icon, BoxIcon::Error);
         QCOMPARE(rig.boxes.shown[0].buttons, BoxButtons::Ok);
         QCOMPARE(rig.related(3), name);
-        QVERIFY(!rig.reading().WordsActive);
+        QVERIFY(!rig.reading().wordsActive);
     }
 
     // A tick inside the box finds the previous file's record still marked
@@ -243,21 +243,21 @@ private Q_SLOTS:
         rig.relate(2, rig.files.filePath(QStringLiteral("gone.dwd")));
         rig.play(1);
         rig.runUntil(700);
-        QVERIFY(rig.reading().RecordPending);
-        rig.transport.StopClick();
+        QVERIFY(rig.reading().recordPending);
+        rig.transport.stop();
         QVERIFY(!rig.form());
 
         rig.boxes.answer(BoxButton::Cancel);
         rig.boxes.whileOpen([&] {
             rig.runUntil(4000);
-            QCOMPARE(rig.lyrics.WrittenText.count(), 0);
-            QVERIFY(!rig.lyrics.WordsCursor.canvas());
+            QCOMPARE(rig.lyrics.writtenText_.count(), 0);
+            QVERIFY(!rig.lyrics.cursor.canvas());
         });
         rig.play(2);
         QCOMPARE(rig.boxes.shown.size(), 1);
-        QVERIFY(!rig.reading().WordsActive);
+        QVERIFY(!rig.reading().wordsActive);
         QVERIFY(!rig.form());
-        QCOMPARE(rig.lyrics.WrittenText.count(), 0);
+        QCOMPARE(rig.lyrics.writtenText_.count(), 0);
     }
 
     // The picture and texts stay, but the old lyrics stop stepping: their
@@ -269,7 +269,7 @@ private Q_SLOTS:
         rig.relate(1, first);
         rig.play(1);
         rig.runUntil(700);
-        TWordsDisplayForm* form = rig.form();
+        LyricsWindow* form = rig.form();
         rig.drive.identityFails = true;
         rig.play(2);
         QCOMPARE(rig.boxes.shown.size(), 1);
@@ -277,7 +277,7 @@ private Q_SLOTS:
         QCOMPARE(rig.boxes.shown[0].text,
                  QStringLiteral("ＣＤの情報が得られません。\n歌詞は表示できません。"));
         QCOMPARE(rig.boxes.shown[0].icon, BoxIcon::Error);
-        QVERIFY(!rig.reading().WordsActive);
+        QVERIFY(!rig.reading().wordsActive);
         QCOMPARE(rig.reading().WordsFile->fileName(), first);
         QCOMPARE(rig.form(), form);
         QCOMPARE(rig.written(), QByteArray("ab"));
@@ -308,9 +308,9 @@ private Q_SLOTS:
         rig.play(1);
         rig.runUntil(2000);
         QVERIFY(!rig.form());
-        QVERIFY(!rig.reading().WordsActive);
+        QVERIFY(!rig.reading().wordsActive);
         QVERIFY(rig.boxes.shown.isEmpty());
-        QCOMPARE(rig.lyrics.WrittenText.count(), 0);
+        QCOMPARE(rig.lyrics.writtenText_.count(), 0);
     }
 
     void headerOnlyFileEndsAtTheFirstTick()
@@ -323,11 +323,11 @@ private Q_SLOTS:
         QVERIFY(rig.boxes.shown.isEmpty());
         QVERIFY(rig.form() && rig.form()->isVisible());
         QCOMPARE(grey(rig) + blue(rig), 0);
-        QVERIFY(rig.reading().WordsActive);
+        QVERIFY(rig.reading().wordsActive);
         rig.tick();
-        QVERIFY(rig.reading().WordsEnded);
+        QVERIFY(rig.reading().wordsEnded);
         rig.tick();
-        QVERIFY(!rig.reading().WordsActive);
+        QVERIFY(!rig.reading().wordsActive);
         QVERIFY(rig.form());
     }
 
@@ -341,15 +341,15 @@ private Q_SLOTS:
         rig.play(1);
         rig.runUntil(1200);
         QVERIFY(blue(rig) > 0);
-        TWordsDisplayForm* form = rig.form();
+        LyricsWindow* form = rig.form();
 
         rig.play(2);
         rig.tick();
         QCOMPARE(rig.form(), form);
         QCOMPARE(rig.positionLoads, 2);
         QCOMPARE(rig.reading().WordsFile->fileName(), second);
-        QCOMPARE(textOf(rig.lyrics.ShownPreText), QByteArray("Second song"));
-        QCOMPARE(rig.lyrics.WrittenText.count(), 0);
+        QCOMPARE(textOf(rig.lyrics.shownPreText_), QByteArray("Second song"));
+        QCOMPARE(rig.lyrics.writtenText_.count(), 0);
         QVERIFY(grey(rig) > 20);
         QCOMPARE(blue(rig), 0);
     }
@@ -371,7 +371,7 @@ private Q_SLOTS:
         rig.play(1);
         rig.runUntil(700);
         if (how == 0) {
-            rig.transport.StopClick();
+            rig.transport.stop();
         }
         else if (how == 1) {
             rig.controls.wordsOn = false;
@@ -382,10 +382,10 @@ private Q_SLOTS:
         }
         QVERIFY(!rig.form());
         QCOMPARE(rig.positionSaves, how == 2 ? 0 : 1);
-        QVERIFY(!rig.reading().WordsActive);
-        QVERIFY(!rig.lyrics.WordsCursor.canvas());
+        QVERIFY(!rig.reading().wordsActive);
+        QVERIFY(!rig.lyrics.cursor.canvas());
         QCOMPARE(bool(rig.reading().WordsFile), !stop);
-        QCOMPARE(rig.lyrics.WordsPages.empty(), stop);
+        QCOMPARE(rig.lyrics.pages.empty(), stop);
         rig.runUntil(3000);
         QCOMPARE(rig.written(), stop ? QByteArray() : QByteArray("ab"));
     }
@@ -402,13 +402,13 @@ private Q_SLOTS:
         QCOMPARE(rig.written(), QByteArray());
         rig.tick(); // 0:01:03: the first four are due
         QCOMPARE(rig.written(), QByteArray("abcd"));
-        QCOMPARE(rig.lyrics.WrittenText.count(), 4);
+        QCOMPARE(rig.lyrics.writtenText_.count(), 4);
         qint32 size = 0, x = 0, y = 0;
-        QVERIFY(rig.lyrics.WrittenText.getItem(2)->getSize(size));
+        QVERIFY(rig.lyrics.writtenText_.getItem(2)->getSize(size));
         QCOMPARE(size, 20);
-        QVERIFY(rig.lyrics.WrittenText.getItem(3)->getPos(x, y));
+        QVERIFY(rig.lyrics.writtenText_.getItem(3)->getPos(x, y));
         QCOMPARE(QPoint(x, y), QPoint(0, 40));
-        QCOMPARE(rig.reading().NextRecordTime, at(0, 9, 0));
+        QCOMPARE(rig.reading().nextRecordTime, at(0, 9, 0));
     }
 
     void runningTimeCarries_data()
@@ -434,14 +434,14 @@ private Q_SLOTS:
             1, rig.file(QStringLiteral("t.dwd"), LyricsRig::rawBytes({{first, QByteArray(1, '\0'), "a"},
                                                                       {delta, QByteArray(1, '\0'), "b"}})));
         rig.play(1);
-        QCOMPARE(rig.reading().NextRecordTime, first);
+        QCOMPARE(rig.reading().nextRecordTime, first);
         qint64 aDrawn = -1;
         while (rig.written() != "ab" && rig.clock.nowMs() < 300000) {
             rig.tick();
             if (aDrawn < 0 && !rig.written().isEmpty())
                 aDrawn = rig.clock.nowMs();
         }
-        QCOMPARE(rig.reading().NextRecordTime, expected);
+        QCOMPARE(rig.reading().nextRecordTime, expected);
         const auto firstTickAt = [](qint64 ms) { return (ms + 49) / 50 * 50; };
         QCOMPARE(aDrawn, firstTickAt(msOf(first)));
         QCOMPARE(rig.clock.nowMs(), qMax(aDrawn, firstTickAt(msOf(expected))));
@@ -490,7 +490,7 @@ private Q_SLOTS:
                 nextSung = now;
             // Until the page turns, the last piece is on screen in the sung colour.
             if (sung >= 0 && turned < 0)
-                QVERIFY2(blue(rig, QRect(rig.lyrics.WritePos.x() - 6, 0, 6, 14)) > 0,
+                QVERIFY2(blue(rig, QRect(rig.lyrics.writePos.x() - 6, 0, 6, 14)) > 0,
                          qPrintable(QString::number(now)));
         }
         QCOMPARE(sung, sungAt);
@@ -520,16 +520,16 @@ private Q_SLOTS:
         rig.boxes.answer(BoxButton::Cancel);
         rig.boxes.whileOpen([&] {
             rig.runUntil(2500); // track 2 starts at 2 s, inside the box
-            QCOMPARE(rig.state.CurrentTrack, 2);
-            QVERIFY(rig.reading().WordsActive);
+            QCOMPARE(rig.state.currentTrack, 2);
+            QVERIFY(rig.reading().wordsActive);
         });
         rig.play(1);
         QCOMPARE(rig.boxes.shown.size(), 1);
-        QVERIFY(rig.reading().WordsActive);
+        QVERIFY(rig.reading().wordsActive);
         QVERIFY(rig.reading().WordsFile);
         QCOMPARE(rig.reading().WordsFile->fileName(), second);
         QVERIFY(rig.form());
-        QCOMPARE(textOf(rig.lyrics.ShownPreText), QByteArray("Second song"));
+        QCOMPARE(textOf(rig.lyrics.shownPreText_), QByteArray("Second song"));
         rig.runUntil(5000); // 3 s into track 2
         QCOMPARE(rig.written(), QByteArray("Second song"));
         QVERIFY(blue(rig) > 20);
@@ -613,12 +613,12 @@ private Q_SLOTS:
         rig.play(1);
         rig.runUntil(1000);
         // Its command acts as soon as the record is read, right after "a" was drawn.
-        QCOMPARE(rig.lyrics.WordsFontColor, ColorValue::fromArguments(255, 0, 0));
-        const QPoint afterA = rig.lyrics.WritePos;
+        QCOMPARE(rig.lyrics.fontColor_, ColorValue::fromArguments(255, 0, 0));
+        const QPoint afterA = rig.lyrics.writePos;
         rig.runUntil(2000);
         QCOMPARE(rig.written(), QByteArray("a"));
-        QCOMPARE(rig.lyrics.WritePos, afterA);
-        QVERIFY(rig.reading().RecordPending); // "b" was read at the same tick
+        QCOMPARE(rig.lyrics.writePos, afterA);
+        QVERIFY(rig.reading().recordPending); // "b" was read at the same tick
         rig.runUntil(3000);
         QCOMPARE(rig.written(), QByteArray("ab"));
     }
@@ -650,12 +650,12 @@ private Q_SLOTS:
         rig.relate(1, rig.file(QStringLiteral("cut.dwd"), bytes));
         rig.play(1);
         QVERIFY(rig.form());
-        QCOMPARE(textOf(rig.lyrics.ShownPreText), sung);
+        QCOMPARE(textOf(rig.lyrics.shownPreText_), sung);
         rig.runUntil(4000);
         QVERIFY(rig.boxes.shown.isEmpty());
         QCOMPARE(rig.written(), sung);
-        QVERIFY(rig.reading().WordsEnded);
-        QVERIFY(!rig.reading().WordsActive);
+        QVERIFY(rig.reading().wordsEnded);
+        QVERIFY(!rig.reading().wordsActive);
         QCOMPARE(blue(rig) > 0, !sung.isEmpty());
     }
 };

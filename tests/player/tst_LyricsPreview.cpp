@@ -191,7 +191,7 @@ private Q_SLOTS:
         QByteArray written;
         QImage picture;
         qint32 page = -1;
-        for (qint64 ms = 0; ms < 60000 && !preview.reading().WordsEnded; ms += LyricsPreview::TickMs) {
+        for (qint64 ms = 0; ms < 60000 && !preview.reading().wordsEnded; ms += LyricsPreview::TickMs) {
             preview.runTo(LyricsPreview::positionAt(ms));
             if (page >= 0 && preview.lyrics().PageIndex != page) {
                 ++turns;
@@ -203,10 +203,10 @@ private Q_SLOTS:
                 QCOMPARE(greyPixels(picture), 0);
             }
             page = preview.lyrics().PageIndex;
-            lastShown_ = preview.lyrics().ShownPreText;
+            lastShown_ = preview.lyrics().shownPreText_;
             written.clear();
-            for (qint32 i = 0; i < preview.lyrics().WrittenText.count(); ++i)
-                written += preview.lyrics().WrittenText.getItem(i)->text();
+            for (qint32 i = 0; i < preview.lyrics().writtenText_.count(); ++i)
+                written += preview.lyrics().writtenText_.getItem(i)->text();
             picture = preview.image();
         }
         QCOMPARE(turns, 2);

@@ -71,14 +71,14 @@ private Q_SLOTS:
         PlayerHarness h(QStringLiteral("tracks=5,length=0:02"));
         if (nested)
             tickInsideLyricsBox(h);
-        h.transport.setPlayMode(mode);
+        h.transport.setPlayMode(PlayMode(mode));
         h.playTrack(3);
         h.run(3000);
 
         QVERIFY2(playsMatch(h.plays(), plays, 5), qPrintable(describe(h.plays())));
-        QCOMPARE(h.state.CurrentTrack, currentTrack ? currentTrack : h.plays().last());
+        QCOMPARE(h.state.currentTrack, currentTrack ? currentTrack : h.plays().last());
         QCOMPARE(h.count("stop cdaudio"), 0);
-        QVERIFY(!h.state.TrackChangeLatch);
+        QVERIFY(!h.state.trackChangeLatch);
     }
 
     void endOfPlay_data()
@@ -121,11 +121,11 @@ private Q_SLOTS:
         PlayerHarness h(QStringLiteral("tracks=3,length=0:02"));
         if (nested)
             tickInsideLyricsBox(h);
-        h.transport.setPlayMode(mode);
+        h.transport.setPlayMode(PlayMode(mode));
         h.playTrack(3);
         for (int t = 50; t < 3000; t += 50) {
             if (t == userStopAt)
-                h.transport.StopClick();
+                h.transport.stop();
             h.tick();
         }
 
@@ -133,7 +133,7 @@ private Q_SLOTS:
         QCOMPARE(h.count("stop cdaudio"), stops);
         QCOMPARE(h.controls.lyricsReleases, stops);
         QCOMPARE(h.controls.captureEnds, 1);
-        QCOMPARE(h.state.UserStopped, plays.size() == 1);
+        QCOMPARE(h.state.userStopped, plays.size() == 1);
     }
 
     void ffWhilePlayingIsNoTrackEnd_data()
@@ -149,15 +149,15 @@ private Q_SLOTS:
     {
         QFETCH(int, mode);
         PlayerHarness h(QStringLiteral("tracks=5,length=0:10"));
-        h.transport.setPlayMode(mode);
+        h.transport.setPlayMode(PlayMode(mode));
         h.playTrack(1);
         h.run(500);
-        h.transport.FFClick();
+        h.transport.fastForward();
         h.run(2000);
 
         QCOMPARE(h.plays(), (QList<int>{1, 2}));
-        QCOMPARE(h.state.CurrentTrack, 2);
-        QVERIFY(!h.state.TrackChangeLatch);
+        QCOMPARE(h.state.currentTrack, 2);
+        QVERIFY(!h.state.trackChangeLatch);
         QCOMPARE(h.controls.digits.left(2), QByteArray("02"));
     }
 
@@ -201,9 +201,9 @@ private Q_SLOTS:
         if (playing)
             h.playTrack(track);
         else
-            h.state.CurrentTrack = track;
+            h.state.currentTrack = track;
         h.clock.advance(atMs);
-        h.state.ShowLengths = showLengths;
+        h.state.showLengths = showLengths;
         h.tick();
         QCOMPARE(h.controls.digits, digits);
     }
@@ -223,10 +223,10 @@ private Q_SLOTS:
         QFETCH(QString, title);
         PlayerHarness h(QStringLiteral("lengths=3:00;3:00;3:00"));
         h.controls.minimizeDown = buttonDown;
-        h.state.CurrentTrack = 3;
-        h.transport.PlayClick();
+        h.state.currentTrack = 3;
+        h.transport.play();
         h.clock.advance(67000);
-        h.monitor.Timer1Timer();
+        h.monitor.onTick();
         QCOMPARE(h.controls.title, title);
     }
 
@@ -263,17 +263,17 @@ private Q_SLOTS:
         QFETCH(int, lyricsLoads);
 
         PlayerHarness h(disc);
-        h.state.CurrentTrack = track;
-        h.transport.PlayClick();
+        h.state.currentTrack = track;
+        h.transport.play();
         h.run(500);
         QCOMPARE(h.controls.playEnabled, enabledAfterPlay);
-        QCOMPARE(h.state.PlayPending, pendingAfterPlay);
+        QCOMPARE(h.state.playPending, pendingAfterPlay);
         QCOMPARE(h.controls.noDiscReports, noDiscReports);
         QCOMPARE(h.controls.lyricsLoads, lyricsLoads);
-        h.transport.StopClick();
+        h.transport.stop();
         h.tick();
         QCOMPARE(h.controls.playEnabled, enabledAfterStop);
-        QVERIFY(h.state.UserStopped);
+        QVERIFY(h.state.userStopped);
     }
 
     void captureEndedOnChange_data()

@@ -17,7 +17,7 @@ public:
     QMap<QByteArray, int> results;
     QList<QByteArray> sent;
 
-    int DeviceCommand(const char* command, ReplyBuffer& reply) override
+    int sendCommand(const char* command, ReplyBuffer& reply) override
     {
         sent.append(command);
         reply.set(replies.value(command));
@@ -84,7 +84,7 @@ private Q_SLOTS:
         device.replies["status cdaudio position wait"] = reply;
         device.results["status cdaudio position wait"] = result;
         TrackPosition pos{9, 9, 9};
-        QCOMPARE(DeviceCommands::ReadTrackPosition(device, pos), returned);
+        QCOMPARE(DeviceCommands::readTrackPosition(device, pos), returned);
         QCOMPARE((QList<int>{pos.minutes, pos.seconds, pos.frames}), position);
     }
 
@@ -101,7 +101,7 @@ private Q_SLOTS:
                  QStringLiteral("ＣＤが使用中です。\n使用を止めてから再度実行してください。"));
         QCOMPARE(boxes.shown[0].icon, BoxIcon::Information);
         QCOMPARE(boxes.shown[0].buttons, BoxButtons::Ok);
-        QCOMPARE(state.CurrentTrack, 1);
+        QCOMPARE(state.currentTrack, 1);
     }
 
     void startupReadsTrackAndCount_data()
@@ -125,10 +125,10 @@ private Q_SLOTS:
         PlayerState state;
         QCOMPARE(PlayerStartup::openDevice(*drive, boxes, state), PlayerStartup::Outcome::Running);
         QVERIFY(boxes.shown.isEmpty());
-        QCOMPARE(state.CurrentTrack, track);
-        QCOMPARE(state.TrackCount, count);
-        QVERIFY(state.UserStopped);
-        QVERIFY(state.FirstPaintDone);
+        QCOMPARE(state.currentTrack, track);
+        QCOMPARE(state.trackCount, count);
+        QVERIFY(state.userStopped);
+        QVERIFY(state.firstPaintDone);
     }
 
     void nonNumericRepliesLeaveOne()
@@ -140,8 +140,8 @@ private Q_SLOTS:
         ScriptedMessageBoxes boxes;
         PlayerState state;
         QCOMPARE(PlayerStartup::openDevice(device, boxes, state), PlayerStartup::Outcome::Running);
-        QCOMPARE(state.CurrentTrack, 1);
-        QCOMPARE(state.TrackCount, 1);
+        QCOMPARE(state.currentTrack, 1);
+        QCOMPARE(state.trackCount, 1);
         QCOMPARE(device.sent,
                  (QList<QByteArray>{"open cdaudio", "set cdaudio time format tmsf",
                                     "status cdaudio position wait", "status cdaudio number of tracks wait"}));

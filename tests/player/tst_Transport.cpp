@@ -48,13 +48,13 @@ private Q_SLOTS:
         if (playing)
             h.playTrack(track);
         else
-            h.state.CurrentTrack = track;
+            h.state.currentTrack = track;
         h.clock.set(start + atMs);
         const qsizetype before = h.plays().size();
-        h.transport.RewClick();
-        QCOMPARE(h.state.CurrentTrack, currentTrack);
+        h.transport.rewind();
+        QCOMPARE(h.state.currentTrack, currentTrack);
         QCOMPARE(h.plays().mid(before), plays);
-        QCOMPARE(h.state.TrackChangeLatch, playing);
+        QCOMPARE(h.state.trackChangeLatch, playing);
         h.tick();
         QCOMPARE(h.controls.digits.left(2), QByteArray::number(currentTrack).rightJustified(2, '0'));
     }
@@ -83,10 +83,10 @@ private Q_SLOTS:
         if (playing)
             h.playTrack(track);
         else
-            h.state.CurrentTrack = track;
+            h.state.currentTrack = track;
         const qsizetype before = h.plays().size();
-        h.transport.FFClick();
-        QCOMPARE(h.state.CurrentTrack, currentTrack);
+        h.transport.fastForward();
+        QCOMPARE(h.state.currentTrack, currentTrack);
         QCOMPARE(h.plays().mid(before), plays);
         h.run(500);
         QCOMPARE(h.plays().mid(before), plays);
@@ -121,7 +121,7 @@ private Q_SLOTS:
             h.playTrack(2);
         const auto press = [&h] {
             h.device.sent.clear();
-            h.transport.Eject1Click();
+            h.transport.eject();
             QByteArrayList moves;
             for (const QByteArray& c : h.device.sent)
                 if (!c.startsWith("status "))
@@ -130,12 +130,12 @@ private Q_SLOTS:
         };
 
         QCOMPARE(press(), firstPress);
-        QCOMPARE(h.state.CurrentTrack, 1);
+        QCOMPARE(h.state.currentTrack, 1);
         h.run(200);
         QVERIFY(h.controls.playEnabled);
-        QVERIFY(h.state.UserStopped);
+        QVERIFY(h.state.userStopped);
         QCOMPARE(press(), secondPress);
-        QCOMPARE(h.state.CurrentTrack, 1);
+        QCOMPARE(h.state.currentTrack, 1);
         h.run(200);
         QCOMPARE(h.controls.digits, QByteArray("010000"));
         QCOMPARE(h.plays(), QList<int>{}); // the door moves never start a play
@@ -157,7 +157,7 @@ private Q_SLOTS:
     {
         QFETCH(int, mode);
         PlayerHarness h(QStringLiteral("tracks=3"));
-        h.transport.setPlayMode(mode);
+        h.transport.setPlayMode(PlayMode(mode));
         h.playTrack(2);
         h.run(200);
         h.device.sent.clear();
@@ -165,13 +165,13 @@ private Q_SLOTS:
             if (command == "stop cdaudio")
                 h.tick();
         };
-        h.transport.StopClick();
+        h.transport.stop();
         h.device.insideCommand = nullptr;
         h.run(500);
         QCOMPARE(h.plays(), QList<int>{});
-        QVERIFY(h.state.UserStopped);
+        QVERIFY(h.state.userStopped);
         ReplyBuffer reply;
-        h.device.DeviceCommand("status cdaudio mode", reply);
+        h.device.sendCommand("status cdaudio mode", reply);
         QCOMPARE(reply.toByteArray(), QByteArray("stopped"));
     }
 
@@ -179,12 +179,12 @@ private Q_SLOTS:
     void playWithDoorOpen()
     {
         PlayerHarness h(QStringLiteral("tracks=3"));
-        h.transport.Eject1Click();
+        h.transport.eject();
         h.device.sent.clear();
-        h.transport.PlayClick();
+        h.transport.play();
         QCOMPARE(h.device.sent, QByteArrayList{"status cdaudio mode wait"});
-        QVERIFY(!h.state.PlayPending);
-        QVERIFY(h.state.UserStopped);
+        QVERIFY(!h.state.playPending);
+        QVERIFY(h.state.userStopped);
         QCOMPARE(h.controls.lyricsLoads, 0);
     }
 
@@ -199,12 +199,12 @@ private Q_SLOTS:
     {
         QFETCH(bool, wordsOn);
         PlayerHarness h(QStringLiteral("tracks=8"));
-        h.state.TrackCount = 1;
+        h.state.trackCount = 1;
         h.controls.wordsOn = wordsOn;
-        h.transport.PlayClick();
+        h.transport.play();
         QCOMPARE(h.controls.lyricsLoads, wordsOn ? 1 : 0);
-        QCOMPARE(h.state.TrackCount, 8); // a one-character count reads as 8
-        QVERIFY(h.state.TrackChangeLatch && h.state.PlayPending && !h.state.UserStopped);
+        QCOMPARE(h.state.trackCount, 8); // a one-character count reads as 8
+        QVERIFY(h.state.trackChangeLatch && h.state.playPending && !h.state.userStopped);
         QVERIFY(!h.controls.playEnabled);
     }
 
@@ -212,9 +212,9 @@ private Q_SLOTS:
     {
         PlayerHarness h(QStringLiteral("tracks=3"));
         for (int i = 0; i < 4; ++i)
-            h.transport.SetModeClick();
+            h.transport.cyclePlayMode();
         QCOMPARE(h.controls.shownModes, (QList<int>{1, 2, 3, 0}));
-        QCOMPARE(h.state.PlayMode, 0);
+        QCOMPARE(int(h.state.playMode), 0);
     }
 
     void randomTrack_data()
@@ -229,10 +229,10 @@ private Q_SLOTS:
     {
         QFETCH(int, trackCount);
         PlayerHarness h(QStringLiteral("tracks=3"));
-        h.state.TrackCount = trackCount;
+        h.state.trackCount = trackCount;
         QSet<int> seen;
         for (int i = 0; i < 2000; ++i)
-            seen.insert(h.transport.RandomTrack());
+            seen.insert(h.transport.randomTrack());
         QSet<int> all;
         for (int t = 1; t <= qMax(1, trackCount); ++t)
             all.insert(t);

@@ -3,7 +3,7 @@
 #include "ScriptedFileDialogs.h"
 #include "ScriptedMessageBoxes.h"
 #include "TempSettingsHome.h"
-#include "app/TOndelPlayer.h"
+#include "app/PlayerWindow.h"
 #include "controls/DigitalDisplay.h"
 #include "platform/Clock.h"
 #include "platform/QSettingsStore.h"
@@ -17,7 +17,7 @@
 // The main window on a simulated disc whose clock moves only by hand, with
 // scripted boxes and dialogs and settings in a temporary home. Player and
 // Dialogs let a test watch the window's hooks or the dialogs' moments.
-template <typename Player = TOndelPlayer, typename Dialogs = ScriptedFileDialogs> struct MainWindowFixture {
+template <typename Player = PlayerWindow, typename Dialogs = ScriptedFileDialogs> struct MainWindowFixture {
     explicit MainWindowFixture(const QString& disc = QStringLiteral("tracks=3"))
         : session(SimulatedDisc::create(
               disc + QStringLiteral(",id=window%1-%2").arg(QCoreApplication::applicationPid()).arg(++serial),
@@ -44,7 +44,7 @@ template <typename Player = TOndelPlayer, typename Dialogs = ScriptedFileDialogs
     {
         QByteArray text;
         for (int i = 1; i <= 6; ++i)
-            text += child<TDigitalDisplay>(QStringLiteral("ClockDisp%1").arg(i))->Number();
+            text += child<DigitalDisplay>(QStringLiteral("ClockDisp%1").arg(i))->number();
         return text;
     }
 

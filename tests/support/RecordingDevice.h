@@ -10,10 +10,10 @@
 class RecordingDevice final : public CdAudioDevice {
 public:
     explicit RecordingDevice(CdAudioDevice& inner) : inner_(inner) {}
-    int DeviceCommand(const char* command, ReplyBuffer& reply) override
+    int sendCommand(const char* command, ReplyBuffer& reply) override
     {
         sent.append(QByteArray(command));
-        const int result = inner_.DeviceCommand(command, reply);
+        const int result = inner_.sendCommand(command, reply);
         // A device whose command runs the event loop lets a tick in here.
         if (insideCommand) {
             auto hook = std::exchange(insideCommand, nullptr);

@@ -360,7 +360,7 @@ private Q_SLOTS:
             QBuffer buffer(&copy);
             buffer.open(QIODevice::ReadOnly);
             buffer.seek(11);
-            while (DwdReader::ReadRecord(buffer).complete())
+            while (DwdReader::readRecord(buffer).complete())
                 ends << buffer.pos();
         }
         QCOMPARE(ends.size(), 3);
@@ -385,7 +385,7 @@ private Q_SLOTS:
             QCOMPARE(fixed.toHex(' '), expected.toHex(' '));
             QBuffer check(const_cast<QByteArray*>(&fixed));
             check.open(QIODevice::ReadOnly);
-            QCOMPARE(DwdReader::CheckFile(check), DwdReader::FileCheck::Valid);
+            QCOMPARE(DwdReader::checkFile(check), DwdReader::FileCheck::Valid);
         }
     }
 

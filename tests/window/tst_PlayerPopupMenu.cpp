@@ -123,12 +123,12 @@ void tst_PlayerPopupMenu::shownFlagAfterClose()
     PlayerPopupMenu menu;
     int tagWhileOpen = -1;
     QTimer::singleShot(50, &menu, [&] {
-        tagWhileOpen = menu.Tag;
+        tagWhileOpen = menu.dragging;
         menu.close();
     });
     menu.popupAtPointer(QPoint(10, 10));
     QCOMPARE(tagWhileOpen, 0);
-    QCOMPARE(menu.Tag, 1);
+    QCOMPARE(menu.dragging, 1);
 }
 
 void tst_PlayerPopupMenu::palette_data()

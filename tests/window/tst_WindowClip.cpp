@@ -15,7 +15,7 @@ private Q_SLOTS:
 
 void tst_WindowClip::foldAndUnfold_data()
 {
-    QTest::addColumn<QList<bool>>("presses"); // ExtendedButtom1 down after each press
+    QTest::addColumn<QList<bool>>("presses"); // extendButton_ down after each press
     QTest::addColumn<int>("height");
     QTest::newRow("designed start is folded") << QList<bool>{false} << 130;
     QTest::newRow("unfolded") << QList<bool>{true} << 183;

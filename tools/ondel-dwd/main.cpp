@@ -223,7 +223,7 @@ int piecesCommand(const QStringList& args)
     qsizetype position = 0;
     qint32 lineBreaks = 0;
     for (;;) {
-        const ScriptReader::Piece piece = ScriptReader::TakePiece(*script, position, lineBreaks);
+        const ScriptReader::Piece piece = ScriptReader::takePiece(*script, position, lineBreaks);
         if (!piece.ok()) {
             writeOut(QStringLiteral("error\t%1\n").arg(escapeLineBreaks(piece.error)));
             return 1;
@@ -246,7 +246,7 @@ int previewCommand(const QStringList& args)
     if (!script) {
         return 1;
     }
-    const ScriptReader::Preview preview = ScriptReader::BuildPreviewText(*script);
+    const ScriptReader::Preview preview = ScriptReader::buildPreviewText(*script);
     writeBytes(preview.text);
     if (!preview.error.isEmpty()) {
         writeErr(preview.error + QLatin1Char('\n'));
@@ -368,9 +368,9 @@ bool openChecked(QFile& file)
         writeErr(QStringLiteral("ondel-dwd: cannot read %1: %2\n").arg(file.fileName(), file.errorString()));
         return false;
     }
-    const DwdReader::FileCheck check = DwdReader::CheckFile(file);
+    const DwdReader::FileCheck check = DwdReader::checkFile(file);
     if (check != DwdReader::FileCheck::Valid) {
-        writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(file.fileName(), DwdReader::CheckMessage(check)));
+        writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(file.fileName(), DwdReader::checkMessage(check)));
         return false;
     }
     return true;
@@ -386,13 +386,13 @@ int dumpCommand(const QStringList& args)
         return 1;
     }
     file.seek(0);
-    const DwdReader::Header header = DwdReader::ReadHeader(file);
+    const DwdReader::Header header = DwdReader::readHeader(file);
     writeOut(QStringLiteral("DWD\treserved %1\tsize %2\n").arg(header.reserved).arg(header.fileSize));
 
     TrackPosition time;
     for (int number = 1;; ++number) {
         const qint64 start = file.pos();
-        const DwdReader::Record record = DwdReader::ReadRecord(file);
+        const DwdReader::Record record = DwdReader::readRecord(file);
         if (!record.hasDelta()) {
             if (file.size() > start) {
                 writeOut(QStringLiteral("%1\t%2 trailing byte(s): %3\n")
@@ -491,7 +491,7 @@ int lrcCommand(const QStringList& args)
         return 1;
     }
 
-    writeOut(LrcExport::Lines(LrcExport::ReadPieces(file), enhanced));
+    writeOut(LrcExport::lines(LrcExport::readPieces(file), enhanced));
     return 0;
 }
 
@@ -591,7 +591,7 @@ int importCommand(const QStringList& args)
     if (!lrc) {
         return 1;
     }
-    const LrcImport::Result result = LrcImport::Convert(*lrc, options);
+    const LrcImport::Result result = LrcImport::convert(*lrc, options);
     for (const LrcImport::Note& note : result.warnings) {
         writeErr(QStringLiteral("ondel-dwd: warning: %1 line %2: %3\n")
                      .arg(positional[0])
@@ -689,7 +689,7 @@ QList<RawRecord> wholeRecords(const QByteArray& bytes)
     for (;;) {
         RawRecord raw;
         raw.start = buffer.pos();
-        raw.record = DwdReader::ReadRecord(buffer);
+        raw.record = DwdReader::readRecord(buffer);
         raw.end = buffer.pos();
         if (!raw.record.complete())
             return list;
@@ -723,7 +723,7 @@ int repairCommand(const QStringList& args)
         writeErr(QStringLiteral("ondel-dwd: %1: too large for a DWD file\n").arg(positional->at(0)));
         return 1;
     }
-    QByteArray repaired = DwdWriter::HeaderBytes(quint32(kept));
+    QByteArray repaired = DwdWriter::headerBytes(quint32(kept));
     if (!records.isEmpty()) {
         repaired += bytes->mid(DwdWriter::HeaderSize, kept - DwdWriter::HeaderSize);
     }

@@ -8,7 +8,7 @@
 class CdAudioDevice {
 public:
     virtual ~CdAudioDevice() = default;
-    virtual int DeviceCommand(const char* command, ReplyBuffer& reply) = 0;
+    virtual int sendCommand(const char* command, ReplyBuffer& reply) = 0;
 };
 
 // Result codes the device session answers with.

@@ -63,7 +63,7 @@ bool DeviceSession::discReady() const
     return !doorOpen_ && source_->presence() == DiscPresence::Ready;
 }
 
-int DeviceSession::DeviceCommand(const char* command, ReplyBuffer& reply)
+int DeviceSession::sendCommand(const char* command, ReplyBuffer& reply)
 {
     reply.clear();
     if (!command)

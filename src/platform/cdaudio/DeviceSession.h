@@ -18,7 +18,7 @@ public:
     explicit DeviceSession(std::unique_ptr<DiscSource> source);
     ~DeviceSession() override;
 
-    int DeviceCommand(const char* command, ReplyBuffer& reply) override;
+    int sendCommand(const char* command, ReplyBuffer& reply) override;
 
     DiscSource& source() { return *source_; }
     // Another disc goes into the drive, as when the user swaps discs: the

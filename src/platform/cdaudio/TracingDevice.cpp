@@ -2,9 +2,9 @@
 
 #include "platform/Trace.h"
 
-int TracingDevice::DeviceCommand(const char* command, ReplyBuffer& reply)
+int TracingDevice::sendCommand(const char* command, ReplyBuffer& reply)
 {
-    const int result = inner_.DeviceCommand(command, reply);
+    const int result = inner_.sendCommand(command, reply);
     trace_.command(QByteArray(command ? command : ""), result, reply.toByteArray());
     return result;
 }

@@ -8,7 +8,7 @@ class Trace;
 class TracingDevice final : public CdAudioDevice {
 public:
     TracingDevice(CdAudioDevice& inner, Trace& trace) : inner_(inner), trace_(trace) {}
-    int DeviceCommand(const char* command, ReplyBuffer& reply) override;
+    int sendCommand(const char* command, ReplyBuffer& reply) override;
 
 private:
     CdAudioDevice& inner_;

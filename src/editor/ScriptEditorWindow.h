@@ -19,17 +19,17 @@ class QPlainTextEdit;
 class QTimer;
 class ScriptEditorHost;
 class ScriptHighlighter;
-class TCommandPush1;
-class TCommandPush2;
+class OneValueDialog;
+class TwoValueDialog;
 class QtClipboard;
 
 // The "RizuzAvodar" script editor window: a thin form over ScriptEditor.
-// EditWnd fills the client area between the menu and the status bar; the
+// textEdit fills the client area between the menu and the status bar; the
 // status bar shows the first problem a compile would meet in the script and
 // the caret's line and column. While a parameter dialog is open the window
 // is disabled and its command handler waits, with the rest of the program
 // (the player's timer included) running on.
-class TSongEditer : public QMainWindow, private ScriptEditorView {
+class ScriptEditorWindow : public QMainWindow, private ScriptEditorView {
     Q_OBJECT
 
 public:
@@ -37,19 +37,19 @@ public:
     static constexpr int OuterHeight = 216;
 
     // Without dialogs of its own the window asks on screen.
-    TSongEditer(ScriptEditorHost& host, MessageBoxes& boxes, FileDialogs* fileDialogs = nullptr,
-                ColorDialogs* colorDialogs = nullptr, QWidget* parent = nullptr);
-    ~TSongEditer() override;
+    ScriptEditorWindow(ScriptEditorHost& host, MessageBoxes& boxes, FileDialogs* fileDialogs = nullptr,
+                       ColorDialogs* colorDialogs = nullptr, QWidget* parent = nullptr);
+    ~ScriptEditorWindow() override;
 
     ScriptEditor& editor() { return editor_; }
     CaretPreview* preview() const { return preview_.get(); }
     // The lyrics preview shows its picture in windows made here; without
     // them the preview is not offered.
     void setPreviewWindows(CaretPreview::WindowFactory factory);
-    QPlainTextEdit* EditWnd = nullptr;
+    QPlainTextEdit* textEdit = nullptr;
     // The parameter dialog being waited for, if any.
-    QPointer<TCommandPush1> CommandPush1;
-    QPointer<TCommandPush2> CommandPush2;
+    QPointer<OneValueDialog> oneValueDialog;
+    QPointer<TwoValueDialog> twoValueDialog;
 
     // The text of the status bar's problem field and caret field.
     QString problemText() const;
@@ -58,25 +58,25 @@ public:
     void checkNow();
 
 public Q_SLOTS:
-    void New1Click() { editor_.New1Click(); }
-    void Open1Click() { editor_.Open1Click(); }
-    void Save1Click() { editor_.Save1Click(); }
-    void SaveAs1Click() { editor_.SaveAs1Click(); }
-    void Cut1Click();
-    void Copy1Click();
-    void Paste1Click();
-    void Clear2Click();
-    void formsize1Click() { editor_.formsize1Click(); }
-    void backcolor1Click() { editor_.backcolor1Click(); }
-    void fontsize1Click() { editor_.fontsize1Click(); }
-    void fontcolor1Click() { editor_.fontcolor1Click(); }
-    void fontprecolor1Click() { editor_.fontprecolor1Click(); }
-    void setcursor1Click() { editor_.setcursor1Click(); }
-    void clear1Click() { editor_.clear1Click(); }
-    void pausepre1Click() { editor_.pausepre1Click(); }
-    void FindClick();
+    void newScript() { editor_.newScript(); }
+    void openScript() { editor_.openScript(); }
+    void save() { editor_.save(); }
+    void saveAs() { editor_.saveAs(); }
+    void cut();
+    void copy();
+    void pasteClipboard();
+    void deleteSelection();
+    void insertFormSize() { editor_.insertFormSize(); }
+    void insertBackColor() { editor_.insertBackColor(); }
+    void insertFontSize() { editor_.insertFontSize(); }
+    void insertFontColor() { editor_.insertFontColor(); }
+    void insertFontPreColor() { editor_.insertFontPreColor(); }
+    void insertSetCursor() { editor_.insertSetCursor(); }
+    void insertClear() { editor_.insertClear(); }
+    void insertPausePre() { editor_.insertPausePre(); }
+    void showFind();
     // Shows the lyrics as the display window will at the caret's piece.
-    void PreviewClick();
+    void showPreview();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -85,9 +85,9 @@ protected:
 
 private:
     void createMenu();
-    QAction* addItem(QMenu* menu, const char* name, const QString& caption, void (TSongEditer::*handler)(),
-                     const QKeySequence& shortcut = {});
-    void EditWndChange();
+    QAction* addItem(QMenu* menu, const char* name, const QString& caption,
+                     void (ScriptEditorWindow::*handler)(), const QKeySequence& shortcut = {});
+    void onTextChanged();
     void showCaret();
     void fitOuterSize();
 

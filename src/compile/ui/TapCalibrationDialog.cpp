@@ -1,4 +1,4 @@
-#include "compile/ui/TapCalibrationForm.h"
+#include "compile/ui/TapCalibrationDialog.h"
 
 #include "compile/DwdCompiler.h"
 #include "platform/MessageBoxes.h"
@@ -29,8 +29,8 @@ QList<ClickTrack::Click> countIn()
 }
 } // namespace
 
-TTapCalibrationForm::TTapCalibrationForm(SettingsStore& settings, MessageBoxes& boxes,
-                                         ClickTrack::SinkMaker makeSink, QWidget* parent)
+TapCalibrationDialog::TapCalibrationDialog(SettingsStore& settings, MessageBoxes& boxes,
+                                           ClickTrack::SinkMaker makeSink, QWidget* parent)
     : QDialog(parent), store_(settings), boxes_(boxes), clicks_(std::move(makeSink))
 {
     setObjectName(QStringLiteral("TapCalibrationForm"));
@@ -72,9 +72,9 @@ TTapCalibrationForm::TTapCalibrationForm(SettingsStore& settings, MessageBoxes& 
     kept_ = new QLabel(this);
     kept_->setObjectName(QStringLiteral("Kept"));
 
-    Start = makeButton("Start", QStringLiteral("開始"), &TTapCalibrationForm::StartClick);
-    Save = makeButton("Save", QStringLiteral("保存"), &TTapCalibrationForm::SaveClick);
-    Reset = makeButton("Reset", QStringLiteral("リセット"), &TTapCalibrationForm::ResetClick);
+    Start = makeButton("Start", QStringLiteral("開始"), &TapCalibrationDialog::start);
+    Save = makeButton("Save", QStringLiteral("保存"), &TapCalibrationDialog::saveLatency);
+    Reset = makeButton("Reset", QStringLiteral("リセット"), &TapCalibrationDialog::reset);
     Close = makeButton("Close", QStringLiteral("閉じる"), nullptr);
     connect(Close, &QPushButton::clicked, this, &QDialog::close);
     Save->setEnabled(false);
@@ -97,7 +97,7 @@ TTapCalibrationForm::TTapCalibrationForm(SettingsStore& settings, MessageBoxes& 
 
     poll_ = new QTimer(this);
     poll_->setInterval(PollMs);
-    connect(poll_, &QTimer::timeout, this, &TTapCalibrationForm::follow);
+    connect(poll_, &QTimer::timeout, this, &TapCalibrationDialog::follow);
 
     lightLamps(std::nullopt);
     showKept();
@@ -105,10 +105,10 @@ TTapCalibrationForm::TTapCalibrationForm(SettingsStore& settings, MessageBoxes& 
     setFocus(Qt::OtherFocusReason);
 }
 
-TTapCalibrationForm::~TTapCalibrationForm() = default;
+TapCalibrationDialog::~TapCalibrationDialog() = default;
 
-QPushButton* TTapCalibrationForm::makeButton(const char* name, const QString& caption,
-                                             void (TTapCalibrationForm::*handler)())
+QPushButton* TapCalibrationDialog::makeButton(const char* name, const QString& caption,
+                                              void (TapCalibrationDialog::*handler)())
 {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(QLatin1String(name));
@@ -120,7 +120,7 @@ QPushButton* TTapCalibrationForm::makeButton(const char* name, const QString& ca
     return button;
 }
 
-void TTapCalibrationForm::StartClick()
+void TapCalibrationDialog::start()
 {
     calibration_.reset();
     measured_.reset();
@@ -138,7 +138,7 @@ void TTapCalibrationForm::StartClick()
     poll_->start();
 }
 
-void TTapCalibrationForm::keyPressEvent(QKeyEvent* event)
+void TapCalibrationDialog::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
     case Qt::Key_Space:
@@ -156,7 +156,7 @@ void TTapCalibrationForm::keyPressEvent(QKeyEvent* event)
     }
 }
 
-void TTapCalibrationForm::follow()
+void TapCalibrationDialog::follow()
 {
     if (!clicks_.running())
         return;
@@ -170,7 +170,7 @@ void TTapCalibrationForm::follow()
         finishCountIn();
 }
 
-void TTapCalibrationForm::finishCountIn()
+void TapCalibrationDialog::finishCountIn()
 {
     poll_->stop();
     clicks_.stop();
@@ -183,7 +183,7 @@ void TTapCalibrationForm::finishCountIn()
     Save->setEnabled(measured_.has_value());
 }
 
-void TTapCalibrationForm::abandonCountIn()
+void TapCalibrationDialog::abandonCountIn()
 {
     poll_->stop();
     clicks_.stop();
@@ -193,18 +193,18 @@ void TTapCalibrationForm::abandonCountIn()
     result_->setText(TapCalibration::soundLostMessage());
 }
 
-void TTapCalibrationForm::SaveClick()
+void TapCalibrationDialog::saveLatency()
 {
     if (measured_)
         keep(*measured_);
 }
 
-void TTapCalibrationForm::ResetClick()
+void TapCalibrationDialog::reset()
 {
     keep(0);
 }
 
-void TTapCalibrationForm::keep(int latencyMs)
+void TapCalibrationDialog::keep(int latencyMs)
 {
     if (!store_.write(latencyMs)) {
         boxes_.show(DwdCompiler::errorCaption(), TapLatencyStore::writeFailedMessage(), BoxIcon::Error,
@@ -215,12 +215,12 @@ void TTapCalibrationForm::keep(int latencyMs)
     Q_EMIT keptChanged(latencyMs);
 }
 
-void TTapCalibrationForm::showKept()
+void TapCalibrationDialog::showKept()
 {
     kept_->setText(QStringLiteral("いまの設定: ") + TapCalibration::keptText(store_.read()));
 }
 
-void TTapCalibrationForm::lightLamps(std::optional<int> sounding)
+void TapCalibrationDialog::lightLamps(std::optional<int> sounding)
 {
     // Styles are set only when they change: the lamps follow the sound
     // many times a second.
@@ -232,7 +232,7 @@ void TTapCalibrationForm::lightLamps(std::optional<int> sounding)
     }
 }
 
-void TTapCalibrationForm::done(int result)
+void TapCalibrationDialog::done(int result)
 {
     poll_->stop();
     clicks_.stop();

@@ -1,19 +1,19 @@
-#include "app/TOndelPlayer.h"
+#include "app/PlayerWindow.h"
 
-#include "compile/ui/Compile.h"
+#include "compile/ui/CompileWindow.h"
 #include "controls/DigitalDisplay.h"
-#include "controls/Image.h"
 #include "controls/PictureButton.h"
-#include "controls/Shape.h"
-#include "editor/SongEditer01.h"
-#include "lyrics/ui/WordsDisplay.h"
+#include "controls/PictureWidget.h"
+#include "controls/ShapeWidget.h"
+#include "editor/ScriptEditorWindow.h"
+#include "lyrics/ui/LyricsWindow.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SettingsStore.h"
 #include "platform/cdaudio/CdAudioDevice.h"
 #include "platform/widgets/QtFileDialogs.h"
 #include "player/PlayerStartup.h"
 #include "player/PlayerStateStore.h"
-#include "window/MiniCDPlayer01.h"
+#include "window/MiniPlayerWindow.h"
 #include "window/ModeTable.h"
 #include "window/PlayerPopupMenu.h"
 #include "window/SkinLayout.h"
@@ -51,7 +51,7 @@ bool compositorMovesWindows()
 }
 } // namespace
 
-TOndelPlayer::TOndelPlayer(CdAudioDevice& device, MessageBoxes& boxes, SettingsStore& settings,
+PlayerWindow::PlayerWindow(CdAudioDevice& device, MessageBoxes& boxes, SettingsStore& settings,
                            FileDialogs* dialogs, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), device_(device), boxes_(boxes),
       settings_(settings),
@@ -60,7 +60,7 @@ TOndelPlayer::TOndelPlayer(CdAudioDevice& device, MessageBoxes& boxes, SettingsS
 {
     setObjectName(SkinLayout::FormName);
     // No lyrics are shown while the compiler window times a script.
-    wordsDisplay_.captureRunning = [this] { return CompileForm && CompileForm->Compiling(); };
+    wordsDisplay_.captureRunning = [this] { return compileWindow_ && compileWindow_->compiling(); };
     setWindowTitle(AppTitle);
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -71,15 +71,15 @@ TOndelPlayer::TOndelPlayer(CdAudioDevice& device, MessageBoxes& boxes, SettingsS
     setMouseTracking(true);
     setFixedSize(SkinLayout::ClientWidth, WindowClip::clientHeight(false));
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(50);
+    tickTimer_ = new QTimer(this);
+    tickTimer_->setObjectName(QStringLiteral("Timer1"));
+    tickTimer_->setInterval(50);
     // Qt never delivers a timer's event while its previous one is still being
     // handled, so a box opened inside a tick (a lyrics error at a track
     // change) would stop every tick until it is answered. The tick runs as a
     // posted call instead: the timer's event returns at once, and the next
     // tick comes inside any box, whoever opened it. At most one tick waits.
-    connect(Timer1, &QTimer::timeout, this, [this] {
+    connect(tickTimer_, &QTimer::timeout, this, [this] {
         if (tickQueued_)
             return;
         tickQueued_ = true;
@@ -88,7 +88,7 @@ TOndelPlayer::TOndelPlayer(CdAudioDevice& device, MessageBoxes& boxes, SettingsS
             [this] {
                 tickQueued_ = false;
                 if (!closed_)
-                    Timer1Timer();
+                    onTick();
             },
             Qt::QueuedConnection);
     });
@@ -105,10 +105,10 @@ TOndelPlayer::TOndelPlayer(CdAudioDevice& device, MessageBoxes& boxes, SettingsS
     qApp->installEventFilter(this);
 
     // The lyrics display window comes back where the user left it.
-    wordsDisplay_.savePosition = [this](TWordsDisplayForm& form) {
+    wordsDisplay_.savePosition = [this](LyricsWindow& form) {
         PlayerStateStore::saveDisplay(settings_, form.x(), form.y());
     };
-    wordsDisplay_.loadPosition = [this](TWordsDisplayForm& form) {
+    wordsDisplay_.loadPosition = [this](LyricsWindow& form) {
         // A window already on screen stays where the user has it now.
         if (form.isVisible() || compositorMovesWindows())
             return;
@@ -124,7 +124,7 @@ TOndelPlayer::TOndelPlayer(CdAudioDevice& device, MessageBoxes& boxes, SettingsS
 
     // Construction steps: the device is opened first; everything that needs
     // a running device is skipped when another program holds it.
-    state_.EditorFileName.clear();
+    state_.editorFileName.clear();
     if (PlayerStartup::openDevice(device_, boxes_, state_) == PlayerStartup::Outcome::Refused) {
         refused_ = true;
         hide();
@@ -132,31 +132,31 @@ TOndelPlayer::TOndelPlayer(CdAudioDevice& device, MessageBoxes& boxes, SettingsS
                                   Qt::QueuedConnection);
     }
     else {
-        Timer1->start();
+        tickTimer_->start();
         createPalette();
     }
-    FormCreate();
+    createForm();
 }
 
-TOndelPlayer::~TOndelPlayer()
+PlayerWindow::~PlayerWindow()
 {
     // Tool windows still open when the program ends without closing its
     // windows go with the window they report to.
-    delete SongEditer.data();
-    delete CompileForm.data();
+    delete editorWindow_.data();
+    delete compileWindow_.data();
 }
 
 // Every component at its designed place, created in stacking order so that
 // later ones lie on top (the bottom edge above the side edges, the digits
 // and lamps above the panel, the lit lamps above the dim ones).
-void TOndelPlayer::createComponents()
+void PlayerWindow::createComponents()
 {
     const auto bindPanelGroup = [this](auto* component) {
         using Component = std::remove_pointer_t<decltype(component)>;
         component->setMouseTracking(true);
-        connect(component, &Component::OnMouseDown, this, &TOndelPlayer::Shape3MouseDown);
-        connect(component, &Component::OnMouseUp, this, &TOndelPlayer::Shape3MouseUp);
-        connect(component, &Component::OnMouseMove, this, &TOndelPlayer::FormMouseMove);
+        connect(component, &Component::mousePressed, this, &PlayerWindow::onDisplayMousePress);
+        connect(component, &Component::mouseReleased, this, &PlayerWindow::onDisplayMouseRelease);
+        connect(component, &Component::mouseMoved, this, &PlayerWindow::onPanelMouseMove);
     };
     int digit = 0;
     for (const SkinLayout::Component& c : SkinLayout::components()) {
@@ -164,7 +164,7 @@ void TOndelPlayer::createComponents()
         switch (c.kind) {
         case SkinLayout::Kind::Picture:
         case SkinLayout::Kind::Lamp: {
-            auto* image = new TImage(this);
+            auto* image = new PictureWidget(this);
             images_.insert(c.name, image);
             if (c.kind == SkinLayout::Kind::Lamp)
                 bindPanelGroup(image);
@@ -172,22 +172,22 @@ void TOndelPlayer::createComponents()
             break;
         }
         case SkinLayout::Kind::Panel:
-            Shape3 = new TShape(TShape::Kind::Rectangle, PanelFill, PanelOutline, this);
-            bindPanelGroup(Shape3);
-            widget = Shape3;
+            displayPanel_ = new ShapeWidget(ShapeWidget::Kind::Rectangle, PanelFill, PanelOutline, this);
+            bindPanelGroup(displayPanel_);
+            widget = displayPanel_;
             break;
         case SkinLayout::Kind::Digit: {
-            auto* display = new TDigitalDisplay(this);
+            auto* display = new DigitalDisplay(this);
             display->setForColor(Lime);
             display->setBackColor(DigitBack);
             display->setBarWidth(3);
             bindPanelGroup(display);
-            ClockDisp[digit++] = display;
+            digits_[digit++] = display;
             widget = display;
             break;
         }
         case SkinLayout::Kind::Dot: {
-            auto* dot = new TShape(TShape::Kind::Circle, Lime, Lime, this);
+            auto* dot = new ShapeWidget(ShapeWidget::Kind::Circle, Lime, Lime, this);
             bindPanelGroup(dot);
             widget = dot;
             break;
@@ -206,52 +206,52 @@ void TOndelPlayer::createComponents()
         widget->setGeometry(c.rect);
     }
 
-    Image9 = images_.value(QStringLiteral("Image9"));
-    NORMALImage0 = images_.value(QStringLiteral("NORMALImage0"));
-    REPEATImage0 = images_.value(QStringLiteral("REPEATImage0"));
-    RANDOMImage0 = images_.value(QStringLiteral("RANDOMImage0"));
-    REPEATImage0->hide();
-    RANDOMImage0->hide();
+    bottomEdge_ = images_.value(QStringLiteral("Image9"));
+    normalLamp_ = images_.value(QStringLiteral("NORMALImage0"));
+    repeatLamp_ = images_.value(QStringLiteral("REPEATImage0"));
+    randomLamp_ = images_.value(QStringLiteral("RANDOMImage0"));
+    repeatLamp_->hide();
+    randomLamp_->hide();
 
     // The title plate opens the version box and, like the buttons, the menu;
     // it has no move handler, so it never drags the window.
-    TImage* Image1 = images_.value(QStringLiteral("Image1"));
-    connect(Image1, &TImage::OnClick, this, &TOndelPlayer::Image1Click);
-    connect(Image1, &TImage::OnMouseDown, this, &TOndelPlayer::FormMouseDown);
+    PictureWidget* Image1 = images_.value(QStringLiteral("Image1"));
+    connect(Image1, &PictureWidget::clicked, this, &PlayerWindow::showVersion);
+    connect(Image1, &PictureWidget::mousePressed, this, &PlayerWindow::onPanelMousePress);
 
-    Power1 = button(QStringLiteral("Power1"));
-    MinimizeButtom1 = button(QStringLiteral("MinimizeButtom1"));
-    Play = button(QStringLiteral("Play"));
-    ExtendedButtom1 = button(QStringLiteral("ExtendedButtom1"));
-    GoSongEditer = button(QStringLiteral("GoSongEditer"));
-    Compile = button(QStringLiteral("Compile"));
-    Relation = button(QStringLiteral("Relation"));
-    WordsOn1 = button(QStringLiteral("WordsOn1"));
-    Power1->setChecked(true);
-    WordsOn1->setChecked(true);
+    powerButton_ = button(QStringLiteral("Power1"));
+    minimizeButton_ = button(QStringLiteral("MinimizeButtom1"));
+    playButton_ = button(QStringLiteral("Play"));
+    extendButton_ = button(QStringLiteral("ExtendedButtom1"));
+    editorButton_ = button(QStringLiteral("GoSongEditer"));
+    compileButton_ = button(QStringLiteral("Compile"));
+    relationButton_ = button(QStringLiteral("Relation"));
+    lyricsButton_ = button(QStringLiteral("WordsOn1"));
+    powerButton_->setChecked(true);
+    lyricsButton_->setChecked(true);
 
-    connect(Power1, &QAbstractButton::clicked, this, &TOndelPlayer::Power1Click);
+    connect(powerButton_, &QAbstractButton::clicked, this, &PlayerWindow::onPowerClicked);
     // A second click with nothing iconified (no window manager) brings the
     // window and its title back rather than leaving the time frozen there.
-    connect(MinimizeButtom1, &QAbstractButton::clicked, this, [this](bool down) {
+    connect(minimizeButton_, &QAbstractButton::clicked, this, [this](bool down) {
         if (down) {
-            MinimizeButtom1Click();
+            onMinimizeClicked();
             return;
         }
         showNormal();
         applicationRestored();
     });
-    connect(button(QStringLiteral("Eject1")), &QAbstractButton::clicked, this, &TOndelPlayer::Eject1Click);
-    connect(button(QStringLiteral("SetMode")), &QAbstractButton::clicked, this, &TOndelPlayer::SetModeClick);
-    connect(button(QStringLiteral("Rew")), &QAbstractButton::clicked, this, &TOndelPlayer::RewClick);
-    connect(Play, &QAbstractButton::clicked, this, &TOndelPlayer::PlayClick);
-    connect(button(QStringLiteral("Stop")), &QAbstractButton::clicked, this, &TOndelPlayer::StopClick);
-    connect(button(QStringLiteral("FF")), &QAbstractButton::clicked, this, &TOndelPlayer::FFClick);
-    connect(ExtendedButtom1, &QAbstractButton::clicked, this, &TOndelPlayer::ExtendedButtom1Click);
-    connect(Compile, &QAbstractButton::clicked, this, &TOndelPlayer::CompileClick);
-    connect(Relation, &QAbstractButton::clicked, this, &TOndelPlayer::RelationClick);
-    connect(WordsOn1, &QAbstractButton::clicked, this, &TOndelPlayer::WordsOn1Click);
-    connect(GoSongEditer, &QAbstractButton::clicked, this, &TOndelPlayer::GoSongEditerClick);
+    connect(button(QStringLiteral("Eject1")), &QAbstractButton::clicked, this, &PlayerWindow::eject);
+    connect(button(QStringLiteral("SetMode")), &QAbstractButton::clicked, this, &PlayerWindow::cyclePlayMode);
+    connect(button(QStringLiteral("Rew")), &QAbstractButton::clicked, this, &PlayerWindow::rewind);
+    connect(playButton_, &QAbstractButton::clicked, this, &PlayerWindow::play);
+    connect(button(QStringLiteral("Stop")), &QAbstractButton::clicked, this, &PlayerWindow::stop);
+    connect(button(QStringLiteral("FF")), &QAbstractButton::clicked, this, &PlayerWindow::fastForward);
+    connect(extendButton_, &QAbstractButton::clicked, this, &PlayerWindow::onExtendClicked);
+    connect(compileButton_, &QAbstractButton::clicked, this, &PlayerWindow::openCompileWindow);
+    connect(relationButton_, &QAbstractButton::clicked, this, &PlayerWindow::onRelationClicked);
+    connect(lyricsButton_, &QAbstractButton::clicked, this, &PlayerWindow::onLyricsButtonClicked);
+    connect(editorButton_, &QAbstractButton::clicked, this, &PlayerWindow::openScriptEditor);
 
     // Every button that is always visible is a tab stop; the extended row
     // becomes one while it is shown.
@@ -262,7 +262,7 @@ void TOndelPlayer::createComponents()
 
 // Tooltips carry the menu captions and the key that does the same; the
 // accessible names say what each control is to a screen reader.
-void TOndelPlayer::describeControls()
+void PlayerWindow::describeControls()
 {
     const struct {
         const char* name;
@@ -291,9 +291,9 @@ void TOndelPlayer::describeControls()
     }
     images_.value(QStringLiteral("Image1"))->setAccessibleName(QStringLiteral("OndelPlayer"));
     images_.value(QStringLiteral("Image1"))->setToolTip(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
-    Shape3->setAccessibleName(QStringLiteral("Track and time"));
+    displayPanel_->setAccessibleName(QStringLiteral("Track and time"));
     for (int i = 0; i < 6; ++i)
-        ClockDisp[i]->setAccessibleName(QStringLiteral("Digit %1").arg(i + 1));
+        digits_[i]->setAccessibleName(QStringLiteral("Digit %1").arg(i + 1));
     for (const char* lamp : {"NORMAL", "REPEAT", "RANDOM"}) {
         images_.value(QLatin1String(lamp) + QLatin1String("Image1"))->setAccessibleName(QLatin1String(lamp));
         images_.value(QLatin1String(lamp) + QLatin1String("Image0"))->setAccessibleName(QLatin1String(lamp));
@@ -302,12 +302,12 @@ void TOndelPlayer::describeControls()
 }
 
 // The panel's description reads as the digits and lamps show: "[03] 01:07, NORMAL".
-void TOndelPlayer::updateAccessibleDisplay()
+void PlayerWindow::updateAccessibleDisplay()
 {
     QString text = QStringLiteral("[  ]   :  ");
     static constexpr int at[6] = {1, 2, 5, 6, 8, 9};
     for (int i = 0; i < 6; ++i) {
-        const char c = ClockDisp[i]->Number();
+        const char c = digits_[i]->number();
         if (c >= '0' && c <= '9')
             text[at[i]] = QLatin1Char(c);
     }
@@ -320,93 +320,93 @@ void TOndelPlayer::updateAccessibleDisplay()
     if (text == accessibleDisplay_)
         return;
     accessibleDisplay_ = text;
-    Shape3->setAccessibleDescription(text);
+    displayPanel_->setAccessibleDescription(text);
     for (const char* lamp : {"NORMAL", "REPEAT", "RANDOM"}) {
-        TImage* image = images_.value(QLatin1String(lamp) + QLatin1String("Image0"));
+        PictureWidget* image = images_.value(QLatin1String(lamp) + QLatin1String("Image0"));
         image->setAccessibleDescription(image->isHidden() ? QStringLiteral("unlit") : QStringLiteral("lit"));
     }
 }
 
-void TOndelPlayer::installShortcuts(QWidget* window)
+void PlayerWindow::installShortcuts(QWidget* window)
 {
     const auto add = [this, window](const QKeySequence& key, auto handler) {
         auto* shortcut = new QShortcut(key, window);
         shortcut->setContext(Qt::WindowShortcut);
         connect(shortcut, &QShortcut::activated, this, handler);
     };
-    add(QKeySequence(Qt::Key_Space), &TOndelPlayer::spaceKey);
-    add(QKeySequence(Qt::Key_Left), &TOndelPlayer::RewClick);
-    add(QKeySequence(Qt::Key_Right), &TOndelPlayer::FFClick);
-    add(QKeySequence(Qt::Key_E), &TOndelPlayer::Eject1Click);
-    add(QKeySequence(Qt::Key_M), &TOndelPlayer::SetModeClick);
-    add(QKeySequence(Qt::Key_L), &TOndelPlayer::RMenuWordsOnClick);
-    add(QKeySequence(Qt::CTRL | Qt::Key_Q), &TOndelPlayer::Power1Click);
+    add(QKeySequence(Qt::Key_Space), &PlayerWindow::spaceKey);
+    add(QKeySequence(Qt::Key_Left), &PlayerWindow::rewind);
+    add(QKeySequence(Qt::Key_Right), &PlayerWindow::fastForward);
+    add(QKeySequence(Qt::Key_E), &PlayerWindow::eject);
+    add(QKeySequence(Qt::Key_M), &PlayerWindow::cyclePlayMode);
+    add(QKeySequence(Qt::Key_L), &PlayerWindow::onLyricsItemClicked);
+    add(QKeySequence(Qt::CTRL | Qt::Key_Q), &PlayerWindow::onPowerClicked);
     const auto menu = [this, window] { popupMenuFromKeyboard(window); };
     add(QKeySequence(Qt::Key_Menu), menu);
     add(QKeySequence(Qt::SHIFT | Qt::Key_F10), menu);
 }
 
-void TOndelPlayer::spaceKey()
+void PlayerWindow::spaceKey()
 {
     auto* focused = qobject_cast<PictureButton*>(QApplication::focusWidget());
     if (focused && focused->window() == this && focused->isVisible() && focused->isEnabled()) {
         focused->click();
         return;
     }
-    if (Play->isEnabled())
-        PlayClick();
+    if (playButton_->isEnabled())
+        play();
     else
-        StopClick();
+        stop();
 }
 
 // The menu opens over the display panel, or over the strip in mini mode.
-void TOndelPlayer::popupMenuFromKeyboard(QWidget* window)
+void PlayerWindow::popupMenuFromKeyboard(QWidget* window)
 {
-    const QPoint at = window == this ? Shape3->mapToGlobal(QPoint(0, Shape3->height()))
-                                     : window->mapToGlobal(TMiniCDPlayer::DrawnArea.bottomLeft());
-    PopupMenu1->popupAtPointer(at);
+    const QPoint at = window == this ? displayPanel_->mapToGlobal(QPoint(0, displayPanel_->height()))
+                                     : window->mapToGlobal(MiniPlayerWindow::DrawnArea.bottomLeft());
+    popupMenu_->popupAtPointer(at);
 }
 
-void TOndelPlayer::createPopupMenu()
+void PlayerWindow::createPopupMenu()
 {
-    PopupMenu1 = new PlayerPopupMenu(this);
-    const auto bind = [this](const char* name, void (TOndelPlayer::*handler)()) {
+    popupMenu_ = new PlayerPopupMenu(this);
+    const auto bind = [this](const char* name, void (PlayerWindow::*handler)()) {
         connect(menuItem(name), &QAction::triggered, this, handler);
     };
-    bind("RMenuPlay", &TOndelPlayer::PlayClick);
-    bind("RMenuStop", &TOndelPlayer::StopClick);
-    bind("RMenuRew", &TOndelPlayer::RewClick);
-    bind("RMenuFF", &TOndelPlayer::FFClick);
-    bind("RMenuEject", &TOndelPlayer::Eject1Click);
-    bind("RMenuModeNormal", &TOndelPlayer::RMenuModeNormalClick);
-    bind("RMenuModeRepeat", &TOndelPlayer::RMenuModeRepeatClick);
-    bind("RMenuModeAllRepeat", &TOndelPlayer::RMenuModeAllRepeatClick);
-    bind("RMenuModeRandom", &TOndelPlayer::RMenuModeRandomClick);
-    bind("RMenuSetRhythm", &TOndelPlayer::CompileClick);
-    bind("RMenuRelate", &TOndelPlayer::RelationClick);
-    bind("RMenuWordsOn", &TOndelPlayer::RMenuWordsOnClick);
-    bind("RMenuMinimize", &TOndelPlayer::MinimizeButtom1Click);
-    bind("RMenuResize", &TOndelPlayer::RMenuResizeClick);
-    bind("RMenuVersion", &TOndelPlayer::Image1Click);
-    bind("RMenuQuit", &TOndelPlayer::Power1Click);
-    bind("RMenuRizuzAvodar", &TOndelPlayer::GoSongEditerClick);
+    bind("RMenuPlay", &PlayerWindow::play);
+    bind("RMenuStop", &PlayerWindow::stop);
+    bind("RMenuRew", &PlayerWindow::rewind);
+    bind("RMenuFF", &PlayerWindow::fastForward);
+    bind("RMenuEject", &PlayerWindow::eject);
+    bind("RMenuModeNormal", &PlayerWindow::setNormalMode);
+    bind("RMenuModeRepeat", &PlayerWindow::setRepeatMode);
+    bind("RMenuModeAllRepeat", &PlayerWindow::setRepeatAllMode);
+    bind("RMenuModeRandom", &PlayerWindow::setRandomMode);
+    bind("RMenuSetRhythm", &PlayerWindow::openCompileWindow);
+    bind("RMenuRelate", &PlayerWindow::onRelationClicked);
+    bind("RMenuWordsOn", &PlayerWindow::onLyricsItemClicked);
+    bind("RMenuMinimize", &PlayerWindow::onMinimizeClicked);
+    bind("RMenuResize", &PlayerWindow::onMiniModeItemClicked);
+    bind("RMenuVersion", &PlayerWindow::showVersion);
+    bind("RMenuQuit", &PlayerWindow::onPowerClicked);
+    bind("RMenuRizuzAvodar", &PlayerWindow::openScriptEditor);
     // The menu takes the pointer, and with it the release that ends the lengths view.
-    connect(PopupMenu1, &QMenu::aboutToShow, this, &TOndelPlayer::endLengthsView);
+    connect(popupMenu_, &QMenu::aboutToShow, this, &PlayerWindow::endLengthsView);
 }
 
-PictureButton* TOndelPlayer::button(const QString& name) const
+PictureButton* PlayerWindow::button(const QString& name) const
 {
     return buttons_.value(name);
 }
 
-QAction* TOndelPlayer::menuItem(const char* name) const
+QAction* PlayerWindow::menuItem(const char* name) const
 {
-    return PopupMenu1->item(QLatin1String(name));
+    return popupMenu_->item(QLatin1String(name));
 }
 
 // The skin is drawn for the screen's pixel density, so it stays sharp on
 // dense screens; it is drawn again when the window moves to another screen.
-void TOndelPlayer::applySkin()
+void PlayerWindow::applySkin()
 {
     const qreal ratio = devicePixelRatioF();
     if (qFuzzyCompare(ratio, skinRatio_))
@@ -426,19 +426,19 @@ void TOndelPlayer::applySkin()
 // logical palette to select and realise: the skin and the displays are drawn
 // straight from SkinPalette's colours. Kept as the step where a palette-based
 // display would set it up.
-void TOndelPlayer::createPalette()
+void PlayerWindow::createPalette()
 {
     static_assert(SkinPalette::Count == 63);
 }
 
-void TOndelPlayer::FormCreate()
+void PlayerWindow::createForm()
 {
     setClientHeight(WindowClip::clientHeight(false));
     if (!refused_)
         loadPlayerState();
 }
 
-QPoint TOndelPlayer::onScreen(QRect window) const
+QPoint PlayerWindow::onScreen(QRect window) const
 {
     QList<QRect> screens;
     for (const QScreen* screen : QGuiApplication::screens())
@@ -448,7 +448,7 @@ QPoint TOndelPlayer::onScreen(QRect window) const
 
 // Each value read is applied at once; the first that cannot be read ends the
 // load, and what follows the reads is then skipped.
-void TOndelPlayer::loadPlayerState()
+void PlayerWindow::loadPlayerState()
 {
     const PlayerStateStore::PlayerValues saved = PlayerStateStore::loadPlayer(settings_);
     // Where the window system places windows itself, saved positions mean nothing.
@@ -459,38 +459,38 @@ void TOndelPlayer::loadPlayerState()
         move(place);
     }
     if (saved.mode)
-        state_.PlayMode = *saved.mode;
+        state_.playMode = playModeFromStored(*saved.mode);
     if (saved.wordsOn)
-        WordsOn1->setChecked(*saved.wordsOn);
+        lyricsButton_->setChecked(*saved.wordsOn);
     if (saved.miniMode)
         menuItem("RMenuResize")->setChecked(*saved.miniMode);
     if (!saved.complete)
         return;
-    menuItem("RMenuWordsOn")->setChecked(WordsOn1->isChecked());
+    menuItem("RMenuWordsOn")->setChecked(lyricsButton_->isChecked());
     // A mode out of range keeps the lamps and the check as they are.
-    showPlayMode(state_.PlayMode);
+    showPlayMode(state_.playMode);
     if (menuItem("RMenuResize")->isChecked()) {
         // The main window hides at its first paint; only the strip shows.
-        state_.FirstPaintDone = false;
+        state_.firstPaintDone = false;
         enterMiniMode();
     }
 }
 
 // Saved where the full window would reappear: in mini mode, centred on the strip.
-void TOndelPlayer::savePlayerState()
+void PlayerWindow::savePlayerState()
 {
-    if (MiniCDPlayer)
-        move(WindowPlacement::centred(MiniCDPlayer->frameGeometry(), frameGeometry().size()));
+    if (miniWindow_)
+        move(WindowPlacement::centred(miniWindow_->frameGeometry(), frameGeometry().size()));
     PlayerStateStore::SavedPlayer values;
     values.left = x();
     values.top = y();
-    values.mode = state_.PlayMode;
-    values.wordsOn = WordsOn1->isChecked();
+    values.mode = int(state_.playMode);
+    values.wordsOn = lyricsButton_->isChecked();
     values.miniMode = menuItem("RMenuResize")->isChecked();
     PlayerStateStore::savePlayer(settings_, values);
 }
 
-void TOndelPlayer::RMenuResizeClick()
+void PlayerWindow::onMiniModeItemClicked()
 {
     if (menuItem("RMenuResize")->isChecked())
         enterMiniMode();
@@ -498,72 +498,72 @@ void TOndelPlayer::RMenuResizeClick()
         leaveMiniMode();
 }
 
-void TOndelPlayer::enterMiniMode()
+void PlayerWindow::enterMiniMode()
 {
-    if (MiniCDPlayer)
+    if (miniWindow_)
         return;
     hide();
-    MiniCDPlayer = new TMiniCDPlayer(*PopupMenu1, this);
-    installShortcuts(MiniCDPlayer);
-    connect(MiniCDPlayer, &TMiniCDPlayer::closeRequested, this, &QWidget::close);
-    connect(MiniCDPlayer, &TMiniCDPlayer::restored, this, &TOndelPlayer::applicationRestored);
+    miniWindow_ = new MiniPlayerWindow(*popupMenu_, this);
+    installShortcuts(miniWindow_);
+    connect(miniWindow_, &MiniPlayerWindow::closeRequested, this, &QWidget::close);
+    connect(miniWindow_, &MiniPlayerWindow::restored, this, &PlayerWindow::applicationRestored);
     mirrorDigitsToMiniWindow();
-    MiniCDPlayer->move(WindowPlacement::centred(frameGeometry(), MiniCDPlayer->frameGeometry().size()));
-    MiniCDPlayer->show();
-    MiniCDPlayer->raise();
+    miniWindow_->move(WindowPlacement::centred(frameGeometry(), miniWindow_->frameGeometry().size()));
+    miniWindow_->show();
+    miniWindow_->raise();
 }
 
-void TOndelPlayer::leaveMiniMode()
+void PlayerWindow::leaveMiniMode()
 {
-    if (!MiniCDPlayer)
+    if (!miniWindow_)
         return;
-    move(WindowPlacement::centred(MiniCDPlayer->frameGeometry(), frameGeometry().size()));
+    move(WindowPlacement::centred(miniWindow_->frameGeometry(), frameGeometry().size()));
     // The reference is empty before the strip goes. The strip goes once its
     // own handlers are done: this runs from its menu, inside its press.
-    TMiniCDPlayer* mini = MiniCDPlayer;
-    MiniCDPlayer = nullptr;
+    MiniPlayerWindow* mini = miniWindow_;
+    miniWindow_ = nullptr;
     mini->hide();
     mini->deleteLater();
-    state_.FirstPaintDone = true;
+    state_.firstPaintDone = true;
     show();
     raise();
     activateWindow();
 }
 
-void TOndelPlayer::mirrorDigitsToMiniWindow()
+void PlayerWindow::mirrorDigitsToMiniWindow()
 {
-    if (MiniCDPlayer) {
+    if (miniWindow_) {
         for (int i = 1; i <= 6; ++i)
-            MiniCDPlayer->digit(i)->setNumber(ClockDisp[i - 1]->Number());
+            miniWindow_->digit(i)->setNumber(digits_[i - 1]->number());
     }
     updateAccessibleDisplay();
 }
 
-QWidget* TOndelPlayer::boxOwner()
+QWidget* PlayerWindow::boxOwner()
 {
-    if (MiniCDPlayer && MiniCDPlayer->isVisible())
-        return MiniCDPlayer;
+    if (miniWindow_ && miniWindow_->isVisible())
+        return miniWindow_;
     return this;
 }
 
-QString TOndelPlayer::noDiscMessage()
+QString PlayerWindow::noDiscMessage()
 {
     return QStringLiteral("ＣＤが入っていません。\nＣＤを入れてから再生してください。");
 }
 
-void TOndelPlayer::reportNoDisc()
+void PlayerWindow::reportNoDisc()
 {
     boxes_.show(QStringLiteral("Information"), noDiscMessage(), BoxIcon::Information, BoxButtons::Ok);
 }
 
-void TOndelPlayer::setClientHeight(int height)
+void PlayerWindow::setClientHeight(int height)
 {
     setFixedSize(SkinLayout::ClientWidth, height);
-    Image9->move(0, WindowClip::bottomEdgeTop(height));
+    bottomEdge_->move(0, WindowClip::bottomEdgeTop(height));
     applyClip();
 }
 
-void TOndelPlayer::applyClip()
+void PlayerWindow::applyClip()
 {
     // The visible region is worked out in window coordinates, frame included;
     // the mask is given in client coordinates.
@@ -574,33 +574,33 @@ void TOndelPlayer::applyClip()
     update();
 }
 
-void TOndelPlayer::ExtendedButtom1Click()
+void PlayerWindow::onExtendClicked()
 {
-    const bool extended = ExtendedButtom1->isChecked();
-    for (PictureButton* b : {GoSongEditer, Compile, Relation, WordsOn1}) {
+    const bool extended = extendButton_->isChecked();
+    for (PictureButton* b : {editorButton_, compileButton_, relationButton_, lyricsButton_}) {
         b->setFocusPolicy(extended ? Qt::TabFocus : Qt::NoFocus);
         // The focus never stays on a button the fold clips away: Space
         // would press what the user cannot see.
         if (!extended && b->hasFocus())
-            ExtendedButtom1->setFocus(Qt::TabFocusReason);
+            extendButton_->setFocus(Qt::TabFocusReason);
     }
     setClientHeight(WindowClip::clientHeight(extended));
 }
 
-void TOndelPlayer::Timer1Timer()
+void PlayerWindow::onTick()
 {
-    monitor_.Timer1Timer();
+    monitor_.onTick();
 }
 
 // The form, the buttons (which pass on every press but the left button's)
 // and the title plate: the right button opens the menu at the pointer.
-void TOndelPlayer::FormMouseDown(QMouseEvent* event)
+void PlayerWindow::onPanelMousePress(QMouseEvent* event)
 {
     if (event->buttons() & Qt::RightButton)
-        PopupMenu1->popupAtPointer(event->globalPosition().toPoint());
+        popupMenu_->popupAtPointer(event->globalPosition().toPoint());
 }
 
-void TOndelPlayer::FormMouseMove(QMouseEvent* event)
+void PlayerWindow::onPanelMouseMove(QMouseEvent* event)
 {
     // A button that the pointer leaves with the left button held passes its
     // moves on to the window: only a press on a drag source may drag.
@@ -612,7 +612,7 @@ void TOndelPlayer::FormMouseMove(QMouseEvent* event)
         // press without a move still shows them as long as it is held.
         if (dragging_ && windowHandle() && windowHandle()->startSystemMove()) {
             dragging_ = false;
-            state_.ShowLengths = false;
+            state_.showLengths = false;
         }
         return;
     }
@@ -621,34 +621,34 @@ void TOndelPlayer::FormMouseMove(QMouseEvent* event)
     // fast drag steady while the window system is still catching up.
     const QPoint left = pos();
     const QPoint at = event->globalPosition().toPoint() - left;
-    const QPoint moved = drag_.mouseMove(left, at, dragging_, PopupMenu1->Tag);
+    const QPoint moved = drag_.mouseMove(left, at, dragging_, popupMenu_->dragging);
     if (moved != left)
         move(moved);
 }
 
-void TOndelPlayer::beginDrag(QMouseEvent* event)
+void PlayerWindow::beginDrag(QMouseEvent* event)
 {
     dragging_ = true;
     // Anchor where the button went down: without a hover move since the
     // window last moved under a still pointer, the anchor would be stale and
     // the first move would make the window jump.
-    drag_.mouseMove(pos(), event->globalPosition().toPoint() - pos(), false, PopupMenu1->Tag);
+    drag_.mouseMove(pos(), event->globalPosition().toPoint() - pos(), false, popupMenu_->dragging);
 }
 
-void TOndelPlayer::mousePressEvent(QMouseEvent* event)
+void PlayerWindow::mousePressEvent(QMouseEvent* event)
 {
-    FormMouseDown(event);
+    onPanelMousePress(event);
     if (event->button() == Qt::LeftButton)
         beginDrag(event);
 }
 
 // A disabled button takes no pointer events, but the right button on it
 // still opens the menu, as everywhere else on the window.
-bool TOndelPlayer::eventFilter(QObject* watched, QEvent* event)
+bool PlayerWindow::eventFilter(QObject* watched, QEvent* event)
 {
     // The release may land anywhere (a box or the menu took the pointer), or
     // never come (the window lost the focus, a box blocks it): each ends the view.
-    if (state_.ShowLengths) {
+    if (state_.showLengths) {
         switch (event->type()) {
         case QEvent::MouseButtonRelease:
             if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
@@ -668,73 +668,73 @@ bool TOndelPlayer::eventFilter(QObject* watched, QEvent* event)
         auto* b = qobject_cast<PictureButton*>(watched);
         auto* press = static_cast<QMouseEvent*>(event);
         if (b && b->parentWidget() == this && !b->isEnabled() && press->button() == Qt::RightButton) {
-            FormMouseDown(press);
+            onPanelMousePress(press);
             return true;
         }
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void TOndelPlayer::mouseReleaseEvent(QMouseEvent* event)
+void PlayerWindow::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
         dragging_ = false;
 }
 
-void TOndelPlayer::mouseMoveEvent(QMouseEvent* event)
+void PlayerWindow::mouseMoveEvent(QMouseEvent* event)
 {
-    FormMouseMove(event);
+    onPanelMouseMove(event);
 }
 
 // The display panel, its lamps, digits and colon dots: the right button
 // opens the menu; holding the left button shows the lengths and drags.
-void TOndelPlayer::Shape3MouseDown(QMouseEvent* event)
+void PlayerWindow::onDisplayMousePress(QMouseEvent* event)
 {
     if (event->buttons() & Qt::LeftButton) {
-        state_.ShowLengths = true;
+        state_.showLengths = true;
         if (event->button() == Qt::LeftButton)
             beginDrag(event);
     }
     // After the view began: the menu then takes the pointer and ends it.
     if (event->buttons() & Qt::RightButton)
-        PopupMenu1->popupAtPointer(event->globalPosition().toPoint());
+        popupMenu_->popupAtPointer(event->globalPosition().toPoint());
 }
 
-void TOndelPlayer::Shape3MouseUp(QMouseEvent* event)
+void PlayerWindow::onDisplayMouseRelease(QMouseEvent* event)
 {
-    state_.ShowLengths = false;
+    state_.showLengths = false;
     if (event->button() == Qt::LeftButton)
         dragging_ = false;
 }
 
-void TOndelPlayer::endLengthsView()
+void PlayerWindow::endLengthsView()
 {
-    state_.ShowLengths = false;
+    state_.showLengths = false;
 }
 
-void TOndelPlayer::WordsOn1Click()
+void PlayerWindow::onLyricsButtonClicked()
 {
-    menuItem("RMenuWordsOn")->setChecked(WordsOn1->isChecked());
+    menuItem("RMenuWordsOn")->setChecked(lyricsButton_->isChecked());
     // Switching on shows nothing at once: lyrics appear at the next play.
-    if (!WordsOn1->isChecked())
+    if (!lyricsButton_->isChecked())
         lyricsSwitchedOff();
 }
 
-void TOndelPlayer::RMenuWordsOnClick()
+void PlayerWindow::onLyricsItemClicked()
 {
-    WordsOn1->setChecked(!WordsOn1->isChecked());
-    WordsOn1Click();
+    lyricsButton_->setChecked(!lyricsButton_->isChecked());
+    onLyricsButtonClicked();
 }
 
-void TOndelPlayer::MinimizeButtom1Click()
+void PlayerWindow::onMinimizeClicked()
 {
-    if (MiniCDPlayer)
-        MiniCDPlayer->showMinimized();
+    if (miniWindow_)
+        miniWindow_->showMinimized();
     else
         showMinimized();
 }
 
-void TOndelPlayer::Image1Click()
+void PlayerWindow::showVersion()
 {
     boxes_.show(VersionInfo::caption(), VersionInfo::text(), BoxIcon::Information, BoxButtons::Ok);
 }
@@ -742,136 +742,134 @@ void TOndelPlayer::Image1Click()
 // Ties the lyrics file the user picks to the track on the digits. The
 // button and its menu twin stay disabled while the dialog is open, since
 // the monitor keeps ticking underneath it.
-void TOndelPlayer::RelationClick()
+void PlayerWindow::onRelationClicked()
 {
-    Relation->setEnabled(false);
+    relationButton_->setEnabled(false);
     menuItem("RMenuRelate")->setEnabled(false);
-    association_.relate(state_.CurrentTrack);
-    Relation->setEnabled(true);
+    association_.relate(state_.currentTrack);
+    relationButton_->setEnabled(true);
     menuItem("RMenuRelate")->setEnabled(true);
 }
 
-void TOndelPlayer::CompileClick()
+void PlayerWindow::openCompileWindow()
 {
-    Compile->setEnabled(false);
+    compileButton_->setEnabled(false);
     menuItem("RMenuSetRhythm")->setEnabled(false);
-    CompileForm = new TCompileForm(*this, device_, boxes_, dialogs_, settings_);
-    CompileForm->show();
+    compileWindow_ = new CompileWindow(*this, device_, boxes_, dialogs_, settings_);
+    compileWindow_->show();
 }
 
-void TOndelPlayer::GoSongEditerClick()
+void PlayerWindow::openScriptEditor()
 {
-    if (SongEditer)
+    if (editorWindow_)
         return;
-    GoSongEditer->setEnabled(false);
+    editorButton_->setEnabled(false);
     menuItem("RMenuRizuzAvodar")->setEnabled(false);
     // Dialogs handed to the player (tests) serve the editor too; otherwise
     // it asks on screen over its own window.
-    SongEditer = new TSongEditer(*this, boxes_, ownDialogs_ ? nullptr : &dialogs_);
+    editorWindow_ = new ScriptEditorWindow(*this, boxes_, ownDialogs_ ? nullptr : &dialogs_);
     // The preview draws in a display window of its own, as the player's.
-    SongEditer->setPreviewWindows([](WordsSource& source) {
-        auto host = std::make_unique<WordsDisplayHost>(source);
-        host->loadPosition = [](TWordsDisplayForm& form) {
-            form.setWindowTitle(QStringLiteral("プレビュー"));
-        };
+    editorWindow_->setPreviewWindows([](WordsSource& source) {
+        auto host = std::make_unique<LyricsWindowKeeper>(source);
+        host->loadPosition = [](LyricsWindow& form) { form.setWindowTitle(QStringLiteral("プレビュー")); };
         return std::unique_ptr<LyricsWindowHost>(std::move(host));
     });
-    SongEditer->show();
+    editorWindow_->show();
 }
 
-void TOndelPlayer::songEditerClosed()
+void PlayerWindow::scriptEditorClosed()
 {
-    SongEditer = nullptr;
-    GoSongEditer->setEnabled(true);
+    editorWindow_ = nullptr;
+    editorButton_->setEnabled(true);
     menuItem("RMenuRizuzAvodar")->setEnabled(true);
 }
 
-void TOndelPlayer::reloadCompilerScript()
+void PlayerWindow::reloadCompilerScript()
 {
-    if (CompileForm)
-        CompileForm->ReloadScript();
+    if (compileWindow_)
+        compileWindow_->reloadScript();
 }
 
-void TOndelPlayer::compilerWindowClosed()
+void PlayerWindow::compilerWindowClosed()
 {
-    CompileForm = nullptr;
-    Compile->setEnabled(true);
+    compileWindow_ = nullptr;
+    compileButton_->setEnabled(true);
     menuItem("RMenuSetRhythm")->setEnabled(true);
     activateWindow();
     setFocus();
 }
 
-PlayerControls::HookResult TOndelPlayer::endRunningCapture()
+PlayerControls::HookResult PlayerWindow::endRunningCapture()
 {
-    if (CompileForm && CompileForm->captureRunning())
-        CompileForm->TrackChanged();
+    if (compileWindow_ && compileWindow_->captureRunning())
+        compileWindow_->trackChanged();
     return HookResult::Done;
 }
 
-void TOndelPlayer::setPlayEnabled(bool enabled)
+void PlayerWindow::setPlayEnabled(bool enabled)
 {
-    Play->setEnabled(enabled);
+    playButton_->setEnabled(enabled);
     menuItem("RMenuPlay")->setEnabled(enabled);
 }
 
-void TOndelPlayer::setDigit(int index, char character)
+void PlayerWindow::setDigit(int index, char character)
 {
     if (index >= 1 && index <= 6)
-        ClockDisp[index - 1]->setNumber(character);
+        digits_[index - 1]->setNumber(character);
 }
 
-void TOndelPlayer::showPlayMode(int playMode)
+void PlayerWindow::showPlayMode(PlayMode mode)
 {
-    const auto row = ModeTable::row(playMode);
+    const auto row = ModeTable::row(int(mode));
     if (!row)
         return;
-    NORMALImage0->setVisible(row->normalLit);
-    REPEATImage0->setVisible(row->repeatLit);
-    RANDOMImage0->setVisible(row->randomLit);
-    PopupMenu1->checkMode(playMode);
+    normalLamp_->setVisible(row->normalLit);
+    repeatLamp_->setVisible(row->repeatLit);
+    randomLamp_->setVisible(row->randomLit);
+    popupMenu_->checkMode(int(mode));
 }
 
-void TOndelPlayer::setApplicationTitle(const QString& title)
+void PlayerWindow::setApplicationTitle(const QString& title)
 {
     setWindowTitle(title);
 }
 
-bool TOndelPlayer::minimizeButtonDown() const
+bool PlayerWindow::minimizeButtonDown() const
 {
-    return MinimizeButtom1->isChecked();
+    return minimizeButton_->isChecked();
 }
 
-bool TOndelPlayer::wordsOnDown() const
+bool PlayerWindow::wordsOnDown() const
 {
-    return WordsOn1->isChecked();
+    return lyricsButton_->isChecked();
 }
 
-void TOndelPlayer::Power1Click()
+void PlayerWindow::onPowerClicked()
 {
     savePlayerState();
     close();
 }
 
-void TOndelPlayer::FormPaint()
+void PlayerWindow::hideBeforeFirstPaint()
 {
-    if (!state_.FirstPaintDone) {
+    if (!state_.firstPaintDone) {
         hide();
-        state_.FirstPaintDone = true;
+        state_.firstPaintDone = true;
     }
 }
 
-void TOndelPlayer::paintEvent(QPaintEvent* event)
+void PlayerWindow::paintEvent(QPaintEvent* event)
 {
     QWidget::paintEvent(event);
-    FormPaint();
+    hideBeforeFirstPaint();
 }
 
-void TOndelPlayer::showEvent(QShowEvent* event)
+void PlayerWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     if (!screenWatched_ && windowHandle()) {
         screenWatched_ = true;
-        connect(windowHandle(), &QWindow::screenChanged, this, &TOndelPlayer::applySkin);
+        connect(windowHandle(), &QWindow::screenChanged, this, &PlayerWindow::applySkin);
     }
     applySkin();
     applyClip();
@@ -879,46 +877,46 @@ void TOndelPlayer::showEvent(QShowEvent* event)
         setFocus(Qt::ActiveWindowFocusReason);
 }
 
-void TOndelPlayer::FormClose()
+void PlayerWindow::shutDown()
 {
     if (closed_ || refused_)
         return;
     closed_ = true;
-    if (CompileForm)
-        CompileForm->close();
+    if (compileWindow_)
+        compileWindow_->close();
     // The strip goes with the player, which would otherwise stay open behind
     // it; later, since quitting from its menu runs inside its press.
-    if (MiniCDPlayer) {
-        MiniCDPlayer->hide();
-        MiniCDPlayer->deleteLater();
-        MiniCDPlayer = nullptr;
+    if (miniWindow_) {
+        miniWindow_->hide();
+        miniWindow_->deleteLater();
+        miniWindow_ = nullptr;
     }
-    Timer1->stop();
+    tickTimer_->stop();
     lyricsPlayback_.closeAtExit();
     ReplyBuffer reply;
-    device_.DeviceCommand("stop cdaudio", reply);
-    device_.DeviceCommand("close cdaudio", reply);
+    device_.sendCommand("stop cdaudio", reply);
+    device_.sendCommand("close cdaudio", reply);
 }
 
-void TOndelPlayer::closeEvent(QCloseEvent* event)
+void PlayerWindow::closeEvent(QCloseEvent* event)
 {
     // The editor asks about unsaved text first; a save the user wanted that
     // did not happen keeps the editor, and so the program, open.
-    if (SongEditer && !closed_ && !SongEditer->close()) {
+    if (editorWindow_ && !closed_ && !editorWindow_->close()) {
         event->ignore();
         return;
     }
-    FormClose();
+    shutDown();
     event->accept();
 }
 
-void TOndelPlayer::applicationRestored()
+void PlayerWindow::applicationRestored()
 {
-    MinimizeButtom1->setChecked(false);
+    minimizeButton_->setChecked(false);
     setWindowTitle(AppTitle);
 }
 
-void TOndelPlayer::changeEvent(QEvent* event)
+void PlayerWindow::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::WindowStateChange) {
         const auto* change = static_cast<QWindowStateChangeEvent*>(event);

@@ -1,19 +1,19 @@
-#include "controls/Image.h"
+#include "controls/PictureWidget.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
-TImage::TImage(QWidget* owner) : MouseReportingWidget(owner)
+PictureWidget::PictureWidget(QWidget* owner) : MouseReportingWidget(owner)
 {
 }
 
-void TImage::setPicture(const QPixmap& picture)
+void PictureWidget::setPicture(const QPixmap& picture)
 {
     picture_ = picture;
     update();
 }
 
-void TImage::paintEvent(QPaintEvent*)
+void PictureWidget::paintEvent(QPaintEvent*)
 {
     if (picture_.isNull())
         return;
@@ -21,14 +21,14 @@ void TImage::paintEvent(QPaintEvent*)
     painter.drawPixmap(QPointF(0, 0), picture_);
 }
 
-void TImage::mousePressEvent(QMouseEvent* event)
+void PictureWidget::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
         leftPressed_ = true;
     MouseReportingWidget::mousePressEvent(event);
 }
 
-void TImage::mouseReleaseEvent(QMouseEvent* event)
+void PictureWidget::mouseReleaseEvent(QMouseEvent* event)
 {
     const bool click =
         event->button() == Qt::LeftButton && leftPressed_ && rect().contains(event->position().toPoint());
@@ -36,5 +36,5 @@ void TImage::mouseReleaseEvent(QMouseEvent* event)
         leftPressed_ = false;
     MouseReportingWidget::mouseReleaseEvent(event);
     if (click)
-        Q_EMIT OnClick();
+        Q_EMIT clicked();
 }

@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-class TWordsDisplayForm;
+class LyricsWindow;
 class WordsSource;
 
 // The lyrics display window as the main window keeps it: one reference, empty
@@ -13,18 +13,18 @@ class WordsSource;
 // emptied when the window is destroyed. The window paints the given lyric
 // state. Saving and restoring the window's position, and asking the compiler
 // window about its capture, are left to the hooks the main window sets.
-class WordsDisplayHost final : public LyricsWindowHost {
+class LyricsWindowKeeper final : public LyricsWindowHost {
 public:
-    explicit WordsDisplayHost(WordsSource& source);
-    ~WordsDisplayHost() override;
+    explicit LyricsWindowKeeper(WordsSource& source);
+    ~LyricsWindowKeeper() override;
 
     // The display window, or null.
-    TWordsDisplayForm* WordsDisplayForm() const { return form_.get(); }
+    LyricsWindow* WordsDisplayForm() const { return form_.get(); }
 
     // Restores the saved position of a window about to be shown.
-    std::function<void(TWordsDisplayForm&)> loadPosition;
+    std::function<void(LyricsWindow&)> loadPosition;
     // Saves the position: on a stop, on switching lyrics off, and when the user closes the window.
-    std::function<void(TWordsDisplayForm&)> savePosition;
+    std::function<void(LyricsWindow&)> savePosition;
     // The compiler window exists and its timing capture runs.
     std::function<bool()> captureRunning;
 
@@ -38,5 +38,5 @@ public:
 
 private:
     WordsSource& source_;
-    std::unique_ptr<TWordsDisplayForm> form_;
+    std::unique_ptr<LyricsWindow> form_;
 };

@@ -2,7 +2,7 @@
 
 #include "compile/CompileView.h"
 #include "compile/DwdCompiler.h"
-#include "compile/ui/TapCalibrationForm.h"
+#include "compile/ui/TapCalibrationDialog.h"
 #include "lyrics/ImageCanvas.h"
 #include "platform/Clock.h"
 #include "platform/cdaudio/ClickTrack.h"
@@ -27,7 +27,7 @@ class SettingsStore;
 // with itself as host and
 // keeps a reference that the host interface empties when the window closes;
 // the window then destroys itself.
-class TCompileForm : public QWidget, private CompileView {
+class CompileWindow : public QWidget, private CompileView {
     Q_OBJECT
 
 public:
@@ -46,34 +46,34 @@ public:
     static constexpr int SpeedLabelWidth = 30;
     static constexpr int SpeedBoxWidth = 70;
 
-    // Runs FormCreate: asks for a script when the editor has none. The tap
+    // Runs createForm: asks for a script when the editor has none. The tap
     // latency is read from settings, where the measuring dialog keeps it.
-    TCompileForm(CompileHost& host, CdAudioDevice& device, MessageBoxes& boxes, FileDialogs& dialogs,
-                 SettingsStore& settings, QWidget* parent = nullptr);
-    ~TCompileForm() override;
+    CompileWindow(CompileHost& host, CdAudioDevice& device, MessageBoxes& boxes, FileDialogs& dialogs,
+                  SettingsStore& settings, QWidget* parent = nullptr);
+    ~CompileWindow() override;
 
     DwdCompiler& compiler() { return compiler_; }
     const ImageCanvas& canvas() const { return canvas_; }
     // A timing capture is running (the lyrics loader shows no lyrics meanwhile).
-    bool Compiling() const { return compiler_.Compiling(); }
-    // What the playback monitor asks before it ends the capture with EndClick.
+    bool compiling() const { return compiler_.compiling(); }
+    // What the playback monitor asks before it ends the capture with end.
     bool captureRunning() const { return compiler_.captureRunning(); }
     // Where the measuring dialog's clicks are heard (the sound server's
     // output by default).
     void setClickSinkMaker(ClickTrack::SinkMaker makeSink) { clickSinkMaker_ = std::move(makeSink); }
     // The measuring dialog while it is open.
-    TTapCalibrationForm* tapCalibrationForm() const { return calibrationForm_; }
+    TapCalibrationDialog* tapCalibrationForm() const { return calibrationForm_; }
 
 public Q_SLOTS:
-    void StartClick() { compiler_.StartClick(); }
-    void EndClick() { compiler_.EndClick(); }
-    void CancelClick() { compiler_.CancelClick(); }
+    void start() { compiler_.start(); }
+    void end() { compiler_.end(); }
+    void cancel() { compiler_.cancel(); }
     // The playback monitor saw the track change during a capture.
-    void TrackChanged() { compiler_.TrackChanged(); }
+    void trackChanged() { compiler_.trackChanged(); }
     // The editor's new, open and save.
-    void ReloadScript() { compiler_.ReloadScript(); }
+    void reloadScript() { compiler_.reloadScript(); }
     // Opens the dialog that measures the tap latency (or raises it).
-    void MeasureClick();
+    void openTapCalibration();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -85,13 +85,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void FormResize();
-    void FormKeyDown(int key) { compiler_.FormKeyDown(key); }
-    void FormClose();
+    void clientResized();
+    void keyPressed(int key) { compiler_.keyPressed(key); }
+    void shutDown();
     void fitOuterSize();
     void showTapLatency(int latencyMs);
     void fitTapLatencyFont();
-    QPushButton* makeButton(const char* name, const QString& caption, void (TCompileForm::*handler)());
+    QPushButton* makeButton(const char* name, const QString& caption, void (CompileWindow::*handler)());
     void makeSpeedSelector();
 
     // CompileView
@@ -105,14 +105,14 @@ private:
     MessageBoxes& boxes_;
     SteadyClock clickClock_;
     ClickTrack::SinkMaker clickSinkMaker_;
-    QPointer<TTapCalibrationForm> calibrationForm_;
-    QPushButton* Start = nullptr;
-    QPushButton* End = nullptr;
-    QPushButton* Cancel = nullptr;
-    QLabel* TapLatency = nullptr;
-    QPushButton* Measure = nullptr;
-    QLabel* SpeedLabel = nullptr;
-    QComboBox* Speed = nullptr;
+    QPointer<TapCalibrationDialog> calibrationForm_;
+    QPushButton* startButton_ = nullptr;
+    QPushButton* endButton_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
+    QLabel* tapLatencyLabel_ = nullptr;
+    QPushButton* measureButton_ = nullptr;
+    QLabel* speedLabel_ = nullptr;
+    QComboBox* speedBox_ = nullptr;
     bool painting_ = false;
     bool outerSizeFitted_ = false;
     bool closed_ = false;

@@ -1,4 +1,4 @@
-#include "controls/Image.h"
+#include "controls/PictureWidget.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -14,7 +14,7 @@ protected:
 };
 } // namespace
 
-class tst_Image : public QObject {
+class tst_PictureWidget : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -36,10 +36,10 @@ private Q_SLOTS:
         QFETCH(QPoint, releaseAt);
         QFETCH(int, clicks);
         Window window;
-        auto* image = new TImage(&window);
+        auto* image = new PictureWidget(&window);
         image->setGeometry(0, 0, 60, 20);
-        QSignalSpy clicked(image, &TImage::OnClick);
-        QSignalSpy downs(image, &TImage::OnMouseDown);
+        QSignalSpy clicked(image, &PictureWidget::clicked);
+        QSignalSpy downs(image, &PictureWidget::mousePressed);
         QTest::mousePress(image, button, {}, QPoint(10, 10));
         QTest::mouseRelease(image, button, {}, releaseAt);
         QCOMPARE(clicked.count(), clicks);
@@ -48,5 +48,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_Image)
-#include "tst_Image.moc"
+QTEST_MAIN(tst_PictureWidget)
+#include "tst_PictureWidget.moc"

@@ -8,11 +8,11 @@
 // keeps every press to itself, so a picture the window binds no handler to
 // neither drags the window nor opens its menu; the pointer events and a
 // left-button click are passed on as signals for the window to bind.
-class TImage : public MouseReportingWidget {
+class PictureWidget : public MouseReportingWidget {
     Q_OBJECT
 
 public:
-    explicit TImage(QWidget* owner = nullptr);
+    explicit PictureWidget(QWidget* owner = nullptr);
 
     // A picture with a device pixel ratio is shown at its logical size.
     void setPicture(const QPixmap& picture);
@@ -20,7 +20,7 @@ public:
 
 Q_SIGNALS:
     // The left button went down and up again over the picture.
-    void OnClick();
+    void clicked();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

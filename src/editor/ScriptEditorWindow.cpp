@@ -1,11 +1,11 @@
-#include "SongEditer01.h"
+#include "ScriptEditorWindow.h"
 
-#include "editor/CommandPush01.h"
-#include "editor/CommandPush02.h"
 #include "editor/FindReplaceDialog.h"
+#include "editor/OneValueDialog.h"
 #include "editor/ScriptCheck.h"
 #include "editor/ScriptHighlighter.h"
 #include "editor/ScriptText.h"
+#include "editor/TwoValueDialog.h"
 #include "platform/widgets/QtClipboard.h"
 #include "platform/widgets/QtColorDialogs.h"
 #include "platform/widgets/QtFileDialogs.h"
@@ -35,8 +35,8 @@ bool isMenuShortcut(const QKeyEvent& event)
 }
 } // namespace
 
-TSongEditer::TSongEditer(ScriptEditorHost& host, MessageBoxes& boxes, FileDialogs* fileDialogs,
-                         ColorDialogs* colorDialogs, QWidget* parent)
+ScriptEditorWindow::ScriptEditorWindow(ScriptEditorHost& host, MessageBoxes& boxes, FileDialogs* fileDialogs,
+                                       ColorDialogs* colorDialogs, QWidget* parent)
     : QMainWindow(parent), ownFileDialogs_(fileDialogs ? nullptr : std::make_unique<QtFileDialogs>(this)),
       ownColorDialogs_(colorDialogs ? nullptr : std::make_unique<QtColorDialogs>(this)),
       clipboard_(std::make_unique<QtClipboard>()),
@@ -48,19 +48,19 @@ TSongEditer::TSongEditer(ScriptEditorHost& host, MessageBoxes& boxes, FileDialog
     formFont.setPixelSize(12);
     setFont(formFont);
 
-    EditWnd = new QPlainTextEdit(this);
-    EditWnd->setObjectName(QStringLiteral("EditWnd"));
-    EditWnd->setLineWrapMode(QPlainTextEdit::NoWrap);
-    EditWnd->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    EditWnd->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    EditWnd->setTabChangesFocus(false);
-    EditWnd->installEventFilter(this);
+    textEdit = new QPlainTextEdit(this);
+    textEdit->setObjectName(QStringLiteral("EditWnd"));
+    textEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    textEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    textEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    textEdit->setTabChangesFocus(false);
+    textEdit->installEventFilter(this);
     // Line ends are part of the lyrics (they move the display down): show them.
-    QTextOption option = EditWnd->document()->defaultTextOption();
+    QTextOption option = textEdit->document()->defaultTextOption();
     option.setFlags(option.flags() | QTextOption::ShowLineAndParagraphSeparators);
-    EditWnd->document()->setDefaultTextOption(option);
-    setCentralWidget(EditWnd);
-    highlighter_ = new ScriptHighlighter(EditWnd->document());
+    textEdit->document()->setDefaultTextOption(option);
+    setCentralWidget(textEdit);
+    highlighter_ = new ScriptHighlighter(textEdit->document());
 
     problemLabel_ = new QLabel(this);
     problemLabel_->setObjectName(QStringLiteral("ProblemText"));
@@ -73,9 +73,9 @@ TSongEditer::TSongEditer(ScriptEditorHost& host, MessageBoxes& boxes, FileDialog
     checkTimer_ = new QTimer(this);
     checkTimer_->setSingleShot(true);
     checkTimer_->setInterval(CheckDelayMs);
-    connect(checkTimer_, &QTimer::timeout, this, &TSongEditer::checkNow);
-    connect(EditWnd, &QPlainTextEdit::textChanged, this, &TSongEditer::EditWndChange);
-    connect(EditWnd, &QPlainTextEdit::cursorPositionChanged, this, &TSongEditer::showCaret);
+    connect(checkTimer_, &QTimer::timeout, this, &ScriptEditorWindow::checkNow);
+    connect(textEdit, &QPlainTextEdit::textChanged, this, &ScriptEditorWindow::onTextChanged);
+    connect(textEdit, &QPlainTextEdit::cursorPositionChanged, this, &ScriptEditorWindow::showCaret);
 
     createMenu();
     setWindowTitle(editor_.caption());
@@ -83,14 +83,14 @@ TSongEditer::TSongEditer(ScriptEditorHost& host, MessageBoxes& boxes, FileDialog
     showCaret();
 }
 
-TSongEditer::~TSongEditer()
+ScriptEditorWindow::~ScriptEditorWindow()
 {
     // The highlighter must not colour a document that is going.
     delete highlighter_;
 }
 
-QAction* TSongEditer::addItem(QMenu* menu, const char* name, const QString& caption,
-                              void (TSongEditer::*handler)(), const QKeySequence& shortcut)
+QAction* ScriptEditorWindow::addItem(QMenu* menu, const char* name, const QString& caption,
+                                     void (ScriptEditorWindow::*handler)(), const QKeySequence& shortcut)
 {
     QAction* action = menu->addAction(caption);
     action->setObjectName(QLatin1String(name));
@@ -100,81 +100,85 @@ QAction* TSongEditer::addItem(QMenu* menu, const char* name, const QString& capt
     return action;
 }
 
-void TSongEditer::createMenu()
+void ScriptEditorWindow::createMenu()
 {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
 
     QMenu* file = bar->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
     file->setObjectName(QStringLiteral("File1"));
-    addItem(file, "New1", QStringLiteral("新規作成(&N)"), &TSongEditer::New1Click);
-    addItem(file, "Open1", QStringLiteral("開く(&O)"), &TSongEditer::Open1Click);
-    addItem(file, "Save1", QStringLiteral("上書き保存(&S)"), &TSongEditer::Save1Click, Qt::CTRL | Qt::Key_S);
-    addItem(file, "SaveAs1", QStringLiteral("名前をつけて保存(&A)"), &TSongEditer::SaveAs1Click);
+    addItem(file, "New1", QStringLiteral("新規作成(&N)"), &ScriptEditorWindow::newScript);
+    addItem(file, "Open1", QStringLiteral("開く(&O)"), &ScriptEditorWindow::openScript);
+    addItem(file, "Save1", QStringLiteral("上書き保存(&S)"), &ScriptEditorWindow::save, Qt::CTRL | Qt::Key_S);
+    addItem(file, "SaveAs1", QStringLiteral("名前をつけて保存(&A)"), &ScriptEditorWindow::saveAs);
 
     QMenu* edit = bar->addMenu(QStringLiteral("編集(&E)"));
     edit->setObjectName(QStringLiteral("Edit1"));
     // The header carries Ctrl+E; it runs no command.
     edit->menuAction()->setShortcut(Qt::CTRL | Qt::Key_E);
-    addItem(edit, "Cut1", QStringLiteral("切り取り(&T)"), &TSongEditer::Cut1Click, Qt::CTRL | Qt::Key_X);
-    addItem(edit, "Copy1", QStringLiteral("ｺﾋﾟｰ(&C)"), &TSongEditer::Copy1Click, Qt::CTRL | Qt::Key_C);
-    addItem(edit, "Paste1", QStringLiteral("貼り付け(&P)"), &TSongEditer::Paste1Click, Qt::CTRL | Qt::Key_V);
-    addItem(edit, "Clear2", QStringLiteral("削除(&D)"), &TSongEditer::Clear2Click, Qt::CTRL | Qt::Key_Delete);
+    addItem(edit, "Cut1", QStringLiteral("切り取り(&T)"), &ScriptEditorWindow::cut, Qt::CTRL | Qt::Key_X);
+    addItem(edit, "Copy1", QStringLiteral("ｺﾋﾟｰ(&C)"), &ScriptEditorWindow::copy, Qt::CTRL | Qt::Key_C);
+    addItem(edit, "Paste1", QStringLiteral("貼り付け(&P)"), &ScriptEditorWindow::pasteClipboard,
+            Qt::CTRL | Qt::Key_V);
+    addItem(edit, "Clear2", QStringLiteral("削除(&D)"), &ScriptEditorWindow::deleteSelection,
+            Qt::CTRL | Qt::Key_Delete);
     edit->addSeparator();
-    QAction* undo = edit->addAction(QStringLiteral("元に戻す(&U)"), EditWnd, &QPlainTextEdit::undo);
+    QAction* undo = edit->addAction(QStringLiteral("元に戻す(&U)"), textEdit, &QPlainTextEdit::undo);
     undo->setObjectName(QStringLiteral("Undo1"));
     undo->setShortcut(QKeySequence::Undo);
     undo->setEnabled(false);
-    connect(EditWnd, &QPlainTextEdit::undoAvailable, undo, &QAction::setEnabled);
-    QAction* redo = edit->addAction(QStringLiteral("やり直し(&R)"), EditWnd, &QPlainTextEdit::redo);
+    connect(textEdit, &QPlainTextEdit::undoAvailable, undo, &QAction::setEnabled);
+    QAction* redo = edit->addAction(QStringLiteral("やり直し(&R)"), textEdit, &QPlainTextEdit::redo);
     redo->setObjectName(QStringLiteral("Redo1"));
     redo->setShortcut(QKeySequence::Redo);
     redo->setEnabled(false);
-    connect(EditWnd, &QPlainTextEdit::redoAvailable, redo, &QAction::setEnabled);
+    connect(textEdit, &QPlainTextEdit::redoAvailable, redo, &QAction::setEnabled);
     edit->addSeparator();
-    addItem(edit, "Find1", QStringLiteral("検索と置換(&F)..."), &TSongEditer::FindClick,
+    addItem(edit, "Find1", QStringLiteral("検索と置換(&F)..."), &ScriptEditorWindow::showFind,
             Qt::CTRL | Qt::Key_F);
     previewItem_ = addItem(edit, "Preview1", QStringLiteral("歌詞のプレビュー(&V)"),
-                           &TSongEditer::PreviewClick, Qt::Key_F5);
+                           &ScriptEditorWindow::showPreview, Qt::Key_F5);
     previewItem_->setEnabled(false);
 
     QMenu* command = bar->addMenu(QStringLiteral("命令(&C)"));
     command->setObjectName(QStringLiteral("Command1"));
-    addItem(command, "formsize1", QStringLiteral("ｳｨﾝﾄﾞｳｻｲｽﾞ(&W)"), &TSongEditer::formsize1Click);
-    addItem(command, "backcolor1", QStringLiteral("背景色(&B)"), &TSongEditer::backcolor1Click);
-    addItem(command, "fontsize1", QStringLiteral("ﾌｫﾝﾄの大きさ(&S)"), &TSongEditer::fontsize1Click);
-    addItem(command, "fontcolor1", QStringLiteral("ﾌｫﾝﾄの色(&L)"), &TSongEditer::fontcolor1Click);
-    addItem(command, "fontprecolor1", QStringLiteral("先表示ﾌｫﾝﾄの色(&R)"), &TSongEditer::fontprecolor1Click);
-    addItem(command, "setcursor1", QStringLiteral("表示位置(&P)"), &TSongEditer::setcursor1Click);
-    addItem(command, "clear1", QStringLiteral("表示文字の消去(&C)"), &TSongEditer::clear1Click);
-    addItem(command, "pausepre1", QStringLiteral("先表示の一時停止(&T)"), &TSongEditer::pausepre1Click);
+    addItem(command, "formsize1", QStringLiteral("ｳｨﾝﾄﾞｳｻｲｽﾞ(&W)"), &ScriptEditorWindow::insertFormSize);
+    addItem(command, "backcolor1", QStringLiteral("背景色(&B)"), &ScriptEditorWindow::insertBackColor);
+    addItem(command, "fontsize1", QStringLiteral("ﾌｫﾝﾄの大きさ(&S)"), &ScriptEditorWindow::insertFontSize);
+    addItem(command, "fontcolor1", QStringLiteral("ﾌｫﾝﾄの色(&L)"), &ScriptEditorWindow::insertFontColor);
+    addItem(command, "fontprecolor1", QStringLiteral("先表示ﾌｫﾝﾄの色(&R)"),
+            &ScriptEditorWindow::insertFontPreColor);
+    addItem(command, "setcursor1", QStringLiteral("表示位置(&P)"), &ScriptEditorWindow::insertSetCursor);
+    addItem(command, "clear1", QStringLiteral("表示文字の消去(&C)"), &ScriptEditorWindow::insertClear);
+    addItem(command, "pausepre1", QStringLiteral("先表示の一時停止(&T)"),
+            &ScriptEditorWindow::insertPausePre);
 }
 
-void TSongEditer::Cut1Click()
+void ScriptEditorWindow::cut()
 {
-    EditWnd->cut();
+    textEdit->cut();
 }
 
-void TSongEditer::Copy1Click()
+void ScriptEditorWindow::copy()
 {
-    EditWnd->copy();
+    textEdit->copy();
 }
 
-void TSongEditer::Paste1Click()
+void ScriptEditorWindow::pasteClipboard()
 {
-    EditWnd->paste();
+    textEdit->paste();
 }
 
-void TSongEditer::Clear2Click()
+void ScriptEditorWindow::deleteSelection()
 {
-    EditWnd->textCursor().removeSelectedText();
+    textEdit->textCursor().removeSelectedText();
 }
 
-void TSongEditer::FindClick()
+void ScriptEditorWindow::showFind()
 {
     if (!findDialog_)
-        findDialog_ = new FindReplaceDialog(EditWnd, this);
-    const QString selected = EditWnd->textCursor().selectedText();
+        findDialog_ = new FindReplaceDialog(textEdit, this);
+    const QString selected = textEdit->textCursor().selectedText();
     if (!selected.isEmpty() && !selected.contains(QChar::ParagraphSeparator))
         findDialog_->findEdit()->setText(selected);
     findDialog_->show();
@@ -184,18 +188,18 @@ void TSongEditer::FindClick()
     findDialog_->findEdit()->selectAll();
 }
 
-void TSongEditer::setPreviewWindows(CaretPreview::WindowFactory factory)
+void ScriptEditorWindow::setPreviewWindows(CaretPreview::WindowFactory factory)
 {
     previewWindows_ = std::move(factory);
     previewItem_->setEnabled(bool(previewWindows_));
 }
 
-void TSongEditer::PreviewClick()
+void ScriptEditorWindow::showPreview()
 {
     if (!previewWindows_)
         return;
-    const ScriptText::Encoded script = ScriptText::fromEditText(EditWnd->toPlainText(), true);
-    const int caret = EditWnd->textCursor().position();
+    const ScriptText::Encoded script = ScriptText::fromEditText(textEdit->toPlainText(), true);
+    const int caret = textEdit->textCursor().position();
     if (!preview_)
         preview_ = std::make_unique<CaretPreview>(previewWindows_);
     preview_->show(script.bytes, script.byteOffsets.value(caret, script.bytes.size()));
@@ -203,18 +207,18 @@ void TSongEditer::PreviewClick()
     checkNow();
 }
 
-void TSongEditer::EditWndChange()
+void ScriptEditorWindow::onTextChanged()
 {
-    editor_.EditWndChange();
+    editor_.onTextChanged();
     checkTimer_->start();
 }
 
-void TSongEditer::checkNow()
+void ScriptEditorWindow::checkNow()
 {
     checkTimer_->stop();
-    const std::optional<ScriptCheck::Problem> problem = ScriptCheck::firstProblem(EditWnd->toPlainText());
+    const std::optional<ScriptCheck::Problem> problem = ScriptCheck::firstProblem(textEdit->toPlainText());
     if (problem) {
-        const QTextBlock block = EditWnd->document()->findBlock(static_cast<int>(problem->start));
+        const QTextBlock block = textEdit->document()->findBlock(static_cast<int>(problem->start));
         const int line = block.blockNumber() + 1;
         const int column = static_cast<int>(problem->start - block.position()) + 1;
         QString message = problem->message;
@@ -229,19 +233,19 @@ void TSongEditer::checkNow()
     }
 }
 
-QString TSongEditer::problemText() const
+QString ScriptEditorWindow::problemText() const
 {
     return problemLabel_->text();
 }
 
-QString TSongEditer::caretText() const
+QString ScriptEditorWindow::caretText() const
 {
     return caretLabel_->text();
 }
 
-void TSongEditer::showCaret()
+void ScriptEditorWindow::showCaret()
 {
-    const QTextCursor cursor = EditWnd->textCursor();
+    const QTextCursor cursor = textEdit->textCursor();
     QString where =
         QStringLiteral("%1 行 %2 桁").arg(cursor.blockNumber() + 1).arg(cursor.positionInBlock() + 1);
     // A placeholder under the caret says which byte it stands for.
@@ -253,54 +257,54 @@ void TSongEditer::showCaret()
     caretLabel_->setText(where);
 }
 
-QString TSongEditer::text() const
+QString ScriptEditorWindow::text() const
 {
-    return EditWnd->toPlainText();
+    return textEdit->toPlainText();
 }
 
-void TSongEditer::setText(const QString& text)
+void ScriptEditorWindow::setText(const QString& text)
 {
-    EditWnd->setPlainText(text);
+    textEdit->setPlainText(text);
 }
 
-void TSongEditer::paste()
+void ScriptEditorWindow::paste()
 {
-    EditWnd->paste();
+    textEdit->paste();
 }
 
-void TSongEditer::select(qsizetype start, qsizetype length)
+void ScriptEditorWindow::select(qsizetype start, qsizetype length)
 {
-    QTextCursor cursor(EditWnd->document());
+    QTextCursor cursor(textEdit->document());
     cursor.setPosition(static_cast<int>(start));
     cursor.setPosition(static_cast<int>(start + length), QTextCursor::KeepAnchor);
-    EditWnd->setTextCursor(cursor);
-    EditWnd->ensureCursorVisible();
+    textEdit->setTextCursor(cursor);
+    textEdit->ensureCursorVisible();
 }
 
-void TSongEditer::setCaption(const QString& caption)
+void ScriptEditorWindow::setCaption(const QString& caption)
 {
     setWindowTitle(caption);
 }
 
-std::optional<QStringList> TSongEditer::askParameters(const Parameters& parameters)
+std::optional<QStringList> ScriptEditorWindow::askParameters(const Parameters& parameters)
 {
     ParameterDialog* dialog = nullptr;
     QList<QLineEdit*> edits;
     if (parameters.labels.size() >= 2) {
-        auto* two = new TCommandPush2;
-        two->Label1->setText(parameters.labels.value(0));
-        two->Label2->setText(parameters.labels.value(1));
-        edits = {two->Edit1, two->Edit2};
-        CommandPush2 = two;
+        auto* two = new TwoValueDialog;
+        two->firstLabel->setText(parameters.labels.value(0));
+        two->secondLabel->setText(parameters.labels.value(1));
+        edits = {two->firstEdit, two->secondEdit};
+        twoValueDialog = two;
         dialog = two;
     }
     else {
-        auto* one = new TCommandPush1;
-        one->Label1->setText(parameters.labels.value(0));
+        auto* one = new OneValueDialog;
+        one->firstLabel->setText(parameters.labels.value(0));
         // Room for the longer label.
-        one->Edit1->setGeometry(168, one->Edit1->y(), 65, one->Edit1->height());
-        edits = {one->Edit1};
-        CommandPush1 = one;
+        one->firstEdit->setGeometry(168, one->firstEdit->y(), 65, one->firstEdit->height());
+        edits = {one->firstEdit};
+        oneValueDialog = one;
         dialog = one;
     }
     dialog->setWindowTitle(parameters.caption);
@@ -332,7 +336,7 @@ std::optional<QStringList> TSongEditer::askParameters(const Parameters& paramete
     setEnabled(true);
 
     std::optional<QStringList> values;
-    if (dialog->Confirmed) {
+    if (dialog->accepted) {
         values = QStringList();
         for (QLineEdit* edit : edits)
             values->append(edit->text());
@@ -341,15 +345,15 @@ std::optional<QStringList> TSongEditer::askParameters(const Parameters& paramete
     return values;
 }
 
-bool TSongEditer::eventFilter(QObject* watched, QEvent* event)
+bool ScriptEditorWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == EditWnd && event->type() == QEvent::ShortcutOverride &&
+    if (watched == textEdit && event->type() == QEvent::ShortcutOverride &&
         isMenuShortcut(*static_cast<QKeyEvent*>(event)))
         return true; // left unaccepted: the menu's shortcut runs
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TSongEditer::closeEvent(QCloseEvent* event)
+void ScriptEditorWindow::closeEvent(QCloseEvent* event)
 {
     if (closed_) {
         event->accept();
@@ -358,7 +362,7 @@ void TSongEditer::closeEvent(QCloseEvent* event)
     // A parameter dialog is waited for: it has to be answered first.
     if (waiting_) {
         for (QWidget* dialog :
-             {static_cast<QWidget*>(CommandPush1.data()), static_cast<QWidget*>(CommandPush2.data())}) {
+             {static_cast<QWidget*>(oneValueDialog.data()), static_cast<QWidget*>(twoValueDialog.data())}) {
             if (dialog) {
                 dialog->raise();
                 dialog->activateWindow();
@@ -367,7 +371,7 @@ void TSongEditer::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    if (!editor_.FormClose()) {
+    if (!editor_.shutDown()) {
         event->ignore();
         return;
     }
@@ -377,18 +381,18 @@ void TSongEditer::closeEvent(QCloseEvent* event)
     deleteLater();
 }
 
-void TSongEditer::showEvent(QShowEvent* event)
+void ScriptEditorWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     if (!outerSizeFitted_) {
         outerSizeFitted_ = true;
-        QTimer::singleShot(0, this, &TSongEditer::fitOuterSize);
+        QTimer::singleShot(0, this, &ScriptEditorWindow::fitOuterSize);
     }
 }
 
 // The designed size includes the frame, which is known only once the window
 // is on screen.
-void TSongEditer::fitOuterSize()
+void ScriptEditorWindow::fitOuterSize()
 {
     const QSize frame = frameGeometry().size() - size();
     if (frame.width() > 0 || frame.height() > 0)

@@ -18,7 +18,7 @@ class SettingsStore;
 // keeps it (Reset keeps 0) for the compiler window, which takes it off every
 // timing press. A thin form over TapCalibration, ClickTrack and
 // TapLatencyStore; the buttons never take the focus, so Space always taps.
-class TTapCalibrationForm : public QDialog {
+class TapCalibrationDialog : public QDialog {
     Q_OBJECT
 
 public:
@@ -27,9 +27,9 @@ public:
     // How often the lamps follow the sound while the count-in runs.
     static constexpr int PollMs = 10;
 
-    TTapCalibrationForm(SettingsStore& settings, MessageBoxes& boxes, ClickTrack::SinkMaker makeSink,
-                        QWidget* parent = nullptr);
-    ~TTapCalibrationForm() override;
+    TapCalibrationDialog(SettingsStore& settings, MessageBoxes& boxes, ClickTrack::SinkMaker makeSink,
+                         QWidget* parent = nullptr);
+    ~TapCalibrationDialog() override;
 
     const TapCalibration& calibration() const { return calibration_; }
     ClickTrack& clickTrack() { return clicks_; }
@@ -41,9 +41,9 @@ Q_SIGNALS:
     void keptChanged(int latencyMs);
 
 public Q_SLOTS:
-    void StartClick();
-    void SaveClick();
-    void ResetClick();
+    void start();
+    void saveLatency();
+    void reset();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -57,7 +57,8 @@ private:
     void keep(int latencyMs);
     void showKept();
     void lightLamps(std::optional<int> sounding);
-    QPushButton* makeButton(const char* name, const QString& caption, void (TTapCalibrationForm::*handler)());
+    QPushButton* makeButton(const char* name, const QString& caption,
+                            void (TapCalibrationDialog::*handler)());
 
     TapLatencyStore store_;
     MessageBoxes& boxes_;

@@ -5,13 +5,13 @@
 // A filled rectangle or circle with a one-pixel outline, as the display
 // panel and the colon dots of the main window are drawn. Pointer events are
 // passed on as signals so the window binds them to its own handlers.
-class TShape : public MouseReportingWidget {
+class ShapeWidget : public MouseReportingWidget {
     Q_OBJECT
 
 public:
     enum class Kind { Rectangle, Circle };
 
-    TShape(Kind kind, quint32 brushColor, quint32 penColor, QWidget* owner = nullptr);
+    ShapeWidget(Kind kind, quint32 brushColor, quint32 penColor, QWidget* owner = nullptr);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

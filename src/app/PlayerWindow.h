@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/WordsDisplayHost.h"
+#include "app/LyricsWindowKeeper.h"
 #include "compile/CompileHost.h"
-#include "compile/ui/Compile.h"
+#include "compile/ui/CompileWindow.h"
 #include "editor/ScriptEditorHost.h"
-#include "editor/SongEditer01.h"
+#include "editor/ScriptEditorWindow.h"
 #include "lyrics/LyricState.h"
 #include "player/Association.h"
 #include "player/LyricsPlayback.h"
@@ -13,7 +13,7 @@
 #include "player/PlayerState.h"
 #include "player/Transport.h"
 #include "window/DragMove.h"
-#include "window/MiniCDPlayer01.h"
+#include "window/MiniPlayerWindow.h"
 
 #include <QHash>
 #include <QPointer>
@@ -29,53 +29,52 @@ class SettingsStore;
 class QAction;
 class QMouseEvent;
 class QTimer;
-class TDigitalDisplay;
-class TImage;
-class TShape;
+class DigitalDisplay;
+class PictureWidget;
+class ShapeWidget;
 
 // The main player window: a frameless dark panel built from the skin's
 // pictures and picture buttons, clipped to its client area and dragged by its
 // background and its display. It owns the device session's use for its whole
-// life: opened in the constructor, stopped and closed in FormClose.
-class TOndelPlayer : public QWidget, public PlayerControls, public CompileHost, public ScriptEditorHost {
+// life: opened in the constructor, stopped and closed in shutDown.
+class PlayerWindow : public QWidget, public PlayerControls, public CompileHost, public ScriptEditorHost {
     Q_OBJECT
 
 public:
     // Without file dialogs of its own the window asks on screen.
-    TOndelPlayer(CdAudioDevice& device, MessageBoxes& boxes, SettingsStore& settings,
+    PlayerWindow(CdAudioDevice& device, MessageBoxes& boxes, SettingsStore& settings,
                  FileDialogs* dialogs = nullptr, QWidget* parent = nullptr);
-    ~TOndelPlayer() override;
+    ~PlayerWindow() override;
 
     // Another program held the drive: the window must never be shown.
     bool refused() const { return refused_; }
     PlayerState& state() { return state_; }
 
-    QString editorFileName() const { return state_.EditorFileName; }
-    void setEditorFileName(const QString& name) override { state_.EditorFileName = name; }
+    void setEditorFileName(const QString& name) override { state_.editorFileName = name; }
 
     Transport& transport() { return transport_; }
-    PlayerPopupMenu* popupMenu() const { return PopupMenu1; }
+    PlayerPopupMenu* popupMenu() const { return popupMenu_; }
 
     // PlayerControls
     void setPlayEnabled(bool enabled) override;
     void setDigit(int index, char character) override;
-    void showPlayMode(int playMode) override;
+    void showPlayMode(PlayMode mode) override;
     void setApplicationTitle(const QString& title) override;
     bool minimizeButtonDown() const override;
     bool wordsOnDown() const override;
-    void loadLyricsAtPlay() override { lyricsPlayback_.loadAtPlay(state_.CurrentTrack); }
+    void loadLyricsAtPlay() override { lyricsPlayback_.loadAtPlay(state_.currentTrack); }
     void releaseLyricsAtStop() override { lyricsPlayback_.releaseAtStop(); }
     void stepLyrics() override { lyricsPlayback_.stepLyrics(); }
     void lyricsSwitchedOff() override { lyricsPlayback_.wordsOff(); }
     HookResult endRunningCapture() override;
-    void forgetCompilerWindow() override { CompileForm = nullptr; }
+    void forgetCompilerWindow() override { compileWindow_ = nullptr; }
     void reportNoDisc() override;
     void mirrorDigitsToMiniWindow() override;
 
     // CompileHost
-    QString EditorFileName() const override { return state_.EditorFileName; }
+    QString editorFileName() const override { return state_.editorFileName; }
     void compilerWindowClosed() override;
-    int CurrentTrack() const override { return state_.CurrentTrack; }
+    int currentTrack() const override { return state_.currentTrack; }
     void offerRelation(int track, const QString& dwdFile) override
     {
         association_.offerRelation(track, dwdFile);
@@ -83,16 +82,16 @@ public:
 
     // ScriptEditorHost
     void reloadCompilerScript() override;
-    void songEditerClosed() override;
+    void scriptEditorClosed() override;
 
     // The script editor while it exists.
-    TSongEditer* songEditer() const { return SongEditer; }
+    ScriptEditorWindow* scriptEditorWindow() const { return editorWindow_; }
 
     // The compiler window while it exists; the monitor ends its capture.
-    TCompileForm* compileForm() const { return CompileForm; }
+    CompileWindow* compileWindow() const { return compileWindow_; }
     LyricsPlayback& lyricsPlayback() { return lyricsPlayback_; }
     // The mini window while the player is in mini mode.
-    TMiniCDPlayer* miniCDPlayer() const { return MiniCDPlayer; }
+    MiniPlayerWindow* miniWindow() const { return miniWindow_; }
     // The window a message box of the player belongs to: the strip in mini
     // mode, else the main window.
     QWidget* boxOwner();
@@ -100,35 +99,35 @@ public:
     static QString noDiscMessage();
 
 public Q_SLOTS:
-    void Timer1Timer();
-    void Power1Click();
-    void PlayClick() override { transport_.PlayClick(); }
-    void StopClick() override { transport_.StopClick(); }
-    void RewClick() { transport_.RewClick(); }
-    void FFClick() { transport_.FFClick(); }
-    void Eject1Click() { transport_.Eject1Click(); }
-    void SetModeClick() { transport_.SetModeClick(); }
-    void RMenuModeNormalClick() { transport_.setPlayMode(0); }
-    void RMenuModeRepeatClick() { transport_.setPlayMode(1); }
-    void RMenuModeAllRepeatClick() { transport_.setPlayMode(2); }
-    void RMenuModeRandomClick() { transport_.setPlayMode(3); }
-    void WordsOn1Click();
-    void RMenuWordsOnClick();
-    void ExtendedButtom1Click();
-    void MinimizeButtom1Click();
+    void onTick();
+    void onPowerClicked();
+    void play() override { transport_.play(); }
+    void stop() override { transport_.stop(); }
+    void rewind() { transport_.rewind(); }
+    void fastForward() { transport_.fastForward(); }
+    void eject() { transport_.eject(); }
+    void cyclePlayMode() { transport_.cyclePlayMode(); }
+    void setNormalMode() { transport_.setPlayMode(PlayMode::Normal); }
+    void setRepeatMode() { transport_.setPlayMode(PlayMode::RepeatOne); }
+    void setRepeatAllMode() { transport_.setPlayMode(PlayMode::RepeatAll); }
+    void setRandomMode() { transport_.setPlayMode(PlayMode::Random); }
+    void onLyricsButtonClicked();
+    void onLyricsItemClicked();
+    void onExtendClicked();
+    void onMinimizeClicked();
     // Enters or leaves mini mode by the check mark of RMenuResize.
-    void RMenuResizeClick();
-    void Image1Click();
-    void RelationClick();
+    void onMiniModeItemClicked();
+    void showVersion();
+    void onRelationClicked();
     // Opens the compiler window; its button and menu item stay disabled while it exists.
-    void CompileClick();
+    void openCompileWindow();
     // Opens the script editor; its button and menu item stay disabled while it exists.
-    void GoSongEditerClick();
+    void openScriptEditor();
 
-    void FormMouseDown(QMouseEvent* event);
-    void FormMouseMove(QMouseEvent* event);
-    void Shape3MouseDown(QMouseEvent* event);
-    void Shape3MouseUp(QMouseEvent* event);
+    void onPanelMousePress(QMouseEvent* event);
+    void onPanelMouseMove(QMouseEvent* event);
+    void onDisplayMousePress(QMouseEvent* event);
+    void onDisplayMouseRelease(QMouseEvent* event);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -141,8 +140,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void FormCreate();
-    void FormPaint();
+    void createForm();
+    void hideBeforeFirstPaint();
     void loadPlayerState();
     void savePlayerState();
     void enterMiniMode();
@@ -158,7 +157,7 @@ private:
     void updateAccessibleDisplay();
     // The lengths view lasts while the left button is held on the panel.
     void endLengthsView();
-    void FormClose();
+    void shutDown();
     void applicationRestored();
     void createComponents();
     void createPopupMenu();
@@ -184,10 +183,10 @@ private:
     Association association_{device_, boxes_, settings_, dialogs_};
     // Declared after the lyric state, the display window it reads goes first.
     LyricState lyrics_;
-    WordsDisplayHost wordsDisplay_{lyrics_};
+    LyricsWindowKeeper wordsDisplay_{lyrics_};
     LyricsPlayback lyricsPlayback_{device_, boxes_, association_, lyrics_, wordsDisplay_};
-    QPointer<TCompileForm> CompileForm;
-    QPointer<TSongEditer> SongEditer;
+    QPointer<CompileWindow> compileWindow_;
+    QPointer<ScriptEditorWindow> editorWindow_;
     DragMove drag_;
     bool dragging_ = false; // the left button went down on something that drags the window
     bool refused_ = false;
@@ -197,24 +196,24 @@ private:
     QString accessibleDisplay_;
     qreal skinRatio_ = 0;
 
-    QTimer* Timer1 = nullptr;
-    QHash<QString, TImage*> images_; // edges, frames, title plate, lamps
+    QTimer* tickTimer_ = nullptr;
+    QHash<QString, PictureWidget*> images_; // edges, frames, title plate, lamps
     QHash<QString, PictureButton*> buttons_;
-    TImage* Image9 = nullptr;
-    TImage* NORMALImage0 = nullptr;
-    TImage* REPEATImage0 = nullptr;
-    TImage* RANDOMImage0 = nullptr;
-    TShape* Shape3 = nullptr;
-    TDigitalDisplay* ClockDisp[6] = {}; // ClockDisp1 … ClockDisp6
-    PictureButton* Power1 = nullptr;
-    PictureButton* MinimizeButtom1 = nullptr;
-    PictureButton* Play = nullptr;
-    PictureButton* ExtendedButtom1 = nullptr;
-    PictureButton* GoSongEditer = nullptr;
-    PictureButton* Compile = nullptr;
-    PictureButton* Relation = nullptr;
-    PictureButton* WordsOn1 = nullptr;
+    PictureWidget* bottomEdge_ = nullptr;
+    PictureWidget* normalLamp_ = nullptr;
+    PictureWidget* repeatLamp_ = nullptr;
+    PictureWidget* randomLamp_ = nullptr;
+    ShapeWidget* displayPanel_ = nullptr;
+    DigitalDisplay* digits_[6] = {}; // ClockDisp1 … ClockDisp6
+    PictureButton* powerButton_ = nullptr;
+    PictureButton* minimizeButton_ = nullptr;
+    PictureButton* playButton_ = nullptr;
+    PictureButton* extendButton_ = nullptr;
+    PictureButton* editorButton_ = nullptr;
+    PictureButton* compileButton_ = nullptr;
+    PictureButton* relationButton_ = nullptr;
+    PictureButton* lyricsButton_ = nullptr;
 
-    PlayerPopupMenu* PopupMenu1 = nullptr;
-    QPointer<TMiniCDPlayer> MiniCDPlayer;
+    PlayerPopupMenu* popupMenu_ = nullptr;
+    QPointer<MiniPlayerWindow> miniWindow_;
 };

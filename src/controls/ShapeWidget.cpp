@@ -1,16 +1,16 @@
-#include "controls/Shape.h"
+#include "controls/ShapeWidget.h"
 
 #include "core/ColorValue.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
-TShape::TShape(Kind kind, quint32 brushColor, quint32 penColor, QWidget* owner)
+ShapeWidget::ShapeWidget(Kind kind, quint32 brushColor, quint32 penColor, QWidget* owner)
     : MouseReportingWidget(owner), kind_(kind), brushColor_(brushColor), penColor_(penColor)
 {
 }
 
-void TShape::paintEvent(QPaintEvent*)
+void ShapeWidget::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     const QColor brush = ColorValue::toQColor(brushColor_, palette());

@@ -1,20 +1,20 @@
-#include "app/WordsDisplayHost.h"
+#include "app/LyricsWindowKeeper.h"
 
-#include "lyrics/ui/WordsDisplay.h"
+#include "lyrics/ui/LyricsWindow.h"
 
-WordsDisplayHost::WordsDisplayHost(WordsSource& source) : source_(source)
+LyricsWindowKeeper::LyricsWindowKeeper(WordsSource& source) : source_(source)
 {
 }
 
-WordsDisplayHost::~WordsDisplayHost() = default;
+LyricsWindowKeeper::~LyricsWindowKeeper() = default;
 
-void WordsDisplayHost::showDisplay()
+void LyricsWindowKeeper::showDisplay()
 {
     if (!form_) {
         // A top-level window of the application, not of the main window.
-        form_ = std::make_unique<TWordsDisplayForm>();
+        form_ = std::make_unique<LyricsWindow>();
         form_->setWordsSource(&source_);
-        QObject::connect(form_.get(), &TWordsDisplayForm::closing, form_.get(), [this] {
+        QObject::connect(form_.get(), &LyricsWindow::closing, form_.get(), [this] {
             if (savePosition && form_)
                 savePosition(*form_);
         });
@@ -24,22 +24,22 @@ void WordsDisplayHost::showDisplay()
     form_->show();
 }
 
-TextCanvas* WordsDisplayHost::displayCanvas()
+TextCanvas* LyricsWindowKeeper::displayCanvas()
 {
     return form_ ? &form_->canvas() : nullptr;
 }
 
-LyricDisplay* WordsDisplayHost::display()
+LyricDisplay* LyricsWindowKeeper::display()
 {
     return form_.get();
 }
 
-TextRect WordsDisplayHost::displayClientRect() const
+TextRect LyricsWindowKeeper::displayClientRect() const
 {
     return form_ ? form_->clientRect() : TextRect{};
 }
 
-void WordsDisplayHost::destroyDisplay(bool save)
+void LyricsWindowKeeper::destroyDisplay(bool save)
 {
     if (!form_)
         return;
@@ -47,7 +47,7 @@ void WordsDisplayHost::destroyDisplay(bool save)
         savePosition(*form_);
     // The reference is empty before the window goes, so nothing reached from
     // its destruction finds a half-destroyed window.
-    std::unique_ptr<TWordsDisplayForm> form = std::move(form_);
+    std::unique_ptr<LyricsWindow> form = std::move(form_);
     form->setWordsSource(nullptr);
     form.reset();
 }

@@ -1,9 +1,9 @@
 #include "EditorRig.h"
-#include "app/WordsDisplayHost.h"
+#include "app/LyricsWindowKeeper.h"
 #include "editor/CaretPreview.h"
-#include "editor/CommandPush01.h"
-#include "editor/CommandPush02.h"
-#include "editor/SongEditer01.h"
+#include "editor/OneValueDialog.h"
+#include "editor/ScriptEditorWindow.h"
+#include "editor/TwoValueDialog.h"
 #include "platform/ShiftJis.h"
 
 #include <QAction>
@@ -29,17 +29,17 @@ struct Window {
     Window() : editor(host, boxes, &files, &colors)
     {
         editor.setPreviewWindows([](WordsSource& source) {
-            return std::unique_ptr<LyricsWindowHost>(std::make_unique<WordsDisplayHost>(source));
+            return std::unique_ptr<LyricsWindowHost>(std::make_unique<LyricsWindowKeeper>(source));
         });
     }
     EditorRig::Host host;
     ScriptedMessageBoxes boxes;
     ScriptedFileDialogs files;
     EditorRig::Colors colors;
-    TSongEditer editor;
+    ScriptEditorWindow editor;
 
     QAction* item(const char* name) const { return editor.findChild<QAction*>(QLatin1String(name)); }
-    QPlainTextEdit* edit() const { return editor.EditWnd; }
+    QPlainTextEdit* edit() const { return editor.textEdit; }
     void selectAll() const { edit()->selectAll(); }
 };
 
@@ -57,9 +57,9 @@ struct DialogWatch {
 void whileDialogOpen(Window& w, DialogWatch& watch, std::function<void(ParameterDialog*)> answer)
 {
     QTimer::singleShot(0, &w.editor, [&w, &watch, answer] {
-        ParameterDialog* d = w.editor.CommandPush2
-                                 ? static_cast<ParameterDialog*>(w.editor.CommandPush2.data())
-                                 : static_cast<ParameterDialog*>(w.editor.CommandPush1.data());
+        ParameterDialog* d = w.editor.twoValueDialog
+                                 ? static_cast<ParameterDialog*>(w.editor.twoValueDialog.data())
+                                 : static_cast<ParameterDialog*>(w.editor.oneValueDialog.data());
         watch.dialog = d;
         if (!d)
             return;
@@ -86,7 +86,7 @@ QPushButton* button(ParameterDialog* d, const char* name)
 }
 } // namespace
 
-class tst_SongEditer : public QObject {
+class tst_ScriptEditorWindow : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -149,7 +149,7 @@ private Q_SLOTS:
         QVERIFY(!w.edit()->tabChangesFocus());
         QVERIFY(!w.editor.editor().modified());
         // Nothing was told to the main window by merely opening.
-        QCOMPARE(w.host.EditorFileName, QStringLiteral("(unset)"));
+        QCOMPARE(w.host.editorFileName, QStringLiteral("(unset)"));
         QCOMPARE(w.host.reloads, 0);
     }
 
@@ -175,16 +175,16 @@ private Q_SLOTS:
         QFETCH(QStringList, components);
         std::unique_ptr<ParameterDialog> d;
         if (values == 1)
-            d = std::make_unique<TCommandPush1>();
+            d = std::make_unique<OneValueDialog>();
         else
-            d = std::make_unique<TCommandPush2>();
+            d = std::make_unique<TwoValueDialog>();
         QCOMPARE(d->size(), client);
         QCOMPARE(d->minimumSize(), client);
         QCOMPARE(d->maximumSize(), client);
         QCOMPARE(d->windowTitle(), QStringLiteral("CommandPush%1").arg(values));
         QVERIFY(!(d->windowFlags() & Qt::WindowMaximizeButtonHint));
         QVERIFY(d->windowFlags() & Qt::WindowMinimizeButtonHint);
-        QVERIFY(!d->Confirmed);
+        QVERIFY(!d->accepted);
         QWidget* previous = nullptr;
         for (const QString& c : components) {
             const QStringList parts = c.split(QLatin1Char('|'));
@@ -306,7 +306,7 @@ private Q_SLOTS:
         QVERIFY(qAbs(watch.frame.center().y() - outer.center().y()) <= 1);
 
         QVERIFY(w.editor.isEnabled());
-        QVERIFY(!w.editor.CommandPush1 && !w.editor.CommandPush2);
+        QVERIFY(!w.editor.oneValueDialog && !w.editor.twoValueDialog);
         QCOMPARE(w.edit()->toPlainText(),
                  inserted.isEmpty() ? QStringLiteral("abc") : QStringLiteral("a") + inserted + 'c');
         QCOMPARE(QGuiApplication::clipboard()->text(),
@@ -324,7 +324,7 @@ private Q_SLOTS:
             closed = w.editor.close();
             button(d, "Button2")->click();
         });
-        w.editor.fontsize1Click();
+        w.editor.insertFontSize();
         QVERIFY(!closed);
         QCOMPARE(w.host.closed, 0);
         QVERIFY(w.editor.close());
@@ -359,7 +359,7 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("\x89\xcc\nx\0\xff\r\nab\r\n[/clear]", 20));
         QVERIFY(!w.editor.editor().modified());
-        QCOMPARE(w.host.EditorFileName, path);
+        QCOMPARE(w.host.editorFileName, path);
         // Colouring and underlining after the live check are no change of the text.
         w.editor.checkNow();
         QTest::qWait(400);
@@ -481,5 +481,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_SongEditer)
-#include "tst_SongEditer.moc"
+QTEST_MAIN(tst_ScriptEditorWindow)
+#include "tst_ScriptEditorWindow.moc"

@@ -1,4 +1,4 @@
-#include "lyrics/ui/WordsDisplay.h"
+#include "lyrics/ui/LyricsWindow.h"
 
 #include "core/ColorValue.h"
 #include "lyrics/LyricPicture.h"
@@ -29,7 +29,7 @@ QIcon wordsIcon()
 }
 } // namespace
 
-TWordsDisplayForm::TWordsDisplayForm(QWidget* parent) : QWidget(parent, Qt::Window)
+LyricsWindow::LyricsWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("WordsDisplayForm"));
     setWindowTitle(QStringLiteral("Words display"));
@@ -41,23 +41,23 @@ TWordsDisplayForm::TWordsDisplayForm(QWidget* parent) : QWidget(parent, Qt::Wind
     cursor_.bindCanvas(&canvas_);
 }
 
-TWordsDisplayForm::~TWordsDisplayForm()
+LyricsWindow::~LyricsWindow()
 {
     canvas_.setChangedHandler({});
 }
 
-void TWordsDisplayForm::setClientSize(int width, int height)
+void LyricsWindow::setClientSize(int width, int height)
 {
     resize(qBound(1, width, MaxClientSide), qBound(1, height, MaxClientSide));
     // A hidden window gets its resize event only when shown; the lyric state
     // keeps drawing meanwhile, so the canvas follows now.
     if (canvas_.size() != size()) {
         canvas_.resize(size());
-        FormResize();
+        clientResized();
     }
 }
 
-void TWordsDisplayForm::FormResize()
+void LyricsWindow::clientResized()
 {
     const TextRect rect = clientRect();
     canvas_.resize(size());
@@ -71,52 +71,52 @@ void TWordsDisplayForm::FormResize()
     canvas_.fillRect(rect);
 }
 
-void TWordsDisplayForm::FormClose()
+void LyricsWindow::shutDown()
 {
     Q_EMIT closing();
 }
 
-bool TWordsDisplayForm::event(QEvent* event)
+bool LyricsWindow::event(QEvent* event)
 {
     if (event->type() == QEvent::WindowActivate)
-        FormResize();
+        clientResized();
     return QWidget::event(event);
 }
 
-void TWordsDisplayForm::paintEvent(QPaintEvent* event)
+void LyricsWindow::paintEvent(QPaintEvent* event)
 {
     // The picture is complete at all times; painting only copies it.
     QPainter painter(this);
     painter.drawImage(event->rect(), canvas_.image(), event->rect());
 }
 
-void TWordsDisplayForm::resizeEvent(QResizeEvent* event)
+void LyricsWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    FormResize();
+    clientResized();
 }
 
-void TWordsDisplayForm::showEvent(QShowEvent* event)
+void LyricsWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     if (!outerSizeFitted_) {
         outerSizeFitted_ = true;
-        QTimer::singleShot(0, this, &TWordsDisplayForm::fitOuterSize);
+        QTimer::singleShot(0, this, &LyricsWindow::fitOuterSize);
     }
 }
 
 // The window is designed as 435 x 300 with its frame; the frame is known only
 // once the window is on screen.
-void TWordsDisplayForm::fitOuterSize()
+void LyricsWindow::fitOuterSize()
 {
     const QSize frame = frameGeometry().size() - size();
     if (frame.width() > 0 || frame.height() > 0)
         resize(OuterWidth - frame.width(), OuterHeight - frame.height());
 }
 
-void TWordsDisplayForm::closeEvent(QCloseEvent* event)
+void LyricsWindow::closeEvent(QCloseEvent* event)
 {
-    FormClose();
+    shutDown();
     event->ignore();
     hide();
 }

@@ -8,7 +8,7 @@
 
 class PlayerPopupMenu;
 class QMouseEvent;
-class TDigitalDisplay;
+class DigitalDisplay;
 
 // The mini player window: a strip of six lime-on-black digits (track,
 // minutes, seconds) with a colon and a thin bevel, standing in for the main
@@ -17,7 +17,7 @@ class TDigitalDisplay;
 // visible and takes the pointer. The left button drags it; the right button
 // opens the main window's popup menu, through which every command stays
 // reachable. Presses and moves on the bevel and the colon dots are left alone.
-class TMiniCDPlayer : public QWidget {
+class MiniPlayerWindow : public QWidget {
     Q_OBJECT
 
 public:
@@ -26,14 +26,14 @@ public:
     static constexpr QRect DrawnArea{30, 13, 99, 26};
 
     // owner: the main window; popupMenu: its menu, whose flag the drag shares.
-    TMiniCDPlayer(PlayerPopupMenu& popupMenu, QWidget* owner);
+    MiniPlayerWindow(PlayerPopupMenu& popupMenu, QWidget* owner);
 
-    // DigitalDisplay1 … DigitalDisplay6 (index 1 … 6).
-    TDigitalDisplay* digit(int index) const;
+    // The digits DigitalDisplay1 … DigitalDisplay6 (index 1 … 6).
+    DigitalDisplay* digit(int index) const;
 
 public Q_SLOTS:
-    void FormMouseDown(QMouseEvent* event);
-    void FormMouseMove(QMouseEvent* event);
+    void onPanelMousePress(QMouseEvent* event);
+    void onPanelMouseMove(QMouseEvent* event);
 
 Q_SIGNALS:
     // The window system asked the strip to close: the player decides.
@@ -50,10 +50,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void FormCreate();
+    void createForm();
 
     PlayerPopupMenu& popupMenu_;
     DragMove drag_; // the strip's own, apart from the main window's
     bool dragging_ = false;
-    TDigitalDisplay* DigitalDisplay[6] = {};
+    DigitalDisplay* digits_[6] = {};
 };

@@ -13,15 +13,15 @@ class WordsSource;
 // paint events copy to the screen. It paints only what its WordsSource holds
 // (the main window's lyric state): the shown pre text in the pre colour and,
 // over it, the reached text in the sung colour.
-class TWordsDisplayForm : public QWidget, public LyricDisplay {
+class LyricsWindow : public QWidget, public LyricDisplay {
     Q_OBJECT
 
 public:
     static constexpr int OuterWidth = 435;
     static constexpr int OuterHeight = 300;
 
-    explicit TWordsDisplayForm(QWidget* parent = nullptr);
-    ~TWordsDisplayForm() override;
+    explicit LyricsWindow(QWidget* parent = nullptr);
+    ~LyricsWindow() override;
 
     // The lyric state to paint; null paints the background only.
     void setWordsSource(WordsSource* source) { source_ = source; }
@@ -34,12 +34,12 @@ public:
     // The full redraw (on activate, resize and "backcolor"): the client
     // rectangle goes to the source, is filled with its background, then both
     // texts are drawn from the top left.
-    void FormResize() override;
+    void clientResized() override;
     // The user closed the window: it is only hidden; the lyric state keeps drawing on its canvas.
-    void FormClose();
+    void shutDown();
 
 Q_SIGNALS:
-    // Emitted by FormClose, before the window hides: the moment to save its position.
+    // Emitted by shutDown, before the window hides: the moment to save its position.
     void closing();
 
 protected:

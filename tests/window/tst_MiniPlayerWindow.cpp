@@ -1,5 +1,5 @@
 #include "controls/DigitalDisplay.h"
-#include "window/MiniCDPlayer01.h"
+#include "window/MiniPlayerWindow.h"
 #include "window/PlayerPopupMenu.h"
 
 #include <QApplication>
@@ -20,7 +20,7 @@ struct Strip {
 
     QWidget owner;
     PlayerPopupMenu menu;
-    TMiniCDPlayer mini{menu, &owner};
+    MiniPlayerWindow mini{menu, &owner};
 };
 
 // One pointer event at a screen position, delivered to the control under it.
@@ -50,7 +50,7 @@ struct MenuCloser {
 };
 } // namespace
 
-class tst_TMiniCDPlayer : public QObject {
+class tst_MiniPlayerWindow : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -85,19 +85,19 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(QRect, geometry);
         Strip s;
-        QCOMPARE(s.at(name)->geometry(), geometry.translated(TMiniCDPlayer::DrawnArea.topLeft()));
-        QVERIFY(TMiniCDPlayer::DrawnArea.contains(s.at(name)->geometry()));
+        QCOMPARE(s.at(name)->geometry(), geometry.translated(MiniPlayerWindow::DrawnArea.topLeft()));
+        QVERIFY(MiniPlayerWindow::DrawnArea.contains(s.at(name)->geometry()));
         QCOMPARE(s.mini.frameGeometry().size(), QSize(160, 53));
-        QCOMPARE(s.mini.mask(), QRegion(TMiniCDPlayer::DrawnArea));
+        QCOMPARE(s.mini.mask(), QRegion(MiniPlayerWindow::DrawnArea));
     }
 
     void digitsAreLimeOnBlack()
     {
         Strip s;
         for (int i = 1; i <= 6; ++i) {
-            QCOMPARE(s.mini.digit(i)->ForColor(), 0x0000FF00u);
-            QCOMPARE(s.mini.digit(i)->BackColor(), 0x00000000u);
-            QCOMPARE(s.mini.digit(i)->BarWidth(), 2);
+            QCOMPARE(s.mini.digit(i)->foreColor(), 0x0000FF00u);
+            QCOMPARE(s.mini.digit(i)->backColor(), 0x00000000u);
+            QCOMPARE(s.mini.digit(i)->barWidth(), 2);
         }
         QVERIFY(!s.mini.digit(0));
         QVERIFY(!s.mini.digit(7));
@@ -134,7 +134,7 @@ private Q_SLOTS:
         MenuCloser closer;
         pointer(target, QEvent::MouseButtonPress, at, Qt::RightButton, Qt::RightButton);
         QCOMPARE(closer.opened, handled);
-        QCOMPARE(s.menu.Tag, handled ? 1 : 0);
+        QCOMPARE(s.menu.dragging, handled ? 1 : 0);
     }
 
     // The pointer may travel far while the menu is open: the first move
@@ -151,13 +151,13 @@ private Q_SLOTS:
             pointer(digit, QEvent::MouseButtonPress, at, Qt::RightButton, Qt::RightButton);
             QVERIFY(closer.opened);
         }
-        QCOMPARE(s.menu.Tag, 1);
+        QCOMPARE(s.menu.dragging, 1);
         at += QPoint(180, 90);
         pointer(digit, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
         at += QPoint(3, 2);
         pointer(digit, QEvent::MouseMove, at, Qt::NoButton, Qt::LeftButton);
         QCOMPARE(s.mini.pos(), start);
-        QCOMPARE(s.menu.Tag, 0);
+        QCOMPARE(s.menu.dragging, 0);
         at += QPoint(-7, 11);
         pointer(digit, QEvent::MouseMove, at, Qt::NoButton, Qt::LeftButton);
         QCOMPARE(s.mini.pos(), start + QPoint(-7, 11));
@@ -169,12 +169,12 @@ private Q_SLOTS:
     {
         Strip s;
         int requests = 0;
-        connect(&s.mini, &TMiniCDPlayer::closeRequested, [&] { ++requests; });
+        connect(&s.mini, &MiniPlayerWindow::closeRequested, [&] { ++requests; });
         s.mini.close();
         QCOMPARE(requests, 1);
         QVERIFY(s.mini.isVisible());
     }
 };
 
-QTEST_MAIN(tst_TMiniCDPlayer)
-#include "tst_TMiniCDPlayer.moc"
+QTEST_MAIN(tst_MiniPlayerWindow)
+#include "tst_MiniPlayerWindow.moc"

@@ -1,7 +1,7 @@
-#include "MiniCDPlayer01.h"
+#include "MiniPlayerWindow.h"
 
 #include "controls/DigitalDisplay.h"
-#include "controls/Shape.h"
+#include "controls/ShapeWidget.h"
 #include "window/PlayerPopupMenu.h"
 
 #include <QCloseEvent>
@@ -23,7 +23,7 @@ bool compositorMovesWindows()
 }
 } // namespace
 
-TMiniCDPlayer::TMiniCDPlayer(PlayerPopupMenu& popupMenu, QWidget* owner)
+MiniPlayerWindow::MiniPlayerWindow(PlayerPopupMenu& popupMenu, QWidget* owner)
     : QWidget(owner, Qt::Window | Qt::FramelessWindowHint), popupMenu_(popupMenu)
 {
     setObjectName(QStringLiteral("MiniCDPlayer"));
@@ -38,52 +38,52 @@ TMiniCDPlayer::TMiniCDPlayer(PlayerPopupMenu& popupMenu, QWidget* owner)
 
     const QPoint origin = DrawnArea.topLeft();
     for (int i = 0; i < 6; ++i) {
-        auto* display = new TDigitalDisplay(this);
+        auto* display = new DigitalDisplay(this);
         display->setObjectName(QStringLiteral("DigitalDisplay%1").arg(i + 1));
         display->setGeometry(QRect(origin + QPoint(DigitLefts[i], 4), QSize(10, 18)));
         display->setForColor(Lime);
         display->setBarWidth(2);
         display->setMouseTracking(true);
-        connect(display, &TDigitalDisplay::OnMouseDown, this, &TMiniCDPlayer::FormMouseDown);
-        connect(display, &TDigitalDisplay::OnMouseMove, this, &TMiniCDPlayer::FormMouseMove);
-        connect(display, &TDigitalDisplay::OnMouseUp, this, &TMiniCDPlayer::mouseReleaseEvent);
-        DigitalDisplay[i] = display;
+        connect(display, &DigitalDisplay::mousePressed, this, &MiniPlayerWindow::onPanelMousePress);
+        connect(display, &DigitalDisplay::mouseMoved, this, &MiniPlayerWindow::onPanelMouseMove);
+        connect(display, &DigitalDisplay::mouseReleased, this, &MiniPlayerWindow::mouseReleaseEvent);
+        digits_[i] = display;
     }
     // The colon and the bevel take their pointer events and do nothing with them.
     const struct {
         const char* name;
-        TShape::Kind kind;
+        ShapeWidget::Kind kind;
         QRect rect;
         quint32 colour;
     } shapes[] = {
-        {"Shape1", TShape::Kind::Circle, {65, 8, 3, 3}, Lime},
-        {"Shape2", TShape::Kind::Circle, {65, 16, 3, 3}, Lime},
-        {"Shape3", TShape::Kind::Rectangle, {0, 0, 99, 1}, Silver},
-        {"Shape4", TShape::Kind::Rectangle, {0, 0, 1, 26}, Silver},
-        {"Shape5", TShape::Kind::Rectangle, {0, 25, 99, 1}, Grey},
-        {"Shape6", TShape::Kind::Rectangle, {98, 0, 1, 25}, Grey},
+        {"Shape1", ShapeWidget::Kind::Circle, {65, 8, 3, 3}, Lime},
+        {"Shape2", ShapeWidget::Kind::Circle, {65, 16, 3, 3}, Lime},
+        {"Shape3", ShapeWidget::Kind::Rectangle, {0, 0, 99, 1}, Silver},
+        {"Shape4", ShapeWidget::Kind::Rectangle, {0, 0, 1, 26}, Silver},
+        {"Shape5", ShapeWidget::Kind::Rectangle, {0, 25, 99, 1}, Grey},
+        {"Shape6", ShapeWidget::Kind::Rectangle, {98, 0, 1, 25}, Grey},
     };
     for (const auto& s : shapes) {
-        auto* shape = new TShape(s.kind, s.colour, s.colour, this);
+        auto* shape = new ShapeWidget(s.kind, s.colour, s.colour, this);
         shape->setObjectName(QLatin1String(s.name));
         shape->setGeometry(s.rect.translated(origin));
     }
-    FormCreate();
+    createForm();
 }
 
-TDigitalDisplay* TMiniCDPlayer::digit(int index) const
+DigitalDisplay* MiniPlayerWindow::digit(int index) const
 {
-    return index >= 1 && index <= 6 ? DigitalDisplay[index - 1] : nullptr;
+    return index >= 1 && index <= 6 ? digits_[index - 1] : nullptr;
 }
 
 // Without a frame the outer size is the client size: the visible region is
 // the strip alone, so the rest of the window neither shows nor takes clicks.
-void TMiniCDPlayer::FormCreate()
+void MiniPlayerWindow::createForm()
 {
     setMask(QRegion(DrawnArea));
 }
 
-void TMiniCDPlayer::FormMouseDown(QMouseEvent* event)
+void MiniPlayerWindow::onPanelMousePress(QMouseEvent* event)
 {
     if (event->buttons() & Qt::RightButton) {
         popupMenu_.popupAtPointer(event->globalPosition().toPoint());
@@ -99,7 +99,7 @@ void TMiniCDPlayer::FormMouseDown(QMouseEvent* event)
     }
 }
 
-void TMiniCDPlayer::FormMouseMove(QMouseEvent* event)
+void MiniPlayerWindow::onPanelMouseMove(QMouseEvent* event)
 {
     if (!(event->buttons() & Qt::LeftButton))
         dragging_ = false;
@@ -111,34 +111,34 @@ void TMiniCDPlayer::FormMouseMove(QMouseEvent* event)
     // Left + X is the pointer's screen position, whichever control reports the move.
     const QPoint left = pos();
     const QPoint moved =
-        drag_.mouseMove(left, event->globalPosition().toPoint() - left, dragging_, popupMenu_.Tag);
+        drag_.mouseMove(left, event->globalPosition().toPoint() - left, dragging_, popupMenu_.dragging);
     if (moved != left)
         move(moved);
 }
 
-void TMiniCDPlayer::mousePressEvent(QMouseEvent* event)
+void MiniPlayerWindow::mousePressEvent(QMouseEvent* event)
 {
-    FormMouseDown(event);
+    onPanelMousePress(event);
 }
 
-void TMiniCDPlayer::mouseMoveEvent(QMouseEvent* event)
+void MiniPlayerWindow::mouseMoveEvent(QMouseEvent* event)
 {
-    FormMouseMove(event);
+    onPanelMouseMove(event);
 }
 
-void TMiniCDPlayer::mouseReleaseEvent(QMouseEvent* event)
+void MiniPlayerWindow::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
         dragging_ = false;
 }
 
-void TMiniCDPlayer::closeEvent(QCloseEvent* event)
+void MiniPlayerWindow::closeEvent(QCloseEvent* event)
 {
     event->ignore();
     Q_EMIT closeRequested();
 }
 
-void TMiniCDPlayer::changeEvent(QEvent* event)
+void MiniPlayerWindow::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::WindowStateChange) {
         const auto* change = static_cast<QWindowStateChangeEvent*>(event);
@@ -148,7 +148,7 @@ void TMiniCDPlayer::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
 }
 
-void TMiniCDPlayer::showEvent(QShowEvent* event)
+void MiniPlayerWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     setMask(QRegion(DrawnArea));

@@ -1,0 +1,264 @@
+#include "compile/ui/CompileWindow.h"
+
+#include "compile/TapLatencyStore.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+// The key codes keyPressed works with: Space and Enter by their character
+// codes, every other key by a code that is neither.
+int keyCode(const QKeyEvent& event)
+{
+    switch (event.key()) {
+    case Qt::Key_Space:
+        return DwdCompiler::KeySpace;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return DwdCompiler::KeyEnter;
+    case Qt::Key_Backspace:
+        return DwdCompiler::KeyBackspace;
+    default:
+        return event.key();
+    }
+}
+} // namespace
+
+CompileWindow::CompileWindow(CompileHost& host, CdAudioDevice& device, MessageBoxes& boxes,
+                             FileDialogs& dialogs, SettingsStore& settings, QWidget* parent)
+    : QWidget(parent, Qt::Window), compiler_(host, *this, device, boxes, dialogs, canvas_),
+      settings_(settings), boxes_(boxes),
+      clickSinkMaker_([this] { return PcmSink::createDefault(clickClock_); })
+{
+    setObjectName(QStringLiteral("CompileForm"));
+    setWindowTitle(QStringLiteral("Make DWD file"));
+    QFont windowFont(QStringLiteral("ＭＳ Ｐゴシック"));
+    windowFont.setPixelSize(12);
+    setFont(windowFont);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    // The window itself takes the keys during a capture.
+    setFocusPolicy(Qt::StrongFocus);
+
+    startButton_ = makeButton("Start", QStringLiteral("Start"), &CompileWindow::start);
+    endButton_ = makeButton("End", QStringLiteral("End"), &CompileWindow::end);
+    cancelButton_ = makeButton("Cancel", QStringLiteral("Cancel"), &CompileWindow::cancel);
+    endButton_->installEventFilter(this);
+    makeSpeedSelector();
+    tapLatencyLabel_ = new QLabel(this);
+    tapLatencyLabel_->setObjectName(QStringLiteral("TapLatency"));
+    tapLatencyLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    measureButton_ = makeButton("Measure", QStringLiteral("測定…"), &CompileWindow::openTapCalibration);
+    measureButton_->resize(MeasureButtonWidth, ButtonHeight);
+    // Space and Enter time pieces: they never open the dialog instead.
+    measureButton_->setFocusPolicy(Qt::NoFocus);
+    const QString tip = QStringLiteral("タップの遅れを測る（押すタイミングの補正）");
+    measureButton_->setToolTip(tip);
+    measureButton_->setAccessibleName(tip);
+    showTapLatency(TapLatencyStore(settings_).read());
+
+    resize(OuterWidth, OuterHeight);
+    canvas_.resize(size());
+    canvas_.setChangedHandler([this](const QRect& rect) {
+        if (!painting_)
+            update(rect);
+    });
+    clientResized();
+    compiler_.createForm();
+}
+
+CompileWindow::~CompileWindow()
+{
+    // The dialog's clicks may run on this window's clock: they stop before
+    // the clock goes, not with the window's children afterwards.
+    delete calibrationForm_.data();
+    canvas_.setChangedHandler({});
+}
+
+QPushButton* CompileWindow::makeButton(const char* name, const QString& caption,
+                                       void (CompileWindow::*handler)())
+{
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(QLatin1String(name));
+    button->resize(ButtonWidth, ButtonHeight);
+    // No tab stop, but a click focuses the button as on any button; Enter on
+    // a focused button presses it like Space.
+    button->setFocusPolicy(Qt::ClickFocus);
+    button->setAutoDefault(true);
+    connect(button, &QPushButton::clicked, this, handler);
+    return button;
+}
+
+// Slower playback for fast passages: the pitch stays, the times recorded stay
+// in disc time. The box never takes the keyboard focus, so Space always times.
+void CompileWindow::makeSpeedSelector()
+{
+    speedLabel_ = new QLabel(QStringLiteral("速度"), this);
+    speedLabel_->setObjectName(QStringLiteral("SpeedLabel"));
+    speedLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    speedLabel_->resize(SpeedLabelWidth, ButtonHeight);
+    speedBox_ = new QComboBox(this);
+    speedBox_->setObjectName(QStringLiteral("Speed"));
+    for (int percent : {100, 90, 80, 75, 70, 60, 50})
+        speedBox_->addItem(QStringLiteral("%1%").arg(percent), percent);
+    speedBox_->setFocusPolicy(Qt::NoFocus);
+    speedBox_->resize(SpeedBoxWidth, ButtonHeight - 2);
+    const QString tip = QStringLiteral("再生の速さ（音の高さは変わりません）");
+    speedBox_->setToolTip(tip);
+    speedBox_->setAccessibleName(tip);
+    speedLabel_->setBuddy(speedBox_);
+    connect(speedBox_, &QComboBox::activated, this,
+            [this](int index) { compiler_.setSpeedPercent(speedBox_->itemData(index).toInt()); });
+}
+
+void CompileWindow::clientResized()
+{
+    const int bottom = height();
+    speedLabel_->move(SpeedLeft, bottom - ButtonHeight);
+    speedBox_->move(SpeedLeft + SpeedLabelWidth + 4, bottom - ButtonHeight + 1);
+    startButton_->move(0, bottom - startButton_->height());
+    endButton_->move(startButton_->width(), bottom - endButton_->height());
+    cancelButton_->move(startButton_->width() + endButton_->width(), bottom - cancelButton_->height());
+    measureButton_->move(width() - measureButton_->width(), bottom - measureButton_->height());
+    tapLatencyLabel_->setGeometry(LatencyAreaLeft, bottom - ButtonHeight,
+                                  std::max(0, measureButton_->x() - 4 - LatencyAreaLeft), ButtonHeight);
+    fitTapLatencyFont();
+    canvas_.resize(size());
+    compiler_.setClientArea(width(), height(), startButton_->height());
+    compiler_.clientResized();
+}
+
+void CompileWindow::paintEvent(QPaintEvent* event)
+{
+    // The canvas is redrawn on every paint, as on every resize; its own
+    // change reports are not turned into further paints meanwhile.
+    painting_ = true;
+    clientResized();
+    painting_ = false;
+    QPainter painter(this);
+    painter.drawImage(event->rect(), canvas_.image(), event->rect());
+}
+
+void CompileWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    clientResized();
+}
+
+void CompileWindow::keyPressEvent(QKeyEvent* event)
+{
+    // A key held a little too long must not time the pieces after it.
+    if (!event->isAutoRepeat())
+        keyPressed(keyCode(*event));
+    event->accept();
+}
+
+// The held key that timed the last piece must not go on to press End, which
+// has the focus then.
+bool CompileWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == endButton_ && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
+        static_cast<QKeyEvent*>(event)->isAutoRepeat())
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+void CompileWindow::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        compiler_.onPanelMousePress(event->position().toPoint().x(), event->position().toPoint().y());
+    QWidget::mousePressEvent(event);
+}
+
+void CompileWindow::closeEvent(QCloseEvent* event)
+{
+    shutDown();
+    event->accept();
+}
+
+void CompileWindow::shutDown()
+{
+    if (closed_)
+        return;
+    closed_ = true;
+    compiler_.shutDown();
+    deleteLater();
+}
+
+void CompileWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!outerSizeFitted_) {
+        outerSizeFitted_ = true;
+        QTimer::singleShot(0, this, &CompileWindow::fitOuterSize);
+    }
+}
+
+// The designed size includes the frame, which is known only once the window
+// is on screen.
+void CompileWindow::fitOuterSize()
+{
+    const QSize frame = frameGeometry().size() - size();
+    if (frame.width() > 0 || frame.height() > 0)
+        resize(OuterWidth - frame.width(), OuterHeight - frame.height());
+}
+
+void CompileWindow::setStartEnabled(bool enabled)
+{
+    startButton_->setEnabled(enabled);
+    // The latency stays as it was for the whole take.
+    tapLatencyLabel_->setEnabled(enabled);
+    measureButton_->setEnabled(enabled);
+}
+
+void CompileWindow::openTapCalibration()
+{
+    if (compiler_.compiling())
+        return;
+    if (!calibrationForm_) {
+        calibrationForm_ = new TapCalibrationDialog(settings_, boxes_, clickSinkMaker_, this);
+        calibrationForm_->setAttribute(Qt::WA_DeleteOnClose);
+        calibrationForm_->setModal(true);
+        connect(calibrationForm_, &TapCalibrationDialog::keptChanged, this, &CompileWindow::showTapLatency);
+    }
+    calibrationForm_->show();
+    calibrationForm_->raise();
+    calibrationForm_->activateWindow();
+}
+
+void CompileWindow::showTapLatency(int latencyMs)
+{
+    compiler_.setTapLatencyMs(latencyMs);
+    tapLatencyLabel_->setText(TapCalibration::keptText(latencyMs));
+    fitTapLatencyFont();
+}
+
+// A window narrowed by a wide frame leaves the label less room: a smaller
+// font keeps the value whole rather than cutting off its digits.
+void CompileWindow::fitTapLatencyFont()
+{
+    QFont fitted = font();
+    const int room = tapLatencyLabel_->contentsRect().width();
+    for (int pixels = font().pixelSize(); pixels >= MinLatencyFontPixels; --pixels) {
+        fitted.setPixelSize(pixels);
+        if (QFontMetrics(fitted).horizontalAdvance(tapLatencyLabel_->text()) <= room)
+            break;
+    }
+    if (tapLatencyLabel_->font() != fitted)
+        tapLatencyLabel_->setFont(fitted);
+}
+
+void CompileWindow::focusWindow()
+{
+    setFocus(Qt::OtherFocusReason);
+}
+
+void CompileWindow::focusEndButton()
+{
+    endButton_->setFocus(Qt::OtherFocusReason);
+}
