@@ -15,6 +15,7 @@
 #include "player/PlayerStateStore.h"
 #include "window/MiniPlayerWindow.h"
 #include "window/ModeTable.h"
+#include "window/PlayerObjectNames.h"
 #include "window/PlayerPopupMenu.h"
 #include "window/SkinLayout.h"
 #include "window/SkinPalette.h"
@@ -35,8 +36,18 @@
 #include <QWindow>
 #include <type_traits>
 
+using namespace PlayerObjectNames;
+
 namespace {
 const QString AppTitle = QStringLiteral("OndelPlayer");
+
+// The mode lamps: the word a screen reader says, the dim picture and its lit twin.
+struct Lamp {
+    QLatin1String word, dim, lit;
+};
+constexpr Lamp Lamps[] = {{QLatin1String("NORMAL"), Main::NormalLamp, Main::NormalLampLit},
+                          {QLatin1String("REPEAT"), Main::RepeatLamp, Main::RepeatLampLit},
+                          {QLatin1String("RANDOM"), Main::RandomLamp, Main::RandomLampLit}};
 
 constexpr quint32 Lime = 0x0000FF00;
 constexpr quint32 DigitBack = 0x02005000;
@@ -72,7 +83,7 @@ PlayerWindow::PlayerWindow(CdAudioDevice& device, MessageBoxes& boxes, SettingsS
     setFixedSize(SkinLayout::ClientWidth, WindowClip::clientHeight(false));
 
     tickTimer_ = new QTimer(this);
-    tickTimer_->setObjectName(QStringLiteral("Timer1"));
+    tickTimer_->setObjectName(Main::TickTimer);
     tickTimer_->setInterval(50);
     // Qt never delivers a timer's event while its previous one is still being
     // handled, so a box opened inside a tick (a lyrics error at a track
@@ -206,27 +217,27 @@ void PlayerWindow::createComponents()
         widget->setGeometry(c.rect);
     }
 
-    bottomEdge_ = images_.value(QStringLiteral("Image9"));
-    normalLamp_ = images_.value(QStringLiteral("NORMALImage0"));
-    repeatLamp_ = images_.value(QStringLiteral("REPEATImage0"));
-    randomLamp_ = images_.value(QStringLiteral("RANDOMImage0"));
+    bottomEdge_ = images_.value(Main::BottomEdge);
+    normalLamp_ = images_.value(Main::NormalLampLit);
+    repeatLamp_ = images_.value(Main::RepeatLampLit);
+    randomLamp_ = images_.value(Main::RandomLampLit);
     repeatLamp_->hide();
     randomLamp_->hide();
 
     // The title plate opens the version box and, like the buttons, the menu;
     // it has no move handler, so it never drags the window.
-    PictureWidget* Image1 = images_.value(QStringLiteral("Image1"));
+    PictureWidget* Image1 = images_.value(Main::TitlePlate);
     connect(Image1, &PictureWidget::clicked, this, &PlayerWindow::showVersion);
     connect(Image1, &PictureWidget::mousePressed, this, &PlayerWindow::onPanelMousePress);
 
-    powerButton_ = button(QStringLiteral("Power1"));
-    minimizeButton_ = button(QStringLiteral("MinimizeButtom1"));
-    playButton_ = button(QStringLiteral("Play"));
-    extendButton_ = button(QStringLiteral("ExtendedButtom1"));
-    editorButton_ = button(QStringLiteral("GoSongEditer"));
-    compileButton_ = button(QStringLiteral("Compile"));
-    relationButton_ = button(QStringLiteral("Relation"));
-    lyricsButton_ = button(QStringLiteral("WordsOn1"));
+    powerButton_ = button(Main::PowerButton);
+    minimizeButton_ = button(Main::MinimizeButton);
+    playButton_ = button(Main::PlayButton);
+    extendButton_ = button(Main::ExtendButton);
+    editorButton_ = button(Main::EditorButton);
+    compileButton_ = button(Main::CompileButton);
+    relationButton_ = button(Main::RelationButton);
+    lyricsButton_ = button(Main::LyricsButton);
     powerButton_->setChecked(true);
     lyricsButton_->setChecked(true);
 
@@ -241,12 +252,12 @@ void PlayerWindow::createComponents()
         showNormal();
         applicationRestored();
     });
-    connect(button(QStringLiteral("Eject1")), &QAbstractButton::clicked, this, &PlayerWindow::eject);
-    connect(button(QStringLiteral("SetMode")), &QAbstractButton::clicked, this, &PlayerWindow::cyclePlayMode);
-    connect(button(QStringLiteral("Rew")), &QAbstractButton::clicked, this, &PlayerWindow::rewind);
+    connect(button(Main::EjectButton), &QAbstractButton::clicked, this, &PlayerWindow::eject);
+    connect(button(Main::ModeButton), &QAbstractButton::clicked, this, &PlayerWindow::cyclePlayMode);
+    connect(button(Main::RewindButton), &QAbstractButton::clicked, this, &PlayerWindow::rewind);
     connect(playButton_, &QAbstractButton::clicked, this, &PlayerWindow::play);
-    connect(button(QStringLiteral("Stop")), &QAbstractButton::clicked, this, &PlayerWindow::stop);
-    connect(button(QStringLiteral("FF")), &QAbstractButton::clicked, this, &PlayerWindow::fastForward);
+    connect(button(Main::StopButton), &QAbstractButton::clicked, this, &PlayerWindow::stop);
+    connect(button(Main::FastForwardButton), &QAbstractButton::clicked, this, &PlayerWindow::fastForward);
     connect(extendButton_, &QAbstractButton::clicked, this, &PlayerWindow::onExtendClicked);
     connect(compileButton_, &QAbstractButton::clicked, this, &PlayerWindow::openCompileWindow);
     connect(relationButton_, &QAbstractButton::clicked, this, &PlayerWindow::onRelationClicked);
@@ -255,9 +266,10 @@ void PlayerWindow::createComponents()
 
     // Every button that is always visible is a tab stop; the extended row
     // becomes one while it is shown.
-    for (const char* name :
-         {"Power1", "MinimizeButtom1", "Eject1", "SetMode", "Rew", "Play", "Stop", "FF", "ExtendedButtom1"})
-        button(QLatin1String(name))->setFocusPolicy(Qt::TabFocus);
+    for (QLatin1String name :
+         {Main::PowerButton, Main::MinimizeButton, Main::EjectButton, Main::ModeButton, Main::RewindButton,
+          Main::PlayButton, Main::StopButton, Main::FastForwardButton, Main::ExtendButton})
+        button(name)->setFocusPolicy(Qt::TabFocus);
 }
 
 // Tooltips carry the menu captions and the key that does the same; the
@@ -265,38 +277,38 @@ void PlayerWindow::createComponents()
 void PlayerWindow::describeControls()
 {
     const struct {
-        const char* name;
+        QLatin1String name;
         const char* accessible;
         QString tip;
     } table[] = {
-        {"Power1", "Quit", QStringLiteral("終了 (Ctrl+Q)")},
-        {"MinimizeButtom1", "Minimise", QStringLiteral("最小化")},
-        {"Eject1", "Eject", QStringLiteral("取出し (E)")},
-        {"SetMode", "Mode", QStringLiteral("モード (M)")},
-        {"Rew", "Previous track", QStringLiteral("巻き戻し (←)")},
-        {"Play", "Play", QStringLiteral("再生 (Space)")},
-        {"Stop", "Stop", QStringLiteral("停止 (Space)")},
-        {"FF", "Next track", QStringLiteral("早送り (→)")},
-        {"ExtendedButtom1", "Tools", QStringLiteral("Words Editer / Set Rhythm / Relate / Words On")},
-        {"GoSongEditer", "Words Editer", QStringLiteral("Words Editer")},
-        {"Compile", "Set Rhythm", QStringLiteral("Set Rhythm")},
-        {"Relation", "Relate", QStringLiteral("Relate")},
-        {"WordsOn1", "Words On", QStringLiteral("Words On (L)")},
+        {Main::PowerButton, "Quit", QStringLiteral("終了 (Ctrl+Q)")},
+        {Main::MinimizeButton, "Minimise", QStringLiteral("最小化")},
+        {Main::EjectButton, "Eject", QStringLiteral("取出し (E)")},
+        {Main::ModeButton, "Mode", QStringLiteral("モード (M)")},
+        {Main::RewindButton, "Previous track", QStringLiteral("巻き戻し (←)")},
+        {Main::PlayButton, "Play", QStringLiteral("再生 (Space)")},
+        {Main::StopButton, "Stop", QStringLiteral("停止 (Space)")},
+        {Main::FastForwardButton, "Next track", QStringLiteral("早送り (→)")},
+        {Main::ExtendButton, "Tools", QStringLiteral("Words Editer / Set Rhythm / Relate / Words On")},
+        {Main::EditorButton, "Words Editer", QStringLiteral("Words Editer")},
+        {Main::CompileButton, "Set Rhythm", QStringLiteral("Set Rhythm")},
+        {Main::RelationButton, "Relate", QStringLiteral("Relate")},
+        {Main::LyricsButton, "Words On", QStringLiteral("Words On (L)")},
     };
     for (const auto& row : table) {
-        PictureButton* b = button(QLatin1String(row.name));
+        PictureButton* b = button(row.name);
         b->setToolTip(row.tip);
         b->setAccessibleName(QLatin1String(row.accessible));
         b->setAccessibleDescription(row.tip);
     }
-    images_.value(QStringLiteral("Image1"))->setAccessibleName(QStringLiteral("OndelPlayer"));
-    images_.value(QStringLiteral("Image1"))->setToolTip(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+    images_.value(Main::TitlePlate)->setAccessibleName(QStringLiteral("OndelPlayer"));
+    images_.value(Main::TitlePlate)->setToolTip(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
     displayPanel_->setAccessibleName(QStringLiteral("Track and time"));
     for (int i = 0; i < 6; ++i)
         digits_[i]->setAccessibleName(QStringLiteral("Digit %1").arg(i + 1));
-    for (const char* lamp : {"NORMAL", "REPEAT", "RANDOM"}) {
-        images_.value(QLatin1String(lamp) + QLatin1String("Image1"))->setAccessibleName(QLatin1String(lamp));
-        images_.value(QLatin1String(lamp) + QLatin1String("Image0"))->setAccessibleName(QLatin1String(lamp));
+    for (const Lamp& lamp : Lamps) {
+        images_.value(lamp.dim)->setAccessibleName(lamp.word);
+        images_.value(lamp.lit)->setAccessibleName(lamp.word);
     }
     updateAccessibleDisplay();
 }
@@ -312,17 +324,17 @@ void PlayerWindow::updateAccessibleDisplay()
             text[at[i]] = QLatin1Char(c);
     }
     QStringList lit;
-    for (const char* lamp : {"NORMAL", "REPEAT", "RANDOM"})
-        if (!images_.value(QLatin1String(lamp) + QLatin1String("Image0"))->isHidden())
-            lit << QLatin1String(lamp);
+    for (const Lamp& lamp : Lamps)
+        if (!images_.value(lamp.lit)->isHidden())
+            lit << lamp.word;
     text += QStringLiteral(", ") + lit.join(QLatin1Char(' '));
     // Written only when it changes: the digits are written 20 times a second.
     if (text == accessibleDisplay_)
         return;
     accessibleDisplay_ = text;
     displayPanel_->setAccessibleDescription(text);
-    for (const char* lamp : {"NORMAL", "REPEAT", "RANDOM"}) {
-        PictureWidget* image = images_.value(QLatin1String(lamp) + QLatin1String("Image0"));
+    for (const Lamp& lamp : Lamps) {
+        PictureWidget* image = images_.value(lamp.lit);
         image->setAccessibleDescription(image->isHidden() ? QStringLiteral("unlit") : QStringLiteral("lit"));
     }
 }
@@ -370,26 +382,26 @@ void PlayerWindow::popupMenuFromKeyboard(QWidget* window)
 void PlayerWindow::createPopupMenu()
 {
     popupMenu_ = new PlayerPopupMenu(this);
-    const auto bind = [this](const char* name, void (PlayerWindow::*handler)()) {
+    const auto bind = [this](QLatin1String name, void (PlayerWindow::*handler)()) {
         connect(menuItem(name), &QAction::triggered, this, handler);
     };
-    bind("RMenuPlay", &PlayerWindow::play);
-    bind("RMenuStop", &PlayerWindow::stop);
-    bind("RMenuRew", &PlayerWindow::rewind);
-    bind("RMenuFF", &PlayerWindow::fastForward);
-    bind("RMenuEject", &PlayerWindow::eject);
-    bind("RMenuModeNormal", &PlayerWindow::setNormalMode);
-    bind("RMenuModeRepeat", &PlayerWindow::setRepeatMode);
-    bind("RMenuModeAllRepeat", &PlayerWindow::setRepeatAllMode);
-    bind("RMenuModeRandom", &PlayerWindow::setRandomMode);
-    bind("RMenuSetRhythm", &PlayerWindow::openCompileWindow);
-    bind("RMenuRelate", &PlayerWindow::onRelationClicked);
-    bind("RMenuWordsOn", &PlayerWindow::onLyricsItemClicked);
-    bind("RMenuMinimize", &PlayerWindow::onMinimizeClicked);
-    bind("RMenuResize", &PlayerWindow::onMiniModeItemClicked);
-    bind("RMenuVersion", &PlayerWindow::showVersion);
-    bind("RMenuQuit", &PlayerWindow::onPowerClicked);
-    bind("RMenuRizuzAvodar", &PlayerWindow::openScriptEditor);
+    bind(Menu::Play, &PlayerWindow::play);
+    bind(Menu::Stop, &PlayerWindow::stop);
+    bind(Menu::Rewind, &PlayerWindow::rewind);
+    bind(Menu::FastForward, &PlayerWindow::fastForward);
+    bind(Menu::Eject, &PlayerWindow::eject);
+    bind(Menu::ModeNormal, &PlayerWindow::setNormalMode);
+    bind(Menu::ModeRepeat, &PlayerWindow::setRepeatMode);
+    bind(Menu::ModeRepeatAll, &PlayerWindow::setRepeatAllMode);
+    bind(Menu::ModeRandom, &PlayerWindow::setRandomMode);
+    bind(Menu::SetRhythm, &PlayerWindow::openCompileWindow);
+    bind(Menu::Relate, &PlayerWindow::onRelationClicked);
+    bind(Menu::LyricsOn, &PlayerWindow::onLyricsItemClicked);
+    bind(Menu::Minimize, &PlayerWindow::onMinimizeClicked);
+    bind(Menu::MiniMode, &PlayerWindow::onMiniModeItemClicked);
+    bind(Menu::Version, &PlayerWindow::showVersion);
+    bind(Menu::Quit, &PlayerWindow::onPowerClicked);
+    bind(Menu::ScriptEditor, &PlayerWindow::openScriptEditor);
     // The menu takes the pointer, and with it the release that ends the lengths view.
     connect(popupMenu_, &QMenu::aboutToShow, this, &PlayerWindow::endLengthsView);
 }
@@ -399,9 +411,9 @@ PictureButton* PlayerWindow::button(const QString& name) const
     return buttons_.value(name);
 }
 
-QAction* PlayerWindow::menuItem(const char* name) const
+QAction* PlayerWindow::menuItem(QLatin1String name) const
 {
-    return popupMenu_->item(QLatin1String(name));
+    return popupMenu_->item(name);
 }
 
 // The skin is drawn for the screen's pixel density, so it stays sharp on
@@ -463,13 +475,13 @@ void PlayerWindow::loadPlayerState()
     if (saved.wordsOn)
         lyricsButton_->setChecked(*saved.wordsOn);
     if (saved.miniMode)
-        menuItem("RMenuResize")->setChecked(*saved.miniMode);
+        menuItem(Menu::MiniMode)->setChecked(*saved.miniMode);
     if (!saved.complete)
         return;
-    menuItem("RMenuWordsOn")->setChecked(lyricsButton_->isChecked());
+    menuItem(Menu::LyricsOn)->setChecked(lyricsButton_->isChecked());
     // A mode out of range keeps the lamps and the check as they are.
     showPlayMode(state_.playMode);
-    if (menuItem("RMenuResize")->isChecked()) {
+    if (menuItem(Menu::MiniMode)->isChecked()) {
         // The main window hides at its first paint; only the strip shows.
         state_.firstPaintDone = false;
         enterMiniMode();
@@ -486,13 +498,13 @@ void PlayerWindow::savePlayerState()
     values.top = y();
     values.mode = int(state_.playMode);
     values.wordsOn = lyricsButton_->isChecked();
-    values.miniMode = menuItem("RMenuResize")->isChecked();
+    values.miniMode = menuItem(Menu::MiniMode)->isChecked();
     PlayerStateStore::savePlayer(settings_, values);
 }
 
 void PlayerWindow::onMiniModeItemClicked()
 {
-    if (menuItem("RMenuResize")->isChecked())
+    if (menuItem(Menu::MiniMode)->isChecked())
         enterMiniMode();
     else
         leaveMiniMode();
@@ -714,7 +726,7 @@ void PlayerWindow::endLengthsView()
 
 void PlayerWindow::onLyricsButtonClicked()
 {
-    menuItem("RMenuWordsOn")->setChecked(lyricsButton_->isChecked());
+    menuItem(Menu::LyricsOn)->setChecked(lyricsButton_->isChecked());
     // Switching on shows nothing at once: lyrics appear at the next play.
     if (!lyricsButton_->isChecked())
         lyricsSwitchedOff();
@@ -745,16 +757,16 @@ void PlayerWindow::showVersion()
 void PlayerWindow::onRelationClicked()
 {
     relationButton_->setEnabled(false);
-    menuItem("RMenuRelate")->setEnabled(false);
+    menuItem(Menu::Relate)->setEnabled(false);
     association_.relate(state_.currentTrack);
     relationButton_->setEnabled(true);
-    menuItem("RMenuRelate")->setEnabled(true);
+    menuItem(Menu::Relate)->setEnabled(true);
 }
 
 void PlayerWindow::openCompileWindow()
 {
     compileButton_->setEnabled(false);
-    menuItem("RMenuSetRhythm")->setEnabled(false);
+    menuItem(Menu::SetRhythm)->setEnabled(false);
     compileWindow_ = new CompileWindow(*this, device_, boxes_, dialogs_, settings_);
     compileWindow_->show();
 }
@@ -764,7 +776,7 @@ void PlayerWindow::openScriptEditor()
     if (editorWindow_)
         return;
     editorButton_->setEnabled(false);
-    menuItem("RMenuRizuzAvodar")->setEnabled(false);
+    menuItem(Menu::ScriptEditor)->setEnabled(false);
     // Dialogs handed to the player (tests) serve the editor too; otherwise
     // it asks on screen over its own window.
     editorWindow_ = new ScriptEditorWindow(*this, boxes_, ownDialogs_ ? nullptr : &dialogs_);
@@ -781,7 +793,7 @@ void PlayerWindow::scriptEditorClosed()
 {
     editorWindow_ = nullptr;
     editorButton_->setEnabled(true);
-    menuItem("RMenuRizuzAvodar")->setEnabled(true);
+    menuItem(Menu::ScriptEditor)->setEnabled(true);
 }
 
 void PlayerWindow::reloadCompilerScript()
@@ -794,7 +806,7 @@ void PlayerWindow::compilerWindowClosed()
 {
     compileWindow_ = nullptr;
     compileButton_->setEnabled(true);
-    menuItem("RMenuSetRhythm")->setEnabled(true);
+    menuItem(Menu::SetRhythm)->setEnabled(true);
     activateWindow();
     setFocus();
 }
@@ -809,7 +821,7 @@ PlayerControls::HookResult PlayerWindow::endRunningCapture()
 void PlayerWindow::setPlayEnabled(bool enabled)
 {
     playButton_->setEnabled(enabled);
-    menuItem("RMenuPlay")->setEnabled(enabled);
+    menuItem(Menu::Play)->setEnabled(enabled);
 }
 
 void PlayerWindow::setDigit(int index, char character)

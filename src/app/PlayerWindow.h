@@ -170,7 +170,7 @@ private:
     // A left press on something that drags the window.
     void beginDrag(QMouseEvent* event);
     PictureButton* button(const QString& name) const;
-    QAction* menuItem(const char* name) const;
+    QAction* menuItem(QLatin1String name) const;
 
     CdAudioDevice& device_;
     MessageBoxes& boxes_;

@@ -16,6 +16,7 @@
 #include "platform/cdaudio/TracingDevice.h"
 #include "platform/widgets/QtMessageBoxes.h"
 #include "player/DiscStartup.h"
+#include "window/PlayerObjectNames.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -83,7 +84,7 @@ int run(QApplication& app, const PlayerOptions& options)
     });
 
     if (mpris.start()) {
-        if (auto* timer = player.findChild<QTimer*>(QStringLiteral("Timer1")))
+        if (auto* timer = player.findChild<QTimer*>(PlayerObjectNames::Main::TickTimer))
             QObject::connect(timer, &QTimer::timeout, &mpris, &MprisService::publishChanges);
     }
 

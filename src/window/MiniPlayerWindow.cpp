@@ -2,6 +2,7 @@
 
 #include "controls/DigitalDisplay.h"
 #include "controls/ShapeWidget.h"
+#include "window/PlayerObjectNames.h"
 #include "window/PlayerPopupMenu.h"
 
 #include <QCloseEvent>
@@ -26,7 +27,7 @@ bool compositorMovesWindows()
 MiniPlayerWindow::MiniPlayerWindow(PlayerPopupMenu& popupMenu, QWidget* owner)
     : QWidget(owner, Qt::Window | Qt::FramelessWindowHint), popupMenu_(popupMenu)
 {
-    setObjectName(QStringLiteral("MiniCDPlayer"));
+    setObjectName(PlayerObjectNames::Mini::Window);
     setWindowTitle(QStringLiteral("MiniCDPlayer"));
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -39,7 +40,7 @@ MiniPlayerWindow::MiniPlayerWindow(PlayerPopupMenu& popupMenu, QWidget* owner)
     const QPoint origin = DrawnArea.topLeft();
     for (int i = 0; i < 6; ++i) {
         auto* display = new DigitalDisplay(this);
-        display->setObjectName(QStringLiteral("DigitalDisplay%1").arg(i + 1));
+        display->setObjectName(PlayerObjectNames::Mini::Digits[i]);
         display->setGeometry(QRect(origin + QPoint(DigitLefts[i], 4), QSize(10, 18)));
         display->setForColor(Lime);
         display->setBarWidth(2);
@@ -51,21 +52,21 @@ MiniPlayerWindow::MiniPlayerWindow(PlayerPopupMenu& popupMenu, QWidget* owner)
     }
     // The colon and the bevel take their pointer events and do nothing with them.
     const struct {
-        const char* name;
+        QLatin1String name;
         ShapeWidget::Kind kind;
         QRect rect;
         quint32 colour;
     } shapes[] = {
-        {"Shape1", ShapeWidget::Kind::Circle, {65, 8, 3, 3}, Lime},
-        {"Shape2", ShapeWidget::Kind::Circle, {65, 16, 3, 3}, Lime},
-        {"Shape3", ShapeWidget::Kind::Rectangle, {0, 0, 99, 1}, Silver},
-        {"Shape4", ShapeWidget::Kind::Rectangle, {0, 0, 1, 26}, Silver},
-        {"Shape5", ShapeWidget::Kind::Rectangle, {0, 25, 99, 1}, Grey},
-        {"Shape6", ShapeWidget::Kind::Rectangle, {98, 0, 1, 25}, Grey},
+        {PlayerObjectNames::Mini::UpperColonDot, ShapeWidget::Kind::Circle, {65, 8, 3, 3}, Lime},
+        {PlayerObjectNames::Mini::LowerColonDot, ShapeWidget::Kind::Circle, {65, 16, 3, 3}, Lime},
+        {PlayerObjectNames::Mini::TopEdge, ShapeWidget::Kind::Rectangle, {0, 0, 99, 1}, Silver},
+        {PlayerObjectNames::Mini::LeftEdge, ShapeWidget::Kind::Rectangle, {0, 0, 1, 26}, Silver},
+        {PlayerObjectNames::Mini::BottomEdge, ShapeWidget::Kind::Rectangle, {0, 25, 99, 1}, Grey},
+        {PlayerObjectNames::Mini::RightEdge, ShapeWidget::Kind::Rectangle, {98, 0, 1, 25}, Grey},
     };
     for (const auto& s : shapes) {
         auto* shape = new ShapeWidget(s.kind, s.colour, s.colour, this);
-        shape->setObjectName(QLatin1String(s.name));
+        shape->setObjectName(s.name);
         shape->setGeometry(s.rect.translated(origin));
     }
     createForm();

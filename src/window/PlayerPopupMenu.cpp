@@ -1,29 +1,31 @@
 #include "window/PlayerPopupMenu.h"
 
 #include "window/ModeTable.h"
+#include "window/PlayerObjectNames.h"
 
 #include <QActionGroup>
 
 PlayerPopupMenu::PlayerPopupMenu(QWidget* parent) : QMenu(parent)
 {
-    setObjectName(QStringLiteral("PopupMenu1"));
+    using namespace PlayerObjectNames;
+    setObjectName(Menu::Menu);
 
-    add(this, QStringLiteral("RMenuPlay"), QStringLiteral("再生(&P)"));
-    add(this, QStringLiteral("RMenuStop"), QStringLiteral("停止(&S)"));
-    add(this, QStringLiteral("RMenuRew"), QStringLiteral("巻き戻し(&R)"));
-    add(this, QStringLiteral("RMenuFF"), QStringLiteral("早送り(&F)"));
-    add(this, QStringLiteral("RMenuEject"), QStringLiteral("取出し(&E)"));
+    add(this, Menu::Play, QStringLiteral("再生(&P)"));
+    add(this, Menu::Stop, QStringLiteral("停止(&S)"));
+    add(this, Menu::Rewind, QStringLiteral("巻き戻し(&R)"));
+    add(this, Menu::FastForward, QStringLiteral("早送り(&F)"));
+    add(this, Menu::Eject, QStringLiteral("取出し(&E)"));
 
     modeMenu_ = new QMenu(QStringLiteral("モード(&M)"), this);
-    modeMenu_->setObjectName(QStringLiteral("RMenuModeMenu"));
+    modeMenu_->setObjectName(Menu::ModeMenu);
     QAction* mode = addMenu(modeMenu_);
-    mode->setObjectName(QStringLiteral("RMenuMode"));
+    mode->setObjectName(Menu::Mode);
     items_.insert(mode->objectName(), mode);
     order_ << mode->objectName();
     modeGroup_ = new QActionGroup(this);
     modeGroup_->setExclusive(true);
-    const QString modeNames[] = {QStringLiteral("RMenuModeNormal"), QStringLiteral("RMenuModeRepeat"),
-                                 QStringLiteral("RMenuModeAllRepeat"), QStringLiteral("RMenuModeRandom")};
+    const QLatin1String modeNames[] = {Menu::ModeNormal, Menu::ModeRepeat, Menu::ModeRepeatAll,
+                                       Menu::ModeRandom};
     const QString modeCaptions[] = {QStringLiteral("ノーマル"), QStringLiteral("1曲リピート"),
                                     QStringLiteral("リピート"), QStringLiteral("ランダム")};
     for (int i = 0; i < 4; ++i) {
@@ -33,18 +35,18 @@ PlayerPopupMenu::PlayerPopupMenu(QWidget* parent) : QMenu(parent)
     }
     item(modeNames[0])->setChecked(true);
 
-    add(this, QStringLiteral("N0"), QString())->setSeparator(true);
-    add(this, QStringLiteral("RMenuRizuzAvodar"), QStringLiteral("Words Editer(&W)"));
-    add(this, QStringLiteral("RMenuSetRhythm"), QStringLiteral("Set Rhythm(&H)"));
-    add(this, QStringLiteral("RMenuRelate"), QStringLiteral("Relate(&L)"));
-    QAction* wordsOn = add(this, QStringLiteral("RMenuWordsOn"), QStringLiteral("Words On(&O)"));
+    add(this, Menu::FirstSeparator, QString())->setSeparator(true);
+    add(this, Menu::ScriptEditor, QStringLiteral("Words Editer(&W)"));
+    add(this, Menu::SetRhythm, QStringLiteral("Set Rhythm(&H)"));
+    add(this, Menu::Relate, QStringLiteral("Relate(&L)"));
+    QAction* wordsOn = add(this, Menu::LyricsOn, QStringLiteral("Words On(&O)"));
     wordsOn->setCheckable(true);
     wordsOn->setChecked(true);
-    add(this, QStringLiteral("N1"), QString())->setSeparator(true);
-    add(this, QStringLiteral("RMenuResize"), QStringLiteral("ｳｨﾝﾄﾞｳを小さくする(&Z)"))->setCheckable(true);
-    add(this, QStringLiteral("RMenuMinimize"), QStringLiteral("最小化(&N)"));
-    add(this, QStringLiteral("RMenuVersion"), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
-    add(this, QStringLiteral("RMenuQuit"), QStringLiteral("終了(&Q)"));
+    add(this, Menu::SecondSeparator, QString())->setSeparator(true);
+    add(this, Menu::MiniMode, QStringLiteral("ｳｨﾝﾄﾞｳを小さくする(&Z)"))->setCheckable(true);
+    add(this, Menu::Minimize, QStringLiteral("最小化(&N)"));
+    add(this, Menu::Version, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+    add(this, Menu::Quit, QStringLiteral("終了(&Q)"));
 }
 
 QAction* PlayerPopupMenu::add(QMenu* menu, const QString& name, const QString& caption)

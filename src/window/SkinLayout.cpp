@@ -1,50 +1,53 @@
 #include "window/SkinLayout.h"
 
+#include "window/PlayerObjectNames.h"
+
 #include <algorithm>
 
-const QString SkinLayout::FormName = QStringLiteral("OndelPlayer");
+const QString SkinLayout::FormName = PlayerObjectNames::Main::Window;
 
 const std::vector<SkinLayout::Component>& SkinLayout::components()
 {
     using K = Kind;
+    using namespace PlayerObjectNames;
     static const std::vector<Component> list = {
-        {QStringLiteral("Image6"), K::Picture, QRect(0, 0, 306, 5)},
-        {QStringLiteral("Image7"), K::Picture, QRect(0, 0, 5, 185)},
-        {QStringLiteral("Image8"), K::Picture, QRect(301, 0, 5, 185)},
-        {QStringLiteral("Image9"), K::Picture, QRect(0, 125, 306, 5)},
-        {QStringLiteral("Image1"), K::Picture, QRect(40, 8, 225, 20)},
-        {QStringLiteral("Image2"), K::Picture, QRect(40, 32, 225, 4)},
-        {QStringLiteral("Image3"), K::Picture, QRect(40, 80, 225, 4)},
-        {QStringLiteral("Image4"), K::Picture, QRect(40, 36, 4, 44)},
-        {QStringLiteral("Image5"), K::Picture, QRect(261, 36, 4, 44)},
-        {QStringLiteral("Shape3"), K::Panel, QRect(44, 36, 217, 44)},
-        {QStringLiteral("NORMALImage1"), K::Lamp, QRect(48, 38, 40, 8)},
-        {QStringLiteral("NORMALImage0"), K::Lamp, QRect(48, 38, 40, 8)},
-        {QStringLiteral("REPEATImage1"), K::Lamp, QRect(48, 48, 40, 8)},
-        {QStringLiteral("REPEATImage0"), K::Lamp, QRect(48, 48, 40, 8)},
-        {QStringLiteral("RANDOMImage1"), K::Lamp, QRect(48, 58, 40, 8)},
-        {QStringLiteral("RANDOMImage0"), K::Lamp, QRect(48, 58, 40, 8)},
-        {QStringLiteral("ClockDisp1"), K::Digit, QRect(105, 44, 15, 27)},
-        {QStringLiteral("ClockDisp2"), K::Digit, QRect(125, 44, 15, 27)},
-        {QStringLiteral("ClockDisp3"), K::Digit, QRect(165, 44, 15, 27)},
-        {QStringLiteral("ClockDisp4"), K::Digit, QRect(185, 44, 15, 27)},
-        {QStringLiteral("ClockDisp5"), K::Digit, QRect(220, 44, 15, 27)},
-        {QStringLiteral("ClockDisp6"), K::Digit, QRect(240, 44, 15, 27)},
-        {QStringLiteral("Shape1"), K::Dot, QRect(209, 49, 4, 4)},
-        {QStringLiteral("Shape2"), K::Dot, QRect(209, 63, 4, 4)},
-        {QStringLiteral("Power1"), K::ToggleButton, QRect(10, 8, 25, 20)},
-        {QStringLiteral("MinimizeButtom1"), K::ToggleButton, QRect(271, 8, 25, 20)},
-        {QStringLiteral("Eject1"), K::Button, QRect(10, 32, 25, 50)},
-        {QStringLiteral("SetMode"), K::Button, QRect(271, 32, 25, 50)},
-        {QStringLiteral("Rew"), K::Button, QRect(19, 88, 60, 30)},
-        {QStringLiteral("Play"), K::Button, QRect(80, 88, 75, 30)},
-        {QStringLiteral("Stop"), K::Button, QRect(156, 88, 36, 30)},
-        {QStringLiteral("FF"), K::Button, QRect(193, 88, 60, 30)},
-        {QStringLiteral("ExtendedButtom1"), K::ToggleButton, QRect(267, 88, 30, 30)},
-        {QStringLiteral("GoSongEditer"), K::Button, QRect(15, 136, 80, 35)},
-        {QStringLiteral("Compile"), K::Button, QRect(96, 136, 80, 35)},
-        {QStringLiteral("Relation"), K::Button, QRect(177, 136, 80, 35)},
-        {QStringLiteral("WordsOn1"), K::ToggleButton, QRect(262, 136, 35, 35)},
+        {Main::TopEdge, K::Picture, QRect(0, 0, 306, 5)},
+        {Main::LeftEdge, K::Picture, QRect(0, 0, 5, 185)},
+        {Main::RightEdge, K::Picture, QRect(301, 0, 5, 185)},
+        {Main::BottomEdge, K::Picture, QRect(0, 125, 306, 5)},
+        {Main::TitlePlate, K::Picture, QRect(40, 8, 225, 20)},
+        {Main::DisplayFrameTop, K::Picture, QRect(40, 32, 225, 4)},
+        {Main::DisplayFrameBottom, K::Picture, QRect(40, 80, 225, 4)},
+        {Main::DisplayFrameLeft, K::Picture, QRect(40, 36, 4, 44)},
+        {Main::DisplayFrameRight, K::Picture, QRect(261, 36, 4, 44)},
+        {Main::DisplayPanel, K::Panel, QRect(44, 36, 217, 44)},
+        {Main::NormalLamp, K::Lamp, QRect(48, 38, 40, 8)},
+        {Main::NormalLampLit, K::Lamp, QRect(48, 38, 40, 8)},
+        {Main::RepeatLamp, K::Lamp, QRect(48, 48, 40, 8)},
+        {Main::RepeatLampLit, K::Lamp, QRect(48, 48, 40, 8)},
+        {Main::RandomLamp, K::Lamp, QRect(48, 58, 40, 8)},
+        {Main::RandomLampLit, K::Lamp, QRect(48, 58, 40, 8)},
+        {Main::Digits[0], K::Digit, QRect(105, 44, 15, 27)},
+        {Main::Digits[1], K::Digit, QRect(125, 44, 15, 27)},
+        {Main::Digits[2], K::Digit, QRect(165, 44, 15, 27)},
+        {Main::Digits[3], K::Digit, QRect(185, 44, 15, 27)},
+        {Main::Digits[4], K::Digit, QRect(220, 44, 15, 27)},
+        {Main::Digits[5], K::Digit, QRect(240, 44, 15, 27)},
+        {Main::UpperColonDot, K::Dot, QRect(209, 49, 4, 4)},
+        {Main::LowerColonDot, K::Dot, QRect(209, 63, 4, 4)},
+        {Main::PowerButton, K::ToggleButton, QRect(10, 8, 25, 20)},
+        {Main::MinimizeButton, K::ToggleButton, QRect(271, 8, 25, 20)},
+        {Main::EjectButton, K::Button, QRect(10, 32, 25, 50)},
+        {Main::ModeButton, K::Button, QRect(271, 32, 25, 50)},
+        {Main::RewindButton, K::Button, QRect(19, 88, 60, 30)},
+        {Main::PlayButton, K::Button, QRect(80, 88, 75, 30)},
+        {Main::StopButton, K::Button, QRect(156, 88, 36, 30)},
+        {Main::FastForwardButton, K::Button, QRect(193, 88, 60, 30)},
+        {Main::ExtendButton, K::ToggleButton, QRect(267, 88, 30, 30)},
+        {Main::EditorButton, K::Button, QRect(15, 136, 80, 35)},
+        {Main::CompileButton, K::Button, QRect(96, 136, 80, 35)},
+        {Main::RelationButton, K::Button, QRect(177, 136, 80, 35)},
+        {Main::LyricsButton, K::ToggleButton, QRect(262, 136, 35, 35)},
     };
     return list;
 }
@@ -78,7 +81,7 @@ QString SkinLayout::componentAt(QPoint clientPos, int clientHeight)
     const auto& list = components();
     for (auto it = list.rbegin(); it != list.rend(); ++it) {
         QRect r = it->rect;
-        if (it->name == QLatin1String("Image9"))
+        if (it->name == PlayerObjectNames::Main::BottomEdge)
             r.moveTop(clientHeight - EdgeThickness);
         if (r.contains(clientPos))
             return it->name;

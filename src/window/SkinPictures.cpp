@@ -1,5 +1,6 @@
 #include "window/SkinPictures.h"
 
+#include "window/PlayerObjectNames.h"
 #include "window/SkinLayout.h"
 
 #include <QFontMetricsF>
@@ -8,6 +9,8 @@
 #include <QPainterPath>
 #include <algorithm>
 #include <vector>
+
+using namespace PlayerObjectNames;
 
 namespace {
 
@@ -218,28 +221,18 @@ SkinPictures::SkinPictures(qreal devicePixelRatio) : ratio_(devicePixelRatio > 0
 
 QStringList SkinPictures::pictureNames()
 {
-    return {QStringLiteral("Image6"),       QStringLiteral("Image7"),       QStringLiteral("Image8"),
-            QStringLiteral("Image9"),       QStringLiteral("Image1"),       QStringLiteral("Image2"),
-            QStringLiteral("Image3"),       QStringLiteral("Image4"),       QStringLiteral("Image5"),
-            QStringLiteral("NORMALImage1"), QStringLiteral("NORMALImage0"), QStringLiteral("REPEATImage1"),
-            QStringLiteral("REPEATImage0"), QStringLiteral("RANDOMImage1"), QStringLiteral("RANDOMImage0")};
+    return {Main::TopEdge,           Main::LeftEdge,        Main::RightEdge,          Main::BottomEdge,
+            Main::TitlePlate,        Main::DisplayFrameTop, Main::DisplayFrameBottom, Main::DisplayFrameLeft,
+            Main::DisplayFrameRight, Main::NormalLamp,      Main::NormalLampLit,      Main::RepeatLamp,
+            Main::RepeatLampLit,     Main::RandomLamp,      Main::RandomLampLit};
 }
 
 QStringList SkinPictures::buttonNames()
 {
-    return {QStringLiteral("Power1"),
-            QStringLiteral("MinimizeButtom1"),
-            QStringLiteral("Eject1"),
-            QStringLiteral("SetMode"),
-            QStringLiteral("Rew"),
-            QStringLiteral("Play"),
-            QStringLiteral("Stop"),
-            QStringLiteral("FF"),
-            QStringLiteral("ExtendedButtom1"),
-            QStringLiteral("GoSongEditer"),
-            QStringLiteral("Compile"),
-            QStringLiteral("Relation"),
-            QStringLiteral("WordsOn1")};
+    return {Main::PowerButton,  Main::MinimizeButton, Main::EjectButton,   Main::ModeButton,
+            Main::RewindButton, Main::PlayButton,     Main::StopButton,    Main::FastForwardButton,
+            Main::ExtendButton, Main::EditorButton,   Main::CompileButton, Main::RelationButton,
+            Main::LyricsButton};
 }
 
 bool SkinPictures::isTwoState(const QString& component)
@@ -285,18 +278,19 @@ void SkinPictures::drawPictures()
             }
         pictures_.insert(name, img);
     };
-    edge(QStringLiteral("Image6"), 0);
-    edge(QStringLiteral("Image7"), 0);
-    edge(QStringLiteral("Image8"), 0);
-    edge(QStringLiteral("Image9"), BezelH - SkinLayout::EdgeThickness);
+    edge(Main::TopEdge, 0);
+    edge(Main::LeftEdge, 0);
+    edge(Main::RightEdge, 0);
+    edge(Main::BottomEdge, BezelH - SkinLayout::EdgeThickness);
 
     // The display frame: a sunken 4-pixel bezel round the green panel, with
     // a dark green rim where it meets the glass.
     const Bevel inset{{grey(30), grey(22), grey(15), QColor(30, 66, 30)},
                       {grey(96), grey(74), grey(15), QColor(30, 66, 30)}};
     const QRect frame(40, 32, 225, 52);
-    for (const char* name : {"Image2", "Image3", "Image4", "Image5"}) {
-        const QRect r = SkinLayout::rect(QLatin1String(name));
+    for (QLatin1String name :
+         {Main::DisplayFrameTop, Main::DisplayFrameBottom, Main::DisplayFrameLeft, Main::DisplayFrameRight}) {
+        const QRect r = SkinLayout::rect(name);
         QImage img = canvas(r.size());
         QPainter p(&img);
         for (int y = 0; y < r.height(); ++y)
@@ -305,7 +299,7 @@ void SkinPictures::drawPictures()
                                        frame.height());
                 p.fillRect(QRect(x, y, 1, 1), c.isValid() ? c : PanelGreen);
             }
-        pictures_.insert(QLatin1String(name), img);
+        pictures_.insert(name, img);
     }
 
     // The title plate: a shallow recess with the name printed in green.
@@ -330,12 +324,17 @@ void SkinPictures::drawPictures()
         path.addText(base, f, title);
         glow(p, path, QColor(0, 175, 0));
         p.fillPath(path, QColor(0, 235, 0));
-        pictures_.insert(QStringLiteral("Image1"), img);
+        pictures_.insert(Main::TitlePlate, img);
     }
 
     // The lamps: dot-matrix words on the panel's green, faint when dim.
-    for (const QString& word :
-         {QStringLiteral("NORMAL"), QStringLiteral("REPEAT"), QStringLiteral("RANDOM")}) {
+    const struct {
+        QLatin1String word, dim, lit;
+    } lamps[] = {{QLatin1String("NORMAL"), Main::NormalLamp, Main::NormalLampLit},
+                 {QLatin1String("REPEAT"), Main::RepeatLamp, Main::RepeatLampLit},
+                 {QLatin1String("RANDOM"), Main::RandomLamp, Main::RandomLampLit}};
+    for (const auto& lamp : lamps) {
+        const QString word = lamp.word;
         for (int lit = 0; lit < 2; ++lit) {
             QImage img = canvas(QSize(40, 8));
             QPainter p(&img);
@@ -352,7 +351,7 @@ void SkinPictures::drawPictures()
                 path.addText(QPointF(2, 4 + fm.capHeight() / 2), font, word); // flush left like a list
                 p.fillPath(path, lit ? LampLit : LampDim);
             }
-            pictures_.insert(word + (lit ? QStringLiteral("Image0") : QStringLiteral("Image1")), img);
+            pictures_.insert(lit ? lamp.lit : lamp.dim, img);
         }
     }
 }
@@ -375,18 +374,18 @@ void SkinPictures::drawButton(const QString& name)
         const bool lit = f == Face::Down;
         const QPointF shift = sunk(f) ? QPointF(1, 1) : QPointF(0, 0);
 
-        if (name == QLatin1String("Play")) {
+        if (name == Main::PlayButton) {
             drawSymbol(p, f, [&](QPainter& q, const QColor& col, QPointF o) {
                 fillPolygon(q, triangleRight(c.x() - 5 + o.x(), c.y() - 7 + o.y(), 11, 14), col);
             });
         }
-        else if (name == QLatin1String("Stop")) {
+        else if (name == Main::StopButton) {
             drawSymbol(p, f, [&](QPainter& q, const QColor& col, QPointF o) {
                 q.fillRect(QRectF(c.x() - 4.5 + o.x(), c.y() - 4.5 + o.y(), 9, 9), col);
             });
         }
-        else if (name == QLatin1String("Rew") || name == QLatin1String("FF")) {
-            const bool back = name == QLatin1String("Rew");
+        else if (name == Main::RewindButton || name == Main::FastForwardButton) {
+            const bool back = name == Main::RewindButton;
             drawSymbol(p, f, [&](QPainter& q, const QColor& col, QPointF o) {
                 for (int i = 0; i < 2; ++i) {
                     const qreal left = c.x() - 9 + i * 9 + o.x();
@@ -397,7 +396,7 @@ void SkinPictures::drawButton(const QString& name)
                 }
             });
         }
-        else if (name == QLatin1String("Eject1")) {
+        else if (name == Main::EjectButton) {
             drawSymbol(p, f, [&](QPainter& q, const QColor& col, QPointF o) {
                 fillPolygon(q,
                             QPolygonF({QPointF(c.x() - 6.5 + o.x(), c.y() + 1 + o.y()),
@@ -407,7 +406,7 @@ void SkinPictures::drawButton(const QString& name)
                 q.fillRect(QRectF(c.x() - 6.5 + o.x(), c.y() + 3 + o.y(), 13, 3), col);
             });
         }
-        else if (name == QLatin1String("SetMode")) {
+        else if (name == Main::ModeButton) {
             const QFont font = skinFont(10, true);
             const QString word = QStringLiteral("Mode");
             drawSymbol(p, f, [&](QPainter& q, const QColor& col, QPointF o) {
@@ -420,7 +419,7 @@ void SkinPictures::drawButton(const QString& name)
                                Qt::AlignCenter, word.at(i));
             });
         }
-        else if (name == QLatin1String("Power1")) {
+        else if (name == Main::PowerButton) {
             // The power lamp: glowing red while the player is on.
             const QColor col = f == Face::Disabled ? QColor(80, 0, 0)
                                : lit               ? QColor(255, 70, 60)
@@ -437,7 +436,7 @@ void SkinPictures::drawButton(const QString& name)
                 glow(p, path, QColor(205, 0, 0));
             p.strokePath(path, QPen(col, 1.6, Qt::SolidLine, Qt::RoundCap));
         }
-        else if (name == QLatin1String("MinimizeButtom1")) {
+        else if (name == Main::MinimizeButton) {
             const QColor col = f == Face::Disabled ? QColor(0, 0, 100)
                                : lit               ? QColor(0, 173, 255)
                                                    : QColor(0, 82, 215);
@@ -449,7 +448,7 @@ void SkinPictures::drawButton(const QString& name)
             }
             p.fillRect(bar, col);
         }
-        else if (name == QLatin1String("ExtendedButtom1")) {
+        else if (name == Main::ExtendButton) {
             const QColor col = f == Face::Disabled ? QColor(90, 40, 0)
                                : lit               ? QColor(255, 125, 20)
                                                    : QColor(220, 110, 0);
@@ -464,7 +463,7 @@ void SkinPictures::drawButton(const QString& name)
                 fillPolygon(p, arrow.translated(0, 1), grey(20));
             fillPolygon(p, arrow, col);
         }
-        else if (name == QLatin1String("WordsOn1")) {
+        else if (name == Main::LyricsButton) {
             // The lyrics switch: its label lights green while it is down.
             const QFont font =
                 fittedFont(QStringLiteral("Words"), inner.width() - 2, 10, true, QFont::SemiCondensed);
@@ -483,9 +482,9 @@ void SkinPictures::drawButton(const QString& name)
             p.fillPath(path, col);
         }
         else {
-            QString label = name == QLatin1String("GoSongEditer") ? QStringLiteral("Words Editer")
-                            : name == QLatin1String("Compile")    ? QStringLiteral("Set rhythm")
-                                                                  : QStringLiteral("Relate");
+            QString label = name == Main::EditorButton    ? QStringLiteral("Words Editer")
+                            : name == Main::CompileButton ? QStringLiteral("Set rhythm")
+                                                          : QStringLiteral("Relate");
             // One size for the whole row: the one the longest label fits.
             const QFont font =
                 fittedFont(QStringLiteral("Words Editer"), inner.width() - 6, 12, true, QFont::SemiCondensed);

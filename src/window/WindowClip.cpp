@@ -1,5 +1,6 @@
 #include "window/WindowClip.h"
 
+#include "window/PlayerObjectNames.h"
 #include "window/SkinLayout.h"
 
 namespace {
@@ -8,7 +9,8 @@ constexpr int BottomMargin = 7;
 
 int WindowClip::clientHeight(bool extended)
 {
-    const QRect lowest = SkinLayout::rect(extended ? QStringLiteral("GoSongEditer") : QStringLiteral("Play"));
+    const QRect lowest = SkinLayout::rect(extended ? PlayerObjectNames::Main::EditorButton
+                                                   : PlayerObjectNames::Main::PlayButton);
     return lowest.top() + lowest.height() + SkinLayout::EdgeThickness + BottomMargin;
 }
 
