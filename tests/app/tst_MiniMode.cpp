@@ -1,3 +1,4 @@
+#include "MainWindowFixture.h"
 #include "SampleDwd.h"
 #include "ScriptedMessageBoxes.h"
 #include "TempSettingsHome.h"
@@ -15,6 +16,7 @@
 #include "player/Association.h"
 #include "player/PlayerStateStore.h"
 #include "window/MiniPlayerWindow.h"
+#include "window/PlayerObjectNames.h"
 #include "window/PlayerPopupMenu.h"
 
 #include <QAction>
@@ -27,61 +29,32 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace PlayerObjectNames;
+
 namespace {
-// A player on a simulated disc whose clock moves by hand, started on a
-// settings store filled beforehand.
-template <typename Store = MemorySettingsStore> struct Started {
+// The main window started on a settings store filled beforehand.
+template <typename Store = MemorySettingsStore>
+struct Started : MainWindowFixture<PlayerWindow, ScriptedFileDialogs, ScriptedMessageBoxes, Store> {
     explicit Started(const QStringList& saved = {}, const QString& disc = QStringLiteral("tracks=3"))
-        : store(filled(saved)), session(SimulatedDisc::create(uniqueDisc(disc), clock, nullptr)),
-          player(session, boxes, store)
+        : MainWindowFixture<PlayerWindow, ScriptedFileDialogs, ScriptedMessageBoxes, Store>(disc, saved)
     {
-    }
-    static Store filled(const QStringList& saved)
-    {
-        Store store;
-        if (!saved.isEmpty()) {
-            auto key = store.openKey(SettingsKeys::PlayerState, true);
-            for (const QString& pair : saved)
-                key->writeString(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
-        }
-        return store;
     }
     // Shown as main() shows it; waits for the first paint, which hides the
     // main window when mini mode was restored.
     void show()
     {
-        player.show();
+        this->player.show();
         QTest::qWait(50);
         QCoreApplication::processEvents();
-    }
-    QAction* item(const char* name) { return player.popupMenu()->item(QLatin1String(name)); }
-    PictureButton* button(const char* name) { return player.findChild<PictureButton*>(QLatin1String(name)); }
-    bool lit(const char* lamp) { return !player.findChild<QWidget*>(QLatin1String(lamp))->isHidden(); }
-    QByteArray mainDigits()
-    {
-        QByteArray text;
-        for (int i = 1; i <= 6; ++i)
-            text += player.findChild<DigitalDisplay*>(QStringLiteral("ClockDisp%1").arg(i))->number();
-        return text;
     }
     QByteArray miniDigits()
     {
         QByteArray text;
         for (int i = 1; i <= 6; ++i)
-            text += player.miniWindow()->digit(i)->number();
+            text += this->player.miniWindow()->digit(i)->number();
         return text;
     }
-    QString saved(const char* name)
-    {
-        auto key = store.openKey(SettingsKeys::PlayerState, false);
-        return key ? key->readString(QLatin1String(name)).value_or(QStringLiteral("-")) : QStringLiteral("-");
-    }
-
-    Store store;
-    ManualClock clock;
-    DeviceSession session;
-    ScriptedMessageBoxes boxes;
-    PlayerWindow player;
+    Store& store = this->settings;
 };
 
 QRect firstScreen()
@@ -153,13 +126,13 @@ private Q_SLOTS:
         else
             QCOMPARE(s.player.pos(), place);
         QCOMPARE(int(s.player.state().playMode), playMode);
-        QCOMPARE(s.lit("NORMALImage0"), lamps.contains(QLatin1Char('N')));
-        QCOMPARE(s.lit("REPEATImage0"), lamps.contains(QLatin1Char('R')));
-        QCOMPARE(s.lit("RANDOMImage0"), lamps.contains(QLatin1Char('X')));
+        QCOMPARE(s.lit(Main::NormalLampLit), lamps.contains(QLatin1Char('N')));
+        QCOMPARE(s.lit(Main::RepeatLampLit), lamps.contains(QLatin1Char('R')));
+        QCOMPARE(s.lit(Main::RandomLampLit), lamps.contains(QLatin1Char('X')));
         QVERIFY(s.item(qPrintable(checkedMode))->isChecked());
-        QCOMPARE(s.button("WordsOn1")->isChecked(), wordsOn);
-        QCOMPARE(s.item("RMenuWordsOn")->isChecked(), menuWordsOn);
-        QCOMPARE(s.item("RMenuResize")->isChecked(), mini);
+        QCOMPARE(s.button(Main::LyricsButton)->isChecked(), wordsOn);
+        QCOMPARE(s.item(Menu::LyricsOn)->isChecked(), menuWordsOn);
+        QCOMPARE(s.item(Menu::MiniMode)->isChecked(), mini);
         QCOMPARE(bool(s.player.miniWindow()), mini);
 
         s.show();
@@ -192,19 +165,19 @@ private Q_SLOTS:
         Started s;
         s.player.move(200, 150);
         s.show();
-        QTest::mouseClick(s.button("SetMode"), Qt::LeftButton);
-        QTest::mouseClick(s.button("SetMode"), Qt::LeftButton);
-        QTest::mouseClick(s.button("ExtendedButtom1"), Qt::LeftButton);
-        QTest::mouseClick(s.button("WordsOn1"), Qt::LeftButton);
+        QTest::mouseClick(s.button(Main::ModeButton), Qt::LeftButton);
+        QTest::mouseClick(s.button(Main::ModeButton), Qt::LeftButton);
+        QTest::mouseClick(s.button(Main::ExtendButton), Qt::LeftButton);
+        QTest::mouseClick(s.button(Main::LyricsButton), Qt::LeftButton);
         if (mini) {
-            s.item("RMenuResize")->trigger();
+            s.item(Menu::MiniMode)->trigger();
             QVERIFY(!s.player.isVisible());
             s.player.miniWindow()->move(400, 300);
             QTRY_COMPARE(QApplication::activeWindow(), s.player.miniWindow());
             QTest::keyClick(s.player.miniWindow(), Qt::Key_Q, Qt::ControlModifier);
         }
         else {
-            QTest::mouseClick(s.button("Power1"), Qt::LeftButton);
+            QTest::mouseClick(s.button(Main::PowerButton), Qt::LeftButton);
         }
         QStringList written;
         for (const char* name : {"Left", "Top", "Mode", "WordsOn", "MiniCDPlayer"})
@@ -229,7 +202,7 @@ private Q_SLOTS:
         Started s(QStringList{}, QStringLiteral("tracks=3,length=3:00"));
         s.player.move(200, 150);
         s.show();
-        s.item("RMenuResize")->trigger();
+        s.item(Menu::MiniMode)->trigger();
         MiniPlayerWindow* mini = s.player.miniWindow();
         QVERIFY(mini && mini->isVisible());
         QVERIFY(!s.player.isVisible());
@@ -241,12 +214,12 @@ private Q_SLOTS:
         QTest::keyClick(mini, Qt::Key_Space);
         s.clock.advance(1000);
         QTRY_COMPARE(s.miniDigits(), QByteArray("020001"));
-        QCOMPARE(s.miniDigits(), s.mainDigits());
+        QCOMPARE(s.miniDigits(), s.digits());
         s.clock.advance(62000);
         QTRY_COMPARE(s.miniDigits(), QByteArray("020103"));
 
         mini->move(500, 400);
-        s.item("RMenuResize")->trigger();
+        s.item(Menu::MiniMode)->trigger();
         QVERIFY(!s.player.miniWindow());
         QVERIFY(s.player.isVisible());
         QCOMPARE(s.player.pos(), QPoint(500 - 73, 400 - 38));
@@ -266,7 +239,7 @@ private Q_SLOTS:
         QFETCH(QString, item);
         Started s;
         s.show();
-        s.item("RMenuResize")->trigger();
+        s.item(Menu::MiniMode)->trigger();
         QPointer<MiniPlayerWindow> mini = s.player.miniWindow();
         QWidget* digit = mini->digit(3);
         QTimer pick;
@@ -317,15 +290,15 @@ private Q_SLOTS:
             return static_cast<QWidget*>(nullptr);
         };
 
-        QTest::mouseClick(s.button("Play"), Qt::LeftButton);
+        QTest::mouseClick(s.button(Main::PlayButton), Qt::LeftButton);
         QVERIFY(display());
         display()->move(333, 222);
         if (how == QLatin1String("stop")) {
-            QTest::mouseClick(s.button("Stop"), Qt::LeftButton);
+            QTest::mouseClick(s.button(Main::StopButton), Qt::LeftButton);
         }
         else if (how == QLatin1String("switch")) {
-            QTest::mouseClick(s.button("ExtendedButtom1"), Qt::LeftButton);
-            QTest::mouseClick(s.button("WordsOn1"), Qt::LeftButton);
+            QTest::mouseClick(s.button(Main::ExtendButton), Qt::LeftButton);
+            QTest::mouseClick(s.button(Main::LyricsButton), Qt::LeftButton);
         }
         else {
             display()->close();
@@ -337,13 +310,13 @@ private Q_SLOTS:
         QCOMPARE(key->readInteger(QStringLiteral("Top")), std::optional<qint32>(222));
 
         if (how == QLatin1String("stop")) {
-            QTRY_VERIFY(s.button("Play")->isEnabled());
-            QTest::mouseClick(s.button("Play"), Qt::LeftButton);
+            QTRY_VERIFY(s.button(Main::PlayButton)->isEnabled());
+            QTest::mouseClick(s.button(Main::PlayButton), Qt::LeftButton);
         }
         else {
             if (how == QLatin1String("switch"))
-                QTest::mouseClick(s.button("WordsOn1"), Qt::LeftButton);
-            QTest::mouseClick(s.button("FF"), Qt::LeftButton);
+                QTest::mouseClick(s.button(Main::LyricsButton), Qt::LeftButton);
+            QTest::mouseClick(s.button(Main::FastForwardButton), Qt::LeftButton);
         }
         QVERIFY(display());
         QCOMPARE(display()->pos(), QPoint(333, 222));
@@ -362,10 +335,10 @@ private Q_SLOTS:
             QTest::keyClick(&first.player, Qt::Key_M);
             QTest::keyClick(&first.player, Qt::Key_M);
             QTest::keyClick(&first.player, Qt::Key_M);
-            first.item("RMenuResize")->trigger();
+            first.item(Menu::MiniMode)->trigger();
             first.player.miniWindow()->move(350, 250);
             stripPlace = first.player.miniWindow()->pos();
-            first.item("RMenuQuit")->trigger();
+            first.item(Menu::Quit)->trigger();
         }
         QFile file(home.configFile());
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -378,11 +351,11 @@ private Q_SLOTS:
         QVERIFY(!second.player.isVisible());
         QVERIFY(second.player.miniWindow());
         QCOMPARE(second.player.miniWindow()->pos(), stripPlace);
-        second.item("RMenuResize")->trigger();
+        second.item(Menu::MiniMode)->trigger();
         QVERIFY(second.player.isVisible());
         QCOMPARE(second.player.pos(), stripPlace - QPoint(73, 38));
-        QVERIFY(second.lit("RANDOMImage0"));
-        QVERIFY(second.item("RMenuModeRandom")->isChecked());
+        QVERIFY(second.lit(Main::RandomLampLit));
+        QVERIFY(second.item(Menu::ModeRandom)->isChecked());
     }
 };
 

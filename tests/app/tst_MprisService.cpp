@@ -10,6 +10,7 @@
 #include "platform/QSettingsStore.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/SimulatedDisc.h"
+#include "window/PlayerObjectNames.h"
 
 #include <QAbstractButton>
 #include <QDBusArgument>
@@ -23,6 +24,8 @@
 #include <QTest>
 #include <QTimer>
 #include <memory>
+
+using namespace PlayerObjectNames;
 
 namespace {
 const QString Path = QStringLiteral("/org/mpris/MediaPlayer2");
@@ -53,7 +56,7 @@ struct Rig {
         mpris = std::make_unique<MprisService>(
             *remote, device,
             QDBusConnection::connectToBus(bus.address(), QStringLiteral("player%1").arg(serial)));
-        QObject::connect(player->findChild<QTimer*>(QStringLiteral("Timer1")), &QTimer::timeout, mpris.get(),
+        QObject::connect(player->findChild<QTimer*>(Main::TickTimer), &QTimer::timeout, mpris.get(),
                          &MprisService::publishChanges);
         client = QDBusConnection::connectToBus(bus.address(), QStringLiteral("remote%1").arg(serial));
     }

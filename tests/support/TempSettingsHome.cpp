@@ -4,6 +4,7 @@
 
 TempSettingsHome::TempSettingsHome()
 {
+    ++alive_;
     hadPrevious_ = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
     previous_ = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", dir_.path().toLocal8Bit());
@@ -13,6 +14,7 @@ TempSettingsHome::TempSettingsHome()
 
 TempSettingsHome::~TempSettingsHome()
 {
+    --alive_;
     if (hadPrevious_)
         qputenv("XDG_CONFIG_HOME", previous_);
     else

@@ -1,31 +1,50 @@
 #include "MainWindowFixture.h"
+#include "RecordingDevice.h"
 #include "SampleDwd.h"
 #include "ScriptedFileDialogs.h"
 #include "ScriptedMessageBoxes.h"
 #include "TempSettingsHome.h"
+#include "UniqueDisc.h"
+#include "app/AppIcon.h"
 #include "app/PlayerWindow.h"
 #include "compile/ui/CompileWindow.h"
+#include "controls/DigitalDisplay.h"
 #include "controls/PictureButton.h"
 #include "core/SettingsKeys.h"
 #include "editor/ScriptEditorWindow.h"
 #include "lyrics/ui/LyricsWindow.h"
 #include "platform/Clock.h"
+#include "platform/MemorySettingsStore.h"
+#include "platform/MessageBoxes.h"
 #include "platform/QSettingsStore.h"
+#include "platform/SettingsStore.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/SimulatedDisc.h"
+#include "platform/widgets/QtMessageBoxes.h"
 #include "player/Association.h"
+#include "window/PlayerObjectNames.h"
 #include "window/PlayerPopupMenu.h"
+#include "window/SkinLayout.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFile>
+#include <QImage>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+
+using namespace PlayerObjectNames;
 
 namespace {
 // Counts the lyrics switch's hook, which the lyrics display takes over.
@@ -47,8 +66,8 @@ public:
     std::optional<QString> openFile(const QString& title, const QString& filter,
                                     const QString& suffix) override
     {
-        enabledWhileOpen = player->findChild<QWidget*>(QStringLiteral("Relation"))->isEnabled() ||
-                           player->popupMenu()->item(QStringLiteral("RMenuRelate"))->isEnabled();
+        enabledWhileOpen = player->findChild<QWidget*>(Main::RelationButton)->isEnabled() ||
+                           player->popupMenu()->item(Menu::Relate)->isEnabled();
         return scripted.openFile(title, filter, suffix);
     }
     std::optional<QString> saveFile(const QString&, const QString&, const QString&, const QString&) override
@@ -99,9 +118,40 @@ struct PopupWatch {
     QMenu* opened = nullptr;
     QStringList captions;
 };
+
+// The main window on the real 50 ms timer, its disc running on a steady
+// clock (`speed` times faster), with real boxes or scripted ones.
+template <typename Boxes, typename DiscClock = SteadyClock>
+using Live = MainWindowFixture<PlayerWindow, ScriptedFileDialogs, Boxes, QSettingsStore, DiscClock>;
+using Window = MainWindowFixture<>;
+
+// Runs `action` every few milliseconds in whatever event loop is running,
+// the modal loop of a box included, until it returns true.
+class Repeatedly : public QObject {
+public:
+    explicit Repeatedly(std::function<bool()> action) : action_(std::move(action))
+    {
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            if (action_())
+                timer_.stop();
+        });
+        timer_.start(5);
+    }
+    bool done() const { return !timer_.isActive(); }
+
+private:
+    std::function<bool()> action_;
+    QTimer timer_;
+};
+
+QMessageBox* openBox()
+{
+    return qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+}
+
 } // namespace
 
-class tst_PlayerForm : public QObject {
+class tst_PlayerWindowControls : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -110,16 +160,16 @@ private Q_SLOTS:
         Form f;
         QVERIFY(f.player.windowFlags() & Qt::FramelessWindowHint);
         QCOMPARE(f.player.size(), QSize(306, 130));
-        QVERIFY(f.child<QAbstractButton>(QStringLiteral("Power1"))->isChecked());
-        QVERIFY(f.child<QAbstractButton>(QStringLiteral("WordsOn1"))->isChecked());
-        QVERIFY(!f.child<QAbstractButton>(QStringLiteral("ExtendedButtom1"))->isChecked());
-        QVERIFY(f.child(QStringLiteral("GoSongEditer"))->isEnabled());
-        QVERIFY(f.child(QStringLiteral("Compile"))->isEnabled());
-        QVERIFY(f.child(QStringLiteral("Relation"))->isEnabled());
-        QVERIFY(f.item("RMenuSetRhythm")->isEnabled());
-        QVERIFY(f.item("RMenuRizuzAvodar")->isEnabled());
-        QVERIFY(f.item("RMenuResize")->isEnabled());
-        QVERIFY(!f.item("RMenuResize")->isChecked());
+        QVERIFY(f.child<QAbstractButton>(Main::PowerButton)->isChecked());
+        QVERIFY(f.child<QAbstractButton>(Main::LyricsButton)->isChecked());
+        QVERIFY(!f.child<QAbstractButton>(Main::ExtendButton)->isChecked());
+        QVERIFY(f.child(Main::EditorButton)->isEnabled());
+        QVERIFY(f.child(Main::CompileButton)->isEnabled());
+        QVERIFY(f.child(Main::RelationButton)->isEnabled());
+        QVERIFY(f.item(Menu::SetRhythm)->isEnabled());
+        QVERIFY(f.item(Menu::ScriptEditor)->isEnabled());
+        QVERIFY(f.item(Menu::MiniMode)->isEnabled());
+        QVERIFY(!f.item(Menu::MiniMode)->isChecked());
         // Every button shows a skin picture, never an empty face.
         for (auto* b : f.player.findChildren<PictureButton*>())
             QVERIFY2(!b->picture(PictureButton::Picture::Up).isNull(), qPrintable(b->objectName()));
@@ -130,10 +180,10 @@ private Q_SLOTS:
     {
         Form f;
         const QObjectList children = f.player.children();
-        const auto index = [&](const char* name) { return children.indexOf(f.child(QLatin1String(name))); };
-        QVERIFY(index("Image9") > index("Image7"));
-        QVERIFY(index("Image9") > index("Image8"));
-        QVERIFY(index("Image1") < index("Power1"));
+        const auto index = [&](QLatin1String name) { return children.indexOf(f.child(name)); };
+        QVERIFY(index(Main::BottomEdge) > index(Main::LeftEdge));
+        QVERIFY(index(Main::BottomEdge) > index(Main::RightEdge));
+        QVERIFY(index(Main::TitlePlate) < index(Main::PowerButton));
     }
 
     void foldAndUnfold_data()
@@ -157,15 +207,15 @@ private Q_SLOTS:
         Form f;
         f.show();
         const QPoint place = f.player.pos();
-        auto* extend = f.child<QAbstractButton>(QStringLiteral("ExtendedButtom1"));
+        auto* extend = f.child<QAbstractButton>(Main::ExtendButton);
         for (int i = 0; i < presses; ++i)
             QTest::mouseClick(extend, Qt::LeftButton);
         QCOMPARE(f.player.size(), QSize(306, height));
         QCOMPARE(f.player.pos(), place);
         QCOMPARE(f.player.mask(), QRegion(0, 0, 306, height));
-        QCOMPARE(f.child(QStringLiteral("Image9"))->geometry(), QRect(0, height - 5, 306, 5));
-        for (const char* name : {"GoSongEditer", "Compile", "Relation"})
-            QCOMPARE(f.child(QLatin1String(name))->focusPolicy() == Qt::TabFocus, rowTabStops);
+        QCOMPARE(f.child(Main::BottomEdge)->geometry(), QRect(0, height - 5, 306, 5));
+        for (QLatin1String name : {Main::EditorButton, Main::CompileButton, Main::RelationButton})
+            QCOMPARE(f.child(name)->focusPolicy() == Qt::TabFocus, rowTabStops);
     }
 
     void dragSources_data()
@@ -203,7 +253,7 @@ private Q_SLOTS:
         Form f;
         f.show();
         if (unfolded)
-            f.child<QAbstractButton>(QStringLiteral("ExtendedButtom1"))->click();
+            f.child<QAbstractButton>(Main::ExtendButton)->click();
         QWidget* target = component.isEmpty() ? &f.player : f.child(component);
         QVERIFY(target);
         // The background between FF and extendButton_.
@@ -232,7 +282,7 @@ private Q_SLOTS:
     {
         Form f;
         f.show();
-        auto* panel = f.child(QStringLiteral("Shape3"));
+        auto* panel = f.child(Main::DisplayPanel);
         const QPoint start = f.player.pos();
         QPoint at = panel->mapToGlobal(QPoint(100, 20));
         pointer(panel, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
@@ -271,7 +321,7 @@ private Q_SLOTS:
         QFETCH(QString, component);
         Form f;
         f.show();
-        f.child<QAbstractButton>(QStringLiteral("ExtendedButtom1"))->click();
+        f.child<QAbstractButton>(Main::ExtendButton)->click();
         QWidget* target = component.isEmpty() ? &f.player : f.child(component);
         if (QLatin1String(QTest::currentDataTag()) == QLatin1String("disabled button"))
             target->setEnabled(false);
@@ -288,7 +338,7 @@ private Q_SLOTS:
         QCOMPARE(watch.captions, expected);
         QCOMPARE(f.player.popupMenu()->dragging, 1);
         QVERIFY(!f.player.state().showLengths);
-        QVERIFY(f.child<QAbstractButton>(QStringLiteral("Power1"))->isChecked()); // nothing pressed
+        QVERIFY(f.child<QAbstractButton>(Main::PowerButton)->isChecked()); // nothing pressed
     }
 
     void modeItems_data()
@@ -315,48 +365,17 @@ private Q_SLOTS:
         QFETCH(bool, repeat);
         QFETCH(bool, random);
         Form f;
-        f.item(mode == 3 ? "RMenuModeRepeat" : "RMenuModeRandom")->trigger(); // start elsewhere
+        f.item(mode == 3 ? Menu::ModeRepeat : Menu::ModeRandom)->trigger(); // start elsewhere
         f.player.popupMenu()->item(item)->trigger();
         QCOMPARE(int(f.player.state().playMode), mode);
-        QCOMPARE(f.lit("NORMALImage0"), normal);
-        QCOMPARE(f.lit("REPEATImage0"), repeat);
-        QCOMPARE(f.lit("RANDOMImage0"), random);
+        QCOMPARE(f.lit(Main::NormalLampLit), normal);
+        QCOMPARE(f.lit(Main::RepeatLampLit), repeat);
+        QCOMPARE(f.lit(Main::RandomLampLit), random);
         for (QAction* a : f.player.popupMenu()->modeGroup()->actions())
             QCOMPARE(a->isChecked(), a->objectName() == item);
-        f.child<QAbstractButton>(QStringLiteral("SetMode"))->click();
+        f.child<QAbstractButton>(Main::ModeButton)->click();
         QCOMPARE(int(f.player.state().playMode), (mode + 1) % 4);
         QVERIFY(f.player.popupMenu()->modeItem((mode + 1) % 4)->isChecked());
-    }
-
-    void lyricsSwitch_data()
-    {
-        QTest::addColumn<QStringList>("clicks"); // "button" or "menu"
-        QTest::addColumn<bool>("down");
-        QTest::addColumn<int>("switchedOff");
-        QTest::newRow("button off") << QStringList{"button"} << false << 1;
-        QTest::newRow("menu off") << QStringList{"menu"} << false << 1;
-        QTest::newRow("button off, menu on") << QStringList{"button", "menu"} << true << 1;
-        QTest::newRow("menu off, button on, menu off") << QStringList{"menu", "button", "menu"} << false << 2;
-    }
-
-    // The menu check follows the button, and only switching off acts at once.
-    void lyricsSwitch()
-    {
-        QFETCH(QStringList, clicks);
-        QFETCH(bool, down);
-        QFETCH(int, switchedOff);
-        Form f;
-        auto* wordsOn = f.child<QAbstractButton>(QStringLiteral("WordsOn1"));
-        for (const QString& c : clicks) {
-            if (c == QLatin1String("button"))
-                wordsOn->click();
-            else
-                f.item("RMenuWordsOn")->trigger();
-            QCOMPARE(f.item("RMenuWordsOn")->isChecked(), wordsOn->isChecked());
-        }
-        QCOMPARE(wordsOn->isChecked(), down);
-        QCOMPARE(f.player.wordsOnDown(), down);
-        QCOMPARE(f.player.switchedOff, switchedOff);
     }
 
     void minimise_data()
@@ -373,13 +392,13 @@ private Q_SLOTS:
         QFETCH(QString, minimisedTitle);
         Form f(QStringLiteral("tracks=3,track=2"));
         f.show();
-        f.child<QAbstractButton>(QStringLiteral("Play"))->click();
+        f.child<QAbstractButton>(Main::PlayButton)->click();
         f.clock.advance(3200);
-        auto* button = f.child<QAbstractButton>(QStringLiteral("MinimizeButtom1"));
+        auto* button = f.child<QAbstractButton>(Main::MinimizeButton);
         if (byButton)
             button->click();
         else
-            f.item("RMenuMinimize")->trigger();
+            f.item(Menu::Minimize)->trigger();
         QVERIFY(f.player.isMinimized());
         QCOMPARE(button->isChecked(), byButton);
         f.player.onTick();
@@ -403,9 +422,9 @@ private Q_SLOTS:
         Form f;
         f.show();
         if (fromMenu)
-            f.item("RMenuVersion")->trigger();
+            f.item(Menu::Version)->trigger();
         else
-            QTest::mouseClick(f.child(QStringLiteral("Image1")), Qt::LeftButton);
+            QTest::mouseClick(f.child(Main::TitlePlate), Qt::LeftButton);
         QCOMPARE(f.boxes.shown.size(), 1);
         const auto& box = f.boxes.shown.first();
         QCOMPARE(box.caption, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
@@ -413,51 +432,6 @@ private Q_SLOTS:
         QCOMPARE(box.buttons, BoxButtons::Ok);
         QCOMPARE(box.text.section(QLatin1Char('\n'), 0, 0),
                  QStringLiteral("OndelPlayer Version " ONDEL_VERSION));
-    }
-
-    void relate_data()
-    {
-        QTest::addColumn<bool>("fromMenu");
-        QTest::addColumn<QStringList>("answers"); // "" cancels
-        QTest::addColumn<QString>("stored");
-        QTest::newRow("button") << false << QStringList{"/songs/three.dwd"} << "/songs/three.dwd";
-        QTest::newRow("menu item") << true << QStringList{"/songs/three.dwd"} << "/songs/three.dwd";
-        QTest::newRow("relating again overwrites") << false << QStringList{"/a.dwd", "/b.dwd"} << "/b.dwd";
-        QTest::newRow("cancelled") << false << QStringList{""} << "";
-    }
-
-    // The file goes under the disc's identity for the track on the digits;
-    // the button and its menu twin are off while the dialog is open only.
-    void relate()
-    {
-        QFETCH(bool, fromMenu);
-        QFETCH(QStringList, answers);
-        QFETCH(QString, stored);
-        TempSettingsHome home;
-        ManualClock clock;
-        DeviceSession session(
-            SimulatedDisc::create(QStringLiteral("tracks=5,track=3,id=1a2b3c4d"), clock, nullptr));
-        ScriptedMessageBoxes boxes;
-        QSettingsStore settings;
-        WatchingDialogs dialogs;
-        PlayerWindow player(session, boxes, settings, &dialogs);
-        dialogs.player = &player;
-        dialogs.scripted.answers = answers;
-        for (int i = 0; i < answers.size(); ++i) {
-            if (fromMenu)
-                player.popupMenu()->item(QStringLiteral("RMenuRelate"))->trigger();
-            else
-                player.findChild<QAbstractButton*>(QStringLiteral("Relation"))->click();
-        }
-        QCOMPARE(dialogs.scripted.titles.size(), answers.size());
-        QVERIFY(!dialogs.enabledWhileOpen);
-        QVERIFY(player.findChild<QWidget*>(QStringLiteral("Relation"))->isEnabled());
-        QVERIFY(player.popupMenu()->item(QStringLiteral("RMenuRelate"))->isEnabled());
-        QVERIFY(boxes.shown.isEmpty());
-        auto key = settings.openKey(QStringLiteral("Software\\OndelPlayer\\RelationData\\[1a2b3c4d]"), false);
-        QCOMPARE(key && key->readString(QStringLiteral("[3]")) ? *key->readString(QStringLiteral("[3]"))
-                                                               : QString(),
-                 stored);
     }
 
     // The compiler window keeps its button and menu item disabled while it lives.
@@ -474,24 +448,24 @@ private Q_SLOTS:
         Form f;
         f.show();
         if (fromMenu)
-            f.item("RMenuSetRhythm")->trigger();
+            f.item(Menu::SetRhythm)->trigger();
         else
-            f.child<QAbstractButton>(QStringLiteral("Compile"))->click();
+            f.child<QAbstractButton>(Main::CompileButton)->click();
         QPointer<CompileWindow> compiler = f.player.compileWindow();
         QVERIFY(compiler);
         // No editor file and the script dialog cancelled: the window says so and stays empty.
         QCOMPARE(f.boxes.shown.size(), 1);
         QCOMPARE(f.boxes.shown[0].text, QStringLiteral("ソースファイルの読み込みに失敗しました。"));
-        QVERIFY(!f.child(QStringLiteral("Compile"))->isEnabled());
-        QVERIFY(!f.item("RMenuSetRhythm")->isEnabled());
+        QVERIFY(!f.child(Main::CompileButton)->isEnabled());
+        QVERIFY(!f.item(Menu::SetRhythm)->isEnabled());
         compiler->close();
         QVERIFY(!f.player.compileWindow());
-        QVERIFY(f.child(QStringLiteral("Compile"))->isEnabled());
-        QVERIFY(f.item("RMenuSetRhythm")->isEnabled());
+        QVERIFY(f.child(Main::CompileButton)->isEnabled());
+        QVERIFY(f.item(Menu::SetRhythm)->isEnabled());
         QTRY_VERIFY(!compiler); // destroyed once the close is done
     }
 
-    void songEditerComesAndGoes_data()
+    void scriptEditorComesAndGoes_data()
     {
         QTest::addColumn<bool>("fromMenu");
         QTest::newRow("button") << false;
@@ -499,30 +473,30 @@ private Q_SLOTS:
     }
 
     // One editor at a time: its button and menu item stay disabled while it lives.
-    void songEditerComesAndGoes()
+    void scriptEditorComesAndGoes()
     {
         QFETCH(bool, fromMenu);
         Form f;
         f.show();
         const auto open = [&] {
             if (fromMenu)
-                f.item("RMenuRizuzAvodar")->trigger();
+                f.item(Menu::ScriptEditor)->trigger();
             else
-                f.child<QAbstractButton>(QStringLiteral("GoSongEditer"))->click();
+                f.child<QAbstractButton>(Main::EditorButton)->click();
         };
         open();
         QPointer<ScriptEditorWindow> editor = f.player.scriptEditorWindow();
         QVERIFY(editor);
         QVERIFY(editor->isVisible());
         QCOMPARE(editor->windowTitle(), QStringLiteral("RizuzAvodar [New file]"));
-        QVERIFY(!f.child(QStringLiteral("GoSongEditer"))->isEnabled());
-        QVERIFY(!f.item("RMenuRizuzAvodar")->isEnabled());
-        f.item("RMenuRizuzAvodar")->trigger();
+        QVERIFY(!f.child(Main::EditorButton)->isEnabled());
+        QVERIFY(!f.item(Menu::ScriptEditor)->isEnabled());
+        f.item(Menu::ScriptEditor)->trigger();
         QCOMPARE(f.player.scriptEditorWindow(), editor.data());
         QVERIFY(editor->close());
         QVERIFY(!f.player.scriptEditorWindow());
-        QVERIFY(f.child(QStringLiteral("GoSongEditer"))->isEnabled());
-        QVERIFY(f.item("RMenuRizuzAvodar")->isEnabled());
+        QVERIFY(f.child(Main::EditorButton)->isEnabled());
+        QVERIFY(f.item(Menu::ScriptEditor)->isEnabled());
         QTRY_VERIFY(!editor);
         open();
         QVERIFY(f.player.scriptEditorWindow());
@@ -540,8 +514,8 @@ private Q_SLOTS:
         file.close();
         Form f;
         f.show();
-        f.item("RMenuSetRhythm")->trigger(); // no script yet: it says so
-        f.item("RMenuRizuzAvodar")->trigger();
+        f.item(Menu::SetRhythm)->trigger(); // no script yet: it says so
+        f.item(Menu::ScriptEditor)->trigger();
         ScriptEditorWindow* editor = f.player.scriptEditorWindow();
         f.dialogs.scripted.answers = {script};
         editor->openScript();
@@ -573,7 +547,7 @@ private Q_SLOTS:
         QFETCH(bool, quits);
         Form f;
         f.show();
-        f.child<QAbstractButton>(QStringLiteral("GoSongEditer"))->click();
+        f.child<QAbstractButton>(Main::EditorButton)->click();
         QPointer<ScriptEditorWindow> editor = f.player.scriptEditorWindow();
         editor->textEdit->setPlainText(QStringLiteral("unsaved"));
         f.boxes.answer(BoxButton(answer));
@@ -591,47 +565,258 @@ private Q_SLOTS:
         }
     }
 
-    // Play on a related track opens the lyrics window; Stop and the lyrics
-    // switch take it away again.
-    void lyricsWindowFollowsPlayAndStop_data()
+    void focusStaysOnWhatIsShown_data()
     {
-        QTest::addColumn<bool>("bySwitch");
-        QTest::newRow("stop") << false;
-        QTest::newRow("lyrics switched off") << true;
+        QTest::addColumn<QString>("how");
+        QTest::newRow("a box closes over the unfolded window") << "box";
+        QTest::newRow("the row is folded under the focus") << "fold";
     }
 
-    void lyricsWindowFollowsPlayAndStop()
+    // Space never presses a button the user cannot see: here it would open
+    // the compiler window.
+    void focusStaysOnWhatIsShown()
     {
-        QFETCH(bool, bySwitch);
-        Form f;
-        f.show();
-        QTemporaryDir dir;
-        const QString dwd = dir.filePath(QStringLiteral("song.dwd"));
-        QFile file(dwd);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(sampleDwdBytes());
-        file.close();
-        ReplyBuffer id;
-        f.session.sendCommand("info cdaudio identity wait", id);
-        QVERIFY(f.settings.openKey(SettingsKeys::relationKey(id.toByteArray()), true)
-                    ->writeString(QStringLiteral("[1]"), dwd));
+        QFETCH(QString, how);
+        Live<QtMessageBoxes> p(QStringLiteral("tracks=3"));
+        p.showActive();
+        QTest::mouseClick(p.button(Main::ExtendButton), Qt::LeftButton);
+        if (how == QLatin1String("box")) {
+            Repeatedly answer([] {
+                QMessageBox* box = openBox();
+                if (box)
+                    box->done(QMessageBox::Ok);
+                return box != nullptr;
+            });
+            p.player.showVersion();
+            p.player.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&p.player));
+        }
+        else {
+            p.button(Main::CompileButton)->setFocus(Qt::TabFocusReason);
+            QTest::mouseClick(p.button(Main::ExtendButton), Qt::LeftButton);
+        }
+        QTRY_VERIFY(QApplication::focusWidget());
+        QWidget* focused = QApplication::focusWidget();
+        const QRect shown = p.player.mask().boundingRect();
+        QVERIFY2(focused == &p.player ||
+                     (focused->isVisible() &&
+                      shown.contains(QRect(focused->mapTo(&p.player, QPoint(0, 0)), focused->size()))),
+                 qPrintable(focused->objectName()));
+        QVERIFY2(focused != p.button(Main::CompileButton), "focus on the compiler's button");
+        QTest::keyClick(focused, Qt::Key_Space);
+        QVERIFY(!p.player.compileWindow());
+    }
 
-        f.child<QAbstractButton>(QStringLiteral("Play"))->click();
-        auto display = [] {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (qobject_cast<LyricsWindow*>(w) && w->isVisible())
-                    return w;
-            return static_cast<QWidget*>(nullptr);
-        };
-        QVERIFY2(display(), qPrintable(f.boxes.shown.isEmpty() ? QString() : f.boxes.shown.last().text));
-        QCOMPARE(display()->windowTitle(), QStringLiteral("Words display"));
-        if (bySwitch)
-            f.child<QAbstractButton>(QStringLiteral("WordsOn1"))->click();
+    void minimisedTitle_data()
+    {
+        QTest::addColumn<bool>("secondClick");
+        QTest::addColumn<QString>("title");
+        // Without a window manager nothing is iconified: the second click
+        // releases the button and gives the title back.
+        QTest::newRow("second click with nothing iconified") << true << "OndelPlayer";
+        QTest::newRow("playback ends while minimised") << false << "OndelPlayer [01] 00:00";
+    }
+
+    void minimisedTitle()
+    {
+        QFETCH(bool, secondClick);
+        QFETCH(QString, title);
+        Live<ScriptedMessageBoxes> p(QStringLiteral("tracks=3,length=0:30,speed=4"));
+        p.showActive();
+        QTest::mouseClick(p.button(Main::PlayButton), Qt::LeftButton);
+        QTest::mouseClick(p.button(Main::MinimizeButton), Qt::LeftButton);
+        QTRY_VERIFY(p.player.windowTitle().startsWith(QLatin1String("OndelPlayer [01] 00:0")));
+        QTRY_VERIFY(p.player.windowTitle() != QLatin1String("OndelPlayer [01] 00:00"));
+        if (secondClick)
+            QTest::mouseClick(p.button(Main::MinimizeButton), Qt::LeftButton);
         else
-            f.child<QAbstractButton>(QStringLiteral("Stop"))->click();
-        QTRY_VERIFY(!display());
+            QTest::mouseClick(p.button(Main::StopButton), Qt::LeftButton);
+        QTRY_COMPARE(p.player.windowTitle(), title);
+        QTest::qWait(300); // and it stays so while the disc would play on
+        QCOMPARE(p.player.windowTitle(), title);
+    }
+
+    void keyboard_data()
+    {
+        QTest::addColumn<QKeyCombination>("key");
+        QTest::addColumn<bool>("playingFirst");
+        QTest::addColumn<QString>("expect");
+
+        QTest::newRow("Space plays") << QKeyCombination(Qt::Key_Space) << false << "playing";
+        QTest::newRow("Space stops") << QKeyCombination(Qt::Key_Space) << true << "stopped";
+        QTest::newRow("Right: next track") << QKeyCombination(Qt::Key_Right) << false << "track 2";
+        QTest::newRow("Left: previous track") << QKeyCombination(Qt::Key_Left) << false << "track 3";
+        QTest::newRow("E ejects") << QKeyCombination(Qt::Key_E) << false << "open";
+        QTest::newRow("M: next mode") << QKeyCombination(Qt::Key_M) << false << "mode 1";
+        QTest::newRow("L: lyrics off") << QKeyCombination(Qt::Key_L) << false << "lyrics off";
+        QTest::newRow("Menu key opens the menu") << QKeyCombination(Qt::Key_Menu) << false << "menu";
+        QTest::newRow("Shift+F10 opens the menu")
+            << QKeyCombination(Qt::SHIFT, Qt::Key_F10) << false << "menu";
+        QTest::newRow("Ctrl+Q quits") << QKeyCombination(Qt::CTRL, Qt::Key_Q) << false << "closed";
+    }
+
+    void keyboard()
+    {
+        QFETCH(QKeyCombination, key);
+        QFETCH(bool, playingFirst);
+        QFETCH(QString, expect);
+        Live<ScriptedMessageBoxes> p(QStringLiteral("tracks=3"));
+        p.showActive();
+        if (playingFirst) {
+            QTest::mouseClick(p.button(Main::PlayButton), Qt::LeftButton);
+            QTRY_VERIFY(!p.button(Main::PlayButton)->isEnabled());
+        }
+        QMenu* opened = nullptr;
+        Repeatedly close([&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (menu) {
+                opened = menu;
+                menu->close();
+            }
+            return menu != nullptr;
+        });
+        QTest::keyClick(&p.player, key.key(), key.keyboardModifiers());
+        ReplyBuffer mode;
+        p.session.sendCommand("status cdaudio mode wait", mode);
+        const QByteArray m = mode.toByteArray();
+        if (expect == QLatin1String("playing") || expect == QLatin1String("stopped") ||
+            expect == QLatin1String("open"))
+            QCOMPARE(m, expect.toLatin1());
+        else if (expect.startsWith(QLatin1String("track ")))
+            QTRY_COMPARE(p.digits().left(2), QByteArray("0") + expect.right(1).toLatin1());
+        else if (expect == QLatin1String("mode 1"))
+            QCOMPARE(int(p.player.state().playMode), 1);
+        else if (expect == QLatin1String("lyrics off"))
+            QVERIFY(!p.button(Main::LyricsButton)->isChecked());
+        else if (expect == QLatin1String("menu"))
+            QCOMPARE(opened, p.player.popupMenu());
+        else if (expect == QLatin1String("closed"))
+            QVERIFY(!p.player.isVisible());
+    }
+
+    // A screen reader finds every button by name and reads the display.
+    void accessibleNames()
+    {
+        Live<ScriptedMessageBoxes> p(QStringLiteral("tracks=3"));
+        p.showActive();
+        for (const char* name : {"Play", "Stop", "Eject", "Mode", "Previous track", "Next track", "Quit"}) {
+            bool found = false;
+            for (auto* b : p.player.findChildren<PictureButton*>())
+                found = found || QAccessible::queryAccessibleInterface(b)->text(QAccessible::Name) ==
+                                     QLatin1String(name);
+            QVERIFY2(found, name);
+        }
+        for (auto* b : p.player.findChildren<PictureButton*>())
+            QVERIFY2(!b->toolTip().isEmpty(), qPrintable(b->objectName()));
+        QTRY_COMPARE(QAccessible::queryAccessibleInterface(p.child(Main::DisplayPanel))
+                         ->text(QAccessible::Description),
+                     QStringLiteral("[01] 00:00, NORMAL"));
+    }
+
+    // Every part of the skin is built; every control lies inside the client
+    // area; no two buttons share a pixel, so a press always reaches
+    // the one under the pointer; the display's pieces lie on its panel.
+    void layoutHolds()
+    {
+        Window w;
+        w.child<QAbstractButton>(Main::ExtendButton)->click();
+        const QRect client = w.player.rect();
+        const QRect panel = SkinLayout::rect(Main::DisplayPanel);
+        QList<QRect> buttons;
+        for (const SkinLayout::Component& c : SkinLayout::components()) {
+            auto* widget = w.child(c.name);
+            QVERIFY2(widget, qPrintable(c.name));
+            // Edges and frames may reach under the clip; every control is inside it.
+            if (c.kind != SkinLayout::Kind::Picture)
+                QVERIFY2(client.contains(widget->geometry()), qPrintable(c.name));
+            switch (c.kind) {
+            case SkinLayout::Kind::Button:
+            case SkinLayout::Kind::ToggleButton:
+                for (const QRect& other : buttons)
+                    QVERIFY2(!other.intersects(widget->geometry()), qPrintable(c.name));
+                buttons << widget->geometry();
+                break;
+            case SkinLayout::Kind::Lamp:
+            case SkinLayout::Kind::Digit:
+            case SkinLayout::Kind::Dot:
+                QCOMPARE(widget->geometry(), c.rect);
+                QVERIFY2(panel.contains(c.rect), qPrintable(c.name));
+                break;
+            default:
+                break;
+            }
+        }
+    }
+
+    // The digits sit above the panel and the lit lamps above the dim ones.
+    void stacking()
+    {
+        Window w(QStringLiteral("tracks=3"));
+        const QObjectList children = w.player.children();
+        const auto index = [&](QLatin1String name) {
+            return children.indexOf(w.player.findChild<QObject*>(name));
+        };
+        QVERIFY(index(Main::DisplayPanel) < index(Main::Digits[0]));
+        QVERIFY(index(Main::DisplayPanel) < index(Main::UpperColonDot));
+        QVERIFY(index(Main::NormalLamp) < index(Main::NormalLampLit));
+        QVERIFY(index(Main::RandomLamp) < index(Main::RandomLampLit));
+    }
+
+    void setModeLamps_data()
+    {
+        QTest::addColumn<int>("presses");
+        QTest::addColumn<QString>("checkedItem");
+        QTest::addColumn<bool>("normal");
+        QTest::addColumn<bool>("repeat");
+        QTest::addColumn<bool>("random");
+        QTest::newRow("once: one-track repeat") << 1 << "RMenuModeRepeat" << false << true << false;
+        QTest::newRow("twice: repeat all lights NORMAL and REPEAT")
+            << 2 << "RMenuModeAllRepeat" << true << true << false;
+        QTest::newRow("three times: random") << 3 << "RMenuModeRandom" << false << false << true;
+        QTest::newRow("four times: back to normal") << 4 << "RMenuModeNormal" << true << false << false;
+    }
+
+    void setModeLamps()
+    {
+        QFETCH(int, presses);
+        QFETCH(QString, checkedItem);
+        QFETCH(bool, normal);
+        QFETCH(bool, repeat);
+        QFETCH(bool, random);
+
+        Window w(QStringLiteral("tracks=3"));
+        auto* setMode = w.player.findChild<QAbstractButton*>(Main::ModeButton);
+        for (int i = 0; i < presses; ++i)
+            setMode->click();
+        QCOMPARE(w.lit(Main::NormalLampLit), normal);
+        QCOMPARE(w.lit(Main::RepeatLampLit), repeat);
+        QCOMPARE(w.lit(Main::RandomLampLit), random);
+        for (const char* item :
+             {"RMenuModeNormal", "RMenuModeRepeat", "RMenuModeAllRepeat", "RMenuModeRandom"})
+            QCOMPARE(w.player.findChild<QAction*>(QLatin1String(item))->isChecked(),
+                     checkedItem == QLatin1String(item));
+    }
+
+    void builtInDrawingAtTheThemeSizes_data()
+    {
+        QTest::addColumn<int>("size");
+        for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+            QTest::newRow(qPrintable(QStringLiteral("%1 px").arg(size))) << size;
+    }
+
+    // Without an installed icon theme entry the windows still get the
+    // drawing, sharp at every size the task bar may ask for.
+    void builtInDrawingAtTheThemeSizes()
+    {
+        QFETCH(int, size);
+        const QIcon icon = AppIcon::builtIn();
+        QVERIFY(icon.availableSizes().contains(QSize(size, size)));
+        const QImage image = icon.pixmap(size, size).toImage();
+        QCOMPARE(image.size(), QSize(size, size));
+        QCOMPARE(qAlpha(image.pixel(size / 2, size * 4 / 10)), 255);
+        QCOMPARE(qAlpha(image.pixel(0, size - 1)), 0);
     }
 };
 
-QTEST_MAIN(tst_PlayerForm)
-#include "tst_PlayerForm.moc"
+QTEST_MAIN(tst_PlayerWindowControls)
+#include "tst_PlayerWindowControls.moc"
