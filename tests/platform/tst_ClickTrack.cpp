@@ -1,4 +1,5 @@
 #include "PulseServer.h"
+#include "TestClasses.h"
 #include "platform/Clock.h"
 #include "platform/cdaudio/ClickTrack.h"
 #include "platform/cdaudio/ClockSink.h"
@@ -262,5 +263,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_ClickTrack)
+ONDEL_TEST_CLASS(tst_ClickTrack)
 #include "tst_ClickTrack.moc"

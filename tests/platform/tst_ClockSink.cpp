@@ -1,3 +1,4 @@
+#include "TestClasses.h"
 #include "platform/Clock.h"
 #include "platform/cdaudio/ClockSink.h"
 #include "platform/cdaudio/PcmRing.h"
@@ -77,5 +78,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_ClockSink)
+ONDEL_TEST_CLASS(tst_ClockSink)
 #include "tst_ClockSink.moc"

@@ -1,5 +1,6 @@
 #include "AudioFixtures.h"
 #include "EngineFixtures.h"
+#include "TestClasses.h"
 #include "platform/Clock.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/DiscIdentity.h"
@@ -180,5 +181,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_ImagePlayback)
+ONDEL_TEST_CLASS(tst_ImagePlayback)
 #include "tst_ImagePlayback.moc"

@@ -1,3 +1,4 @@
+#include "TestClasses.h"
 #include "platform/cdaudio/PcmRing.h"
 
 #include <QRandomGenerator>
@@ -184,5 +185,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_PcmRing)
+ONDEL_TEST_CLASS(tst_PcmRing)
 #include "tst_PcmRing.moc"

@@ -1,4 +1,5 @@
 #include "EngineFixtures.h"
+#include "TestClasses.h"
 #include "platform/Clock.h"
 #include "platform/cdaudio/ClockSink.h"
 #include "platform/cdaudio/PlaybackEngine.h"
@@ -317,5 +318,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_PlaybackEngine)
+ONDEL_TEST_CLASS(tst_PlaybackEngine)
 #include "tst_PlaybackEngine.moc"

@@ -1,6 +1,7 @@
 #include "AudioFixtures.h"
 #include "EngineFixtures.h"
 #include "PulseServer.h"
+#include "TestClasses.h"
 #include "platform/Clock.h"
 #include "platform/cdaudio/ImageDisc.h"
 #include "platform/cdaudio/PcmRing.h"
@@ -243,5 +244,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_PulseSink)
+ONDEL_TEST_CLASS(tst_PulseSink)
 #include "tst_PulseSink.moc"

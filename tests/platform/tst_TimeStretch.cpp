@@ -1,3 +1,4 @@
+#include "TestClasses.h"
 #include "platform/cdaudio/TimeStretch.h"
 
 #include <QTest>
@@ -130,5 +131,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_TimeStretch)
+ONDEL_TEST_CLASS(tst_TimeStretch)
 #include "tst_TimeStretch.moc"
