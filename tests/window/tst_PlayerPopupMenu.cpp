@@ -1,4 +1,5 @@
 #include "window/ModeTable.h"
+#include "window/PlayerObjectNames.h"
 #include "window/PlayerPopupMenu.h"
 #include "window/SkinPalette.h"
 
@@ -7,11 +8,13 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace PlayerObjectNames;
+
 class tst_PlayerPopupMenu : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void captionsInOrder();
+    void itemsReachable();
     void modeItems_data();
     void modeItems();
     void checkItems();
@@ -20,35 +23,34 @@ private Q_SLOTS:
     void palette();
 };
 
-void tst_PlayerPopupMenu::captionsInOrder()
+// Every item is found by its name; the keys of the window are no menu
+// shortcuts, and no two items share an accelerator letter.
+void tst_PlayerPopupMenu::itemsReachable()
 {
     PlayerPopupMenu menu;
-    QCOMPARE(menu.objectName(), QString("PopupMenu1"));
-    const QStringList names = {"RMenuPlay",      "RMenuStop",     "RMenuRew",     "RMenuFF",
-                               "RMenuEject",     "RMenuMode",     "N0",           "RMenuRizuzAvodar",
-                               "RMenuSetRhythm", "RMenuRelate",   "RMenuWordsOn", "N1",
-                               "RMenuResize",    "RMenuMinimize", "RMenuVersion", "RMenuQuit"};
-    const QStringList captions = {
-        "再生(&P)",     "停止(&S)", "巻き戻し(&R)",           "早送り(&F)",     "取出し(&E)",
-        "モード(&M)",   "",         "Words Editer(&W)",       "Set Rhythm(&H)", "Relate(&L)",
-        "Words On(&O)", "",         "ｳｨﾝﾄﾞｳを小さくする(&Z)", "最小化(&N)",     "ﾊﾞｰｼﾞｮﾝ情報",
-        "終了(&Q)"};
     const QList<QAction*> shown = menu.actions();
-    QCOMPARE(shown.size(), names.size());
-    QCOMPARE(menu.itemNames(), names);
-    for (int i = 0; i < names.size(); ++i) {
-        QCOMPARE(shown[i]->objectName(), names[i]);
-        QCOMPARE(shown[i], menu.item(names[i]));
-        QCOMPARE(shown[i]->isSeparator(), captions[i].isEmpty());
-        if (!captions[i].isEmpty())
-            QCOMPARE(shown[i]->text(), captions[i]);
-        QVERIFY(shown[i]->shortcut().isEmpty());
+    QStringList names;
+    QList<QChar> accelerators;
+    for (QAction* a : shown) {
+        names << a->objectName();
+        QVERIFY2(!a->objectName().isEmpty(), qPrintable(a->text()));
+        QCOMPARE(menu.item(a->objectName()), a);
+        QVERIFY(a->shortcut().isEmpty());
+        if (a->isSeparator())
+            continue;
+        QVERIFY2(!a->text().isEmpty(), qPrintable(a->objectName()));
+        const qsizetype amp = a->text().indexOf(QLatin1Char('&'));
+        if (amp >= 0) {
+            const QChar key = a->text().at(amp + 1).toUpper();
+            QVERIFY2(!accelerators.contains(key), qPrintable(a->text()));
+            accelerators << key;
+        }
     }
-    const QList<QAction*> modes = menu.item("RMenuMode")->menu()->actions();
-    const QStringList modeCaptions = {"ノーマル", "1曲リピート", "リピート", "ランダム"};
+    QCOMPARE(menu.itemNames(), names);
+    const QList<QAction*> modes = menu.modeMenu()->actions();
     QCOMPARE(modes.size(), 4);
     for (int i = 0; i < 4; ++i)
-        QCOMPARE(modes[i]->text(), modeCaptions[i]);
+        QCOMPARE(modes[i], menu.modeItem(i));
     if (qEnvironmentVariableIsSet("ONDEL_SKIN_PREVIEW")) {
         QDir().mkpath(QStringLiteral(ONDEL_TEST_BINARY_DIR "/skin-preview"));
         menu.adjustSize();
@@ -83,7 +85,7 @@ void tst_PlayerPopupMenu::modeItems()
     PlayerPopupMenu menu;
     QAction* action = menu.item(item);
     QCOMPARE(menu.modeItem(mode), action);
-    menu.item("RMenuModeRandom")->trigger(); // start from another mode
+    menu.item(Menu::ModeRandom)->trigger(); // start from another mode
     action->trigger();
     for (QAction* a : menu.modeGroup()->actions())
         QCOMPARE(a->isChecked(), a == action);
@@ -99,20 +101,20 @@ void tst_PlayerPopupMenu::checkItems()
 {
     PlayerPopupMenu menu;
     // As designed: normal mode, lyrics on, full window.
-    QVERIFY(menu.item("RMenuModeNormal")->isChecked());
-    QVERIFY(menu.item("RMenuWordsOn")->isChecked());
-    QVERIFY(!menu.item("RMenuResize")->isChecked());
-    QVERIFY(!menu.item("RMenuPlay")->isCheckable());
-    menu.item("RMenuWordsOn")->trigger();
-    QVERIFY(!menu.item("RMenuWordsOn")->isChecked());
-    QVERIFY(menu.item("RMenuModeNormal")->isChecked()); // independent of the radio group
+    QVERIFY(menu.item(Menu::ModeNormal)->isChecked());
+    QVERIFY(menu.item(Menu::LyricsOn)->isChecked());
+    QVERIFY(!menu.item(Menu::MiniMode)->isChecked());
+    QVERIFY(!menu.item(Menu::Play)->isCheckable());
+    menu.item(Menu::LyricsOn)->trigger();
+    QVERIFY(!menu.item(Menu::LyricsOn)->isChecked());
+    QVERIFY(menu.item(Menu::ModeNormal)->isChecked()); // independent of the radio group
     // A stored mode out of range changes nothing; a valid one moves the check.
     QVERIFY(!menu.checkMode(4));
     QVERIFY(!menu.checkMode(-1));
-    QVERIFY(menu.item("RMenuModeNormal")->isChecked());
+    QVERIFY(menu.item(Menu::ModeNormal)->isChecked());
     QVERIFY(menu.checkMode(2));
-    QVERIFY(menu.item("RMenuModeAllRepeat")->isChecked());
-    QVERIFY(!menu.item("RMenuModeNormal")->isChecked());
+    QVERIFY(menu.item(Menu::ModeRepeatAll)->isChecked());
+    QVERIFY(!menu.item(Menu::ModeNormal)->isChecked());
     QVERIFY(!menu.modeItem(4));
 }
 

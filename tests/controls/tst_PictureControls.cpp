@@ -1,4 +1,5 @@
 #include "controls/PictureButton.h"
+#include "controls/PictureWidget.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -13,21 +14,24 @@ QPixmap solid(const QColor& c)
     return QPixmap::fromImage(img);
 }
 
-// Records right presses that reach the window behind the buttons.
+// Records the presses, right ones apart, that reach the window behind the
+// buttons and pictures.
 class Window : public QWidget {
 public:
+    int presses = 0;
     int rightPresses = 0;
 
 protected:
     void mousePressEvent(QMouseEvent* e) override
     {
+        ++presses;
         if (e->button() == Qt::RightButton)
             ++rightPresses;
     }
 };
 } // namespace
 
-class tst_PictureButton : public QObject {
+class tst_PictureControls : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -38,9 +42,11 @@ private Q_SLOTS:
     void paintsLogicalSize();
     void focusIsShown_data();
     void focusIsShown();
+    void pictureClick_data();
+    void pictureClick();
 };
 
-void tst_PictureButton::pictureForState_data()
+void tst_PictureControls::pictureForState_data()
 {
     QTest::addColumn<bool>("twoState");
     QTest::addColumn<bool>("withDown");
@@ -59,7 +65,7 @@ void tst_PictureButton::pictureForState_data()
     QTest::newRow("toggle without down picture") << true << false << true << true << false << int(P::Pressed);
 }
 
-void tst_PictureButton::pictureForState()
+void tst_PictureControls::pictureForState()
 {
     QFETCH(bool, twoState);
     QFETCH(bool, withDown);
@@ -77,7 +83,7 @@ void tst_PictureButton::pictureForState()
     QCOMPARE(int(b.currentPicture()), picture);
 }
 
-void tst_PictureButton::togglesAreIndependent()
+void tst_PictureControls::togglesAreIndependent()
 {
     QWidget window;
     PictureButton a(&window), b(&window);
@@ -95,7 +101,7 @@ void tst_PictureButton::togglesAreIndependent()
 }
 
 // A right click on a button is the window's: it opens the popup menu there.
-void tst_PictureButton::rightPressGoesToWindow()
+void tst_PictureControls::rightPressGoesToWindow()
 {
     Window window;
     PictureButton button(&window);
@@ -106,7 +112,7 @@ void tst_PictureButton::rightPressGoesToWindow()
     QCOMPARE(clicks.size(), 0);
 }
 
-void tst_PictureButton::paintsLogicalSize()
+void tst_PictureControls::paintsLogicalSize()
 {
     PictureButton b;
     b.setPictures(solid(Qt::red), solid(Qt::gray), solid(Qt::blue));
@@ -122,7 +128,7 @@ void tst_PictureButton::paintsLogicalSize()
     QCOMPARE(shot.pixelColor(12, 10), QColor(Qt::blue));
 }
 
-void tst_PictureButton::focusIsShown_data()
+void tst_PictureControls::focusIsShown_data()
 {
     QTest::addColumn<Qt::FocusReason>("reason");
     QTest::newRow("tabbed to") << Qt::TabFocusReason;
@@ -132,7 +138,7 @@ void tst_PictureButton::focusIsShown_data()
 }
 
 // Whichever way a button got the focus, a ring shows where Space will press.
-void tst_PictureButton::focusIsShown()
+void tst_PictureControls::focusIsShown()
 {
     QFETCH(Qt::FocusReason, reason);
     QWidget window;
@@ -156,5 +162,34 @@ void tst_PictureButton::focusIsShown()
     QVERIFY(shot() != unfocused);
 }
 
-QTEST_MAIN(tst_PictureButton)
-#include "tst_PictureButton.moc"
+void tst_PictureControls::pictureClick_data()
+{
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<QPoint>("releaseAt");
+    QTest::addColumn<int>("clicks");
+    QTest::newRow("left, released on the picture") << Qt::LeftButton << QPoint(30, 10) << 1;
+    QTest::newRow("left, released off the picture") << Qt::LeftButton << QPoint(30, 40) << 0;
+    QTest::newRow("right button") << Qt::RightButton << QPoint(30, 10) << 0;
+}
+
+// A click needs the left button down and up over the picture; every
+// press stays with the picture, so an unbound edge never reaches the window.
+void tst_PictureControls::pictureClick()
+{
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(QPoint, releaseAt);
+    QFETCH(int, clicks);
+    Window window;
+    auto* image = new PictureWidget(&window);
+    image->setGeometry(0, 0, 60, 20);
+    QSignalSpy clicked(image, &PictureWidget::clicked);
+    QSignalSpy downs(image, &PictureWidget::mousePressed);
+    QTest::mousePress(image, button, {}, QPoint(10, 10));
+    QTest::mouseRelease(image, button, {}, releaseAt);
+    QCOMPARE(clicked.count(), clicks);
+    QCOMPARE(downs.count(), 1);
+    QCOMPARE(window.presses, 0);
+}
+
+QTEST_MAIN(tst_PictureControls)
+#include "tst_PictureControls.moc"
