@@ -1,4 +1,5 @@
 #include "TempSettingsHome.h"
+#include "compile/TapCalibration.h"
 #include "compile/TapLatencyStore.h"
 #include "core/SettingsKeys.h"
 #include "platform/QSettingsStore.h"
@@ -7,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+#include <cstdlib>
+#include <limits>
 
 namespace {
 bool writeConfig(const QString& name, const QByteArray& text)
@@ -30,13 +33,7 @@ private Q_SLOTS:
         QTest::newRow("no file") << QByteArray() << 0;
         QTest::newRow("no key") << QByteArray("[PlayerState]\nMode=1\n") << 0;
         QTest::newRow("no value") << QByteArray("[CompileState]\nOther=5\n") << 0;
-        QTest::newRow("late") << QByteArray("[CompileState]\nTapLatency=45\n") << 45;
-        QTest::newRow("early") << QByteArray("[CompileState]\nTapLatency=-45\n") << -45;
-        QTest::newRow("the latest bound") << QByteArray("[CompileState]\nTapLatency=300\n") << 300;
-        QTest::newRow("the earliest bound") << QByteArray("[CompileState]\nTapLatency=-300\n") << -300;
-        QTest::newRow("past the latest") << QByteArray("[CompileState]\nTapLatency=301\n") << 0;
-        QTest::newRow("past the earliest") << QByteArray("[CompileState]\nTapLatency=-301\n") << 0;
-        QTest::newRow("huge") << QByteArray("[CompileState]\nTapLatency=2147483647\n") << 0;
+        QTest::newRow("a value") << QByteArray("[CompileState]\nTapLatency=-45\n") << -45;
         QTest::newRow("not a number") << QByteArray("[CompileState]\nTapLatency=fast\n") << 0;
         QTest::newRow("a fraction") << QByteArray("[CompileState]\nTapLatency=45.5\n") << 0;
         QTest::newRow("empty") << QByteArray("[CompileState]\nTapLatency=\n") << 0;
@@ -51,6 +48,24 @@ private Q_SLOTS:
             QVERIFY(writeConfig(home.configFile(), config));
         QSettingsStore settings;
         QCOMPARE(TapLatencyStore(settings).read(), latency);
+    }
+
+    // Read and write agree on the range: a value in the file is used exactly
+    // when it could have been written, right up to the bounds either side.
+    void readsWhatCouldBeWritten()
+    {
+        const int max = TapCalibration::MaxLatencyMs;
+        for (int latency : {-max - 1, -max, max, max + 1, std::numeric_limits<int>::max()}) {
+            TempSettingsHome home;
+            QVERIFY(writeConfig(home.configFile(),
+                                "[CompileState]\nTapLatency=" + QByteArray::number(latency) + '\n'));
+            QSettingsStore settings;
+            TapLatencyStore store(settings);
+            const int read = store.read();
+            const bool writable = store.write(latency);
+            QCOMPARE(writable, std::abs(qint64(latency)) <= max);
+            QCOMPARE(read, writable ? latency : 0);
+        }
     }
 
     void writesWhatItReadsBack_data()
