@@ -4,7 +4,7 @@
 #include "editor/OneValueDialog.h"
 #include "editor/ScriptEditorWindow.h"
 #include "editor/TwoValueDialog.h"
-#include "platform/ShiftJis.h"
+#include "lyrics/format/ShiftJis.h"
 
 #include <QAction>
 #include <QClipboard>
