@@ -2,10 +2,10 @@
 // timed: reading a 10,000-record DWD file from start to end the way the player
 // does (small reads straight from the file), and taking every piece of a
 // 100 KB script. Prints the median of several runs.
-#include "compile/CaptureFile.h"
-#include "compile/DwdCapture.h"
-#include "compile/ScriptReader.h"
-#include "core/DwdReader.h"
+#include "lyrics/format/CaptureFile.h"
+#include "lyrics/format/DwdCapture.h"
+#include "lyrics/format/DwdReader.h"
+#include "lyrics/format/ScriptReader.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

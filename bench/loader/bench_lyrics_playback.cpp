@@ -4,18 +4,18 @@
 // Prints the cost of a monitor tick while lyrics run (all ticks, and the
 // ticks that drew a piece), and the lag from each record's time on the disc
 // clock to the tick that drew it.
-#include "compile/CaptureFile.h"
-#include "compile/DwdCapture.h"
 #include "core/SettingsKeys.h"
 #include "lyrics/ImageCanvas.h"
 #include "lyrics/LyricState.h"
+#include "lyrics/format/CaptureFile.h"
+#include "lyrics/format/DwdCapture.h"
+#include "lyrics/format/ShiftJis.h"
 #include "lyrics/ui/LyricsWindowKeeper.h"
 #include "platform/Clock.h"
 #include "platform/FileDialogs.h"
 #include "platform/MemorySettingsStore.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SettingsStore.h"
-#include "platform/ShiftJis.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/SimulatedDisc.h"
 #include "player/Association.h"

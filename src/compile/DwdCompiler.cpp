@@ -2,11 +2,12 @@
 
 #include "compile/CompileHost.h"
 #include "compile/CompileView.h"
-#include "compile/DwdWriter.h"
-#include "compile/ScriptReader.h"
 #include "core/ColorValue.h"
-#include "core/DwdReader.h"
 #include "lyrics/TextCanvas.h"
+#include "lyrics/format/CaptureMessages.h"
+#include "lyrics/format/DwdReader.h"
+#include "lyrics/format/DwdWriter.h"
+#include "lyrics/format/ScriptReader.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBoxes.h"
 #include "platform/cdaudio/TimeStretch.h"
@@ -81,17 +82,17 @@ QString DwdCompiler::overwriteCaption()
 
 QString DwdCompiler::openFailedMessage()
 {
-    return QStringLiteral("ファイルのオープンに失敗しました。");
+    return CaptureMessages::openFailed();
 }
 
 QString DwdCompiler::headerFailedMessage()
 {
-    return QStringLiteral("ヘッダの書き込みに失敗しました。");
+    return CaptureMessages::headerFailed();
 }
 
 QString DwdCompiler::recordFailedMessage()
 {
-    return QStringLiteral("ファイルへの書き込みに失敗しました。");
+    return CaptureMessages::recordFailed();
 }
 
 QString DwdCompiler::reloadFailedMessage()

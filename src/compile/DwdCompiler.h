@@ -1,10 +1,10 @@
 #pragma once
 
-#include "compile/CaptureFile.h"
-#include "compile/DwdCapture.h"
 #include "core/TextRect.h"
 #include "core/TrackPosition.h"
 #include "lyrics/DrawCursor.h"
+#include "lyrics/format/CaptureFile.h"
+#include "lyrics/format/DwdCapture.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,6 +1,6 @@
 #include "CaretPreview.h"
 
-#include "compile/ScriptReader.h"
+#include "lyrics/format/ScriptReader.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 #include "ScriptCheck.h"
 
-#include "compile/ScriptReader.h"
 #include "editor/ScriptText.h"
+#include "lyrics/format/ScriptReader.h"
 
 #include <algorithm>
 

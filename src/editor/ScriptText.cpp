@@ -1,6 +1,6 @@
 #include "ScriptText.h"
 
-#include "platform/ShiftJis.h"
+#include "lyrics/format/ShiftJis.h"
 
 #include <QHash>
 #include <QStringDecoder>

@@ -1,7 +1,7 @@
 #include "lyrics/ImageCanvas.h"
 
 #include "core/ColorValue.h"
-#include "platform/ShiftJis.h"
+#include "lyrics/format/ShiftJis.h"
 
 #include <QFontMetrics>
 #include <QPainter>

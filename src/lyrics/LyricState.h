@@ -1,10 +1,10 @@
 #pragma once
 
 #include "core/ColorValue.h"
-#include "core/DwdCommand.h"
 #include "lyrics/DrawCursor.h"
 #include "lyrics/ExtendedText.h"
 #include "lyrics/WordsSource.h"
+#include "lyrics/format/DwdCommand.h"
 
 #include <QPoint>
 #include <vector>

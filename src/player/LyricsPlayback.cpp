@@ -1,9 +1,9 @@
 #include "player/LyricsPlayback.h"
 
-#include "core/DwdReader.h"
 #include "lyrics/LyricDisplay.h"
 #include "lyrics/LyricState.h"
 #include "lyrics/LyricsWindowHost.h"
+#include "lyrics/format/DwdReader.h"
 #include "platform/MessageBoxes.h"
 #include "player/Association.h"
 

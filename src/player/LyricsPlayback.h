@@ -1,7 +1,8 @@
 #pragma once
 
-#include "player/LyricsReading.h"
-#include "player/LyricsStepper.h"
+#include "lyrics/LyricsReading.h"
+#include "lyrics/LyricsStepper.h"
+#include "player/DeviceCommands.h"
 
 class Association;
 class CdAudioDevice;

@@ -1,8 +1,8 @@
 #include "LyricsRig.h"
 #include "core/ColorValue.h"
-#include "core/DwdCommand.h"
 #include "core/SettingsKeys.h"
-#include "player/LyricsPreview.h"
+#include "lyrics/LyricsPreview.h"
+#include "lyrics/format/DwdCommand.h"
 
 #include <QDir>
 #include <QFont>

@@ -1,7 +1,7 @@
-#include "compile/CaptureFile.h"
-#include "compile/DwdCapture.h"
 #include "lyrics/ImageCanvas.h"
-#include "player/LyricsPreview.h"
+#include "lyrics/LyricsPreview.h"
+#include "lyrics/format/CaptureFile.h"
+#include "lyrics/format/DwdCapture.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "EditorRig.h"
 #include "editor/ScriptText.h"
-#include "platform/ShiftJis.h"
+#include "lyrics/format/ShiftJis.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 #include "editor/ScriptText.h"
-#include "platform/ShiftJis.h"
+#include "lyrics/format/ShiftJis.h"
 
 #include <QTest>
 #include <QTextDocument>

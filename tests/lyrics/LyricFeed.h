@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/DwdCommand.h"
 #include "lyrics/ExtendedText.h"
 #include "lyrics/LyricState.h"
+#include "lyrics/format/DwdCommand.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "TempSettingsHome.h"
+#include "lyrics/format/ShiftJis.h"
 #include "platform/QSettingsStore.h"
-#include "platform/ShiftJis.h"
 #include "platform/Trace.h"
 #include "platform/cdaudio/ReplyBuffer.h"
 

@@ -1,4 +1,4 @@
-#include "core/DwdReader.h"
+#include "lyrics/format/DwdReader.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "platform/cdaudio/CueSheet.h"
 
-#include "platform/ShiftJis.h"
+#include "lyrics/format/ShiftJis.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #include "CaptureRig.h"
-#include "compile/CaptureFile.h"
-#include "compile/DwdCapture.h"
 #include "compile/TapLatencyStore.h"
-#include "core/DwdReader.h"
 #include "core/SettingsKeys.h"
+#include "lyrics/format/CaptureFile.h"
+#include "lyrics/format/DwdCapture.h"
+#include "lyrics/format/DwdReader.h"
 #include "platform/cdaudio/ManualSink.h"
 
 #include <QAbstractItemView>

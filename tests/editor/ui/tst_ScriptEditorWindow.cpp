@@ -6,7 +6,7 @@
 #include "lyrics/ImageCanvas.h"
 #include "lyrics/LyricDisplay.h"
 #include "lyrics/LyricsWindowHost.h"
-#include "platform/ShiftJis.h"
+#include "lyrics/format/ShiftJis.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -1,7 +1,7 @@
 #include "LyricFeed.h"
 #include "core/ColorValue.h"
+#include "lyrics/format/ShiftJis.h"
 #include "lyrics/ui/LyricsWindow.h"
-#include "platform/ShiftJis.h"
 
 #include <QSignalSpy>
 #include <QTest>

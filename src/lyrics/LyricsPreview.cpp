@@ -1,0 +1,104 @@
+#include "lyrics/LyricsPreview.h"
+
+#include "lyrics/LyricPicture.h"
+#include "lyrics/format/DwdReader.h"
+
+#include <algorithm>
+
+namespace {
+qint64 framesOf(const TrackPosition& p)
+{
+    return (qint64(p.minutes) * 60 + p.seconds) * 75 + p.frames;
+}
+} // namespace
+
+LyricsPreview::LyricsPreview(QSize clientSize) : canvas_(clientSize)
+{
+    cursor_.bindCanvas(&canvas_);
+}
+
+LyricsPreview::~LyricsPreview()
+{
+    lyrics_.detachDisplay();
+}
+
+TrackPosition LyricsPreview::positionAt(qint64 ms)
+{
+    const qint64 frames = std::max<qint64>(0, ms) * 75 / 1000;
+    return {qint16(frames / 4500), qint16(frames / 75 % 60), qint16(frames % 75)};
+}
+
+bool LyricsPreview::open(const QString& fileName, QString& error)
+{
+    auto file = std::make_unique<QFile>(fileName);
+    if (!file->open(QIODevice::ReadOnly)) {
+        error = file->errorString();
+        return false;
+    }
+    const DwdReader::FileCheck check = DwdReader::checkFile(*file);
+    if (check != DwdReader::FileCheck::Valid) {
+        error = DwdReader::checkMessage(check);
+        return false;
+    }
+    reading_ = {};
+    reading_.WordsFile = std::move(file);
+    reading_.wordsActive = true;
+    return true;
+}
+
+void LyricsPreview::runTo(const TrackPosition& at, QList<TrackPosition> redraws)
+{
+    if (!started_) {
+        // As a play does: a new lyric state on the window's canvas, the scan,
+        // the first record, the first picture.
+        started_ = true;
+        lastTickMs_ = 0;
+        lyrics_.begin(&canvas_, this);
+        stepper_.start();
+        lyrics_.drawInitialPicture(TextRect{0, 0, canvas_.size().width(), canvas_.size().height()});
+    }
+
+    std::sort(redraws.begin(), redraws.end(),
+              [](const TrackPosition& a, const TrackPosition& b) { return framesOf(a) < framesOf(b); });
+    qsizetype nextRedraw = 0;
+    const qint64 lastFrames = framesOf(positionAt(lastTickMs_));
+    while (nextRedraw < redraws.size() && framesOf(redraws[nextRedraw]) < lastFrames)
+        ++nextRedraw;
+    for (;;) {
+        const TrackPosition position = positionAt(lastTickMs_ + TickMs);
+        if (!LyricsStepper::isDue(position, at))
+            break;
+        while (nextRedraw < redraws.size() && framesOf(redraws[nextRedraw]) < framesOf(position)) {
+            clientResized();
+            ++nextRedraw;
+        }
+        lastTickMs_ += TickMs;
+        tick(position);
+    }
+    for (; nextRedraw < redraws.size() && LyricsStepper::isDue(redraws[nextRedraw], at); ++nextRedraw)
+        clientResized();
+}
+
+// The lyrics step of a monitor tick.
+void LyricsPreview::tick(const TrackPosition& position)
+{
+    if (reading_.wordsEnded)
+        reading_.wordsActive = false;
+    if (reading_.wordsActive)
+        stepper_.step(position);
+}
+
+void LyricsPreview::setClientSize(int width, int height)
+{
+    canvas_.resize(QSize(qBound(1, width, MaxClientSide), qBound(1, height, MaxClientSide)));
+    clientResized();
+}
+
+// The window's own full redraw: the client rectangle goes to the lyric state
+// and everything is drawn again.
+void LyricsPreview::clientResized()
+{
+    const TextRect rect{0, 0, canvas_.size().width(), canvas_.size().height()};
+    lyrics_.setDisplayRect(rect);
+    LyricPicture::drawWhole(cursor_, lyrics_, rect);
+}
