@@ -10,7 +10,7 @@
 #include "controls/DigitalDisplay.h"
 #include "controls/PictureButton.h"
 #include "core/SettingsKeys.h"
-#include "editor/ScriptEditorWindow.h"
+#include "editor/ui/ScriptEditorWindow.h"
 #include "lyrics/ui/LyricsWindow.h"
 #include "platform/Clock.h"
 #include "platform/MemorySettingsStore.h"

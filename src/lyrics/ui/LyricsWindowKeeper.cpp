@@ -2,8 +2,7 @@
 
 #include "lyrics/ui/LyricsWindow.h"
 
-    LyricsWindowKeeper::LyricsWindowKeeper(WordsSource& source)
-    : source_(source)
+LyricsWindowKeeper::LyricsWindowKeeper(WordsSource& source) : source_(source)
 {
 }
 
