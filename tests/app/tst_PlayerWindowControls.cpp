@@ -1,4 +1,5 @@
 #include "MainWindowFixture.h"
+#include "MainWindowRigs.h"
 #include "RecordingDevice.h"
 #include "SampleDwd.h"
 #include "ScriptedFileDialogs.h"
@@ -47,45 +48,6 @@
 using namespace PlayerObjectNames;
 
 namespace {
-// Counts the lyrics switch's hook, which the lyrics display takes over.
-class Player final : public PlayerWindow {
-public:
-    using PlayerWindow::PlayerWindow;
-    void lyricsSwitchedOff() override
-    {
-        ++switchedOff;
-        PlayerWindow::lyricsSwitchedOff();
-    }
-    int switchedOff = 0;
-};
-
-// File dialogs that note whether the association's button and menu item
-// were disabled while the dialog was open.
-class WatchingDialogs final : public FileDialogs {
-public:
-    std::optional<QString> openFile(const QString& title, const QString& filter,
-                                    const QString& suffix) override
-    {
-        enabledWhileOpen = player->findChild<QWidget*>(Main::RelationButton)->isEnabled() ||
-                           player->popupMenu()->item(Menu::Relate)->isEnabled();
-        return scripted.openFile(title, filter, suffix);
-    }
-    std::optional<QString> saveFile(const QString&, const QString&, const QString&, const QString&) override
-    {
-        return std::nullopt;
-    }
-    ScriptedFileDialogs scripted;
-    PlayerWindow* player = nullptr;
-    bool enabledWhileOpen = true;
-};
-
-struct Form : MainWindowFixture<Player, WatchingDialogs> {
-    explicit Form(const QString& disc = QStringLiteral("tracks=3")) : MainWindowFixture(disc)
-    {
-        dialogs.player = &player;
-    }
-};
-
 // One pointer event at a screen position, delivered to a widget as the
 // window system delivers it to the widget under the pointer or holding the
 // grab: presses and moves the widget leaves alone go on to its parents.
@@ -118,36 +80,6 @@ struct PopupWatch {
     QMenu* opened = nullptr;
     QStringList captions;
 };
-
-// The main window on the real 50 ms timer, its disc running on a steady
-// clock (`speed` times faster), with real boxes or scripted ones.
-template <typename Boxes, typename DiscClock = SteadyClock>
-using Live = MainWindowFixture<PlayerWindow, ScriptedFileDialogs, Boxes, QSettingsStore, DiscClock>;
-using Window = MainWindowFixture<>;
-
-// Runs `action` every few milliseconds in whatever event loop is running,
-// the modal loop of a box included, until it returns true.
-class Repeatedly : public QObject {
-public:
-    explicit Repeatedly(std::function<bool()> action) : action_(std::move(action))
-    {
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            if (action_())
-                timer_.stop();
-        });
-        timer_.start(5);
-    }
-    bool done() const { return !timer_.isActive(); }
-
-private:
-    std::function<bool()> action_;
-    QTimer timer_;
-};
-
-QMessageBox* openBox()
-{
-    return qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-}
 
 } // namespace
 
