@@ -4,12 +4,12 @@
 // Prints the cost of a monitor tick while lyrics run (all ticks, and the
 // ticks that drew a piece), and the lag from each record's time on the disc
 // clock to the tick that drew it.
-#include "app/LyricsWindowKeeper.h"
 #include "compile/CaptureFile.h"
 #include "compile/DwdCapture.h"
 #include "core/SettingsKeys.h"
 #include "lyrics/ImageCanvas.h"
 #include "lyrics/LyricState.h"
+#include "lyrics/ui/LyricsWindowKeeper.h"
 #include "platform/Clock.h"
 #include "platform/FileDialogs.h"
 #include "platform/MemorySettingsStore.h"

@@ -5,7 +5,7 @@
 #include "controls/PictureButton.h"
 #include "controls/PictureWidget.h"
 #include "controls/ShapeWidget.h"
-#include "editor/ScriptEditorWindow.h"
+#include "editor/ui/ScriptEditorWindow.h"
 #include "lyrics/ui/LyricsWindow.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SettingsStore.h"

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/LyricsWindowKeeper.h"
 #include "compile/CompileHost.h"
 #include "compile/ui/CompileWindow.h"
 #include "editor/ScriptEditorHost.h"
-#include "editor/ScriptEditorWindow.h"
+#include "editor/ui/ScriptEditorWindow.h"
 #include "lyrics/LyricState.h"
+#include "lyrics/ui/LyricsWindowKeeper.h"
 #include "player/Association.h"
 #include "player/LyricsPlayback.h"
 #include "player/PlaybackMonitor.h"

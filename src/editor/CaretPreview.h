@@ -1,7 +1,7 @@
 #pragma once
 
 #include "lyrics/LyricState.h"
-#include "player/LyricsWindowHost.h"
+#include "lyrics/LyricsWindowHost.h"
 
 #include <QByteArrayView>
 #include <QString>

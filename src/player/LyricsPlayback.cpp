@@ -3,9 +3,9 @@
 #include "core/DwdReader.h"
 #include "lyrics/LyricDisplay.h"
 #include "lyrics/LyricState.h"
+#include "lyrics/LyricsWindowHost.h"
 #include "platform/MessageBoxes.h"
 #include "player/Association.h"
-#include "player/LyricsWindowHost.h"
 
 #include <QFileInfo>
 

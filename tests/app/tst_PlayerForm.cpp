@@ -7,7 +7,7 @@
 #include "compile/ui/CompileWindow.h"
 #include "controls/PictureButton.h"
 #include "core/SettingsKeys.h"
-#include "editor/ScriptEditorWindow.h"
+#include "editor/ui/ScriptEditorWindow.h"
 #include "lyrics/ui/LyricsWindow.h"
 #include "platform/Clock.h"
 #include "platform/QSettingsStore.h"

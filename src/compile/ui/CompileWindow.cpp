@@ -12,6 +12,8 @@
 #include <QTimer>
 
 namespace {
+namespace Names = CompileWindowObjectNames;
+
 // The key codes keyPressed works with: Space and Enter by their character
 // codes, every other key by a code that is neither.
 int keyCode(const QKeyEvent& event)
@@ -36,7 +38,7 @@ CompileWindow::CompileWindow(CompileHost& host, CdAudioDevice& device, MessageBo
       settings_(settings), boxes_(boxes),
       clickSinkMaker_([this] { return PcmSink::createDefault(clickClock_); })
 {
-    setObjectName(QStringLiteral("CompileForm"));
+    setObjectName(Names::window);
     setWindowTitle(QStringLiteral("Make DWD file"));
     QFont windowFont(QStringLiteral("ＭＳ Ｐゴシック"));
     windowFont.setPixelSize(12);
@@ -45,15 +47,16 @@ CompileWindow::CompileWindow(CompileHost& host, CdAudioDevice& device, MessageBo
     // The window itself takes the keys during a capture.
     setFocusPolicy(Qt::StrongFocus);
 
-    startButton_ = makeButton("Start", QStringLiteral("Start"), &CompileWindow::start);
-    endButton_ = makeButton("End", QStringLiteral("End"), &CompileWindow::end);
-    cancelButton_ = makeButton("Cancel", QStringLiteral("Cancel"), &CompileWindow::cancel);
+    startButton_ = makeButton(Names::startButton, QStringLiteral("Start"), &CompileWindow::start);
+    endButton_ = makeButton(Names::endButton, QStringLiteral("End"), &CompileWindow::end);
+    cancelButton_ = makeButton(Names::cancelButton, QStringLiteral("Cancel"), &CompileWindow::cancel);
     endButton_->installEventFilter(this);
     makeSpeedSelector();
     tapLatencyLabel_ = new QLabel(this);
-    tapLatencyLabel_->setObjectName(QStringLiteral("TapLatency"));
+    tapLatencyLabel_->setObjectName(Names::tapLatency);
     tapLatencyLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    measureButton_ = makeButton("Measure", QStringLiteral("測定…"), &CompileWindow::openTapCalibration);
+    measureButton_ =
+        makeButton(Names::measureButton, QStringLiteral("測定…"), &CompileWindow::openTapCalibration);
     measureButton_->resize(MeasureButtonWidth, ButtonHeight);
     // Space and Enter time pieces: they never open the dialog instead.
     measureButton_->setFocusPolicy(Qt::NoFocus);
@@ -80,11 +83,11 @@ CompileWindow::~CompileWindow()
     canvas_.setChangedHandler({});
 }
 
-QPushButton* CompileWindow::makeButton(const char* name, const QString& caption,
+QPushButton* CompileWindow::makeButton(QLatin1String name, const QString& caption,
                                        void (CompileWindow::*handler)())
 {
     auto* button = new QPushButton(caption, this);
-    button->setObjectName(QLatin1String(name));
+    button->setObjectName(name);
     button->resize(ButtonWidth, ButtonHeight);
     // No tab stop, but a click focuses the button as on any button; Enter on
     // a focused button presses it like Space.
@@ -99,11 +102,11 @@ QPushButton* CompileWindow::makeButton(const char* name, const QString& caption,
 void CompileWindow::makeSpeedSelector()
 {
     speedLabel_ = new QLabel(QStringLiteral("速度"), this);
-    speedLabel_->setObjectName(QStringLiteral("SpeedLabel"));
+    speedLabel_->setObjectName(Names::speedLabel);
     speedLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     speedLabel_->resize(SpeedLabelWidth, ButtonHeight);
     speedBox_ = new QComboBox(this);
-    speedBox_->setObjectName(QStringLiteral("Speed"));
+    speedBox_->setObjectName(Names::speedBox);
     for (int percent : {100, 90, 80, 75, 70, 60, 50})
         speedBox_->addItem(QStringLiteral("%1%").arg(percent), percent);
     speedBox_->setFocusPolicy(Qt::NoFocus);

@@ -7,6 +7,7 @@
 #include "platform/Clock.h"
 #include "platform/cdaudio/ClickTrack.h"
 
+#include <QLatin1String>
 #include <QPointer>
 #include <QWidget>
 
@@ -18,6 +19,19 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class SettingsStore;
+
+// The objectNames of the compiler window and its parts: what accessibility,
+// the trace and tests find them by. Spelled here only.
+namespace CompileWindowObjectNames {
+inline constexpr QLatin1String window("CompileForm");
+inline constexpr QLatin1String startButton("Start");
+inline constexpr QLatin1String endButton("End");
+inline constexpr QLatin1String cancelButton("Cancel");
+inline constexpr QLatin1String speedLabel("SpeedLabel");
+inline constexpr QLatin1String speedBox("Speed");
+inline constexpr QLatin1String tapLatency("TapLatency");
+inline constexpr QLatin1String measureButton("Measure");
+} // namespace CompileWindowObjectNames
 
 // The "Make DWD file" window: a thin form over DwdCompiler. Its client area
 // is an off-screen canvas that the compiler draws into at any time (paint
@@ -91,7 +105,7 @@ private:
     void fitOuterSize();
     void showTapLatency(int latencyMs);
     void fitTapLatencyFont();
-    QPushButton* makeButton(const char* name, const QString& caption, void (CompileWindow::*handler)());
+    QPushButton* makeButton(QLatin1String name, const QString& caption, void (CompileWindow::*handler)());
     void makeSpeedSelector();
 
     // CompileView

@@ -11,6 +11,8 @@
 #include <QVBoxLayout>
 
 namespace {
+namespace Names = TapCalibrationObjectNames;
+
 // Listen lamps amber, tap-along lamps green; dark until their click sounds,
 // and a tap-along lamp that got its tap keeps a softer green.
 QString lampStyle(bool listen, bool lit, bool tapped)
@@ -33,7 +35,7 @@ TapCalibrationDialog::TapCalibrationDialog(SettingsStore& settings, MessageBoxes
                                            ClickTrack::SinkMaker makeSink, QWidget* parent)
     : QDialog(parent), store_(settings), boxes_(boxes), clicks_(std::move(makeSink))
 {
-    setObjectName(QStringLiteral("TapCalibrationForm"));
+    setObjectName(Names::dialog);
     setWindowTitle(QStringLiteral("タップの遅れを測る"));
     setFocusPolicy(Qt::StrongFocus);
 
@@ -50,7 +52,7 @@ TapCalibrationDialog::TapCalibrationDialog(SettingsStore& settings, MessageBoxes
     auto* lampRow = new QHBoxLayout;
     for (int click = 0; click < TapCalibration::Clicks; ++click) {
         auto* lamp = new QLabel(this);
-        lamp->setObjectName(QStringLiteral("Lamp%1").arg(click));
+        lamp->setObjectName(Names::lamp(click));
         lamp->setFixedSize(16, 16);
         lampRow->addWidget(lamp);
         if (click == TapCalibration::ListenClicks - 1)
@@ -60,22 +62,22 @@ TapCalibrationDialog::TapCalibrationDialog(SettingsStore& settings, MessageBoxes
     lampRow->addStretch();
 
     notice_ = new QLabel(this);
-    notice_->setObjectName(QStringLiteral("Notice"));
+    notice_->setObjectName(Names::notice);
     notice_->setWordWrap(true);
     result_ = new QLabel(this);
-    result_->setObjectName(QStringLiteral("Result"));
+    result_->setObjectName(Names::result);
     result_->setWordWrap(true);
     QFont big = result_->font();
     big.setPointSizeF(big.pointSizeF() * 1.3);
     big.setBold(true);
     result_->setFont(big);
     kept_ = new QLabel(this);
-    kept_->setObjectName(QStringLiteral("Kept"));
+    kept_->setObjectName(Names::kept);
 
-    Start = makeButton("Start", QStringLiteral("開始"), &TapCalibrationDialog::start);
-    Save = makeButton("Save", QStringLiteral("保存"), &TapCalibrationDialog::saveLatency);
-    Reset = makeButton("Reset", QStringLiteral("リセット"), &TapCalibrationDialog::reset);
-    Close = makeButton("Close", QStringLiteral("閉じる"), nullptr);
+    Start = makeButton(Names::startButton, QStringLiteral("開始"), &TapCalibrationDialog::start);
+    Save = makeButton(Names::saveButton, QStringLiteral("保存"), &TapCalibrationDialog::saveLatency);
+    Reset = makeButton(Names::resetButton, QStringLiteral("リセット"), &TapCalibrationDialog::reset);
+    Close = makeButton(Names::closeButton, QStringLiteral("閉じる"), nullptr);
     connect(Close, &QPushButton::clicked, this, &QDialog::close);
     Save->setEnabled(false);
 
@@ -107,11 +109,11 @@ TapCalibrationDialog::TapCalibrationDialog(SettingsStore& settings, MessageBoxes
 
 TapCalibrationDialog::~TapCalibrationDialog() = default;
 
-QPushButton* TapCalibrationDialog::makeButton(const char* name, const QString& caption,
+QPushButton* TapCalibrationDialog::makeButton(QLatin1String name, const QString& caption,
                                               void (TapCalibrationDialog::*handler)())
 {
     auto* button = new QPushButton(caption, this);
-    button->setObjectName(QLatin1String(name));
+    button->setObjectName(name);
     // Space and Enter are taps: no button may take them.
     button->setFocusPolicy(Qt::NoFocus);
     button->setAutoDefault(false);

@@ -5,6 +5,7 @@
 #include "platform/cdaudio/ClickTrack.h"
 
 #include <QDialog>
+#include <QLatin1String>
 #include <QList>
 
 class MessageBoxes;
@@ -12,6 +13,24 @@ class QLabel;
 class QPushButton;
 class QTimer;
 class SettingsStore;
+
+// The objectNames of the tap-latency dialog and its parts: what accessibility,
+// the trace and tests find them by. Spelled here only.
+namespace TapCalibrationObjectNames {
+inline constexpr QLatin1String dialog("TapCalibrationForm");
+inline constexpr QLatin1String notice("Notice");
+inline constexpr QLatin1String result("Result");
+inline constexpr QLatin1String kept("Kept");
+inline constexpr QLatin1String startButton("Start");
+inline constexpr QLatin1String saveButton("Save");
+inline constexpr QLatin1String resetButton("Reset");
+inline constexpr QLatin1String closeButton("Close");
+// The lamp of each click of the count-in, from 0.
+inline QString lamp(int click)
+{
+    return QStringLiteral("Lamp%1").arg(click);
+}
+} // namespace TapCalibrationObjectNames
 
 // Measures the author's tap latency: Start plays the count-in, Space or Enter
 // taps along, and the median offset is shown when the count-in is over. Save
@@ -57,7 +76,7 @@ private:
     void keep(int latencyMs);
     void showKept();
     void lightLamps(std::optional<int> sounding);
-    QPushButton* makeButton(const char* name, const QString& caption,
+    QPushButton* makeButton(QLatin1String name, const QString& caption,
                             void (TapCalibrationDialog::*handler)());
 
     TapLatencyStore store_;

@@ -31,7 +31,7 @@ QIcon wordsIcon()
 
 LyricsWindow::LyricsWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
-    setObjectName(QStringLiteral("WordsDisplayForm"));
+    setObjectName(LyricsWindowObjectNames::window);
     setWindowTitle(QStringLiteral("Words display"));
     setWindowIcon(wordsIcon());
     setAttribute(Qt::WA_OpaquePaintEvent);

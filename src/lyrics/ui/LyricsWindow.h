@@ -4,9 +4,16 @@
 #include "lyrics/ImageCanvas.h"
 #include "lyrics/LyricDisplay.h"
 
+#include <QLatin1String>
 #include <QWidget>
 
 class WordsSource;
+
+// The objectName of the lyrics display window: what accessibility, the trace
+// and tests find it by. Spelled here only.
+namespace LyricsWindowObjectNames {
+inline constexpr QLatin1String window("WordsDisplayForm");
+} // namespace LyricsWindowObjectNames
 
 // The lyrics display window. Its whole client area is a canvas, kept as an
 // off-screen picture that the lyric state draws into at any time and that

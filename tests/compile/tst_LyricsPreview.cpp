@@ -10,7 +10,7 @@
 #include <QTest>
 
 namespace {
-const QString PictureDir = QStringLiteral(ONDEL_TEST_SOURCE_DIR "/tests/player/pictures");
+const QString PictureDir = QStringLiteral(ONDEL_TEST_SOURCE_DIR "/tests/compile/pictures");
 
 TrackPosition at(int m, int s, int f)
 {
@@ -86,7 +86,7 @@ int unmatchedPixels(const QImage& a, const QImage& b)
     return unmatched;
 }
 
-// The scripts of tests/player/pictures and the moments pictured; between
+// The scripts of tests/compile/pictures and the moments pictured; between
 // them they use every command.
 struct Moment {
     const char* script;

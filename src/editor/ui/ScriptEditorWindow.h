@@ -4,6 +4,7 @@
 #include "editor/ScriptEditor.h"
 #include "editor/ScriptEditorView.h"
 
+#include <QLatin1String>
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
@@ -22,6 +23,39 @@ class ScriptHighlighter;
 class OneValueDialog;
 class TwoValueDialog;
 class QtClipboard;
+
+// The objectNames of the editor window, its menus and menu items: what
+// accessibility, the trace and tests find them by. Spelled here only.
+namespace ScriptEditorObjectNames {
+inline constexpr QLatin1String window("SongEditer");
+inline constexpr QLatin1String textEdit("EditWnd");
+inline constexpr QLatin1String problemText("ProblemText");
+inline constexpr QLatin1String caretText("CaretText");
+inline constexpr QLatin1String menuBar("MainMenu1");
+inline constexpr QLatin1String fileMenu("File1");
+inline constexpr QLatin1String newItem("New1");
+inline constexpr QLatin1String openItem("Open1");
+inline constexpr QLatin1String saveItem("Save1");
+inline constexpr QLatin1String saveAsItem("SaveAs1");
+inline constexpr QLatin1String editMenu("Edit1");
+inline constexpr QLatin1String cutItem("Cut1");
+inline constexpr QLatin1String copyItem("Copy1");
+inline constexpr QLatin1String pasteItem("Paste1");
+inline constexpr QLatin1String deleteItem("Clear2");
+inline constexpr QLatin1String undoItem("Undo1");
+inline constexpr QLatin1String redoItem("Redo1");
+inline constexpr QLatin1String findItem("Find1");
+inline constexpr QLatin1String previewItem("Preview1");
+inline constexpr QLatin1String commandMenu("Command1");
+inline constexpr QLatin1String formSizeItem("formsize1");
+inline constexpr QLatin1String backColorItem("backcolor1");
+inline constexpr QLatin1String fontSizeItem("fontsize1");
+inline constexpr QLatin1String fontColorItem("fontcolor1");
+inline constexpr QLatin1String fontPreColorItem("fontprecolor1");
+inline constexpr QLatin1String setCursorItem("setcursor1");
+inline constexpr QLatin1String clearItem("clear1");
+inline constexpr QLatin1String pausePreItem("pausepre1");
+} // namespace ScriptEditorObjectNames
 
 // The "RizuzAvodar" script editor window: a thin form over ScriptEditor.
 // textEdit fills the client area between the menu and the status bar; the
@@ -85,7 +119,7 @@ protected:
 
 private:
     void createMenu();
-    QAction* addItem(QMenu* menu, const char* name, const QString& caption,
+    QAction* addItem(QMenu* menu, QLatin1String name, const QString& caption,
                      void (ScriptEditorWindow::*handler)(), const QKeySequence& shortcut = {});
     void onTextChanged();
     void showCaret();

@@ -20,6 +20,9 @@
 Q_DECLARE_METATYPE(TrackPosition)
 
 namespace {
+namespace Names = CompileWindowObjectNames;
+namespace TapNames = TapCalibrationObjectNames;
+
 TrackPosition at(int minutes, int seconds, int frames)
 {
     return TrackPosition{qint16(minutes), qint16(seconds), qint16(frames)};
@@ -195,14 +198,14 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(output));
 
         if (usedUp) {
-            QCOMPARE(QApplication::focusWidget(), rig.button("End"));
+            QCOMPARE(QApplication::focusWidget(), rig.button(Names::endButton));
             rig.key(Qt::Key_Space);
         }
         else {
-            QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+            QTest::mouseClick(rig.button(Names::endButton), Qt::LeftButton);
         }
         QVERIFY(!rig.form->compiling());
-        QVERIFY(rig.button("Start")->isEnabled());
+        QVERIFY(rig.button(Names::startButton)->isEnabled());
         QCOMPARE(rig.mode(), QByteArray("stopped"));
         QCOMPARE(check(output), DwdReader::FileCheck::Valid);
         QVERIFY(!QFile::exists(working));
@@ -277,7 +280,7 @@ private Q_SLOTS:
         rig.pressAt(at(0, 2, 0));
         QCOMPARE(records(rig.form->compiler().workingFileName()).size(), 2);
         if (how == QLatin1String("Cancel")) {
-            QTest::mouseClick(rig.button("Cancel"), Qt::LeftButton);
+            QTest::mouseClick(rig.button(Names::cancelButton), Qt::LeftButton);
         }
         else if (how == QLatin1String("closing the window")) {
             rig.form->close();
@@ -307,14 +310,14 @@ private Q_SLOTS:
             QTRY_VERIFY(rig.form.isNull());
         }
         else {
-            QVERIFY(rig.button("Start")->isEnabled());
+            QVERIFY(rig.button(Names::startButton)->isEnabled());
         }
     }
 
     // Picks a speed in the window's box with the mouse, as the user does.
     static void chooseSpeed(CaptureRig& rig, int percent)
     {
-        auto* box = rig.form->findChild<QComboBox*>(QStringLiteral("Speed"));
+        auto* box = rig.form->findChild<QComboBox*>(Names::speedBox);
         QVERIFY(box);
         box->showPopup();
         QAbstractItemView* list = box->view();
@@ -378,7 +381,7 @@ private Q_SLOTS:
             // Whatever was clicked, Space still times.
             QCOMPARE(QApplication::focusWidget(), rig.form.data());
         }
-        QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+        QTest::mouseClick(rig.button(Names::endButton), Qt::LeftButton);
         QStringList written;
         for (const DwdReader::Record& r : records(dir.filePath("song.dwd")))
             written << show(r.delta);
@@ -407,9 +410,9 @@ private Q_SLOTS:
         rig.tick();
         rig.pressAt(at(0, 1, 0));
         if (how == QLatin1String("End"))
-            QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+            QTest::mouseClick(rig.button(Names::endButton), Qt::LeftButton);
         else if (how == QLatin1String("Cancel"))
-            QTest::mouseClick(rig.button("Cancel"), Qt::LeftButton);
+            QTest::mouseClick(rig.button(Names::cancelButton), Qt::LeftButton);
         else if (how == QLatin1String("closing the window"))
             rig.form->close();
         else
@@ -438,7 +441,7 @@ private Q_SLOTS:
         rig.pressAt(at(0, 1, 0));
         rig.pressAt(at(0, 2, 0));
         QCOMPARE(readFile(output), QByteArray("an older take"));
-        QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+        QTest::mouseClick(rig.button(Names::endButton), Qt::LeftButton);
         QCOMPARE(check(output), DwdReader::FileCheck::Valid);
         QCOMPARE(records(output).size(), 2);
         QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.capture*")}, QDir::Files), QStringList());
@@ -466,7 +469,7 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(dir.filePath("song.capture.dwd")));
         QCOMPARE(rig.mode(), QByteArray("stopped"));
         QVERIFY(!rig.form->compiling());
-        QVERIFY(rig.button("Start")->isEnabled());
+        QVERIFY(rig.button(Names::startButton)->isEnabled());
     }
 
     // The monitor ends the capture when the disc runs into the next track.
@@ -535,12 +538,12 @@ private Q_SLOTS:
         rig.pressAt(at(0, 1, 0));
         QCOMPARE(QApplication::focusWidget(), rig.form.data());
         rig.pressAt(at(0, 2, 0));
-        QCOMPARE(QApplication::focusWidget(), rig.button("End"));
+        QCOMPARE(QApplication::focusWidget(), rig.button(Names::endButton));
         rig.form->setFocus();
         rig.pressAt(at(0, 3, 0));
         QCOMPARE(records(dir.filePath("song.capture.dwd")).size(), 2);
         QVERIFY(rig.form->compiling());
-        QCOMPARE(QApplication::focusWidget(), rig.button("End"));
+        QCOMPARE(QApplication::focusWidget(), rig.button(Names::endButton));
         rig.key(Qt::Key_Space);
         QVERIFY(!rig.form->compiling());
         QCOMPARE(check(dir.filePath("song.dwd")), DwdReader::FileCheck::Valid);
@@ -559,7 +562,7 @@ private Q_SLOTS:
         QVERIFY(rig.form->compiler().reloadPending());
         QCOMPARE(rig.form->compiler().sourceText(), QByteArray("abc"));
         rig.pressAt(at(0, 2, 0));
-        QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+        QTest::mouseClick(rig.button(Names::endButton), Qt::LeftButton);
         QVERIFY(!rig.form->compiler().reloadPending());
         QCOMPARE(rig.form->compiler().sourceText(), QByteArray("xyz"));
         QCOMPARE(rig.form->compiler().outputFileName(), dir.filePath("other.dwd"));
@@ -591,7 +594,7 @@ private Q_SLOTS:
         QVERIFY(afterOne > 20);
         rig.pressAt(at(0, 2, 0));
         QVERIFY(count(blue) > afterOne);
-        QTest::mouseClick(rig.button("Cancel"), Qt::LeftButton);
+        QTest::mouseClick(rig.button(Names::cancelButton), Qt::LeftButton);
         QCOMPARE(count(blue), 0);
     }
 
@@ -676,7 +679,7 @@ private Q_SLOTS:
         if (failure == QLatin1String("header at end")) {
             rig.pressAt(at(0, 1, 0));
             QVERIFY(fillUpDisk(working));
-            QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+            QTest::mouseClick(rig.button(Names::endButton), Qt::LeftButton);
         }
         if (failure == QLatin1String("record")) {
             rig.pressAt(at(0, 1, 0));
@@ -793,7 +796,7 @@ private Q_SLOTS:
             else
                 rig.pressAt(p);
         }
-        QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+        QTest::mouseClick(rig.button(Names::endButton), Qt::LeftButton);
         QStringList written;
         for (const DwdReader::Record& r : records(dir.filePath("song.dwd")))
             written << show(r.delta);
@@ -811,7 +814,7 @@ private Q_SLOTS:
         rig.start();
         for (int n = 1; n <= 8; ++n)
             rig.pressAt(at(0, n, 0));
-        QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+        QTest::mouseClick(rig.button(Names::endButton), Qt::LeftButton);
         const int lineHeight = rig.form->compiler().previewCursor().textHeight("A");
         QTest::mouseClick(rig.form, Qt::LeftButton, {}, QPoint(40, 10 + 2 * lineHeight + lineHeight / 2));
         QCOMPARE(rig.form->compiler().retimeLine(), 2);
@@ -820,7 +823,7 @@ private Q_SLOTS:
         QVERIFY(rig.form->compiling());
         rig.pressAt(at(0, 2, 10)); // heard at 0:04:10
         rig.pressAt(at(0, 4, 0));  // heard at 0:06:00
-        QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+        QTest::mouseClick(rig.button(Names::endButton), Qt::LeftButton);
         QStringList written;
         for (const DwdReader::Record& r : records(dir.filePath("song.dwd")))
             written << show(r.delta);
@@ -859,12 +862,12 @@ private Q_SLOTS:
             rig.settings.keys[SettingsKeys::CompileState][SettingsKeys::TapLatency] = stored;
         rig.editorFile = script("ab");
         QVERIFY(rig.open());
-        auto* label = rig.form->findChild<QLabel*>(QStringLiteral("TapLatency"));
+        auto* label = rig.form->findChild<QLabel*>(Names::tapLatency);
         QVERIFY(label);
         QCOMPARE(label->text(), shown);
         QCOMPARE(rig.form->compiler().tapLatencyMs(), used);
         // At the right end of the button row, clear of the row's middle.
-        QAbstractButton* measure = rig.button("Measure");
+        QAbstractButton* measure = rig.button(Names::measureButton);
         QCOMPARE(measure->text(), QStringLiteral("測定…"));
         for (QWidget* w : {static_cast<QWidget*>(label), static_cast<QWidget*>(measure)}) {
             QVERIFY(w->isVisible());
@@ -905,7 +908,7 @@ private Q_SLOTS:
             sink = made.get();
             return made;
         });
-        QTest::mouseClick(rig.button("Measure"), Qt::LeftButton);
+        QTest::mouseClick(rig.button(Names::measureButton), Qt::LeftButton);
         TapCalibrationDialog* dialog = rig.form->tapCalibrationForm();
         QVERIFY(dialog);
         QVERIFY(dialog->isVisible());
@@ -913,7 +916,7 @@ private Q_SLOTS:
         QCOMPARE(dialog->windowTitle(), QStringLiteral("タップの遅れを測る"));
         QApplication::setActiveWindow(dialog);
         QVERIFY(QTest::qWaitForWindowActive(dialog));
-        QTest::mouseClick(dialog->findChild<QAbstractButton*>(QStringLiteral("Start")), Qt::LeftButton);
+        QTest::mouseClick(dialog->findChild<QAbstractButton*>(TapNames::startButton), Qt::LeftButton);
         QVERIFY(sink);
         for (int n = 0; n < TapCalibration::TapClicks; ++n) {
             sink->play(ClickTrack::byteAt(TapCalibration::clickMs(TapCalibration::ListenClicks + n) + 60) -
@@ -921,26 +924,25 @@ private Q_SLOTS:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
         }
         sink->play(ClickTrack::byteAt(TapCalibration::lengthMs));
-        QAbstractButton* save = dialog->findChild<QAbstractButton*>(QStringLiteral("Save"));
+        QAbstractButton* save = dialog->findChild<QAbstractButton*>(TapNames::saveButton);
         QTRY_VERIFY(save->isEnabled());
         QTest::mouseClick(save, Qt::LeftButton);
-        QCOMPARE(rig.form->findChild<QLabel*>(QStringLiteral("TapLatency"))->text(),
-                 QStringLiteral("遅れ補正 +60 ms"));
+        QCOMPARE(rig.form->findChild<QLabel*>(Names::tapLatency)->text(), QStringLiteral("遅れ補正 +60 ms"));
         QCOMPARE(TapLatencyStore(rig.settings).read(), 60);
-        QTest::mouseClick(dialog->findChild<QAbstractButton*>(QStringLiteral("Close")), Qt::LeftButton);
+        QTest::mouseClick(dialog->findChild<QAbstractButton*>(TapNames::closeButton), Qt::LeftButton);
         QTRY_VERIFY(!rig.form->tapCalibrationForm());
 
         QApplication::setActiveWindow(rig.form);
         QVERIFY(QTest::qWaitForWindowActive(rig.form));
         rig.start();
-        QVERIFY(!rig.button("Measure")->isEnabled());
-        QVERIFY(!rig.form->findChild<QLabel*>(QStringLiteral("TapLatency"))->isEnabled());
-        QTest::mouseClick(rig.button("Measure"), Qt::LeftButton);
+        QVERIFY(!rig.button(Names::measureButton)->isEnabled());
+        QVERIFY(!rig.form->findChild<QLabel*>(Names::tapLatency)->isEnabled());
+        QTest::mouseClick(rig.button(Names::measureButton), Qt::LeftButton);
         QVERIFY(!rig.form->tapCalibrationForm());
         rig.pressAt(at(0, 1, 0)); // 60 ms: 4.5 frames, 5 off
-        QTest::mouseClick(rig.button("End"), Qt::LeftButton);
-        QVERIFY(rig.button("Measure")->isEnabled());
-        QVERIFY(rig.form->findChild<QLabel*>(QStringLiteral("TapLatency"))->isEnabled());
+        QTest::mouseClick(rig.button(Names::endButton), Qt::LeftButton);
+        QVERIFY(rig.button(Names::measureButton)->isEnabled());
+        QVERIFY(rig.form->findChild<QLabel*>(Names::tapLatency)->isEnabled());
         const QList<DwdReader::Record> written = records(dir.filePath("song.dwd"));
         QCOMPARE(written.size(), 1);
         QCOMPARE(show(written[0].delta), QStringLiteral("0:0:70"));
@@ -956,10 +958,10 @@ private Q_SLOTS:
             CaptureRig rig;
             rig.editorFile = script("ab");
             QVERIFY(rig.open());
-            QTest::mouseClick(rig.button("Measure"), Qt::LeftButton);
+            QTest::mouseClick(rig.button(Names::measureButton), Qt::LeftButton);
             QPointer<TapCalibrationDialog> dialog = rig.form->tapCalibrationForm();
             QVERIFY(dialog);
-            QTest::mouseClick(dialog->findChild<QAbstractButton*>(QStringLiteral("Start")), Qt::LeftButton);
+            QTest::mouseClick(dialog->findChild<QAbstractButton*>(TapNames::startButton), Qt::LeftButton);
             QVERIFY(dialog->clickTrack().running());
             QVERIFY(dialog->clickTrack().silent());
             QTRY_VERIFY(dialog->clickTrack().heardMs() > 0);
@@ -1058,7 +1060,7 @@ private Q_SLOTS:
             if (rig.form->compiler().previewCursor().origin().y() != -lines * lineHeight &&
                 rig.form->compiler().pendingLineBreaks() == 0)
                 return QByteArray("the line being timed is not at the top");
-            QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+            QTest::mouseClick(rig.button(Names::endButton), Qt::LeftButton);
             return readFile(dir.filePath("song.dwd"));
         };
         CaptureRig cleanRig;
@@ -1079,7 +1081,7 @@ private Q_SLOTS:
         rig.start();
         rig.pressAt(at(0, 1, 0));
         rig.pressAt(at(0, 2, 0));
-        QCOMPARE(QApplication::focusWidget(), rig.button("End"));
+        QCOMPARE(QApplication::focusWidget(), rig.button(Names::endButton));
         rig.key(Qt::Key_Backspace);
         QCOMPARE(QApplication::focusWidget(), rig.form.data());
         QCOMPARE(rig.form->compiler().timedText(), QByteArray("a"));
@@ -1151,11 +1153,11 @@ private Q_SLOTS:
         rig.pressAt(at(0, 1, 0));
         rig.pressAt(at(0, 2, 0));
         if (how == QLatin1String("End"))
-            QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+            QTest::mouseClick(rig.button(Names::endButton), Qt::LeftButton);
         else if (how == QLatin1String("Space"))
             rig.key(Qt::Key_Space);
         else
-            QTest::mouseClick(rig.button("Cancel"), Qt::LeftButton);
+            QTest::mouseClick(rig.button(Names::cancelButton), Qt::LeftButton);
         QCOMPARE(rig.offers,
                  offered ? QStringList{QStringLiteral("3 ") + dir.filePath("song.dwd")} : QStringList());
     }
@@ -1196,7 +1198,7 @@ private Q_SLOTS:
         for (int n = 1; n <= firstPresses; ++n)
             rig.pressAt(at(0, n, 0));
         if (rig.form->compiling())
-            QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+            QTest::mouseClick(rig.button(Names::endButton), Qt::LeftButton);
         const QByteArray first = readFile(dir.filePath("song.dwd"));
 
         const int lineHeight = rig.form->compiler().previewCursor().textHeight("A");
@@ -1222,7 +1224,7 @@ private Q_SLOTS:
             rig.pressAt(at(0, frames / 75, frames % 75));
         }
         if (rig.form->compiling())
-            QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+            QTest::mouseClick(rig.button(Names::endButton), Qt::LeftButton);
         const QByteArray retimed = readFile(dir.filePath("song.dwd"));
 
         // The whole take with the kept times and the new ones.
@@ -1265,7 +1267,7 @@ private Q_SLOTS:
         for (int n = 1; n <= 24; ++n)
             rig.pressAt(at(0, n, 0));
         if (rig.form->compiling())
-            QTest::mouseClick(rig.button("End"), Qt::LeftButton);
+            QTest::mouseClick(rig.button(Names::endButton), Qt::LeftButton);
         const int lineHeight = rig.form->compiler().previewCursor().textHeight("A");
         QTest::mouseClick(rig.form, Qt::LeftButton, {}, QPoint(40, 10 + line * lineHeight + lineHeight / 2));
         QCOMPARE(rig.form->compiler().retimeLine(), line);

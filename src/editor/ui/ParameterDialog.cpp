@@ -5,11 +5,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-ParameterDialog::ParameterDialog(const char* formName, const QString& caption, QSize clientSize)
+ParameterDialog::ParameterDialog(QLatin1String name, const QString& caption, QSize clientSize)
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
 {
-    setObjectName(QLatin1String(formName));
+    setObjectName(name);
     setWindowTitle(caption);
     QFont dialogFont(QStringLiteral("ＭＳ Ｐゴシック"));
     dialogFont.setPixelSize(12);
@@ -17,26 +17,26 @@ ParameterDialog::ParameterDialog(const char* formName, const QString& caption, Q
     setFixedSize(clientSize);
 }
 
-QLabel* ParameterDialog::makeLabel(const char* name, QPoint at)
+QLabel* ParameterDialog::makeLabel(QLatin1String name, QPoint at)
 {
-    auto* label = new QLabel(QLatin1String(name), this);
-    label->setObjectName(QLatin1String(name));
+    auto* label = new QLabel(QString(name), this);
+    label->setObjectName(name);
     label->setGeometry(at.x(), at.y(), 81, 12);
     return label;
 }
 
-QLineEdit* ParameterDialog::makeEdit(const char* name, QPoint at)
+QLineEdit* ParameterDialog::makeEdit(QLatin1String name, QPoint at)
 {
     auto* edit = new QLineEdit(this);
-    edit->setObjectName(QLatin1String(name));
+    edit->setObjectName(name);
     edit->setGeometry(at.x(), at.y(), 121, 20);
     return edit;
 }
 
-QPushButton* ParameterDialog::makeButton(const char* name, const QString& caption, QPoint at)
+QPushButton* ParameterDialog::makeButton(QLatin1String name, const QString& caption, QPoint at)
 {
     auto* button = new QPushButton(caption, this);
-    button->setObjectName(QLatin1String(name));
+    button->setObjectName(name);
     button->setGeometry(at.x(), at.y(), 75, 25);
     button->setAutoDefault(false);
     button->setDefault(false);

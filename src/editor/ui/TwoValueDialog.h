@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/ParameterDialog.h"
+#include "editor/ui/ParameterDialog.h"
 
 // The two-value parameter dialog: two labelled entry fields, OK and Cancel.
 // Client area 242 × 93; the caller sets the caption and the labels' texts.

@@ -4,13 +4,13 @@
 #include "ScriptedMessageBoxes.h"
 #include "TempSettingsHome.h"
 #include "UniqueDisc.h"
-#include "app/LyricsWindowKeeper.h"
 #include "compile/CaptureFile.h"
 #include "compile/DwdCapture.h"
 #include "compile/DwdWriter.h"
 #include "core/SettingsKeys.h"
 #include "lyrics/LyricState.h"
 #include "lyrics/ui/LyricsWindow.h"
+#include "lyrics/ui/LyricsWindowKeeper.h"
 #include "platform/Clock.h"
 #include "platform/QSettingsStore.h"
 #include "platform/cdaudio/DeviceSession.h"
@@ -155,7 +155,7 @@ struct LyricsRig {
             tick();
     }
     const LyricsReading& reading() const { return playback.reading(); }
-    LyricsWindow* form() const { return host.WordsDisplayForm(); }
+    LyricsWindow* form() const { return host.lyricsWindow(); }
     // Every piece reached so far, in order.
     QByteArray written() const
     {

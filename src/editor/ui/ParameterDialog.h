@@ -1,11 +1,25 @@
 #pragma once
 
+#include <QLatin1String>
 #include <QPointer>
 #include <QWidget>
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
+
+// The objectNames of the two parameter dialogs and their parts, shared by
+// both: what accessibility, the trace and tests find them by. Spelled here only.
+namespace ParameterDialogObjectNames {
+inline constexpr QLatin1String oneValueDialog("CommandPush1");
+inline constexpr QLatin1String twoValueDialog("CommandPush2");
+inline constexpr QLatin1String firstLabel("Label1");
+inline constexpr QLatin1String secondLabel("Label2");
+inline constexpr QLatin1String firstEdit("Edit1");
+inline constexpr QLatin1String secondEdit("Edit2");
+inline constexpr QLatin1String okButton("Button1");
+inline constexpr QLatin1String cancelButton("Button2");
+} // namespace ParameterDialogObjectNames
 
 // The protocol of the command parameter dialogs. A dialog is shown modeless
 // while the editor that asks disables itself and waits; OK, Cancel and the
@@ -33,11 +47,11 @@ Q_SIGNALS:
 
 protected:
     // A fixed-size dialog window with the given client size and design name.
-    ParameterDialog(const char* formName, const QString& caption, QSize clientSize);
+    ParameterDialog(QLatin1String name, const QString& caption, QSize clientSize);
 
-    QLabel* makeLabel(const char* name, QPoint at);
-    QLineEdit* makeEdit(const char* name, QPoint at);
-    QPushButton* makeButton(const char* name, const QString& caption, QPoint at);
+    QLabel* makeLabel(QLatin1String name, QPoint at);
+    QLineEdit* makeEdit(QLatin1String name, QPoint at);
+    QPushButton* makeButton(QLatin1String name, const QString& caption, QPoint at);
     // Labels size themselves to their texts, which the caller sets.
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -18,6 +18,8 @@
 #include <QTest>
 
 namespace {
+namespace Names = TapCalibrationObjectNames;
+
 // The dialog on a sink moved by hand, in a private settings folder.
 struct DialogRig {
     ~DialogRig() { delete form.data(); }
@@ -35,11 +37,8 @@ struct DialogRig {
         form->activateWindow();
         return QTest::qWaitForWindowActive(form);
     }
-    QAbstractButton* button(const char* name) const
-    {
-        return form->findChild<QAbstractButton*>(QLatin1String(name));
-    }
-    QString label(const char* name) const { return form->findChild<QLabel*>(QLatin1String(name))->text(); }
+    QAbstractButton* button(const QString& name) const { return form->findChild<QAbstractButton*>(name); }
+    QString label(const QString& name) const { return form->findChild<QLabel*>(name)->text(); }
     // Plays the count-in up to ms.
     void playTo(qint64 ms)
     {
@@ -139,10 +138,10 @@ private Q_SLOTS:
         DialogRig rig;
         QVERIFY(rig.open());
         QCOMPARE(rig.form->windowTitle(), QStringLiteral("タップの遅れを測る"));
-        QVERIFY(!rig.button("Save")->isEnabled());
-        QTest::mouseClick(rig.button("Start"), Qt::LeftButton);
+        QVERIFY(!rig.button(Names::saveButton)->isEnabled());
+        QTest::mouseClick(rig.button(Names::startButton), Qt::LeftButton);
         QVERIFY(rig.sink);
-        QVERIFY(!rig.button("Start")->isEnabled());
+        QVERIFY(!rig.button(Names::startButton)->isEnabled());
         // No button has taken the focus: Space is a tap, not a click.
         QVERIFY(!qobject_cast<QAbstractButton*>(QApplication::focusWidget()));
         for (qsizetype i = 0; i < at.size(); ++i) {
@@ -162,20 +161,20 @@ private Q_SLOTS:
             }
         }
         QVERIFY(rig.form->isVisible());
-        QVERIFY(rig.label("Result").isEmpty());
+        QVERIFY(rig.label(Names::result).isEmpty());
         rig.playTo(TapCalibration::closedMs - 1);
         QTest::qWait(3 * TapCalibrationDialog::PollMs);
-        QVERIFY(rig.label("Result").isEmpty());
+        QVERIFY(rig.label(Names::result).isEmpty());
         rig.playTo(TapCalibration::lengthMs);
-        QTRY_COMPARE(rig.label("Result"), result);
-        QVERIFY(rig.button("Start")->isEnabled());
-        QCOMPARE(rig.button("Save")->isEnabled(), kept != -999);
+        QTRY_COMPARE(rig.label(Names::result), result);
+        QVERIFY(rig.button(Names::startButton)->isEnabled());
+        QCOMPARE(rig.button(Names::saveButton)->isEnabled(), kept != -999);
 
         QSignalSpy keptChanged(rig.form.data(), &TapCalibrationDialog::keptChanged);
-        QTest::mouseClick(rig.button("Save"), Qt::LeftButton);
+        QTest::mouseClick(rig.button(Names::saveButton), Qt::LeftButton);
         QCOMPARE(TapLatencyStore(rig.settings).read(), kept == -999 ? 0 : kept);
         QCOMPARE(keptChanged.size(), kept == -999 ? 0 : 1);
-        QCOMPARE(rig.label("Kept"),
+        QCOMPARE(rig.label(Names::kept),
                  QStringLiteral("いまの設定: ") + TapCalibration::keptText(kept == -999 ? 0 : kept));
         QVERIFY(rig.boxes.shown.isEmpty());
     }
@@ -185,10 +184,8 @@ private Q_SLOTS:
     {
         DialogRig rig;
         QVERIFY(rig.open());
-        QTest::mouseClick(rig.button("Start"), Qt::LeftButton);
-        auto style = [&](int lamp) {
-            return rig.form->findChild<QLabel*>(QStringLiteral("Lamp%1").arg(lamp))->styleSheet();
-        };
+        QTest::mouseClick(rig.button(Names::startButton), Qt::LeftButton);
+        auto style = [&](int lamp) { return rig.form->findChild<QLabel*>(Names::lamp(lamp))->styleSheet(); };
         const QString dark = style(1);
         rig.playTo(TapCalibration::clickMs(1) + 20);
         QTRY_VERIFY(style(1) != dark);
@@ -202,16 +199,16 @@ private Q_SLOTS:
     {
         DialogRig rig;
         QVERIFY(rig.open());
-        QTest::mouseClick(rig.button("Start"), Qt::LeftButton);
+        QTest::mouseClick(rig.button(Names::startButton), Qt::LeftButton);
         for (int n = 0; n < 8; ++n) {
             rig.playTo(along(n) + 50);
             rig.key(Qt::Key_Space);
         }
         rig.playTo(TapCalibration::lengthMs);
-        QTRY_VERIFY(rig.button("Save")->isEnabled());
-        QTest::mouseClick(rig.button("Start"), Qt::LeftButton);
-        QVERIFY(!rig.button("Save")->isEnabled());
-        QVERIFY(rig.label("Result").isEmpty());
+        QTRY_VERIFY(rig.button(Names::saveButton)->isEnabled());
+        QTest::mouseClick(rig.button(Names::startButton), Qt::LeftButton);
+        QVERIFY(!rig.button(Names::saveButton)->isEnabled());
+        QVERIFY(rig.label(Names::result).isEmpty());
         QCOMPARE(rig.sink->playedBytes(), qint64(0));
         QCOMPARE(rig.form->calibration().matchedCount(), 0);
         for (int n = 0; n < 5; ++n) {
@@ -219,7 +216,7 @@ private Q_SLOTS:
             rig.key(Qt::Key_Space);
         }
         rig.playTo(TapCalibration::lengthMs);
-        QTRY_COMPARE(rig.label("Result"), QStringLiteral("+10 ms（ばらつき 0 ms）"));
+        QTRY_COMPARE(rig.label(Names::result), QStringLiteral("+10 ms（ばらつき 0 ms）"));
     }
 
     void resetKeepsNoCorrection()
@@ -227,43 +224,43 @@ private Q_SLOTS:
         DialogRig rig;
         QVERIFY(TapLatencyStore(rig.settings).write(45));
         QVERIFY(rig.open());
-        QCOMPARE(rig.label("Kept"), QStringLiteral("いまの設定: 遅れ補正 +45 ms"));
+        QCOMPARE(rig.label(Names::kept), QStringLiteral("いまの設定: 遅れ補正 +45 ms"));
         QSignalSpy keptChanged(rig.form.data(), &TapCalibrationDialog::keptChanged);
-        QTest::mouseClick(rig.button("Reset"), Qt::LeftButton);
+        QTest::mouseClick(rig.button(Names::resetButton), Qt::LeftButton);
         QCOMPARE(TapLatencyStore(rig.settings).read(), 0);
         QCOMPARE(keptChanged.size(), 1);
         QCOMPARE(keptChanged.first().first().toInt(), 0);
-        QCOMPARE(rig.label("Kept"), QStringLiteral("いまの設定: 遅れ補正 なし"));
+        QCOMPARE(rig.label(Names::kept), QStringLiteral("いまの設定: 遅れ補正 なし"));
     }
 
     // The settings file cannot be written: the box says so, nothing claims
     // the value was kept.
     void aFailedSaveIsSaid_data()
     {
-        QTest::addColumn<QByteArray>("button");
-        QTest::newRow("save") << QByteArray("Save");
-        QTest::newRow("reset") << QByteArray("Reset");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("save") << QString(Names::saveButton);
+        QTest::newRow("reset") << QString(Names::resetButton);
     }
     void aFailedSaveIsSaid()
     {
-        QFETCH(QByteArray, button);
+        QFETCH(QString, button);
         DialogRig rig;
         QVERIFY(rig.open());
-        QTest::mouseClick(rig.button("Start"), Qt::LeftButton);
+        QTest::mouseClick(rig.button(Names::startButton), Qt::LeftButton);
         for (int n = 0; n < 8; ++n) {
             rig.playTo(along(n) + 25);
             rig.key(Qt::Key_Space);
         }
         rig.playTo(TapCalibration::lengthMs);
-        QTRY_VERIFY(rig.button("Save")->isEnabled());
+        QTRY_VERIFY(rig.button(Names::saveButton)->isEnabled());
         QVERIFY(QDir().mkpath(rig.home.configFile())); // a folder where the file must go
         QSignalSpy keptChanged(rig.form.data(), &TapCalibrationDialog::keptChanged);
-        QTest::mouseClick(rig.button(button.constData()), Qt::LeftButton);
+        QTest::mouseClick(rig.button(button), Qt::LeftButton);
         QCOMPARE(rig.boxes.shown.size(), 1);
         QCOMPARE(rig.boxes.shown.first().text, TapLatencyStore::writeFailedMessage());
         QCOMPARE(rig.boxes.shown.first().icon, BoxIcon::Error);
         QCOMPARE(keptChanged.size(), 0);
-        QCOMPARE(rig.label("Kept"), QStringLiteral("いまの設定: 遅れ補正 なし"));
+        QCOMPARE(rig.label(Names::kept), QStringLiteral("いまの設定: 遅れ補正 なし"));
     }
 
     void noSoundNoCountIn()
@@ -273,11 +270,11 @@ private Q_SLOTS:
         ScriptedMessageBoxes boxes;
         TapCalibrationDialog form(settings, boxes, [] { return std::unique_ptr<PcmSink>(); });
         form.show();
-        QTest::mouseClick(form.findChild<QAbstractButton*>(QStringLiteral("Start")), Qt::LeftButton);
+        QTest::mouseClick(form.findChild<QAbstractButton*>(Names::startButton), Qt::LeftButton);
         QCOMPARE(boxes.shown.size(), 1);
         QCOMPARE(boxes.shown.first().text, TapCalibration::noSoundMessage());
         QVERIFY(!form.clickTrack().running());
-        QVERIFY(form.findChild<QAbstractButton*>(QStringLiteral("Start"))->isEnabled());
+        QVERIFY(form.findChild<QAbstractButton*>(Names::startButton)->isEnabled());
     }
 
     // The sound goes away in the middle of the count-in: the dialog says so
@@ -294,7 +291,7 @@ private Q_SLOTS:
             return made;
         });
         form.show();
-        QTest::mouseClick(form.findChild<QAbstractButton*>(QStringLiteral("Start")), Qt::LeftButton);
+        QTest::mouseClick(form.findChild<QAbstractButton*>(Names::startButton), Qt::LeftButton);
         QVERIFY(sink);
         for (int n = 0; n < 6; ++n) {
             sink->playTo(along(n) + 30);
@@ -302,11 +299,10 @@ private Q_SLOTS:
         }
         QCOMPARE(form.calibration().matchedCount(), 6);
         sink->broken = true;
-        QTRY_COMPARE(form.findChild<QLabel*>(QStringLiteral("Result"))->text(),
-                     TapCalibration::soundLostMessage());
+        QTRY_COMPARE(form.findChild<QLabel*>(Names::result)->text(), TapCalibration::soundLostMessage());
         QVERIFY(!form.clickTrack().running());
-        QVERIFY(form.findChild<QAbstractButton*>(QStringLiteral("Start"))->isEnabled());
-        QVERIFY(!form.findChild<QAbstractButton*>(QStringLiteral("Save"))->isEnabled());
+        QVERIFY(form.findChild<QAbstractButton*>(Names::startButton)->isEnabled());
+        QVERIFY(!form.findChild<QAbstractButton*>(Names::saveButton)->isEnabled());
         QVERIFY(!form.measured());
     }
 
@@ -316,7 +312,7 @@ private Q_SLOTS:
     {
         DialogRig rig;
         QVERIFY(rig.open());
-        QTest::mouseClick(rig.button("Start"), Qt::LeftButton);
+        QTest::mouseClick(rig.button(Names::startButton), Qt::LeftButton);
         rig.playTo(1000);
         rig.key(Qt::Key_Escape);
         QVERIFY(!rig.form->isVisible());
@@ -341,7 +337,7 @@ private Q_SLOTS:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QTest::qWait(lingerMs);
-        QTest::mouseClick(form.findChild<QAbstractButton*>(QStringLiteral("Start")), Qt::LeftButton);
+        QTest::mouseClick(form.findChild<QAbstractButton*>(Names::startButton), Qt::LeftButton);
         for (int n = 0; n < TapCalibration::TapClicks; ++n) {
             QTRY_VERIFY_WITH_TIMEOUT(form.clickTrack().heardMs() >= along(n) + 40, 3000);
             QTest::keyClick(&form, Qt::Key_Space);

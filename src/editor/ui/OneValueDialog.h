@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/ParameterDialog.h"
+#include "editor/ui/ParameterDialog.h"
 
 // The one-value parameter dialog: a label, an entry field, OK and Cancel.
 // Client area 242 × 69; the caller sets the caption and the label's text.

@@ -1,9 +1,11 @@
 #include "EditorRig.h"
-#include "app/LyricsWindowKeeper.h"
 #include "editor/CaretPreview.h"
-#include "editor/OneValueDialog.h"
-#include "editor/ScriptEditorWindow.h"
-#include "editor/TwoValueDialog.h"
+#include "editor/ui/OneValueDialog.h"
+#include "editor/ui/ScriptEditorWindow.h"
+#include "editor/ui/TwoValueDialog.h"
+#include "lyrics/ImageCanvas.h"
+#include "lyrics/LyricDisplay.h"
+#include "lyrics/LyricsWindowHost.h"
 #include "platform/ShiftJis.h"
 
 #include <QAction>
@@ -24,12 +26,37 @@
 #include <functional>
 
 namespace {
+namespace Names = ScriptEditorObjectNames;
+namespace DialogNames = ParameterDialogObjectNames;
+
+// The preview's display window without a screen: a picture that takes the
+// size "formsize" asks for.
+class PreviewDisplay final : public LyricsWindowHost, public LyricDisplay {
+public:
+    bool displayExists() const override { return shown_; }
+    void showDisplay() override { shown_ = true; }
+    TextCanvas* displayCanvas() override { return shown_ ? &canvas_ : nullptr; }
+    LyricDisplay* display() override { return shown_ ? this : nullptr; }
+    TextRect displayClientRect() const override
+    {
+        return {0, 0, canvas_.size().width(), canvas_.size().height()};
+    }
+    void destroyDisplay(bool) override { shown_ = false; }
+    bool timingCaptureRunning() const override { return false; }
+    void setClientSize(int width, int height) override { canvas_.resize(QSize(width, height)); }
+    void clientResized() override {}
+
+private:
+    bool shown_ = false;
+    ImageCanvas canvas_{QSize(320, 240)};
+};
+
 // The editor window with scripted dialogs and a recording main window.
 struct Window {
     Window() : editor(host, boxes, &files, &colors)
     {
-        editor.setPreviewWindows([](WordsSource& source) {
-            return std::unique_ptr<LyricsWindowHost>(std::make_unique<LyricsWindowKeeper>(source));
+        editor.setPreviewWindows([](WordsSource&) {
+            return std::unique_ptr<LyricsWindowHost>(std::make_unique<PreviewDisplay>());
         });
     }
     EditorRig::Host host;
@@ -38,7 +65,7 @@ struct Window {
     EditorRig::Colors colors;
     ScriptEditorWindow editor;
 
-    QAction* item(const char* name) const { return editor.findChild<QAction*>(QLatin1String(name)); }
+    QAction* item(const QString& name) const { return editor.findChild<QAction*>(name); }
     QPlainTextEdit* edit() const { return editor.textEdit; }
     void selectAll() const { edit()->selectAll(); }
 };
@@ -75,14 +102,14 @@ void whileDialogOpen(Window& w, DialogWatch& watch, std::function<void(Parameter
     });
 }
 
-QLineEdit* field(ParameterDialog* d, const char* name)
+QLineEdit* field(ParameterDialog* d, const QString& name)
 {
-    return d->findChild<QLineEdit*>(QLatin1String(name));
+    return d->findChild<QLineEdit*>(name);
 }
 
-QPushButton* button(ParameterDialog* d, const char* name)
+QPushButton* button(ParameterDialog* d, const QString& name)
 {
-    return d->findChild<QPushButton*>(QLatin1String(name));
+    return d->findChild<QPushButton*>(name);
 }
 } // namespace
 
@@ -99,33 +126,42 @@ private Q_SLOTS:
     void menu_data()
     {
         QTest::addColumn<QString>("menu");
-        QTest::addColumn<QStringList>("items"); // name|caption|shortcut
-        QTest::newRow("file") << "File1|ﾌｧｲﾙ(&F)"
-                              << QStringList{"New1|新規作成(&N)|", "Open1|開く(&O)|",
-                                             "Save1|上書き保存(&S)|Ctrl+S", "SaveAs1|名前をつけて保存(&A)|"};
-        QTest::newRow("edit") << "Edit1|編集(&E)"
-                              << QStringList{"Cut1|切り取り(&T)|Ctrl+X", "Copy1|ｺﾋﾟｰ(&C)|Ctrl+C",
-                                             "Paste1|貼り付け(&P)|Ctrl+V", "Clear2|削除(&D)|Ctrl+Del"};
-        QTest::newRow("command") << "Command1|命令(&C)" << QStringList{"formsize1|ｳｨﾝﾄﾞｳｻｲｽﾞ(&W)|",
-                                                                       "backcolor1|背景色(&B)|",
-                                                                       "fontsize1|ﾌｫﾝﾄの大きさ(&S)|",
-                                                                       "fontcolor1|ﾌｫﾝﾄの色(&L)|",
-                                                                       "fontprecolor1|先表示ﾌｫﾝﾄの色(&R)|",
-                                                                       "setcursor1|表示位置(&P)|",
-                                                                       "clear1|表示文字の消去(&C)|",
-                                                                       "pausepre1|先表示の一時停止(&T)|"};
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("items"); // objectName|caption|shortcut
+        const auto item = [](QLatin1String name, const char* captionAndShortcut) {
+            return QString(name) + QLatin1Char('|') + QString::fromUtf8(captionAndShortcut);
+        };
+        QTest::newRow("file") << QString(Names::fileMenu) << "ﾌｧｲﾙ(&F)"
+                              << QStringList{item(Names::newItem, "新規作成(&N)|"),
+                                             item(Names::openItem, "開く(&O)|"),
+                                             item(Names::saveItem, "上書き保存(&S)|Ctrl+S"),
+                                             item(Names::saveAsItem, "名前をつけて保存(&A)|")};
+        QTest::newRow("edit") << QString(Names::editMenu) << "編集(&E)"
+                              << QStringList{item(Names::cutItem, "切り取り(&T)|Ctrl+X"),
+                                             item(Names::copyItem, "ｺﾋﾟｰ(&C)|Ctrl+C"),
+                                             item(Names::pasteItem, "貼り付け(&P)|Ctrl+V"),
+                                             item(Names::deleteItem, "削除(&D)|Ctrl+Del")};
+        QTest::newRow("command") << QString(Names::commandMenu) << "命令(&C)"
+                                 << QStringList{item(Names::formSizeItem, "ｳｨﾝﾄﾞｳｻｲｽﾞ(&W)|"),
+                                                item(Names::backColorItem, "背景色(&B)|"),
+                                                item(Names::fontSizeItem, "ﾌｫﾝﾄの大きさ(&S)|"),
+                                                item(Names::fontColorItem, "ﾌｫﾝﾄの色(&L)|"),
+                                                item(Names::fontPreColorItem, "先表示ﾌｫﾝﾄの色(&R)|"),
+                                                item(Names::setCursorItem, "表示位置(&P)|"),
+                                                item(Names::clearItem, "表示文字の消去(&C)|"),
+                                                item(Names::pausePreItem, "先表示の一時停止(&T)|")};
     }
 
     // Captions and shortcuts as designed, in order at the top of each menu.
     void menu()
     {
         QFETCH(QString, menu);
+        QFETCH(QString, title);
         QFETCH(QStringList, items);
         Window w;
-        const QStringList header = menu.split(QLatin1Char('|'));
-        auto* m = w.editor.menuBar()->findChild<QMenu*>(header[0]);
+        auto* m = w.editor.menuBar()->findChild<QMenu*>(menu);
         QVERIFY(m);
-        QCOMPARE(m->title(), header[1]);
+        QCOMPARE(m->title(), title);
         const QList<QAction*> actions = m->actions();
         for (qsizetype i = 0; i < items.size(); ++i) {
             const QStringList parts = items[i].split(QLatin1Char('|'));
@@ -133,7 +169,7 @@ private Q_SLOTS:
             QCOMPARE(actions[i]->text(), parts[1]);
             QCOMPARE(actions[i]->shortcut().toString(QKeySequence::PortableText), parts[2]);
         }
-        if (header[0] == QLatin1String("Edit1"))
+        if (menu == Names::editMenu)
             QCOMPARE(m->menuAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
     }
 
@@ -143,8 +179,8 @@ private Q_SLOTS:
         w.editor.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w.editor));
         QCOMPARE(w.editor.windowTitle(), QStringLiteral("RizuzAvodar [New file]"));
-        QCOMPARE(w.editor.objectName(), QStringLiteral("SongEditer"));
-        QCOMPARE(w.edit()->objectName(), QStringLiteral("EditWnd"));
+        QCOMPARE(w.editor.objectName(), QString(Names::window));
+        QCOMPARE(w.edit()->objectName(), QString(Names::textEdit));
         QCOMPARE(w.edit()->lineWrapMode(), QPlainTextEdit::NoWrap);
         QVERIFY(!w.edit()->tabChangesFocus());
         QVERIFY(!w.editor.editor().modified());
@@ -157,14 +193,22 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("values");
         QTest::addColumn<QSize>("client");
-        QTest::addColumn<QStringList>("components"); // name|x,y,w,h|text in tab order, labels last
+        QTest::addColumn<QStringList>("components"); // objectName|x,y,w,h|text in tab order, labels last
+        const auto part = [](QLatin1String name, const char* placeAndText) {
+            return QString(name) + QLatin1Char('|') + QString::fromUtf8(placeAndText);
+        };
         QTest::newRow("one value") << 1 << QSize(242, 69)
-                                   << QStringList{"Edit1|112,8,121,20|", "Button1|32,40,75,25|OK",
-                                                  "Button2|136,40,75,25|ｷｬﾝｾﾙ", "Label1|16,13|Label1"};
+                                   << QStringList{part(DialogNames::firstEdit, "112,8,121,20|"),
+                                                  part(DialogNames::okButton, "32,40,75,25|OK"),
+                                                  part(DialogNames::cancelButton, "136,40,75,25|ｷｬﾝｾﾙ"),
+                                                  part(DialogNames::firstLabel, "16,13|Label1")};
         QTest::newRow("two values") << 2 << QSize(242, 93)
-                                    << QStringList{"Edit1|112,8,121,20|",    "Edit2|112,32,121,20|",
-                                                   "Button1|32,64,75,25|OK", "Button2|136,64,75,25|ｷｬﾝｾﾙ",
-                                                   "Label1|16,13|Label1",    "Label2|16,37|Label2"};
+                                    << QStringList{part(DialogNames::firstEdit, "112,8,121,20|"),
+                                                   part(DialogNames::secondEdit, "112,32,121,20|"),
+                                                   part(DialogNames::okButton, "32,64,75,25|OK"),
+                                                   part(DialogNames::cancelButton, "136,64,75,25|ｷｬﾝｾﾙ"),
+                                                   part(DialogNames::firstLabel, "16,13|Label1"),
+                                                   part(DialogNames::secondLabel, "16,37|Label2")};
     }
 
     // Geometry, texts and tab order as designed; no button answers Enter.
@@ -218,29 +262,25 @@ private Q_SLOTS:
         QTest::addColumn<QString>("caption");
         const QStringList sizeLabels{"幅", "高さ"};
         QTest::newRow("window size, both fields empty")
-            << "formsize1"
-            << "ok" << QStringList{"", ""} << "[/formsize(,)]" << sizeLabels << "ウィンドウサイズを指定";
-        QTest::newRow("position, spaces kept") << "setcursor1"
-                                               << "ok" << QStringList{" 1", "2 "} << "[/setcursor( 1,2 )]"
-                                               << QStringList{"ｘ（横）軸", "ｙ（縦）軸"} << "表示位置を指定";
-        QTest::newRow("font size") << "fontsize1"
-                                   << "ok" << QStringList{"36"} << "[/fontsize(36)]"
-                                   << QStringList{"フォントの大きさ（ポイント）"} << "フォントサイズを指定";
-        QTest::newRow("Cancel") << "formsize1"
-                                << "cancel" << QStringList{"640", "480"} << "" << sizeLabels
-                                << "ウィンドウサイズを指定";
-        QTest::newRow("close box answers like Cancel")
-            << "fontsize1"
-            << "close" << QStringList{"12"} << "" << QStringList{"フォントの大きさ（ポイント）"}
-            << "フォントサイズを指定";
-        QTest::newRow("Enter does not answer")
-            << "formsize1"
-            << "enter-then-ok" << QStringList{"1", "2"} << "[/formsize(1,2)]" << sizeLabels
+            << QString(Names::formSizeItem) << "ok" << QStringList{"", ""} << "[/formsize(,)]" << sizeLabels
             << "ウィンドウサイズを指定";
+        QTest::newRow("position, spaces kept")
+            << QString(Names::setCursorItem) << "ok" << QStringList{" 1", "2 "} << "[/setcursor( 1,2 )]"
+            << QStringList{"ｘ（横）軸", "ｙ（縦）軸"} << "表示位置を指定";
+        QTest::newRow("font size") << QString(Names::fontSizeItem) << "ok" << QStringList{"36"}
+                                   << "[/fontsize(36)]" << QStringList{"フォントの大きさ（ポイント）"}
+                                   << "フォントサイズを指定";
+        QTest::newRow("Cancel") << QString(Names::formSizeItem) << "cancel" << QStringList{"640", "480"} << ""
+                                << sizeLabels << "ウィンドウサイズを指定";
+        QTest::newRow("close box answers like Cancel")
+            << QString(Names::fontSizeItem) << "close" << QStringList{"12"} << ""
+            << QStringList{"フォントの大きさ（ポイント）"} << "フォントサイズを指定";
+        QTest::newRow("Enter does not answer")
+            << QString(Names::formSizeItem) << "enter-then-ok" << QStringList{"1", "2"} << "[/formsize(1,2)]"
+            << sizeLabels << "ウィンドウサイズを指定";
         QTest::newRow("Escape does not answer")
-            << "fontsize1"
-            << "escape-then-cancel" << QStringList{"9"} << "" << QStringList{"フォントの大きさ（ポイント）"}
-            << "フォントサイズを指定";
+            << QString(Names::fontSizeItem) << "escape-then-cancel" << QStringList{"9"} << ""
+            << QStringList{"フォントの大きさ（ポイント）"} << "フォントサイズを指定";
     }
 
     // The editor is disabled while it waits, the rest of the program runs
@@ -272,24 +312,24 @@ private Q_SLOTS:
         QString title;
         whileDialogOpen(w, watch, [&](ParameterDialog* d) {
             title = d->windowTitle();
-            QStringList names{"Edit1", "Edit2"};
+            const QList<QLatin1String> names{DialogNames::firstEdit, DialogNames::secondEdit};
             for (qsizetype i = 0; i < typed.size(); ++i)
-                field(d, qPrintable(names[i]))->setText(typed[i]);
+                field(d, names[i])->setText(typed[i]);
             if (answer.startsWith(QLatin1String("enter")) || answer.startsWith(QLatin1String("escape"))) {
-                QTest::keyClick(field(d, "Edit1"),
+                QTest::keyClick(field(d, DialogNames::firstEdit),
                                 answer.startsWith(QLatin1String("enter")) ? Qt::Key_Return : Qt::Key_Escape);
                 QTest::qWait(10);
                 stillWaitingAfterKey = d->isVisible() && !w.editor.isEnabled();
             }
             if (answer.endsWith(QLatin1String("ok")))
-                button(d, "Button1")->click();
+                button(d, DialogNames::okButton)->click();
             else if (answer.endsWith(QLatin1String("cancel")))
-                button(d, "Button2")->click();
+                button(d, DialogNames::cancelButton)->click();
             else
                 d->close();
         });
-        QVERIFY(w.item(qPrintable(command)));
-        w.item(qPrintable(command))->trigger();
+        QVERIFY(w.item(command));
+        w.item(command)->trigger();
 
         QVERIFY(watch.shown);
         QVERIFY(!watch.editorEnabled);
@@ -322,7 +362,7 @@ private Q_SLOTS:
         bool closed = true;
         whileDialogOpen(w, watch, [&](ParameterDialog* d) {
             closed = w.editor.close();
-            button(d, "Button2")->click();
+            button(d, DialogNames::cancelButton)->click();
         });
         w.editor.insertFontSize();
         QVERIFY(!closed);
@@ -346,15 +386,15 @@ private Q_SLOTS:
         w.editor.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w.editor));
         w.files.answers = {path};
-        w.item("Open1")->trigger();
+        w.item(Names::openItem)->trigger();
         QCOMPARE(w.editor.windowTitle(), QStringLiteral("RizuzAvodar [%1]").arg(path));
         w.edit()->setFocus();
         w.edit()->moveCursor(QTextCursor::End);
         QTest::keyClicks(w.edit(), QStringLiteral("ab"));
         QTest::keyClick(w.edit(), Qt::Key_Return);
-        w.item("clear1")->trigger();
+        w.item(Names::clearItem)->trigger();
         QVERIFY(w.editor.editor().modified());
-        w.item("Save1")->trigger();
+        w.item(Names::saveItem)->trigger();
         QVERIFY(w.boxes.shown.isEmpty());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("\x89\xcc\nx\0\xff\r\nab\r\n[/clear]", 20));
@@ -457,14 +497,14 @@ private Q_SLOTS:
         QTextCursor cursor = w.edit()->textCursor();
         cursor.setPosition(caret);
         w.edit()->setTextCursor(cursor);
-        w.item("Preview1")->trigger();
+        w.item(Names::previewItem)->trigger();
         QVERIFY(w.editor.preview());
         QVERIFY(w.editor.preview()->window().displayExists());
         QCOMPARE(w.editor.preview()->reached(), reached);
         if (client.isValid())
             QCOMPARE(w.editor.preview()->window().displayClientRect(),
                      (TextRect{0, 0, client.width(), client.height()}));
-        QCOMPARE(w.item("Preview1")->shortcut(), QKeySequence(Qt::Key_F5));
+        QCOMPARE(w.item(Names::previewItem)->shortcut(), QKeySequence(Qt::Key_F5));
     }
 
     void caretPosition()

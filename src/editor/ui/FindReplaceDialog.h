@@ -1,11 +1,20 @@
 #pragma once
 
 #include <QDialog>
+#include <QLatin1String>
 
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+
+// The objectNames of the find and replace dialog and its fields: what
+// accessibility, the trace and tests find them by. Spelled here only.
+namespace FindReplaceObjectNames {
+inline constexpr QLatin1String dialog("FindReplace");
+inline constexpr QLatin1String findText("FindText");
+inline constexpr QLatin1String replaceText("ReplaceText");
+} // namespace FindReplaceObjectNames
 
 // Find and replace over an edit control, modeless. Searches wrap around
 // the end of the text; replacing all is one step of undo.

@@ -11,12 +11,12 @@
 
 FindReplaceDialog::FindReplaceDialog(QPlainTextEdit* edit, QWidget* parent) : QDialog(parent), edit_(edit)
 {
-    setObjectName(QStringLiteral("FindReplace"));
+    setObjectName(FindReplaceObjectNames::dialog);
     setWindowTitle(QStringLiteral("検索と置換"));
     find_ = new QLineEdit(this);
-    find_->setObjectName(QStringLiteral("FindText"));
+    find_->setObjectName(FindReplaceObjectNames::findText);
     replace_ = new QLineEdit(this);
-    replace_->setObjectName(QStringLiteral("ReplaceText"));
+    replace_->setObjectName(FindReplaceObjectNames::replaceText);
     case_ = new QCheckBox(QStringLiteral("大文字と小文字を区別する(&M)"), this);
     status_ = new QLabel(this);
     auto* next = new QPushButton(QStringLiteral("次を検索(&F)"), this);

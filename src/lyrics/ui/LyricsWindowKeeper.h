@@ -1,6 +1,6 @@
 #pragma once
 
-#include "player/LyricsWindowHost.h"
+#include "lyrics/LyricsWindowHost.h"
 
 #include <functional>
 #include <memory>
@@ -18,8 +18,8 @@ public:
     explicit LyricsWindowKeeper(WordsSource& source);
     ~LyricsWindowKeeper() override;
 
-    // The display window, or null.
-    LyricsWindow* WordsDisplayForm() const { return form_.get(); }
+    // The lyrics display window while it exists, else null.
+    LyricsWindow* lyricsWindow() const { return window_.get(); }
 
     // Restores the saved position of a window about to be shown.
     std::function<void(LyricsWindow&)> loadPosition;
@@ -28,7 +28,7 @@ public:
     // The compiler window exists and its timing capture runs.
     std::function<bool()> captureRunning;
 
-    bool displayExists() const override { return form_ != nullptr; }
+    bool displayExists() const override { return window_ != nullptr; }
     void showDisplay() override;
     TextCanvas* displayCanvas() override;
     LyricDisplay* display() override;
@@ -38,5 +38,5 @@ public:
 
 private:
     WordsSource& source_;
-    std::unique_ptr<LyricsWindow> form_;
+    std::unique_ptr<LyricsWindow> window_;
 };

@@ -62,7 +62,7 @@ private Q_SLOTS:
     void windowDesign()
     {
         LyricsWindow form;
-        QCOMPARE(form.objectName(), QStringLiteral("WordsDisplayForm"));
+        QCOMPARE(form.objectName(), QString(LyricsWindowObjectNames::window));
         QCOMPARE(form.windowTitle(), QStringLiteral("Words display"));
         QCOMPARE(form.size(), QSize(435, 300));
         QCOMPARE(form.canvas().size(), QSize(435, 300));

@@ -1,11 +1,11 @@
 #include "ScriptEditorWindow.h"
 
-#include "editor/FindReplaceDialog.h"
-#include "editor/OneValueDialog.h"
 #include "editor/ScriptCheck.h"
 #include "editor/ScriptHighlighter.h"
 #include "editor/ScriptText.h"
-#include "editor/TwoValueDialog.h"
+#include "editor/ui/FindReplaceDialog.h"
+#include "editor/ui/OneValueDialog.h"
+#include "editor/ui/TwoValueDialog.h"
 #include "platform/widgets/QtClipboard.h"
 #include "platform/widgets/QtColorDialogs.h"
 #include "platform/widgets/QtFileDialogs.h"
@@ -23,6 +23,8 @@
 #include <QWindow>
 
 namespace {
+namespace Names = ScriptEditorObjectNames;
+
 // The live check runs once typing pauses this long.
 constexpr int CheckDelayMs = 300;
 
@@ -43,13 +45,13 @@ ScriptEditorWindow::ScriptEditorWindow(ScriptEditorHost& host, MessageBoxes& box
       editor_(*this, host, fileDialogs ? *fileDialogs : *ownFileDialogs_,
               colorDialogs ? *colorDialogs : *ownColorDialogs_, boxes, *clipboard_)
 {
-    setObjectName(QStringLiteral("SongEditer"));
+    setObjectName(Names::window);
     QFont formFont(QStringLiteral("ＭＳ Ｐゴシック"));
     formFont.setPixelSize(12);
     setFont(formFont);
 
     textEdit = new QPlainTextEdit(this);
-    textEdit->setObjectName(QStringLiteral("EditWnd"));
+    textEdit->setObjectName(Names::textEdit);
     textEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
     textEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     textEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -63,9 +65,9 @@ ScriptEditorWindow::ScriptEditorWindow(ScriptEditorHost& host, MessageBoxes& box
     highlighter_ = new ScriptHighlighter(textEdit->document());
 
     problemLabel_ = new QLabel(this);
-    problemLabel_->setObjectName(QStringLiteral("ProblemText"));
+    problemLabel_->setObjectName(Names::problemText);
     caretLabel_ = new QLabel(this);
-    caretLabel_->setObjectName(QStringLiteral("CaretText"));
+    caretLabel_->setObjectName(Names::caretText);
     statusBar()->addWidget(problemLabel_, 1);
     statusBar()->addPermanentWidget(caretLabel_);
     statusBar()->setSizeGripEnabled(false);
@@ -89,11 +91,11 @@ ScriptEditorWindow::~ScriptEditorWindow()
     delete highlighter_;
 }
 
-QAction* ScriptEditorWindow::addItem(QMenu* menu, const char* name, const QString& caption,
+QAction* ScriptEditorWindow::addItem(QMenu* menu, QLatin1String name, const QString& caption,
                                      void (ScriptEditorWindow::*handler)(), const QKeySequence& shortcut)
 {
     QAction* action = menu->addAction(caption);
-    action->setObjectName(QLatin1String(name));
+    action->setObjectName(name);
     if (!shortcut.isEmpty())
         action->setShortcut(shortcut);
     connect(action, &QAction::triggered, this, handler);
@@ -103,54 +105,63 @@ QAction* ScriptEditorWindow::addItem(QMenu* menu, const char* name, const QStrin
 void ScriptEditorWindow::createMenu()
 {
     QMenuBar* bar = menuBar();
-    bar->setObjectName(QStringLiteral("MainMenu1"));
+    bar->setObjectName(Names::menuBar);
 
     QMenu* file = bar->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
-    file->setObjectName(QStringLiteral("File1"));
-    addItem(file, "New1", QStringLiteral("新規作成(&N)"), &ScriptEditorWindow::newScript);
-    addItem(file, "Open1", QStringLiteral("開く(&O)"), &ScriptEditorWindow::openScript);
-    addItem(file, "Save1", QStringLiteral("上書き保存(&S)"), &ScriptEditorWindow::save, Qt::CTRL | Qt::Key_S);
-    addItem(file, "SaveAs1", QStringLiteral("名前をつけて保存(&A)"), &ScriptEditorWindow::saveAs);
+    file->setObjectName(Names::fileMenu);
+    addItem(file, Names::newItem, QStringLiteral("新規作成(&N)"), &ScriptEditorWindow::newScript);
+    addItem(file, Names::openItem, QStringLiteral("開く(&O)"), &ScriptEditorWindow::openScript);
+    addItem(file, Names::saveItem, QStringLiteral("上書き保存(&S)"), &ScriptEditorWindow::save,
+            Qt::CTRL | Qt::Key_S);
+    addItem(file, Names::saveAsItem, QStringLiteral("名前をつけて保存(&A)"), &ScriptEditorWindow::saveAs);
 
     QMenu* edit = bar->addMenu(QStringLiteral("編集(&E)"));
-    edit->setObjectName(QStringLiteral("Edit1"));
+    edit->setObjectName(Names::editMenu);
     // The header carries Ctrl+E; it runs no command.
     edit->menuAction()->setShortcut(Qt::CTRL | Qt::Key_E);
-    addItem(edit, "Cut1", QStringLiteral("切り取り(&T)"), &ScriptEditorWindow::cut, Qt::CTRL | Qt::Key_X);
-    addItem(edit, "Copy1", QStringLiteral("ｺﾋﾟｰ(&C)"), &ScriptEditorWindow::copy, Qt::CTRL | Qt::Key_C);
-    addItem(edit, "Paste1", QStringLiteral("貼り付け(&P)"), &ScriptEditorWindow::pasteClipboard,
+    addItem(edit, Names::cutItem, QStringLiteral("切り取り(&T)"), &ScriptEditorWindow::cut,
+            Qt::CTRL | Qt::Key_X);
+    addItem(edit, Names::copyItem, QStringLiteral("ｺﾋﾟｰ(&C)"), &ScriptEditorWindow::copy,
+            Qt::CTRL | Qt::Key_C);
+    addItem(edit, Names::pasteItem, QStringLiteral("貼り付け(&P)"), &ScriptEditorWindow::pasteClipboard,
             Qt::CTRL | Qt::Key_V);
-    addItem(edit, "Clear2", QStringLiteral("削除(&D)"), &ScriptEditorWindow::deleteSelection,
+    addItem(edit, Names::deleteItem, QStringLiteral("削除(&D)"), &ScriptEditorWindow::deleteSelection,
             Qt::CTRL | Qt::Key_Delete);
     edit->addSeparator();
     QAction* undo = edit->addAction(QStringLiteral("元に戻す(&U)"), textEdit, &QPlainTextEdit::undo);
-    undo->setObjectName(QStringLiteral("Undo1"));
+    undo->setObjectName(Names::undoItem);
     undo->setShortcut(QKeySequence::Undo);
     undo->setEnabled(false);
     connect(textEdit, &QPlainTextEdit::undoAvailable, undo, &QAction::setEnabled);
     QAction* redo = edit->addAction(QStringLiteral("やり直し(&R)"), textEdit, &QPlainTextEdit::redo);
-    redo->setObjectName(QStringLiteral("Redo1"));
+    redo->setObjectName(Names::redoItem);
     redo->setShortcut(QKeySequence::Redo);
     redo->setEnabled(false);
     connect(textEdit, &QPlainTextEdit::redoAvailable, redo, &QAction::setEnabled);
     edit->addSeparator();
-    addItem(edit, "Find1", QStringLiteral("検索と置換(&F)..."), &ScriptEditorWindow::showFind,
+    addItem(edit, Names::findItem, QStringLiteral("検索と置換(&F)..."), &ScriptEditorWindow::showFind,
             Qt::CTRL | Qt::Key_F);
-    previewItem_ = addItem(edit, "Preview1", QStringLiteral("歌詞のプレビュー(&V)"),
+    previewItem_ = addItem(edit, Names::previewItem, QStringLiteral("歌詞のプレビュー(&V)"),
                            &ScriptEditorWindow::showPreview, Qt::Key_F5);
     previewItem_->setEnabled(false);
 
     QMenu* command = bar->addMenu(QStringLiteral("命令(&C)"));
-    command->setObjectName(QStringLiteral("Command1"));
-    addItem(command, "formsize1", QStringLiteral("ｳｨﾝﾄﾞｳｻｲｽﾞ(&W)"), &ScriptEditorWindow::insertFormSize);
-    addItem(command, "backcolor1", QStringLiteral("背景色(&B)"), &ScriptEditorWindow::insertBackColor);
-    addItem(command, "fontsize1", QStringLiteral("ﾌｫﾝﾄの大きさ(&S)"), &ScriptEditorWindow::insertFontSize);
-    addItem(command, "fontcolor1", QStringLiteral("ﾌｫﾝﾄの色(&L)"), &ScriptEditorWindow::insertFontColor);
-    addItem(command, "fontprecolor1", QStringLiteral("先表示ﾌｫﾝﾄの色(&R)"),
+    command->setObjectName(Names::commandMenu);
+    addItem(command, Names::formSizeItem, QStringLiteral("ｳｨﾝﾄﾞｳｻｲｽﾞ(&W)"),
+            &ScriptEditorWindow::insertFormSize);
+    addItem(command, Names::backColorItem, QStringLiteral("背景色(&B)"),
+            &ScriptEditorWindow::insertBackColor);
+    addItem(command, Names::fontSizeItem, QStringLiteral("ﾌｫﾝﾄの大きさ(&S)"),
+            &ScriptEditorWindow::insertFontSize);
+    addItem(command, Names::fontColorItem, QStringLiteral("ﾌｫﾝﾄの色(&L)"),
+            &ScriptEditorWindow::insertFontColor);
+    addItem(command, Names::fontPreColorItem, QStringLiteral("先表示ﾌｫﾝﾄの色(&R)"),
             &ScriptEditorWindow::insertFontPreColor);
-    addItem(command, "setcursor1", QStringLiteral("表示位置(&P)"), &ScriptEditorWindow::insertSetCursor);
-    addItem(command, "clear1", QStringLiteral("表示文字の消去(&C)"), &ScriptEditorWindow::insertClear);
-    addItem(command, "pausepre1", QStringLiteral("先表示の一時停止(&T)"),
+    addItem(command, Names::setCursorItem, QStringLiteral("表示位置(&P)"),
+            &ScriptEditorWindow::insertSetCursor);
+    addItem(command, Names::clearItem, QStringLiteral("表示文字の消去(&C)"),
+            &ScriptEditorWindow::insertClear);
+    addItem(command, Names::pausePreItem, QStringLiteral("先表示の一時停止(&T)"),
             &ScriptEditorWindow::insertPausePre);
 }
 

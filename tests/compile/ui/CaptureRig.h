@@ -53,7 +53,7 @@ public:
     void start()
     {
         playStartMs = clock.nowMs();
-        QTest::mouseClick(button("Start"), Qt::LeftButton);
+        QTest::mouseClick(button(CompileWindowObjectNames::startButton), Qt::LeftButton);
     }
     // A key as the user types it: to whatever has the focus.
     void key(Qt::Key k)
@@ -68,10 +68,7 @@ public:
         clock.set(playStartMs + (frames * 1000 + 74) / 75);
         key(k);
     }
-    QAbstractButton* button(const char* name) const
-    {
-        return form->findChild<QAbstractButton*>(QLatin1String(name));
-    }
+    QAbstractButton* button(const QString& name) const { return form->findChild<QAbstractButton*>(name); }
     QByteArray mode()
     {
         ReplyBuffer reply;

@@ -1,4 +1,4 @@
-#include "app/LyricsWindowKeeper.h"
+#include "LyricsWindowKeeper.h"
 
 #include "lyrics/ui/LyricsWindow.h"
 
@@ -10,44 +10,44 @@ LyricsWindowKeeper::~LyricsWindowKeeper() = default;
 
 void LyricsWindowKeeper::showDisplay()
 {
-    if (!form_) {
+    if (!window_) {
         // A top-level window of the application, not of the main window.
-        form_ = std::make_unique<LyricsWindow>();
-        form_->setWordsSource(&source_);
-        QObject::connect(form_.get(), &LyricsWindow::closing, form_.get(), [this] {
-            if (savePosition && form_)
-                savePosition(*form_);
+        window_ = std::make_unique<LyricsWindow>();
+        window_->setWordsSource(&source_);
+        QObject::connect(window_.get(), &LyricsWindow::closing, window_.get(), [this] {
+            if (savePosition && window_)
+                savePosition(*window_);
         });
     }
     if (loadPosition)
-        loadPosition(*form_);
-    form_->show();
+        loadPosition(*window_);
+    window_->show();
 }
 
 TextCanvas* LyricsWindowKeeper::displayCanvas()
 {
-    return form_ ? &form_->canvas() : nullptr;
+    return window_ ? &window_->canvas() : nullptr;
 }
 
 LyricDisplay* LyricsWindowKeeper::display()
 {
-    return form_.get();
+    return window_.get();
 }
 
 TextRect LyricsWindowKeeper::displayClientRect() const
 {
-    return form_ ? form_->clientRect() : TextRect{};
+    return window_ ? window_->clientRect() : TextRect{};
 }
 
 void LyricsWindowKeeper::destroyDisplay(bool save)
 {
-    if (!form_)
+    if (!window_)
         return;
     if (save && savePosition)
-        savePosition(*form_);
+        savePosition(*window_);
     // The reference is empty before the window goes, so nothing reached from
     // its destruction finds a half-destroyed window.
-    std::unique_ptr<LyricsWindow> form = std::move(form_);
+    std::unique_ptr<LyricsWindow> form = std::move(window_);
     form->setWordsSource(nullptr);
     form.reset();
 }

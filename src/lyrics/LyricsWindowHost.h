@@ -7,8 +7,9 @@ class TextCanvas;
 
 // What the lyrics loading and stepping need from the windows around them: the
 // lyrics display window, reached through one reference that is empty while no
-// window exists, and the compiler window's timing capture. The main window
-// implements it on the real windows; tests implement it without a screen.
+// window exists, and the compiler window's timing capture. `LyricsWindowKeeper`
+// (lyrics/ui) implements it on the real window, with hooks the main window sets;
+// tests implement it without a screen.
 class LyricsWindowHost {
 public:
     virtual ~LyricsWindowHost() = default;
