@@ -59,14 +59,14 @@ ScriptFile::WriteResult failingWrite(const QString&, const QByteArray&)
 void runCommand(ScriptEditor& editor, const QString& command)
 {
     const QHash<QString, void (ScriptEditor::*)()> handlers{
-        {"formsize1", &ScriptEditor::insertFormSize},
-        {"backcolor1", &ScriptEditor::insertBackColor},
-        {"fontsize1", &ScriptEditor::insertFontSize},
-        {"fontcolor1", &ScriptEditor::insertFontColor},
-        {"fontprecolor1", &ScriptEditor::insertFontPreColor},
-        {"setcursor1", &ScriptEditor::insertSetCursor},
-        {"clear1", &ScriptEditor::insertClear},
-        {"pausepre1", &ScriptEditor::insertPausePre}};
+        {"formsize", &ScriptEditor::insertFormSize},
+        {"backcolor", &ScriptEditor::insertBackColor},
+        {"fontsize", &ScriptEditor::insertFontSize},
+        {"fontcolor", &ScriptEditor::insertFontColor},
+        {"fontprecolor", &ScriptEditor::insertFontPreColor},
+        {"setcursor", &ScriptEditor::insertSetCursor},
+        {"clear", &ScriptEditor::insertClear},
+        {"pausepre", &ScriptEditor::insertPausePre}};
     (editor.*handlers.value(command))();
 }
 
@@ -370,42 +370,42 @@ private Q_SLOTS:
         QTest::addColumn<QString>("asked");
 
         const QString before = QStringLiteral("(before)");
-        QTest::newRow("clear replaces the selected word") << "clear1" << QStringList{} << "歌う[/clear]の"
+        QTest::newRow("clear replaces the selected word") << "clear" << QStringList{} << "歌う[/clear]の"
                                                           << "[/clear]"
                                                           << "";
-        QTest::newRow("pausepre") << "pausepre1" << QStringList{} << "歌う[/pausepre]の"
+        QTest::newRow("pausepre") << "pausepre" << QStringList{} << "歌う[/pausepre]の"
                                   << "[/pausepre]"
                                   << "";
         QTest::newRow("window size with both fields empty")
-            << "formsize1" << QStringList{"", ""} << "歌う[/formsize(,)]の"
+            << "formsize" << QStringList{"", ""} << "歌う[/formsize(,)]の"
             << "[/formsize(,)]"
             << "ウィンドウサイズを指定|幅|高さ";
         QTest::newRow("window size cancelled: nothing, clipboard untouched")
-            << "formsize1" << QStringList{"cancel"} << "歌うこの" << before
+            << "formsize" << QStringList{"cancel"} << "歌うこの" << before
             << "ウィンドウサイズを指定|幅|高さ";
         QTest::newRow("position as typed, spaces and all")
-            << "setcursor1" << QStringList{" 10 ", "y"} << "歌う[/setcursor( 10 ,y)]の"
+            << "setcursor" << QStringList{" 10 ", "y"} << "歌う[/setcursor( 10 ,y)]の"
             << "[/setcursor( 10 ,y)]"
             << "表示位置を指定|ｘ（横）軸|ｙ（縦）軸";
-        QTest::newRow("font size") << "fontsize1" << QStringList{"24"} << "歌う[/fontsize(24)]の"
+        QTest::newRow("font size") << "fontsize" << QStringList{"24"} << "歌う[/fontsize(24)]の"
                                    << "[/fontsize(24)]"
                                    << "フォントサイズを指定|フォントの大きさ（ポイント）";
-        QTest::newRow("font size cancelled") << "fontsize1" << QStringList{"cancel"} << "歌うこの" << before
+        QTest::newRow("font size cancelled") << "fontsize" << QStringList{"cancel"} << "歌うこの" << before
                                              << "フォントサイズを指定|フォントの大きさ（ポイント）";
         QTest::newRow("background pure red")
-            << "backcolor1" << QStringList{"0x0000FF"} << "歌う[/backcolor(255,0,0)]の"
+            << "backcolor" << QStringList{"0x0000FF"} << "歌う[/backcolor(255,0,0)]の"
             << "[/backcolor(255,0,0)]"
             << "";
         QTest::newRow("font colour, one byte each")
-            << "fontcolor1" << QStringList{"0x123456"} << "歌う[/fontcolor(86,52,18)]の"
+            << "fontcolor" << QStringList{"0x123456"} << "歌う[/fontcolor(86,52,18)]の"
             << "[/fontcolor(86,52,18)]"
             << "";
         QTest::newRow("pre colour white")
-            << "fontprecolor1" << QStringList{"0xFFFFFF"} << "歌う[/fontprecolor(255,255,255)]の"
+            << "fontprecolor" << QStringList{"0xFFFFFF"} << "歌う[/fontprecolor(255,255,255)]の"
             << "[/fontprecolor(255,255,255)]"
             << "";
         QTest::newRow("colour cancelled")
-            << "backcolor1" << QStringList{"cancel"} << "歌うこの" << before << "";
+            << "backcolor" << QStringList{"cancel"} << "歌うこの" << before << "";
     }
 
     // Each command goes through the clipboard over the selection "こ" and
