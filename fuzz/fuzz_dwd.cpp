@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the DWD reader as the player reads a file: the
 // header checks, then records until one comes up short, both from a seekable
 // buffer and from a stream that cannot tell its size.
-#include "core/DwdReader.h"
+#include "lyrics/format/DwdReader.h"
 
 #include <QBuffer>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the LRC import: whatever it accepts must be a
 // script the compiler reads without a syntax error, with exactly one piece
 // per time and the last piece ending the script.
-#include "compile/LrcImport.h"
-#include "compile/ScriptReader.h"
+#include "lyrics/format/LrcImport.h"
+#include "lyrics/format/ScriptReader.h"
 
 #include <cstdlib>
 

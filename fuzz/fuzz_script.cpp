@@ -1,9 +1,9 @@
 // Feeds arbitrary bytes to the lyrics script reader: every key press must
 // move on or end the script, and each command block must come back unchanged
 // from a DWD record written with it.
-#include "compile/DwdWriter.h"
-#include "compile/ScriptReader.h"
-#include "core/DwdReader.h"
+#include "lyrics/format/DwdReader.h"
+#include "lyrics/format/DwdWriter.h"
+#include "lyrics/format/ScriptReader.h"
 
 #include <QBuffer>
 #include <cstdlib>
