@@ -178,9 +178,18 @@ class Desktop:
         command += list(args)
         env = dict(self.env, QT_QPA_PLATFORM="xcb")
         env.update(kwargs.pop("env", {}))
-        process = self.spawn(command, env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE, **kwargs)
+        # Into a file: a pipe nobody reads would stall the player once full.
+        said_path = os.path.join(self.folder, "said-%d.txt" % len(self.processes))
+        with open(said_path, "wb") as said:
+            process = self.spawn(command, env=env, stdout=said, stderr=subprocess.STDOUT, **kwargs)
         process.trace = trace_path
+        process.said = said_path
         return process
+
+    def said(self, process):
+        """What the process wrote on its standard output and error."""
+        with open(process.said, encoding="utf-8", errors="replace") as text:
+            return text.read()
 
     def trace(self, process):
         try:
@@ -265,11 +274,26 @@ class Desktop:
         else:
             self.x(["xdotool", "windowfocus", "--sync", str(window)])
 
+    def loudest(self, seconds=1.0):
+        """The loudest sample the null sink plays over the next seconds (0 for silence)."""
+        recorder = subprocess.Popen(["parec", "-d", "journey.monitor", "--raw", "--format=s16le", "--channels=2",
+                                     "--rate=44100", "--latency-msec=50"], env=self.env, stdout=subprocess.PIPE,
+                                    stderr=subprocess.DEVNULL)
+        time.sleep(seconds)
+        recorder.terminate()
+        data = recorder.communicate(timeout=PATIENCE)[0]
+        samples = memoryview(data[:len(data) // 2 * 2]).cast("h")
+        return max((abs(v) for v in samples), default=0)
+
+    def blue_pixels(self, window):
+        """How many pixels of the window are the sung lyrics' pure blue."""
+        return sum(1 for row in self.screenshot(window) for pixel in row if pixel == (0, 0, 255))
+
     def screenshot(self, window=None):
         """The screen (or a window) as a list of rows of (r, g, b)."""
         path = os.path.join(self.folder, "shot.ppm")
         target = str(window) if window is not None else "root"
-        self.x(["import", "-window", target, path], check_status=True)
+        self.x(["import", "-window", target, "-depth", "8", path], check_status=True)
         with open(path, "rb") as picture:
             data = picture.read()
         return _read_ppm(data)
@@ -349,8 +373,7 @@ def start_player(desktop, *args, **kwargs):
     except JourneyFailed as failure:
         shown = [desktop.x(["xdotool", "getwindowname", str(w)]).strip() for w in desktop.windows(pid=player.pid)]
         raise JourneyFailed("%s (status %s, windows %s, said %r)" % (
-            failure, player.poll(), shown, player.stderr.read().decode(errors="replace")
-            if player.poll() is not None else ""))
+            failure, player.poll(), shown, desktop.said(player)))
     return player
 
 

@@ -15,12 +15,14 @@ def journey():
         desktop.activate(strip)
         desktop.key("space")
         lyrics = desktop.window("the lyrics window", pid=player.pid, name=LYRICS_TITLE)
+        # The song is heard, and its lyrics turn blue as they are sung.
+        wait_for("the song on the sound server", lambda: desktop.loudest(0.5) > 500)
+        wait_for("sung lyrics in the lyrics window", lambda: desktop.blue_pixels(lyrics) > 50, interval=1)
         # Track 1 ends: its lyrics window goes, and the player goes on with the strip.
         wait_for("track 1 to end", lambda: not desktop.windows(pid=player.pid, name=LYRICS_TITLE), timeout=60)
         check(still_for(3, lambda: alive(player)), "the player ended when the lyrics window closed")
         check(desktop.viewable(strip), "the strip went away when the lyrics window closed")
         check("play cdaudio" in desktop.trace(player), "nothing was played")
-        del lyrics
 
         desktop.activate(strip)
         desktop.key("ctrl+q")

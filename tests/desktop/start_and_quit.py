@@ -15,7 +15,7 @@ def second_start(desktop, *args):
     second = desktop.player(*args, trace=False)
     status = ends(second)
     check(status is not None, "a second start is still running")
-    return status, second.stderr.read().decode(errors="replace")
+    return status, desktop.said(second)
 
 
 def journey():
