@@ -47,3 +47,19 @@ DiscChanger::Outcome DiscChanger::change(const QString& source)
     DiscStartup::prepare(session_.source(), settings_, trace_);
     return Outcome::Changed;
 }
+
+std::optional<QString> DiscChanger::unplayable(const QString& source, const Clock& clock)
+{
+    QString error;
+    const auto disc = DiscSourceFactory::create(source, clock, &error);
+    if (!disc)
+        return error;
+    if (disc->presence() == DiscPresence::Unreadable)
+        return disc->problem();
+    return std::nullopt;
+}
+
+QString DiscChanger::unplayableMessage(const QString& reason)
+{
+    return QStringLiteral("指定されたディスクを再生できません。\n%1").arg(reason);
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 class CdAudioDevice;
 class Clock;
@@ -24,6 +25,12 @@ public:
 
     enum class Outcome { Changed, SameDisc, Refused, BadSource };
     Outcome change(const QString& source);
+
+    // Why a source cannot be played, if it cannot: it names no disc, or its
+    // disc cannot be read.
+    static std::optional<QString> unplayable(const QString& source, const Clock& clock);
+    // The box the running player shows for a later start's source it cannot play.
+    static QString unplayableMessage(const QString& reason);
 
 private:
     DeviceSession& session_;

@@ -12,11 +12,11 @@ seven-segment digits, and shows the lyrics of a track related to a DWD file.
 
   --disc SOURCE
       The disc to play: sim: with options (a simulated drive), a cue sheet, an
-      audio file (WAV, FLAC, Ogg), a folder of audio files (one track each, in
-      name order) or a drive such as /dev/sr0. Without it: the drive
-      /dev/cdrom if there is one, else the demo disc, else sim:. When a player
-      already runs in this session, its window comes up and it changes to
-      SOURCE.
+      audio file (WAV, FLAC, Ogg, AIFF, MP3), a folder of audio files (one
+      track each, in name order) or a drive such as /dev/sr0. Without it:
+      the drive /dev/cdrom if there is one, else the demo disc, else sim:.
+      When a player already runs in this session, its window comes up and it
+      changes to SOURCE.
   --trace FILE
       Append one line per device command and message box to FILE (- for
       standard error).
@@ -25,7 +25,8 @@ seven-segment digits, and shows the lyrics of a track related to a DWD file.
   -v, --version
       Show the version and the versions of the libraries in use and exit.
 
-Exit status: 0 success, 2 bad usage or a trace file that cannot be opened.
+Exit status: 0 success, 1 no display could be opened or the running player
+cannot play the disc given, 2 bad usage or a trace file that cannot be opened.
 )";
 } // namespace
 

@@ -116,21 +116,25 @@ PlayerWindow::PlayerWindow(CdAudioDevice& device, MessageBoxes& boxes, SettingsS
     qApp->installEventFilter(this);
 
     // The lyrics display window comes back where the user left it.
+    // The client area's place is kept: the frame's depends on the window
+    // manager and is known only once the window is up, so a frame place
+    // given back to a new window lands a frame's width away from it.
     wordsDisplay_.savePosition = [this](LyricsWindow& form) {
-        PlayerStateStore::saveDisplay(settings_, form.x(), form.y());
+        const QPoint place = form.geometry().topLeft();
+        PlayerStateStore::saveDisplay(settings_, place.x(), place.y());
     };
     wordsDisplay_.loadPosition = [this](LyricsWindow& form) {
         // A window already on screen stays where the user has it now.
         if (form.isVisible() || compositorMovesWindows())
             return;
         const PlayerStateStore::DisplayPosition saved = PlayerStateStore::loadDisplay(settings_);
-        QPoint place = form.pos();
+        QPoint place = form.geometry().topLeft();
         if (saved.left)
             place.setX(*saved.left);
         if (saved.top)
             place.setY(*saved.top);
         if (saved.left)
-            form.move(onScreen(QRect(place, form.frameGeometry().size())));
+            form.setGeometry(QRect(wholeOnScreen(QRect(place, form.size())), form.size()));
     };
 
     // Construction steps: the device is opened first; everything that needs
@@ -448,6 +452,14 @@ void PlayerWindow::createForm()
     setClientHeight(WindowClip::clientHeight(false));
     if (!refused_)
         loadPlayerState();
+}
+
+QPoint PlayerWindow::wholeOnScreen(QRect window) const
+{
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    return WindowPlacement::fullyOnScreen(window, screens);
 }
 
 QPoint PlayerWindow::onScreen(QRect window) const
@@ -920,6 +932,7 @@ void PlayerWindow::closeEvent(QCloseEvent* event)
     }
     shutDown();
     event->accept();
+    Q_EMIT closed();
 }
 
 void PlayerWindow::applicationRestored()

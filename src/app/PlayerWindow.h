@@ -98,6 +98,10 @@ public:
 
     static QString noDiscMessage();
 
+Q_SIGNALS:
+    // The player has shut down: the program ends, whichever window is still up.
+    void closed();
+
 public Q_SLOTS:
     void onTick();
     void onPowerClicked();
@@ -148,6 +152,8 @@ private:
     void leaveMiniMode();
     // A position read from the settings, moved onto a screen if it is on none.
     QPoint onScreen(QRect window) const;
+    // A place for a window, moved so that all of it is on one screen.
+    QPoint wholeOnScreen(QRect window) const;
     // The keyboard's ways to every player command, on the main window and on the strip.
     void installShortcuts(QWidget* window);
     // Space: a button that shows the focus is pressed; otherwise Play, or Stop while Play is disabled.

@@ -11,6 +11,7 @@ namespace {
 constexpr int ReplyTimeoutMs = 3000;
 const QByteArray Raise = QByteArrayLiteral("raise");
 const QByteArray Ok = QByteArrayLiteral("ok\n");
+const QByteArray Refused = QByteArrayLiteral("no\t");
 
 // Simulated discs and drives are names, not files of the working folder.
 QString absoluteSource(const QString& source)
@@ -39,6 +40,13 @@ QString SingleInstance::defaultSocketPath()
 bool SingleInstance::listening() const
 {
     return server_ && server_->isListening();
+}
+
+void SingleInstance::stopListening()
+{
+    if (server_)
+        server_->close();
+    server_.reset();
 }
 
 bool SingleInstance::handOverOrListen(const QString& source)
@@ -78,6 +86,10 @@ bool SingleInstance::handOver(const QString& source)
     QByteArray reply = socket.readAll();
     while (!reply.endsWith('\n') && socket.waitForReadyRead(ReplyTimeoutMs))
         reply += socket.readAll();
+    if (reply.startsWith(Refused) && reply.endsWith('\n')) {
+        refusal_ = QString::fromUtf8(reply.mid(Refused.size()).chopped(1));
+        return true;
+    }
     return reply == Ok;
 }
 
@@ -98,10 +110,17 @@ void SingleInstance::serve()
                 socket->abort();
                 return;
             }
-            socket->write(Ok);
+            const QString source = tab < 0 ? QString() : QString::fromUtf8(line.mid(tab + 1));
+            const std::optional<QString> why =
+                checkSource && !source.isEmpty() ? checkSource(source) : std::optional<QString>();
+            // One line: a line break in the reason would end the answer early.
+            socket->write(why ? Refused + why->simplified().toUtf8() + '\n' : Ok);
             socket->flush();
             socket->disconnectFromServer();
-            Q_EMIT requested(tab < 0 ? QString() : QString::fromUtf8(line.mid(tab + 1)));
+            if (why)
+                Q_EMIT refused(source, *why);
+            else
+                Q_EMIT requested(source);
         });
     }
 }

@@ -2,7 +2,9 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QLocalServer;
 
@@ -12,7 +14,8 @@ class QLocalServer;
 // second player refusing a drive the first one holds.
 //
 // The request is one UTF-8 line, "raise" or "raise<TAB>SOURCE"; the running
-// player answers "ok" once it has taken it.
+// player answers "ok" once it has taken it, or "no<TAB>REASON" when SOURCE
+// cannot be played.
 class SingleInstance : public QObject {
     Q_OBJECT
 
@@ -31,9 +34,20 @@ public:
     bool handOverOrListen(const QString& source);
     bool listening() const;
 
+    // After a hand-over the running player refused: why.
+    std::optional<QString> refusal() const { return refusal_; }
+
+    // Asked before a request with a source is answered: why the source
+    // cannot be played, if it cannot.
+    std::function<std::optional<QString>(const QString& source)> checkSource;
+    // Takes no more requests; the socket goes, so a later start becomes the player.
+    void stopListening();
+
 Q_SIGNALS:
     // A later start asked to come up; source is empty when none was given.
     void requested(const QString& source);
+    // A later start asked for a source that cannot be played; it was told why.
+    void refused(const QString& source, const QString& reason);
 
 private:
     bool handOver(const QString& source);
@@ -41,4 +55,5 @@ private:
 
     QString socketPath_;
     std::unique_ptr<QLocalServer> server_;
+    std::optional<QString> refusal_;
 };

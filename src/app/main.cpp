@@ -24,6 +24,7 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 
 namespace {
@@ -36,8 +37,13 @@ int run(QApplication& app, const PlayerOptions& options)
 {
     // A player already running in this session takes the request and comes up.
     SingleInstance instance;
-    if (instance.handOverOrListen(options.disc))
+    if (instance.handOverOrListen(options.disc)) {
+        if (const std::optional<QString> why = instance.refusal()) {
+            reportError(QStringLiteral("cannot play %1: %2").arg(options.disc, *why));
+            return 1;
+        }
         return 0;
+    }
 
     SteadyClock clock;
     QString error;
@@ -72,6 +78,15 @@ int run(QApplication& app, const PlayerOptions& options)
         app.exec();
         return 0;
     }
+    // The program ends when the player does, not with its last visible window:
+    // in mini mode the strip is a window of the hidden player, and the lyrics
+    // window closing at a track's end would otherwise end everything. A later
+    // start must not hand over to a player that is ending.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(&player, &PlayerWindow::closed, &app, [&instance] {
+        instance.stopListening();
+        QCoreApplication::quit();
+    });
     PlayerWindowRemote remote(player);
     DiscChanger changer(session, device, player.state(), remote, boxes, settings, clock, trace.get());
     // Media keys and remote controls, when the session has a bus. Changes
@@ -83,6 +98,13 @@ int run(QApplication& app, const PlayerOptions& options)
             mpris.model().discChanged();
     });
 
+    instance.checkSource = [&clock](const QString& disc) { return DiscChanger::unplayable(disc, clock); };
+    QObject::connect(&instance, &SingleInstance::refused, &player, [&](const QString&, const QString& why) {
+        remote.raise();
+        boxes.show(QStringLiteral("ERROR"), DiscChanger::unplayableMessage(why), BoxIcon::Error,
+                   BoxButtons::Ok);
+    });
+
     if (mpris.start()) {
         if (auto* timer = player.findChild<QTimer*>(PlayerObjectNames::Main::TickTimer))
             QObject::connect(timer, &QTimer::timeout, &mpris, &MprisService::publishChanges);
@@ -90,6 +112,22 @@ int run(QApplication& app, const PlayerOptions& options)
 
     player.show();
     return app.exec();
+}
+
+// Qt ends the program with an abort when it cannot reach the window system;
+// while the application starts, that is said plainly and the program ends
+// with a failure status instead.
+QtMessageHandler previousHandler = nullptr;
+
+void endWithoutDisplay(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type != QtFatalMsg) {
+        if (previousHandler)
+            previousHandler(type, context, message);
+        return;
+    }
+    reportError(QStringLiteral("no display could be opened: ") + message);
+    std::_Exit(1);
 }
 
 int printAndExit(const QString& text, std::FILE* stream, int status)
@@ -119,7 +157,9 @@ int main(int argc, char** argv)
         break;
     }
 
+    previousHandler = qInstallMessageHandler(endWithoutDisplay);
     QApplication app(argc, argv);
+    qInstallMessageHandler(previousHandler);
     QApplication::setApplicationName(QStringLiteral("OndelPlayer"));
     QApplication::setApplicationVersion(QStringLiteral(ONDEL_VERSION));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(AppIdentity::Id));

@@ -105,6 +105,13 @@ QString DwdCompiler::retimeUnreadableMessage()
     return QStringLiteral("途中からの取り直しができません。\nDWDファイルを読み込めません。");
 }
 
+QString DwdCompiler::partialTakeMessage(const QString& keptFileName, const QString& outputFileName)
+{
+    return QStringLiteral("スクリプトの途中で曲が終わりました。\n途中までのタイミングを %1 "
+                          "に保存しました。\n%2 は変更していません。")
+        .arg(QFileInfo(keptFileName).fileName(), QFileInfo(outputFileName).fileName());
+}
+
 QString DwdCompiler::retimeMismatchMessage()
 {
     return QStringLiteral("途中からの取り直しができません。\nDWDファイルがスクリプトと一致しません。");
@@ -570,7 +577,23 @@ void DwdCompiler::trackChanged()
     if (capture_.scriptEnded() || !QFileInfo::exists(outputFileName_))
         end();
     else
-        cancel();
+        keepPartialTake();
+}
+
+// The track ended before the script: the pieces timed so far stay in the
+// working file, from which the author can go on with a re-time from a line;
+// the file from before is left as it was.
+void DwdCompiler::keepPartialTake()
+{
+    if (!compiling_ || windingUp_)
+        return;
+    windingUp_ = true;
+    const QString kept = capture_.workingName();
+    capture_.keep();
+    boxes_.show(QStringLiteral("Information"), partialTakeMessage(kept, outputFileName_),
+                BoxIcon::Information, BoxButtons::Ok);
+    windingUp_ = false;
+    finishCapture();
 }
 
 void DwdCompiler::cancel()

@@ -153,6 +153,8 @@ public:
     static QString reloadErrorCaption();
     static QString retimeUnreadableMessage();
     static QString retimeMismatchMessage();
+    // A take cut short by the track's end, kept in its working file.
+    static QString partialTakeMessage(const QString& keptFileName, const QString& outputFileName);
 
 private:
     void showError(const QString& text, const QString& caption);
@@ -160,6 +162,7 @@ private:
     void takeUpScript(const QString& name);
     // The shared end of end and cancel: the capture is over.
     void finishCapture();
+    void keepPartialTake();
     // A syntax error or a failed record: the file goes at once, so that no
     // end of the capture in between can finish it; then the message.
     void abandonCapture(const QString& message);

@@ -121,8 +121,12 @@ bool LyricsPlayback::openAndCheck(const QString& fileName, int track)
     }
     auto file = std::make_unique<QFile>(fileName);
     if (!info.isFile() || !file->open(QIODevice::ReadOnly | QIODevice::ExistingOnly)) {
+        if (missingFileAsked_)
+            return false;
+        missingFileAsked_ = true;
         const BoxButton answer = boxes_.show(QStringLiteral("Warning"), missingFileMessage(),
                                              BoxIcon::Warning, BoxButtons::OkCancel);
+        missingFileAsked_ = false;
         // The association removed is the one of the track that was found
         // missing, even if another track started while the box was open.
         if (answer == BoxButton::Ok && !association_.remove(track))

@@ -74,4 +74,6 @@ private:
     LyricsReading reading_;
     LyricsStepper stepper_;
     quint64 loadCount_ = 0;
+    // The box about a missing file is open: a track repeated under it asks nothing more.
+    bool missingFileAsked_ = false;
 };

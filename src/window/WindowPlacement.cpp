@@ -47,3 +47,27 @@ QPoint WindowPlacement::keepOnScreen(const QRect& window, const QList<QRect>& sc
     const int y = std::max(nearest->top(), std::min(window.top(), nearest->bottom() + 1 - window.height()));
     return {x, y};
 }
+
+QPoint WindowPlacement::fullyOnScreen(const QRect& window, const QList<QRect>& screens)
+{
+    if (screens.isEmpty())
+        return window.topLeft();
+    const QRect* target = &screens.first();
+    qint64 mostShown = -1;
+    qint64 nearest = std::numeric_limits<qint64>::max();
+    for (const QRect& screen : screens) {
+        if (screen.contains(window))
+            return window.topLeft();
+        const QRect shown = screen & window;
+        const qint64 area = shown.isEmpty() ? 0 : qint64(shown.width()) * shown.height();
+        const qint64 distance = distanceSquared(screen.center(), window.center());
+        if (area > mostShown || (area == mostShown && area == 0 && distance < nearest)) {
+            mostShown = area;
+            nearest = distance;
+            target = &screen;
+        }
+    }
+    const int x = std::max(target->left(), std::min(window.left(), target->right() + 1 - window.width()));
+    const int y = std::max(target->top(), std::min(window.top(), target->bottom() + 1 - window.height()));
+    return {x, y};
+}

@@ -17,4 +17,9 @@ QPoint centred(const QRect& anchor, QSize placed);
 // monitor was unplugged, the screen became smaller) is moved onto the screen
 // nearest to it, whole where it fits; otherwise it stays where it is.
 QPoint keepOnScreen(const QRect& window, const QList<QRect>& screens);
+
+// A window that does not lie whole on one screen is moved onto the screen it
+// shows most of (the nearest when it shows on none), whole where it fits,
+// else its top-left corner on it; one that does stays where it is.
+QPoint fullyOnScreen(const QRect& window, const QList<QRect>& screens);
 } // namespace WindowPlacement

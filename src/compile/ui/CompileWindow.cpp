@@ -156,18 +156,41 @@ void CompileWindow::resizeEvent(QResizeEvent* event)
 void CompileWindow::keyPressEvent(QKeyEvent* event)
 {
     // A key held a little too long must not time the pieces after it.
-    if (!event->isAutoRepeat())
+    if (heldKeys_.press(event->key(), event->timestamp(), event->isAutoRepeat()))
         keyPressed(keyCode(*event));
     event->accept();
+}
+
+void CompileWindow::keyReleaseEvent(QKeyEvent* event)
+{
+    heldKeys_.release(event->key(), event->timestamp(), event->isAutoRepeat());
+    event->accept();
+}
+
+void CompileWindow::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow())
+        heldKeys_.forgetAll();
+    QWidget::changeEvent(event);
 }
 
 // The held key that timed the last piece must not go on to press End, which
 // has the focus then.
 bool CompileWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == endButton_ && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
-        static_cast<QKeyEvent*>(event)->isAutoRepeat())
-        return true;
+    if (watched == endButton_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // Only asked: a key End does not take goes on to the window, which counts it.
+        if (heldKeys_.isRepeat(key->key(), key->timestamp(), key->isAutoRepeat()))
+            return true;
+    }
+    if (watched == endButton_ && event->type() == QEvent::KeyRelease) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // A repeat's release would press End as much as its press.
+        if (key->isAutoRepeat())
+            return true;
+        heldKeys_.release(key->key(), key->timestamp(), key->isAutoRepeat());
+    }
     return QWidget::eventFilter(watched, event);
 }
 

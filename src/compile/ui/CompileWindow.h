@@ -2,6 +2,7 @@
 
 #include "compile/CompileView.h"
 #include "compile/DwdCompiler.h"
+#include "compile/HeldKeys.h"
 #include "compile/ui/TapCalibrationDialog.h"
 #include "lyrics/ImageCanvas.h"
 #include "platform/Clock.h"
@@ -93,6 +94,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -127,6 +130,7 @@ private:
     QPushButton* measureButton_ = nullptr;
     QLabel* speedLabel_ = nullptr;
     QComboBox* speedBox_ = nullptr;
+    HeldKeys heldKeys_;
     bool painting_ = false;
     bool outerSizeFitted_ = false;
     bool closed_ = false;

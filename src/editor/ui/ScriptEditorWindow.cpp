@@ -345,6 +345,9 @@ std::optional<QStringList> ScriptEditorWindow::askParameters(const Parameters& p
         wait.exec();
     waiting_ = false;
     setEnabled(true);
+    // Disabled, the window gave up its focus; the user types on into the text.
+    activateWindow();
+    textEdit->setFocus(Qt::OtherFocusReason);
 
     std::optional<QStringList> values;
     if (dialog->accepted) {

@@ -72,6 +72,9 @@ public:
     bool finish();
     // Throws the capture away: the working file goes, the output stays.
     void abandon();
+    // Ends the capture and leaves the working file as the last press made it,
+    // a valid file of the pieces timed so far; the output stays.
+    void keep() { running_ = false; }
 
     bool running() const { return running_; }
     int pieceCount() const { return int(taken_.size()); }

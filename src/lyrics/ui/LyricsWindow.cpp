@@ -35,6 +35,8 @@ LyricsWindow::LyricsWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     setWindowTitle(QStringLiteral("Words display"));
     setWindowIcon(wordsIcon());
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // It opens at Play: the keys stay with the window the user pressed Play in.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     resize(OuterWidth, OuterHeight);
     canvas_.resize(size());
     canvas_.setChangedHandler([this](const QRect& rect) { update(rect); });

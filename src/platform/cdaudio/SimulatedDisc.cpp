@@ -35,6 +35,7 @@ std::optional<SimulatedDisc::Options> SimulatedDisc::parse(const QString& text, 
     Options o;
     o.text = text;
     int tracks = 8;
+    bool tracksGiven = false;
     int length = 3 * CdFrames::PerMinute;
     std::vector<int> lengths;
     const QStringList items = text.split(QLatin1Char(','), Qt::SkipEmptyParts);
@@ -49,6 +50,7 @@ std::optional<SimulatedDisc::Options> SimulatedDisc::parse(const QString& text, 
             tracks = value.toInt(&ok);
             if (!ok || tracks < 1 || tracks > 99)
                 return fail(QStringLiteral("tracks must be 1 to 99"));
+            tracksGiven = true;
         }
         else if (key == QLatin1String("length")) {
             length = parseLength(value);
@@ -91,6 +93,10 @@ std::optional<SimulatedDisc::Options> SimulatedDisc::parse(const QString& text, 
             return fail(QStringLiteral("unknown sim option \"%1\"").arg(key));
         }
     }
+    // The lengths make the track count; a count that says otherwise is a mistake, not a wish.
+    if (tracksGiven && !lengths.empty() && int(lengths.size()) != tracks)
+        return fail(
+            QStringLiteral("tracks=%1 does not match the %2 lengths given").arg(tracks).arg(lengths.size()));
     o.trackLengths = lengths.empty() ? std::vector<int>(size_t(tracks), length) : lengths;
     if (o.startTrack > int(o.trackLengths.size()))
         return fail(QStringLiteral("track %1 is not on the disc").arg(o.startTrack));

@@ -256,10 +256,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("how");
         QTest::addColumn<bool>("previous");
-        for (const char* how : {"Cancel", "closing the window", "syntax error", "track end"}) {
+        for (const char* how : {"Cancel", "closing the window", "syntax error"}) {
             QTest::addRow("%s over a file", how) << how << true;
-            if (QByteArrayView(how) != "track end")
-                QTest::addRow("%s with no file", how) << how << false;
+            QTest::addRow("%s with no file", how) << how << false;
         }
     }
     void thrownAwayTakesLeaveThePreviousFile()
@@ -312,6 +311,32 @@ private Q_SLOTS:
         else {
             QVERIFY(rig.button(Names::startButton)->isEnabled());
         }
+    }
+
+    // A take the track's end cuts short over an existing file keeps its
+    // pieces in the working file and says so; the file from before stays.
+    void aTakeCutShortByTheTrackEndIsKept()
+    {
+        CaptureRig rig(QStringLiteral("tracks=3,length=0:05"));
+        rig.editorFile = script("abcdefghijklmnopqrstuvwxyz");
+        const QString output = dir.filePath("song.dwd");
+        const QByteArray before = QByteArray::fromHex("4457440000000016000000000001000000000100000061");
+        QVERIFY(writeFile(output, before));
+        QVERIFY(rig.open());
+        rig.start();
+        rig.tick();
+        rig.pressAt(at(0, 1, 0));
+        rig.pressAt(at(0, 2, 0));
+        const QString working = rig.form->compiler().workingFileName();
+        for (int i = 0; i < 70 && rig.form->compiling(); ++i)
+            rig.tick();
+        QVERIFY(!rig.form->compiling());
+        QCOMPARE(readFile(output).toHex(' '), before.toHex(' '));
+        QCOMPARE(records(working).size(), 2);
+        QCOMPARE(check(working), DwdReader::FileCheck::Valid);
+        QCOMPARE(rig.boxes.shown.last().text, DwdCompiler::partialTakeMessage(working, output));
+        QVERIFY(rig.boxes.shown.last().text.contains(QFileInfo(working).fileName()));
+        QVERIFY(rig.button("Start")->isEnabled());
     }
 
     // Picks a speed in the window's box with the mouse, as the user does.
