@@ -26,8 +26,7 @@ public:
     QImage picture(const QString& component) const;
     static QStringList pictureNames();
 
-    // Button faces: powerButton_, minimizeButton_, Eject1, SetMode, Rew, Play,
-    // Stop, FF, extendButton_, GoSongEditer, Compile, Relation, lyricsButton_.
+    // Button faces, by the buttons' objectNames (PlayerObjectNames::Main).
     // Plain buttons have no Down face (null). Null for other names.
     QImage face(const QString& component, Face face) const;
     static QStringList buttonNames();
