@@ -46,6 +46,17 @@ measure() {
   peak=$(awk '/^VmHWM/ {print $2}' /proc/"$pid"/status)
   awk -v c="$cpu" -v t="$ticks" -v p="$peak" 'BEGIN { printf "%.2f s cpu  %6.1f MB peak\n", c / t, p / 1024 }'
 }
+# Prints the CPU seconds of each thread of a running process, by thread name.
+measure_threads() {
+  local pid=$1 task stat name
+  for task in /proc/"$pid"/task/*; do
+    stat=$(cat "$task"/stat 2>/dev/null) || continue
+    name=${stat#*(}; name=${name%%)*}
+    stat=${stat##*) }
+    read -r -a f <<<"$stat"
+    awk -v n="$name" -v c=$(( f[11] + f[12] )) -v t="$ticks" 'BEGIN { printf "    %-36s %.2f s cpu\n", n, c / t }'
+  done
+}
 
 # The player: starts on the demo disc, Play is clicked, the lyrics sing.
 "$build/ondelplayer" --disc "$build/demo/demo.cue" ${ONDEL_COMPARE_TRACE:+--trace "$ONDEL_COMPARE_TRACE"} >/dev/null 2>&1 &
@@ -61,9 +72,10 @@ sleep 0.5
 eval "$(xdotool getwindowgeometry --shell "$window")"
 xdotool mousemove $((X + 117)) $((Y + 103)) click 1   # the Play button
 sleep "$seconds"
-[[ -n "${ONDEL_COMPARE_SHOT:-}" ]] && import -window root "$ONDEL_COMPARE_SHOT"
+[[ -n "${ONDEL_COMPARE_SHOT:-}" ]] && { command -v import >/dev/null && import -window root "$ONDEL_COMPARE_SHOT" || echo "no screenshot: ImageMagick's import is not installed"; }
 printf '%-40s ' "ondelplayer (window, lyrics)"
 measure "$player"
+measure_threads "$player"
 kill "$player"; wait "$player" 2>/dev/null || true
 
 for peer in "${peers[@]}"; do

@@ -34,6 +34,7 @@
 #include <QShortcut>
 #include <QTimer>
 #include <QWindow>
+#include <array>
 #include <type_traits>
 
 using namespace PlayerObjectNames;
@@ -320,19 +321,30 @@ void PlayerWindow::describeControls()
 // The panel's description reads as the digits and lamps show: "[03] 01:07, NORMAL".
 void PlayerWindow::updateAccessibleDisplay()
 {
+    // Built only when a digit or lamp changed: this runs 20 times a second,
+    // and a steady display costs a comparison of a few bytes, nothing more.
+    static_assert(std::tuple_size_v<decltype(accessibleShown_)> == 6 + std::size(Lamps));
+    decltype(accessibleShown_) shown{};
+    for (int i = 0; i < 6; ++i)
+        shown[i] = digits_[i]->number();
+    for (std::size_t i = 0; i < std::size(Lamps); ++i)
+        shown[6 + i] = images_.value(Lamps[i].lit)->isHidden() ? '0' : '1';
+    if (shown == accessibleShown_ && !accessibleDisplay_.isEmpty())
+        return;
+    accessibleShown_ = shown;
+
     QString text = QStringLiteral("[  ]   :  ");
     static constexpr int at[6] = {1, 2, 5, 6, 8, 9};
     for (int i = 0; i < 6; ++i) {
-        const char c = digits_[i]->number();
+        const char c = shown[i];
         if (c >= '0' && c <= '9')
             text[at[i]] = QLatin1Char(c);
     }
     QStringList lit;
-    for (const Lamp& lamp : Lamps)
-        if (!images_.value(lamp.lit)->isHidden())
-            lit << lamp.word;
+    for (std::size_t i = 0; i < std::size(Lamps); ++i)
+        if (shown[6 + i] == '1')
+            lit << Lamps[i].word;
     text += QStringLiteral(", ") + lit.join(QLatin1Char(' '));
-    // Written only when it changes: the digits are written 20 times a second.
     if (text == accessibleDisplay_)
         return;
     accessibleDisplay_ = text;

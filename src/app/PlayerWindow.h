@@ -18,6 +18,7 @@
 #include <QHash>
 #include <QPointer>
 #include <QWidget>
+#include <array>
 #include <memory>
 
 class CdAudioDevice;
@@ -200,6 +201,7 @@ private:
     bool screenWatched_ = false;
     bool tickQueued_ = false;
     QString accessibleDisplay_;
+    std::array<char, 9> accessibleShown_{}; // the six digits and the three lamps last described
     qreal skinRatio_ = 0;
 
     QTimer* tickTimer_ = nullptr;

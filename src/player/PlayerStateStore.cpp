@@ -3,25 +3,23 @@
 #include "core/SettingsKeys.h"
 #include "platform/SettingsStore.h"
 
-using namespace SettingsKeys;
-
 PlayerStateStore::PlayerValues PlayerStateStore::loadPlayer(SettingsStore& store)
 {
     PlayerValues values;
-    const std::unique_ptr<SettingsKey> key = store.openKey(PlayerState, false);
+    const std::unique_ptr<SettingsKey> key = store.openKey(SettingsKeys::PlayerState, false);
     if (!key)
         return values;
-    if (!(values.left = key->readInteger(Left)))
+    if (!(values.left = key->readInteger(SettingsKeys::Left)))
         return values;
-    if (!(values.top = key->readInteger(Top)))
+    if (!(values.top = key->readInteger(SettingsKeys::Top)))
         return values;
-    if (!(values.mode = key->readInteger(Mode)))
+    if (!(values.mode = key->readInteger(SettingsKeys::Mode)))
         return values;
-    const std::optional<qint32> wordsOn = key->readInteger(WordsOn);
+    const std::optional<qint32> wordsOn = key->readInteger(SettingsKeys::WordsOn);
     if (!wordsOn)
         return values;
     values.wordsOn = *wordsOn != 0;
-    const std::optional<qint32> mini = key->readInteger(MiniCDPlayer);
+    const std::optional<qint32> mini = key->readInteger(SettingsKeys::MiniCDPlayer);
     if (!mini)
         return values;
     values.miniMode = *mini != 0;
@@ -31,25 +29,27 @@ PlayerStateStore::PlayerValues PlayerStateStore::loadPlayer(SettingsStore& store
 
 bool PlayerStateStore::savePlayer(SettingsStore& store, const SavedPlayer& values)
 {
-    const std::unique_ptr<SettingsKey> key = store.openKey(PlayerState, true);
-    return key && key->writeInteger(Left, values.left) && key->writeInteger(Top, values.top) &&
-           key->writeInteger(Mode, values.mode) && key->writeInteger(WordsOn, values.wordsOn ? 1 : 0) &&
-           key->writeInteger(MiniCDPlayer, values.miniMode ? 1 : 0);
+    const std::unique_ptr<SettingsKey> key = store.openKey(SettingsKeys::PlayerState, true);
+    return key && key->writeInteger(SettingsKeys::Left, values.left) &&
+           key->writeInteger(SettingsKeys::Top, values.top) &&
+           key->writeInteger(SettingsKeys::Mode, values.mode) &&
+           key->writeInteger(SettingsKeys::WordsOn, values.wordsOn ? 1 : 0) &&
+           key->writeInteger(SettingsKeys::MiniCDPlayer, values.miniMode ? 1 : 0);
 }
 
 PlayerStateStore::DisplayPosition PlayerStateStore::loadDisplay(SettingsStore& store)
 {
     DisplayPosition position;
-    const std::unique_ptr<SettingsKey> key = store.openKey(WordsDisplayState, false);
+    const std::unique_ptr<SettingsKey> key = store.openKey(SettingsKeys::WordsDisplayState, false);
     if (!key)
         return position;
-    if ((position.left = key->readInteger(Left)))
-        position.top = key->readInteger(Top);
+    if ((position.left = key->readInteger(SettingsKeys::Left)))
+        position.top = key->readInteger(SettingsKeys::Top);
     return position;
 }
 
 bool PlayerStateStore::saveDisplay(SettingsStore& store, int left, int top)
 {
-    const std::unique_ptr<SettingsKey> key = store.openKey(WordsDisplayState, true);
-    return key && key->writeInteger(Left, left) && key->writeInteger(Top, top);
+    const std::unique_ptr<SettingsKey> key = store.openKey(SettingsKeys::WordsDisplayState, true);
+    return key && key->writeInteger(SettingsKeys::Left, left) && key->writeInteger(SettingsKeys::Top, top);
 }

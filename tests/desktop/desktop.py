@@ -18,7 +18,7 @@ PATIENCE = float(os.environ.get("ONDEL_JOURNEY_PATIENCE", "20"))
 
 
 # What a journey needs on the machine (scripts/packages.txt installs them).
-TOOLS = ("Xvfb", "openbox", "xdotool", "xwininfo", "xprop", "import", "pulseaudio", "parec", "dbus-daemon")
+TOOLS = ("Xvfb", "openbox", "xdotool", "xwininfo", "xprop", "pulseaudio", "parec", "dbus-daemon")
 
 
 class JourneyFailed(Exception):
@@ -290,34 +290,32 @@ class Desktop:
         return sum(1 for row in self.screenshot(window) for pixel in row if pixel == (0, 0, 255))
 
     def screenshot(self, window=None):
-        """The screen (or a window) as a list of rows of (r, g, b)."""
-        path = os.path.join(self.folder, "shot.ppm")
-        target = str(window) if window is not None else "root"
-        self.x(["import", "-window", target, "-depth", "8", path], check_status=True)
-        with open(path, "rb") as picture:
-            data = picture.read()
-        return _read_ppm(data)
+        """The screen (or a window) as a list of rows of (r, g, b), read straight from the X server."""
+        X, xdisplay = _xlib()
+        connection = xdisplay.Display(self.env["DISPLAY"])
+        try:
+            if window is None:
+                drawable = connection.screen().root
+            else:
+                drawable = connection.create_resource_object("window", int(str(window), 0))
+            size = drawable.get_geometry()
+            image = drawable.get_image(0, 0, size.width, size.height, X.ZPixmap, 0xFFFFFFFF)
+        finally:
+            connection.close()
+        # A 24-bit screen hands out 32-bit pixels, blue first.
+        data, width = image.data, size.width
+        return [[(data[i + 2], data[i + 1], data[i]) for i in range(row * width * 4, (row + 1) * width * 4, 4)]
+                for row in range(size.height)]
 
 
-def _read_ppm(data):
-    fields = []
-    position = 0
-    while len(fields) < 4:
-        while data[position:position + 1].isspace():
-            position += 1
-        if data[position:position + 1] == b"#":
-            position = data.index(b"\n", position)
-            continue
-        end = position
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[position:end])
-        position = end
-    position += 1
-    width, height = int(fields[1]), int(fields[2])
-    pixels = data[position:]
-    return [[tuple(pixels[(row * width + col) * 3:(row * width + col) * 3 + 3]) for col in range(width)]
-            for row in range(height)]
+def _xlib():
+    """The X protocol module: Debian's python3-xlib, also when another Python runs the journey."""
+    try:
+        from Xlib import X, display
+    except ImportError:
+        sys.path.append("/usr/lib/python3/dist-packages")
+        from Xlib import X, display
+    return X, display
 
 
 def alive(process):

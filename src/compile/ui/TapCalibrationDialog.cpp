@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 namespace {
-namespace Names = TapCalibrationObjectNames;
+namespace CalibrationNames = TapCalibrationObjectNames;
 
 // Listen lamps amber, tap-along lamps green; dark until their click sounds,
 // and a tap-along lamp that got its tap keeps a softer green.
@@ -35,7 +35,7 @@ TapCalibrationDialog::TapCalibrationDialog(SettingsStore& settings, MessageBoxes
                                            ClickTrack::SinkMaker makeSink, QWidget* parent)
     : QDialog(parent), store_(settings), boxes_(boxes), clicks_(std::move(makeSink))
 {
-    setObjectName(Names::dialog);
+    setObjectName(CalibrationNames::dialog);
     setWindowTitle(QStringLiteral("タップの遅れを測る"));
     setFocusPolicy(Qt::StrongFocus);
 
@@ -52,7 +52,7 @@ TapCalibrationDialog::TapCalibrationDialog(SettingsStore& settings, MessageBoxes
     auto* lampRow = new QHBoxLayout;
     for (int click = 0; click < TapCalibration::Clicks; ++click) {
         auto* lamp = new QLabel(this);
-        lamp->setObjectName(Names::lamp(click));
+        lamp->setObjectName(CalibrationNames::lamp(click));
         lamp->setFixedSize(16, 16);
         lampRow->addWidget(lamp);
         if (click == TapCalibration::ListenClicks - 1)
@@ -62,22 +62,24 @@ TapCalibrationDialog::TapCalibrationDialog(SettingsStore& settings, MessageBoxes
     lampRow->addStretch();
 
     notice_ = new QLabel(this);
-    notice_->setObjectName(Names::notice);
+    notice_->setObjectName(CalibrationNames::notice);
     notice_->setWordWrap(true);
     result_ = new QLabel(this);
-    result_->setObjectName(Names::result);
+    result_->setObjectName(CalibrationNames::result);
     result_->setWordWrap(true);
     QFont big = result_->font();
     big.setPointSizeF(big.pointSizeF() * 1.3);
     big.setBold(true);
     result_->setFont(big);
     kept_ = new QLabel(this);
-    kept_->setObjectName(Names::kept);
+    kept_->setObjectName(CalibrationNames::kept);
 
-    Start = makeButton(Names::startButton, QStringLiteral("開始"), &TapCalibrationDialog::start);
-    Save = makeButton(Names::saveButton, QStringLiteral("保存"), &TapCalibrationDialog::saveLatency);
-    Reset = makeButton(Names::resetButton, QStringLiteral("リセット"), &TapCalibrationDialog::reset);
-    Close = makeButton(Names::closeButton, QStringLiteral("閉じる"), nullptr);
+    Start = makeButton(CalibrationNames::startButton, QStringLiteral("開始"), &TapCalibrationDialog::start);
+    Save =
+        makeButton(CalibrationNames::saveButton, QStringLiteral("保存"), &TapCalibrationDialog::saveLatency);
+    Reset =
+        makeButton(CalibrationNames::resetButton, QStringLiteral("リセット"), &TapCalibrationDialog::reset);
+    Close = makeButton(CalibrationNames::closeButton, QStringLiteral("閉じる"), nullptr);
     connect(Close, &QPushButton::clicked, this, &QDialog::close);
     Save->setEnabled(false);
 

@@ -4,17 +4,17 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace Names = ParameterDialogObjectNames;
+namespace DialogNames = ParameterDialogObjectNames;
 
 TwoValueDialog::TwoValueDialog()
-    : ParameterDialog(Names::twoValueDialog, QStringLiteral("CommandPush2"), QSize(242, 93))
+    : ParameterDialog(DialogNames::twoValueDialog, QStringLiteral("CommandPush2"), QSize(242, 93))
 {
-    firstLabel = makeLabel(Names::firstLabel, {16, 13});
-    secondLabel = makeLabel(Names::secondLabel, {16, 37});
-    firstEdit = makeEdit(Names::firstEdit, {112, 8});
-    secondEdit = makeEdit(Names::secondEdit, {112, 32});
-    okButton = makeButton(Names::okButton, QStringLiteral("OK"), {32, 64});
-    cancelButton = makeButton(Names::cancelButton, QStringLiteral("ｷｬﾝｾﾙ"), {136, 64});
+    firstLabel = makeLabel(DialogNames::firstLabel, {16, 13});
+    secondLabel = makeLabel(DialogNames::secondLabel, {16, 37});
+    firstEdit = makeEdit(DialogNames::firstEdit, {112, 8});
+    secondEdit = makeEdit(DialogNames::secondEdit, {112, 32});
+    okButton = makeButton(DialogNames::okButton, QStringLiteral("OK"), {32, 64});
+    cancelButton = makeButton(DialogNames::cancelButton, QStringLiteral("ｷｬﾝｾﾙ"), {136, 64});
     setTabOrder(firstEdit, secondEdit);
     setTabOrder(secondEdit, okButton);
     setTabOrder(okButton, cancelButton);
