@@ -277,9 +277,9 @@ LrcImport::Result LrcImport::convert(const QByteArray& lrc, const Options& optio
             std::find_if(words.cbegin(), words.cend(), [](const Word& word) { return word.ms >= 0; });
         if (firstStamped != words.cend() && firstStamped->ms + RelativeWordsMargin <= stamps.first()) {
             if (!relativeWords)
-                result.warnings << Note{number,
-                                        QStringLiteral("word times before their line's time; read as "
-                                                       "counted from the line's time, here and after")};
+                result.warnings << Note{
+                    number, QStringLiteral("word times before their line's time; read as "
+                                           "counted from the line's time, in this and every such line")};
             relativeWords = true;
             for (Word& word : words)
                 if (word.ms >= 0)

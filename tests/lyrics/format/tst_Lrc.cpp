@@ -228,7 +228,8 @@ private Q_SLOTS:
                "2: left out: '♡' (U+2661) cannot be written in Shift-JIS";
         QTest::newRow("word times counted from their lines, said once")
             << QByteArray("[00:17.00]<00:00.00>a\n[00:20.00]<00:00.00>b\n") << QString() << false << QString()
-            << "1: word times before their line's time; read as counted from the line's time, here and after";
+            << "1: word times before their line's time; read as counted from the line's time, in this and "
+               "every such line";
     }
 
     void notes()
