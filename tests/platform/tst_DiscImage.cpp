@@ -210,6 +210,10 @@ private Q_SLOTS:
             << cue("twice.cue", "FILE \"b.flac\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
                                 "FILE \"b.flac\" WAVE\n TRACK 02 AUDIO\n  INDEX 01 00:00:00\n")
             << QList<int>{150, 210} << 270 << QString();
+        QTest::newRow("a FILE line repeated with the track further on in the file")
+            << cue("again.cue", "FILE \"c.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+                                "FILE \"c.bin\" BINARY\n TRACK 02 AUDIO\n  INDEX 01 00:00:25\n")
+            << QList<int>{150, 175} << 190 << QString();
         QTest::newRow("INDEX 00 alone starts its track")
             << cue("only00.cue", "FILE \"c.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 00 00:00:00\n"
                                  " TRACK 02 AUDIO\n  INDEX 00 00:00:25\n")

@@ -234,8 +234,14 @@ std::optional<CueSheet> CueSheet::parse(const QByteArray& input, const QString& 
         if (!name || !*name)
             return fail(QStringLiteral("track %1 has no FILE").arg(t));
         const int fileLine = linesAgree ? lines.tracks[t - 1].file : -1;
+        // A FILE line naming the file again with the track's place further
+        // on in it, rather than from its start, goes on in the same file.
+        const long firstIndex =
+            track_get_index(track, 0) >= 0 ? track_get_index(track, 0) : track_get_index(track, 1);
+        const bool goesOn = currentName == name && !sheet.tracks.empty() && firstIndex > 0 &&
+                            firstIndex >= sheet.tracks.back().index01;
         const bool sameFile =
-            !sheet.files.empty() && (linesAgree ? fileLine == currentLine : currentName == name);
+            !sheet.files.empty() && (linesAgree ? fileLine == currentLine || goesOn : currentName == name);
         if (track_get_mode(track) != MODE_AUDIO) {
             // Data after the audio is the second session of an Enhanced CD:
             // the audio ends where the data begins (in the sheet, its entry
@@ -248,16 +254,14 @@ std::optional<CueSheet> CueSheet::parse(const QByteArray& input, const QString& 
             if (!dataToTheEnd)
                 return fail(
                     QStringLiteral("track %1 is a data track; only audio discs can be played").arg(t));
-            const long dataStart =
-                track_get_index(track, 0) >= 0 ? track_get_index(track, 0) : track_get_index(track, 1);
-            if (sameFile && dataStart >= 0)
-                sheet.audioEnd = dataStart;
+            if (sameFile && firstIndex >= 0)
+                sheet.audioEnd = firstIndex;
             sheet.notes << dataTracksNote(t);
             break;
         }
+        currentLine = fileLine;
         if (!sameFile) {
             currentName = name;
-            currentLine = fileLine;
             File file;
             const QByteArray type =
                 linesAgree && fileLine >= 0 ? lines.files[fileLine].type : typeOf(currentName);
