@@ -1,18 +1,18 @@
-// Feeds arbitrary bytes to the cue sheet reader: whatever it accepts must name
-// between 1 and 99 tracks, each in a file it lists, with no negative offset.
+// Feeds arbitrary bytes to the cue sheet reader and to the TOC reader:
+// whatever either accepts must name between 1 and 99 tracks, each in a file
+// it lists, with no negative offset.
 #include "platform/cdaudio/CueSheet.h"
+#include "platform/cdaudio/TocSheet.h"
 
 #include <cstdlib>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+namespace {
+void check(const std::optional<CueSheet>& sheet, const QString& why)
 {
-    const QByteArray text(reinterpret_cast<const char*>(data), qsizetype(size));
-    QString why;
-    const std::optional<CueSheet> sheet = CueSheet::parse(text, QStringLiteral("/nonexistent"), &why);
     if (!sheet) {
         if (why.isEmpty())
             std::abort();
-        return 0;
+        return;
     }
     if (sheet->tracks.empty() || sheet->tracks.size() > 99)
         std::abort();
@@ -21,5 +21,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             track.silentPregap < 0 || track.silentPostgap < 0)
             std::abort();
     }
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray text(reinterpret_cast<const char*>(data), qsizetype(size));
+    QString why;
+    const std::optional<CueSheet> sheet = CueSheet::parse(text, QStringLiteral("/nonexistent"), &why);
+    check(sheet, why);
+    const TocSheet::Reading reading = TocSheet::parse(text, QStringLiteral("/nonexistent"));
+    check(reading.sheet, reading.error);
     return 0;
 }

@@ -11,12 +11,16 @@ Plays an audio CD, a disc image or a simulated disc, shows track and time on
 seven-segment digits, and shows the lyrics of a track related to a DWD file.
 
   --disc SOURCE
-      The disc to play: sim: with options (a simulated drive), a cue sheet, an
-      audio file (WAV, FLAC, Ogg, AIFF, MP3), a folder of audio files (one
-      track each, in name order) or a drive such as /dev/sr0. Without it:
-      the drive /dev/cdrom if there is one, else the demo disc, else sim:.
-      When a player already runs in this session, its window comes up and it
-      changes to SOURCE.
+      The disc to play: sim: with options (a simulated drive), a cue sheet or
+      a cdrdao TOC file over BIN, WAV, FLAC, Ogg, AIFF or MP3 files, an audio
+      file (WAV, FLAC, Ogg, AIFF, MP3), a folder of audio files (one track
+      each, in name order) or a drive such as /dev/sr0. A cue sheet may name
+      one file on several FILE lines (each is laid after the one before), mark
+      a track by INDEX 00 alone (its start) and end with data tracks, as an
+      Enhanced CD does: its audio tracks are the disc. Without it: the drive
+      /dev/cdrom if there is one, else the demo disc, else sim:. When a player
+      already runs in this session, its window comes up and it changes to
+      SOURCE.
   --trace FILE
       Append one line per device command and message box to FILE (- for
       standard error).

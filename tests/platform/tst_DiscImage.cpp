@@ -1,4 +1,5 @@
 #include "AudioFixtures.h"
+#include "platform/cdaudio/DiscIdentity.h"
 #include "platform/cdaudio/DiscImage.h"
 #include "platform/cdaudio/ImageDisc.h"
 
@@ -60,6 +61,11 @@ class tst_DiscImage : public QObject {
         QVERIFY(writeSound(path("named/Track 10.wav"), SF_FORMAT_WAV, 0, frames(30)));
         QVERIFY(writeSound(path("named/track 9.flac"), SF_FORMAT_FLAC, 1, frames(20)));
         QVERIFY(writeSound(path("named/track 9b.wav"), SF_FORMAT_WAV, 2, frames(10)));
+        // c.bin's samples in the byte order a TOC's raw files have by default.
+        QByteArray bigEndian = pcm(2, frames(40));
+        for (qsizetype i = 0; i + 1 < bigEndian.size(); i += 2)
+            std::swap(bigEndian[i], bigEndian[i + 1]);
+        QVERIFY(writeBytes(path("be.bin"), bigEndian));
     }
 
     QString cue(const QString& name, const QByteArray& text)
@@ -177,6 +183,105 @@ private Q_SLOTS:
         QCOMPARE(image->toc().leadOut, leadOut);
     }
 
+    // Sheets as rippers write them beyond the plain form: their notes say what
+    // was read otherwise than written.
+    void sheetsFromTheWild_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QList<int>>("starts");
+        QTest::addColumn<int>("leadOut");
+        QTest::addColumn<QString>("note");
+
+        QTest::newRow("a placeholder data track after the audio")
+            << cue("extra.cue", "FILE \"a.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+                                " TRACK 02 AUDIO\n  INDEX 01 00:00:60\n TRACK 03 MODEx/2xxx\n"
+                                "  INDEX 01 00:01:25\n")
+            << QList<int>{150, 210} << 250 << "track 3 is data";
+        QTest::newRow("a data track inside the last BIN ends the audio there")
+            << cue("extrabin.cue", "FILE \"c.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+                                   " TRACK 02 AUDIO\n  INDEX 01 00:00:10\n TRACK 03 MODE1/2352\n"
+                                   "  INDEX 00 00:00:28\n  INDEX 01 00:00:30\n")
+            << QList<int>{150, 160} << 178 << "track 3 is data";
+        QTest::newRow("a data track in a file of its own that was not ripped")
+            << cue("extrafile.cue", "FILE \"a.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+                                    "FILE \"data.bin\" BINARY\n TRACK 02 MODE1/2352\n  INDEX 01 00:00:00\n")
+            << QList<int>{150} << 250 << "the disc is its 1 audio";
+        QTest::newRow("the same FILE on consecutive tracks is laid twice")
+            << cue("twice.cue", "FILE \"b.flac\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+                                "FILE \"b.flac\" WAVE\n TRACK 02 AUDIO\n  INDEX 01 00:00:00\n")
+            << QList<int>{150, 210} << 270 << QString();
+        QTest::newRow("a FILE line repeated with the track further on in the file")
+            << cue("again.cue", "FILE \"c.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+                                "FILE \"c.bin\" BINARY\n TRACK 02 AUDIO\n  INDEX 01 00:00:25\n")
+            << QList<int>{150, 175} << 190 << QString();
+        QTest::newRow("INDEX 00 alone starts its track")
+            << cue("only00.cue", "FILE \"c.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 00 00:00:00\n"
+                                 " TRACK 02 AUDIO\n  INDEX 00 00:00:25\n")
+            << QList<int>{150, 175} << 190 << "track 2 has INDEX 00 but no INDEX 01";
+        QTest::newRow("a TOC over one WAV, with CD-TEXT, START and an overlong last track")
+            << cue("one.toc", "CD_DA\n\nCD_TEXT {\n  LANGUAGE_MAP {\n    0 : EN\n  }\n"
+                              "  LANGUAGE 0 {\n    TITLE \"Album { odd } \\\"x\\\"\"\n  }\n}\n\n"
+                              "// Track 1\nTRACK AUDIO\nNO COPY\nNO PRE_EMPHASIS\nTWO_CHANNEL_AUDIO\n"
+                              "ISRC \"XXXXX0000001\"\nFILE \"a.wav\" 0 00:00:40\n\n"
+                              "// Track 2\nTRACK AUDIO\nFILE \"a.wav\" 23520 00:00:30\nSTART 00:00:05\n\n"
+                              "// Track 3\nTRACK AUDIO\nFILE \"a.wav\" 00:00:70 00:01:50\n")
+            << QList<int>{150, 195, 220} << 250 << QString();
+        QTest::newRow("a TOC over a BIN with a silent PREGAP")
+            << cue("swap.toc", "CD_DA\nTRACK AUDIO\nSWAP\nFILE \"c.bin\" 0 00:00:20\n"
+                               "TRACK AUDIO\nPREGAP 00:00:10\nFILE \"c.bin\" 00:00:20\n")
+            << QList<int>{150, 180} << 200 << QString();
+        QTest::newRow("a TOC's data track after the audio")
+            << cue("extra.toc", "CD_ROM_XA\nTRACK AUDIO\nFILE \"c.bin\" 0 00:00:30\n"
+                                "TRACK MODE2_FORM1\nDATAFILE \"c.bin\" #70560 00:00:10\n")
+            << QList<int>{150} << 180 << "track 2 is data";
+    }
+
+    void sheetsFromTheWild()
+    {
+        QFETCH(QString, source);
+        QFETCH(QList<int>, starts);
+        QFETCH(int, leadOut);
+        QFETCH(QString, note);
+        QString error;
+        auto image = DiscImage::open(source, &error);
+        QVERIFY2(image, qPrintable(error));
+        QCOMPARE(QList<int>(image->toc().trackStarts.begin(), image->toc().trackStarts.end()), starts);
+        QCOMPARE(image->toc().leadOut, leadOut);
+        const QString notes = image->notes().join(QLatin1Char('\n'));
+        QVERIFY2(note.isEmpty() ? notes.isEmpty() : notes.contains(note), qPrintable(notes));
+    }
+
+    // An Enhanced CD ripped track by track: twelve audio files of 40 frames
+    // and the data track's placeholder at the end of the last file.
+    void enhancedCdKeepsThePhysicalDiscId()
+    {
+        const QString folder = path("extra");
+        QVERIFY(QDir().mkpath(folder));
+        QByteArray sheet;
+        for (int t = 1; t <= 12; ++t) {
+            const QString name = QStringLiteral("%1.wav").arg(t, 2, 10, QLatin1Char('0'));
+            QVERIFY(writeSound(folder + QLatin1Char('/') + name, SF_FORMAT_WAV, t, frames(40)));
+            sheet += "FILE \"" + name.toLatin1() + "\" WAVE\n  TRACK " + QByteArray::number(t) +
+                     " AUDIO\n    INDEX 01 00:00:00\n";
+        }
+        sheet += "  TRACK 13 MODEx/2xxx\n    INDEX 01 00:00:40\n";
+        QVERIFY(writeBytes(folder + QStringLiteral("/disc.cue"), sheet));
+        QString error;
+        auto image = DiscImage::open(folder + QStringLiteral("/disc.cue"), &error);
+        QVERIFY2(image, qPrintable(error));
+        // Track k starts at 150 + 40 (k - 1); the audio session's lead-out is
+        // 150 + 12 * 40 = 630. On the pressed disc the data track starts at
+        // 630 + 11,400 = 12,030, and the disc ID is computed from the audio
+        // session with lead-out 12,030 - 11,400 = 630: the sheet's data entry
+        // already sits where the audio ends, so nothing is taken off again.
+        QCOMPARE(image->toc().trackCount(), 12);
+        QCOMPARE(image->toc().trackStart(12), 590);
+        QCOMPARE(image->toc().leadOut, 630);
+        // SHA-1 over "01" "0C" "00000276" (630) "00000096" (150) ... "0000024E"
+        // (590) and 87 times "00000000", in MusicBrainz's base64 alphabet.
+        QCOMPARE(DiscIdentity::fromToc(image->toc()), QByteArray("evjQ5cCKV60sN_Rolon6U.UzOdI-"));
+    }
+
     // Reads straddle track and file boundaries and the padding of a short file.
     void samples_data()
     {
@@ -217,6 +322,12 @@ private Q_SLOTS:
             << pcm(2, frames(40)).mid(frames(19) * 4, frames(1) * 4) + QByteArray(frames(5) * 4, '\0') +
                    pcm(2, frames(40)).mid(frames(20) * 4, frames(1) * 4);
         QTest::newRow("the first of the numbered files is 1") << "numbered" << 150 << 1 << pcm(2, frames(1));
+        QTest::newRow("a TOC's raw file is big-endian, its PREGAP silence")
+            << cue("be.toc", "CD_DA\nTRACK AUDIO\nFILE \"be.bin\" 0 00:00:20\n"
+                             "TRACK AUDIO\nPREGAP 00:00:10\nFILE \"be.bin\" 00:00:20\n")
+            << 169 << 12
+            << pcm(2, frames(40)).mid(frames(19) * 4, frames(1) * 4) + QByteArray(frames(10) * 4, '\0') +
+                   pcm(2, frames(40)).mid(frames(20) * 4, frames(1) * 4);
     }
 
     void samples()
@@ -320,6 +431,22 @@ private Q_SLOTS:
             << cue("order.cue", "FILE \"a.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:50\n"
                                 " TRACK 02 AUDIO\n  INDEX 01 00:00:10\n")
             << "starts before";
+        QTest::newRow("a time no disc has names its line")
+            << cue("time.cue", "FILE \"a.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 99:99:99\n"
+                               " TRACK 02 AUDIO\n  INDEX 01 00:00:10\n")
+            << "line 3: INDEX 01 99:99:99 is no time on a disc";
+        QTest::newRow("a data track between audio tracks")
+            << cue("middle.cue", "FILE \"c.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+                                 " TRACK 02 MODE1/2352\n  INDEX 01 00:00:10\n TRACK 03 AUDIO\n"
+                                 "  INDEX 01 00:00:20\n")
+            << "track 2 is a data track";
+        QTest::newRow("a TOC that starts with its data track")
+            << cue("mixed.toc", "CD_ROM\nTRACK MODE1\nDATAFILE \"c.bin\"\nTRACK AUDIO\nFILE \"a.wav\" 0\n")
+            << "line 2: track 1 is a data track";
+        QTest::newRow("a TOC skipping part of its file")
+            << cue("gap.toc", "CD_DA\nTRACK AUDIO\nFILE \"a.wav\" 0 00:00:40\n"
+                              "TRACK AUDIO\nFILE \"a.wav\" 00:00:50\n")
+            << "line 5: track 2 starts 50 frames into a.wav";
         QTest::newRow("binary junk as a cue sheet")
             << cue("junk.cue", QByteArray("\x00\x01\xff\xfe", 4)) << "not text";
         QTest::newRow("not an audio file") << "noise.wav"

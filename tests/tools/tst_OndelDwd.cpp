@@ -41,6 +41,13 @@ QByteArray readFile(const QTemporaryDir& dir, const QString& name)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
 }
 
+// Imports lrc (written as in.lrc) into s.txt and s.dwd.
+Run importLrc(const QTemporaryDir& dir, const QByteArray& lrc, const QStringList& options)
+{
+    writeFile(dir, "in.lrc", lrc);
+    return runTool(dir, QStringList{"import", "in.lrc", "-o", "s.txt", "--dwd", "s.dwd"} + options);
+}
+
 const QByteArray AI = "[/fontsize(20)]\x82\xa0\x82\xa2"; // [/fontsize(20)]あい
 } // namespace
 
@@ -258,14 +265,51 @@ private Q_SLOTS:
         QFETCH(QString, script);
         QFETCH(QByteArray, dump);
         QTemporaryDir dir;
-        writeFile(dir, "in.lrc", lrc);
-        const Run run =
-            runTool(dir, QStringList{"import", "in.lrc", "-o", "s.txt", "--dwd", "s.dwd"} + options);
+        const Run run = importLrc(dir, lrc, options);
         QVERIFY2(run.exitCode == 0, run.err.constData());
         QStringDecoder sjis("Windows-31J");
         QCOMPARE(QString(sjis.decode(readFile(dir, "s.txt"))), script);
         const QByteArray dumped = runTool(dir, {"dump", "s.dwd"}).out;
         QCOMPARE(dumped.mid(dumped.indexOf('\n') + 1), dump);
+    }
+
+    // LRC dialects read into a DWD file whose enhanced export gives their
+    // word and clear times back (to the hundredth a frame allows).
+    void importDialects_data()
+    {
+        QTest::addColumn<QByteArray>("lrc");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QByteArray>("exported");
+        QTest::addColumn<QByteArray>("warning"); // empty: none
+        QTest::newRow("word stamps in square brackets")
+            << QByteArray("[00:17:97]帰[00:18:37]り[00:18:55]道\n") << QStringList{}
+            << QByteArray("[00:17.97]<00:17.97>帰<00:18.37>り<00:18.55>道\n") << QByteArray();
+        QTest::newRow("word stamps counted from their line")
+            << QByteArray("[00:17.00] <00:00.00>帰<00:01.00>り\n[00:20.00] <00:00.00>道\n") << QStringList{}
+            << QByteArray("[00:17.00]<00:17.00>帰<00:18.00>り\n[00:20.00]<00:20.00>道\n")
+            << QByteArray("in.lrc line 1: word times before their line's time");
+        QTest::newRow("timed lines with no text and a line before its first word")
+            << QByteArray("[00:01.00]ab\n[00:03.00]\n[00:05.00]cd\n[00:06.00]<00:07.00>ef\n") << QStringList{}
+            << QByteArray("[00:01.00]<00:01.00>ab\n[00:03.00]\n[00:05.00]<00:05.00>cd\n"
+                          "[00:06.00]<00:07.00>ef\n")
+            << QByteArray();
+        QTest::newRow("a credit line left out on request")
+            << QByteArray("[00:00.50]作词 : 某人\n[00:02.00]さくら\n") << QStringList{"--skip-unencodable"}
+            << QByteArray("[00:02.00]<00:02.00>さくら\n")
+            << QByteArray("warning: in.lrc line 1: left out: '词' (U+8BCD) cannot be written in Shift-JIS");
+    }
+
+    void importDialects()
+    {
+        QFETCH(QByteArray, lrc);
+        QFETCH(QStringList, options);
+        QFETCH(QByteArray, exported);
+        QFETCH(QByteArray, warning);
+        QTemporaryDir dir;
+        const Run run = importLrc(dir, lrc, options);
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        QVERIFY2(warning.isEmpty() ? run.err.isEmpty() : run.err.contains(warning), run.err.constData());
+        QCOMPARE(runTool(dir, {"lrc", "s.dwd", "--enhanced"}).out, exported);
     }
 
     // Our own enhanced export read back gives every piece its time again.

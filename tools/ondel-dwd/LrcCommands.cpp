@@ -83,6 +83,10 @@ int ToolCommands::import(const QStringList& args)
     LrcImport::Options options;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
+        if (arg == QLatin1String("--skip-unencodable")) {
+            options.skipUnencodable = true;
+            continue;
+        }
         const bool takesValue = arg == QLatin1String("-o") || arg == QLatin1String("--dwd") ||
                                 arg == QLatin1String("--track-length") ||
                                 arg == QLatin1String("--lines-per-page");

@@ -71,21 +71,27 @@ const ToolCommand Commands[] = {
      R"(  ondel-dwd lrc FILE [--enhanced]
       The lyrics as LRC: one timed line per script line, timed by its first
       piece; with --enhanced a <mm:ss.xx> stamp before every piece. A piece
-      with "clear" or "pausepre" starts a new line. Times are rounded to the
-      nearest hundredth of a second.
+      with "clear" or "pausepre" starts a new line; one that shows nothing is
+      a timed line with no text. Times are rounded to the nearest hundredth
+      of a second.
 )",
      ToolCommands::lrc},
     {"import",
-     R"(  ondel-dwd import FILE.lrc -o SCRIPT [--dwd OUT] [--track-length M:SS] [--lines-per-page N]
-      Turns an LRC file (UTF-8 or Shift-JIS; [mm:ss.xx], [mm:ss:xx] or
-      [mm:ss] stamps, several on a line, <mm:ss.xx> word stamps, tags,
-      [offset:]) into a lyrics script: one line per timed LRC line in time
-      order, a [/clear] every N lines (default 2, 0 for none). With --dwd
-      also the DWD file timed as the LRC: a line-timed line is one piece, an
-      enhanced line one piece per word. Lines without a time are left out
-      with a warning; --track-length warns about times past the track's end.
-      Characters Shift-JIS cannot hold are listed with their lines and
-      nothing is written (exit status 1).
+     R"(  ondel-dwd import FILE.lrc -o SCRIPT [--dwd OUT] [--track-length M:SS] [--lines-per-page N] [--skip-unencodable]
+      Turns an LRC file (UTF-8 or Shift-JIS) into a lyrics script: one line
+      per timed LRC line in time order, a [/clear] every N lines of text
+      (default 2, 0 for none). With --dwd also the DWD file timed as the LRC:
+      a line-timed line is one piece, a word-timed line one piece per word.
+      Read are line stamps [mm:ss.xx], [mm:ss:xx], [mm:ss.xxx] and [mm:ss],
+      several on a line; word stamps <mm:ss.xx>, or [mm:ss.xx] inside the
+      line's text; word stamps a second or more before their own line, taken
+      as counted from the line's stamp (with a warning); a timed line with no
+      text, which clears the page at its time; tags and [offset:]. A line
+      whose first word comes later keeps its own time. Lines without a time
+      are left out with a warning; --track-length warns about times past the
+      track's end. Characters Shift-JIS cannot hold are listed with their
+      lines and nothing is written (exit status 1); with --skip-unencodable
+      those lines are left out instead, with a warning for each.
 )",
      ToolCommands::import},
     {"render",

@@ -3,6 +3,8 @@
 #include "lyrics/format/DwdReader.h"
 #include "lyrics/format/ShiftJis.h"
 
+#include <optional>
+
 namespace {
 qsizetype leadingSpaces(QStringView text)
 {
@@ -58,17 +60,26 @@ QString LrcExport::lines(const QList<Piece>& pieces, bool enhanced)
     QString out;
     QString line;
     TrackPosition lineStart;
+    std::optional<TrackPosition> emptyBefore; // a piece showing nothing before the line's first word
     bool started = false;
     auto endLine = [&] {
         if (started)
             out += QLatin1Char('[') + stamp(lineStart) + QLatin1Char(']') +
                    withoutTrailingSpaces(line).toString() + QLatin1Char('\n');
         started = false;
+        emptyBefore.reset();
         line.clear();
     };
     for (const Piece& piece : pieces) {
         if (piece.startsPage)
             endLine();
+        const bool empty = isBlank(piece.text) && !piece.text.contains(QLatin1String("\r\n"));
+        if (empty && piece.startsPage) {
+            out += QLatin1Char('[') + stamp(piece.time) + QLatin1String("]\n");
+            continue;
+        }
+        if (empty && !started && !emptyBefore)
+            emptyBefore = piece.time;
         const QStringList segments = piece.text.split(QLatin1String("\r\n"));
         for (qsizetype i = 0; i < segments.size(); ++i) {
             if (i > 0)
@@ -82,7 +93,7 @@ QString LrcExport::lines(const QList<Piece>& pieces, bool enhanced)
             if (!started) {
                 // A line's indent belongs to no word.
                 started = true;
-                lineStart = piece.time;
+                lineStart = emptyBefore.value_or(piece.time);
                 segment = segment.mid(leadingSpaces(segment));
             }
             // Spaces before a word stay in front of its stamp.

@@ -8,11 +8,13 @@
 class QIODevice;
 
 // Turns timed lyrics into LRC text: one "[mm:ss.xx]" line per line of the
-// script, timed by the first piece of the line that shows something, and
-// with `enhanced` a "<mm:ss.xx>" stamp before every piece. Lines end at the
-// line breaks inside the pieces and where a page begins ("clear" and
-// "pausepre"): the script's line break after such a command is not kept in
-// the compiled file. Times are rounded to the nearest hundredth of a second.
+// script, timed by the first piece of the line that shows something, or by a
+// piece showing nothing just before it; with `enhanced` a "<mm:ss.xx>" stamp
+// before every piece. Lines end at the line breaks inside the pieces and
+// where a page begins ("clear" and "pausepre"): the script's line break after
+// such a command is not kept in the compiled file. A page that begins with a
+// piece showing nothing is a timed line with no text. Times are rounded to the
+// nearest hundredth of a second.
 class LrcExport {
 public:
     struct Piece {

@@ -7,6 +7,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <algorithm>
+#include <utility>
 
 namespace {
 struct Word {
@@ -15,10 +16,14 @@ struct Word {
 };
 
 struct Line {
-    int number = 0;    // in the file
-    qint64 start = 0;  // ms, before the offset
-    QList<Word> words; // absolute ms, before the offset
+    int number = 0;     // in the file
+    qint64 start = 0;   // ms, before the offset
+    QList<Word> words;  // absolute ms, before the offset; a word of no text shows nothing
+    bool clear = false; // a timed line with no text: the page is cleared then
 };
+
+// Word stamps a second or more before their own line are counted from it.
+constexpr qint64 RelativeWordsMargin = 1000;
 
 // Characters that Unicode text carries in their JIS form where Windows-31J
 // has the look-alike of its own code page (the wave dash and its kin).
@@ -187,9 +192,12 @@ TrackPosition LrcImport::fromMilliseconds(qint64 ms)
 LrcImport::Result LrcImport::convert(const QByteArray& lrc, const Options& options)
 {
     static const QRegularExpression tag(QStringLiteral("^\\s*([A-Za-z#][A-Za-z0-9_#-]*)\\s*:(.*)$"));
-    static const QRegularExpression wordStamp(QStringLiteral("<(\\d{1,3}:\\d{1,2}(?:[.:]\\d{1,3})?)>"));
+    // "<mm:ss.xx>", or "[mm:ss.xx]" in the middle of a line's text.
+    static const QRegularExpression wordStamp(
+        QStringLiteral("<(\\d{1,3}:\\d{1,2}(?:[.:]\\d{1,3})?)>|\\[(\\d{1,3}:\\d{1,2}(?:[.:]\\d{1,3})?)\\]"));
     Result result;
     qint64 offset = 0;
+    bool relativeWords = false;
     QList<Line> lines;
 
     // LF, CR LF and the lone CR of old Mac files all end a line; a CR left in
@@ -235,8 +243,11 @@ LrcImport::Result LrcImport::convert(const QByteArray& lrc, const Options& optio
                 result.warnings << Note{number, QStringLiteral("no time stamp; left out")};
             continue;
         }
-        if (text.isEmpty())
+        if (text.isEmpty()) {
+            for (const qint64 stamp : stamps)
+                lines << Line{number, stamp, {Word{stamp, QString()}}, true};
             continue;
+        }
 
         // Split at the word stamps; the text before the first belongs to the line's stamp.
         QList<Word> words;
@@ -254,17 +265,35 @@ LrcImport::Result LrcImport::convert(const QByteArray& lrc, const Options& optio
         for (auto it = wordStamp.globalMatch(text); it.hasNext();) {
             const auto m = it.next();
             addWord(m.capturedStart());
-            wordStart = *parseStamp(m.capturedView(1));
+            wordStart = *parseStamp(m.capturedView(m.capturedView(1).isNull() ? 2 : 1));
             from = m.capturedEnd();
         }
         addWord(text.size());
         if (words.isEmpty())
             continue;
-        // Word stamps belong to the line's first stamp; a repeat moves them along.
+        // Some tools count word stamps from their line's stamp: a first word
+        // well before its own line is the sign.
+        const auto firstStamped =
+            std::find_if(words.cbegin(), words.cend(), [](const Word& word) { return word.ms >= 0; });
+        if (firstStamped != words.cend() && firstStamped->ms + RelativeWordsMargin <= stamps.first()) {
+            if (!relativeWords)
+                result.warnings << Note{
+                    number, QStringLiteral("word times before their line's time; read as "
+                                           "counted from the line's time, in this and every such line")};
+            relativeWords = true;
+            for (Word& word : words)
+                if (word.ms >= 0)
+                    word.ms += stamps.first();
+        }
+        // Word stamps belong to the line's first stamp; a repeat moves them
+        // along. A line whose first word comes later keeps its own time in a
+        // piece that shows nothing, so its page may show before the word.
         for (const qint64 stamp : stamps) {
             Line line{number, stamp, {}};
             for (const Word& word : words)
                 line.words << Word{word.ms < 0 ? stamp : word.ms + (stamp - stamps.first()), word.text};
+            if (line.words.first().ms > stamp)
+                line.words.prepend(Word{stamp, QString()});
             lines << line;
         }
     }
@@ -273,18 +302,43 @@ LrcImport::Result LrcImport::convert(const QByteArray& lrc, const Options& optio
 
     QString script;
     QString lastPiece;
-    for (qsizetype l = 0; l < lines.size(); ++l) {
-        const Line& line = lines[l];
-        if (l > 0) {
+    bool textBefore = false; // the last line written shows text
+    int onPage = 0;          // lines of text on the page so far
+    for (const Line& line : std::as_const(lines)) {
+        QStringList missing;
+        for (const Word& word : line.words)
+            for (const QString& character : unencodable(toWindowsForms(word.text)))
+                if (!missing.contains(character))
+                    missing << character;
+        if (!missing.isEmpty()) {
+            QStringList described;
+            for (const QString& character : std::as_const(missing))
+                described << describe(character);
+            if (options.skipUnencodable) {
+                note(
+                    result.warnings, line.number,
+                    QStringLiteral("left out: %1 cannot be written in Shift-JIS").arg(described.join(u", ")));
+            }
+            else {
+                for (const QString& character : std::as_const(described))
+                    note(result.errors, line.number,
+                         QStringLiteral("%1 cannot be written in Shift-JIS").arg(character));
+            }
+            continue;
+        }
+        if (textBefore)
             script += QLatin1String("\r\n");
-            if (options.linesPerPage > 0 && l % options.linesPerPage == 0)
-                script += QLatin1String("[/clear]");
+        textBefore = !line.clear;
+        if (line.clear) {
+            script += QLatin1String("[/clear]");
+            onPage = 0;
+        }
+        else if (options.linesPerPage > 0 && onPage++ == options.linesPerPage) {
+            script += QLatin1String("[/clear]");
+            onPage = 1;
         }
         for (qsizetype w = 0; w < line.words.size(); ++w) {
-            QString word = toWindowsForms(line.words[w].text);
-            for (const QString& character : unencodable(word))
-                note(result.errors, line.number,
-                     QStringLiteral("%1 cannot be written in Shift-JIS").arg(describe(character)));
+            const QString word = toWindowsForms(line.words[w].text);
             qint64 ms = line.words[w].ms - offset;
             if (ms < 0) {
                 note(result.warnings, line.number,
@@ -301,8 +355,9 @@ LrcImport::Result LrcImport::convert(const QByteArray& lrc, const Options& optio
                          QStringLiteral("%1 is past the end of the track").arg(formatTime(ms)));
             }
             // Spaces between words are written once, between their pieces;
-            // a line neither starts nor ends with one.
-            QStringList pieces = piecesOf(word);
+            // a line neither starts nor ends with one. A word of no text is
+            // the empty group.
+            QStringList pieces = word.isEmpty() ? QStringList{QStringLiteral("[]")} : piecesOf(word);
             if (word.startsWith(QLatin1Char(' ')) && w > 0)
                 pieces.prepend(QStringLiteral(" "));
             if (w + 1 == line.words.size() && pieces.value(pieces.size() - 1) == QLatin1String(" "))

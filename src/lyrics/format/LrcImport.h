@@ -12,15 +12,20 @@
 //
 // LRC, as lyric sites and tools write it (UTF-8, or Windows-31J from Japanese
 // systems; LF or CR LF):
-//   line   := stamp+ text | "[" key ":" value "]" | anything else (left out)
+//   line   := stamp+ text | stamp+ | "[" key ":" value "]" | anything else (left out)
 //   stamp  := "[" m ":" ss ("." | ":") f "]" | "[" m ":" ss "]"   (f: 1-3 digits)
 //   text   := word* with words started by "<" m ":" ss "." f ">" (enhanced LRC)
+//             or by a stamp in the middle of the text ("[00:17:97]帰[00:18:37]り")
 // A line with several stamps is sung at each of them. "[offset:+N]" moves
 // every time N milliseconds earlier. A line-timed line becomes one piece
 // timed by its stamp; an enhanced line one piece per word, text before the
-// first word stamp timed by the line's stamp. Lines are put in time order,
-// separated by CR LF, and every `linesPerPage` lines a "[/clear]" starts a new
-// page. Times are rounded to the nearest CD frame.
+// first word stamp timed by the line's stamp, and a line whose first word
+// comes later starts with a piece that shows nothing at the line's time.
+// Word stamps a second or more before their own line are counted from the
+// line's stamp (with a warning). A timed line with no text clears the page at
+// its time. Lines are put in time order, separated by CR LF, and every
+// `linesPerPage` lines of text a "[/clear]" starts a new page. Times are
+// rounded to the nearest CD frame.
 class LrcImport {
 public:
     struct Note {
@@ -40,6 +45,7 @@ public:
     struct Options {
         int linesPerPage = 2;                     // 0: one page
         std::optional<TrackPosition> trackLength; // warn about pieces past it
+        bool skipUnencodable = false;             // leave out lines Shift-JIS cannot hold, with a warning
     };
 
     static Result convert(const QByteArray& lrc, const Options& options);

@@ -1,5 +1,6 @@
 #include "platform/cdaudio/CueSheet.h"
 
+#include "core/CdFrames.h"
 #include "lyrics/format/ShiftJis.h"
 
 #include <QDir>
@@ -11,26 +12,95 @@
 #include <libcue.h>
 #include <memory>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 struct CdDeleter {
     void operator()(Cd* cd) const { cd_delete(cd); }
 };
 
-// The type word of every FILE line, by file name (libcue keeps only the name).
-QHash<QByteArray, QByteArray> fileTypes(const QByteArray& text)
+// What libcue does not keep of a sheet: which FILE line each track's audio
+// is in (two FILE lines may name the same file), the type and name of every
+// FILE line, and line numbers to name in a refusal. The text handed to libcue
+// has every data track's mode written as one it knows, so that a ripper's
+// placeholder for a track it did not rip ("MODEx/2xxx") does not stop it.
+struct SheetLines {
+    struct File {
+        QByteArray name;
+        QByteArray type;
+    };
+    struct Track {
+        bool audio = true;
+        int line = 0;      // of its TRACK
+        int file = -1;     // the FILE line its INDEX 01 (else INDEX 00) is under
+        int indexLine = 0; // of its INDEX 01, or 0
+    };
+    QList<File> files;
+    QList<Track> tracks;
+    QByteArray forLibcue;
+    QString error;
+};
+
+// A time of a sheet: minutes, then seconds below 60 and frames below 75.
+bool isDiscTime(const QRegularExpressionMatch& m, int first)
 {
-    static const QRegularExpression line(
+    return m.capturedView(first + 1).toInt() < 60 && m.capturedView(first + 2).toInt() < CdFrames::PerSecond;
+}
+
+SheetLines readLines(const QByteArray& text)
+{
+    static const QRegularExpression file(
         QStringLiteral("^\\s*FILE\\s+(?:\"([^\"]*)\"|(\\S+))\\s+(\\S+)\\s*$"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::MultilineOption);
-    QHash<QByteArray, QByteArray> types;
-    const QString decoded = QString::fromLatin1(text);
-    for (auto it = line.globalMatch(decoded); it.hasNext();) {
-        const auto m = it.next();
-        const QString name = m.captured(1).isNull() ? m.captured(2) : m.captured(1);
-        types.insert(name.toLatin1(), m.captured(3).toUpper().toLatin1());
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression track(QStringLiteral("^(\\s*TRACK\\s+\\d+\\s+)(\\S+)(.*)$"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression index(
+        QStringLiteral("^\\s*INDEX\\s+(\\d+)\\s+((\\d+):(\\d+):(\\d+))\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression gap(
+        QStringLiteral("^\\s*(PREGAP|POSTGAP)\\s+((\\d+):(\\d+):(\\d+))\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    SheetLines sheet;
+    const QList<QByteArray> lines = text.split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const int number = int(i + 1);
+        QByteArray line = lines[i];
+        const QString decoded = QString::fromUtf8(line);
+        if (const auto m = file.match(decoded); m.hasMatch()) {
+            sheet.files << SheetLines::File{(m.captured(1).isNull() ? m.captured(2) : m.captured(1)).toUtf8(),
+                                            m.captured(3).toUpper().toLatin1()};
+        }
+        else if (const auto t = track.match(decoded); t.hasMatch()) {
+            const QString mode = t.captured(2).toUpper();
+            const bool audio = mode == QLatin1String("AUDIO");
+            sheet.tracks << SheetLines::Track{audio, number, int(sheet.files.size()) - 1, 0};
+            if (!audio && mode != QLatin1String("CDG"))
+                line = (t.captured(1) + QStringLiteral("MODE1/2352") + t.captured(3)).toUtf8();
+        }
+        else if (const auto x = index.match(decoded); x.hasMatch()) {
+            if (!isDiscTime(x, 3) && sheet.error.isEmpty())
+                sheet.error = QStringLiteral("line %1: INDEX %2 %3 is no time on a disc (seconds run to 59, "
+                                             "frames to 74)")
+                                  .arg(number)
+                                  .arg(x.captured(1), x.captured(2));
+            const int which = x.capturedView(1).toInt();
+            if (!sheet.tracks.isEmpty() &&
+                (which == 1 || (which == 0 && sheet.tracks.last().indexLine == 0))) {
+                sheet.tracks.last().file = int(sheet.files.size()) - 1;
+                if (which == 1)
+                    sheet.tracks.last().indexLine = number;
+            }
+        }
+        else if (const auto g = gap.match(decoded);
+                 g.hasMatch() && !isDiscTime(g, 3) && sheet.error.isEmpty()) {
+            sheet.error =
+                QStringLiteral("line %1: %2 %3 is no time on a disc (seconds run to 59, frames to 74)")
+                    .arg(number)
+                    .arg(g.captured(1).toUpper(), g.captured(2));
+        }
+        sheet.forLibcue += line + '\n';
     }
-    return types;
+    return sheet;
 }
 
 // libcue writes a line to standard error for every byte it does not like;
@@ -53,17 +123,6 @@ Cd* parseQuietly(const QByteArray& text)
     return cd;
 }
 
-// The audio file types a cue sheet's FILE may stand for when the named file
-// is missing: rippers and converters leave the sheet naming the .wav they
-// started from beside the .flac they made.
-const QStringList& audioSuffixes()
-{
-    static const QStringList suffixes{QStringLiteral("wav"),  QStringLiteral("flac"), QStringLiteral("ogg"),
-                                      QStringLiteral("oga"),  QStringLiteral("opus"), QStringLiteral("aif"),
-                                      QStringLiteral("aiff"), QStringLiteral("mp3")};
-    return suffixes;
-}
-
 // The entry of dir named name in any letter case, or an empty string.
 QString findInFolder(const QDir& dir, const QString& name)
 {
@@ -82,8 +141,11 @@ QString findInFolder(const QDir& dir, const QString& name)
 // machine that ripped them ("C:\Rips\Album\x.wav"); a file found beside
 // the sheet under its bare name is that file. An audio file missing under its
 // own suffix may be beside the sheet under another one.
-QString resolve(const QString& folder, QString name, bool audio)
+} // namespace
+
+QString CueSheet::resolveFile(const QString& folder, const QString& sheetName, bool audio)
 {
+    QString name = sheetName;
     name.replace(QLatin1Char('\\'), QLatin1Char('/'));
     const QString direct = QDir(folder).filePath(name);
     const QFileInfo wanted(direct);
@@ -104,6 +166,7 @@ QString resolve(const QString& folder, QString name, bool audio)
     return direct;
 }
 
+namespace {
 // Sheets are UTF-8 or, from Japanese systems, Windows-31J; a sheet that is
 // not valid UTF-8 is taken as the latter and handed on as UTF-8.
 QByteArray toUtf8(const QByteArray& text)
@@ -139,7 +202,10 @@ std::optional<CueSheet> CueSheet::parse(const QByteArray& input, const QString& 
             ++trackLines;
     if (trackLines > 99)
         return fail(QStringLiteral("the cue sheet names %1 tracks; a disc holds at most 99").arg(trackLines));
-    std::unique_ptr<Cd, CdDeleter> cd(parseQuietly(text));
+    const SheetLines lines = readLines(text);
+    if (!lines.error.isEmpty())
+        return fail(lines.error);
+    std::unique_ptr<Cd, CdDeleter> cd(parseQuietly(lines.forLibcue));
     if (!cd)
         return fail(QStringLiteral("the cue sheet cannot be read"));
     const int count = cd_get_ntrack(cd.get());
@@ -148,42 +214,107 @@ std::optional<CueSheet> CueSheet::parse(const QByteArray& input, const QString& 
     if (count > 99)
         return fail(QStringLiteral("the cue sheet names more than 99 tracks"));
 
-    const QHash<QByteArray, QByteArray> types = fileTypes(text);
+    // Should libcue have read the tracks otherwise than the lines say, files
+    // are told apart by name alone.
+    const bool linesAgree = lines.tracks.size() == count;
+    auto typeOf = [&](const QByteArray& name) {
+        for (qsizetype f = lines.files.size() - 1; f >= 0; --f)
+            if (lines.files[f].name == name)
+                return lines.files[f].type;
+        return QByteArray();
+    };
     CueSheet sheet;
     QByteArray currentName;
+    int currentLine = -1;
     for (int t = 1; t <= count; ++t) {
         const ::Track* track = cd_get_track(cd.get(), t);
         if (!track)
             return fail(QStringLiteral("track %1 of the cue sheet cannot be read").arg(t));
-        if (track_get_mode(track) != MODE_AUDIO)
-            return fail(QStringLiteral("track %1 is a data track; only audio discs can be played").arg(t));
         const char* name = track_get_filename(track);
         if (!name || !*name)
             return fail(QStringLiteral("track %1 has no FILE").arg(t));
-        if (sheet.files.empty() || currentName != name) {
+        const int fileLine = linesAgree ? lines.tracks[t - 1].file : -1;
+        // A FILE line naming the file again with the track's place further
+        // on in it, rather than from its start, goes on in the same file.
+        const long firstIndex =
+            track_get_index(track, 0) >= 0 ? track_get_index(track, 0) : track_get_index(track, 1);
+        const bool goesOn = currentName == name && !sheet.tracks.empty() && firstIndex > 0 &&
+                            firstIndex >= sheet.tracks.back().index01;
+        const bool sameFile =
+            !sheet.files.empty() && (linesAgree ? fileLine == currentLine || goesOn : currentName == name);
+        if (track_get_mode(track) != MODE_AUDIO) {
+            // Data after the audio is the second session of an Enhanced CD:
+            // the audio ends where the data begins (in the sheet, its entry
+            // sits at the end of the last audio file). Before audio it is a
+            // disc this player cannot play.
+            bool dataToTheEnd = t > 1;
+            for (int u = t + 1; u <= count && dataToTheEnd; ++u)
+                dataToTheEnd =
+                    cd_get_track(cd.get(), u) && track_get_mode(cd_get_track(cd.get(), u)) != MODE_AUDIO;
+            if (!dataToTheEnd)
+                return fail(
+                    QStringLiteral("track %1 is a data track; only audio discs can be played").arg(t));
+            if (sameFile && firstIndex >= 0)
+                sheet.audioEnd = firstIndex;
+            sheet.notes << dataTracksNote(t);
+            break;
+        }
+        currentLine = fileLine;
+        if (!sameFile) {
             currentName = name;
             File file;
-            const QByteArray type = types.value(currentName);
+            const QByteArray type =
+                linesAgree && fileLine >= 0 ? lines.files[fileLine].type : typeOf(currentName);
             file.raw = type == "BINARY" || type == "MOTOROLA";
-            file.path = resolve(folder, QString::fromUtf8(currentName), !file.raw);
+            file.path = resolveFile(folder, QString::fromUtf8(currentName), !file.raw);
             file.bigEndian = type == "MOTOROLA";
             sheet.files.push_back(file);
         }
         Track entry;
         entry.file = int(sheet.files.size()) - 1;
+        entry.index00 = track_get_index(track, 0);
         entry.index01 = track_get_index(track, 1);
+        if (entry.index01 < 0 && entry.index00 >= 0) {
+            // Some sheets mark every track by INDEX 00 alone: that is where it starts.
+            entry.index01 = std::exchange(entry.index00, -1);
+            sheet.notes
+                << QStringLiteral("track %1 has INDEX 00 but no INDEX 01; it starts at its INDEX 00").arg(t);
+        }
         if (entry.index01 < 0)
             return fail(QStringLiteral("track %1 has no INDEX 01").arg(t));
         // libcue reports an INDEX 00 gap as a pregap too; only a gap with no
         // INDEX 00 is silence that the files do not hold.
-        entry.index00 = track_get_index(track, 0);
-        if (entry.index00 < 0 && track_get_zero_pre(track) > 0)
+        if (entry.index00 < 0 && track_get_index(track, 0) < 0 && track_get_zero_pre(track) > 0)
             entry.silentPregap = track_get_zero_pre(track);
         entry.silentPostgap = std::max(0L, track_get_zero_post(track));
         if (!sheet.tracks.empty() && sheet.tracks.back().file == entry.file &&
-            entry.index01 < sheet.tracks.back().index01)
-            return fail(QStringLiteral("track %1 starts before track %2 in the same file").arg(t).arg(t - 1));
+            entry.index01 < sheet.tracks.back().index01) {
+            const QString where = linesAgree && lines.tracks[t - 1].indexLine > 0
+                                      ? QStringLiteral("line %1: ").arg(lines.tracks[t - 1].indexLine)
+                                      : QString();
+            return fail(where +
+                        QStringLiteral("track %1 starts before track %2 in the same file").arg(t).arg(t - 1));
+        }
         sheet.tracks.push_back(entry);
     }
     return sheet;
+}
+
+QString CueSheet::dataTracksNote(int dataTrack)
+{
+    return QStringLiteral("track %1 is data (an Enhanced CD's second session): the disc is its %2 audio "
+                          "tracks before it")
+        .arg(dataTrack)
+        .arg(dataTrack - 1);
+}
+
+// The audio file types a sheet's FILE may stand for when the named file is
+// missing: rippers and converters leave the sheet naming the .wav they
+// started from beside the .flac they made.
+const QStringList& CueSheet::audioSuffixes()
+{
+    static const QStringList suffixes{QStringLiteral("wav"),  QStringLiteral("flac"), QStringLiteral("ogg"),
+                                      QStringLiteral("oga"),  QStringLiteral("opus"), QStringLiteral("aif"),
+                                      QStringLiteral("aiff"), QStringLiteral("mp3")};
+    return suffixes;
 }

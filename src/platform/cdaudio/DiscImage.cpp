@@ -4,12 +4,14 @@
 #include "platform/cdaudio/PlainFile.h"
 #include "platform/cdaudio/RawImageFile.h"
 #include "platform/cdaudio/SoundFile.h"
+#include "platform/cdaudio/TocSheet.h"
 
 #include <QCollator>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cstring>
+#include <utility>
 
 namespace {
 // The longest disc image taken: well past any real disc, short of int overflow.
@@ -35,7 +37,10 @@ std::unique_ptr<DiscImage> DiscImage::open(const QString& path, QString* error)
         ok = image->fromFolder(path, error);
     }
     else if (info.suffix().compare(QLatin1String("cue"), Qt::CaseInsensitive) == 0) {
-        ok = image->fromCue(path, error);
+        ok = image->fromSheet(path, false, error);
+    }
+    else if (info.suffix().compare(QLatin1String("toc"), Qt::CaseInsensitive) == 0) {
+        ok = image->fromSheet(path, true, error);
     }
     else {
         ok = image->fromAudioFile(path, error);
@@ -52,7 +57,7 @@ void DiscImage::append(ImageFile* file, qint64 from, qint64 to)
     end_ = int(std::min<qint64>(end_ + (to - from), MaxFrames));
 }
 
-bool DiscImage::fromCue(const QString& path, QString* error)
+bool DiscImage::fromSheet(const QString& path, bool toc, QString* error)
 {
     if (!PlainFile::check(path, error))
         return false;
@@ -68,13 +73,28 @@ bool DiscImage::fromCue(const QString& path, QString* error)
         return false;
     }
     QString why;
-    const auto sheet = CueSheet::parse(file.readAll(), QFileInfo(path).absolutePath(), &why);
+    std::optional<CueSheet> sheet;
+    if (toc) {
+        TocSheet::Reading reading = TocSheet::parse(file.readAll(), QFileInfo(path).absolutePath());
+        sheet = std::move(reading.sheet);
+        why = reading.error;
+    }
+    else {
+        sheet = CueSheet::parse(file.readAll(), QFileInfo(path).absolutePath(), &why);
+    }
     if (!sheet) {
         if (error)
             *error = QStringLiteral("%1: %2").arg(path, why);
         return false;
     }
-    for (const CueSheet::File& f : sheet->files) {
+    for (const QString& note : std::as_const(sheet->notes))
+        notes_ << QStringLiteral("%1: %2").arg(path, note);
+    return layOut(*sheet, error);
+}
+
+bool DiscImage::layOut(const CueSheet& sheet, QString* error)
+{
+    for (const CueSheet::File& f : sheet.files) {
         std::unique_ptr<ImageFile> opened;
         if (f.raw)
             opened = RawImageFile::open(f.path, f.bigEndian, error);
@@ -91,7 +111,7 @@ bool DiscImage::fromCue(const QString& path, QString* error)
     int currentFile = -1;
     qint64 laid = 0;
     qint64 postgap = 0; // of the track before
-    for (const CueSheet::Track& track : sheet->tracks) {
+    for (const CueSheet::Track& track : sheet.tracks) {
         ImageFile* f = files_[size_t(track.file)].get();
         if (track.file != currentFile) {
             if (currentFile >= 0)
@@ -113,7 +133,10 @@ bool DiscImage::fromCue(const QString& path, QString* error)
         toc_.trackStarts.push_back(end_);
         postgap = track.silentPostgap;
     }
-    append(files_[size_t(currentFile)].get(), laid, framesOf(*files_[size_t(currentFile)]));
+    // A data track after the audio in the same file ends the audio there.
+    const qint64 fileEnd = framesOf(*files_[size_t(currentFile)]);
+    append(files_[size_t(currentFile)].get(), laid,
+           sheet.audioEnd >= 0 ? std::min(sheet.audioEnd, fileEnd) : fileEnd);
     append(nullptr, 0, postgap);
     return true;
 }

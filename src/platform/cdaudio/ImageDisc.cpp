@@ -1,5 +1,7 @@
 #include "platform/cdaudio/ImageDisc.h"
 
+#include "core/Logging.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <sys/stat.h>
@@ -17,8 +19,11 @@ void ImageDisc::load()
 {
     problem_.clear();
     image_ = DiscImage::open(path_, &problem_);
-    if (image_)
-        engine_.setPosition(image_->toc().trackStart(1));
+    if (!image_)
+        return;
+    for (const QString& note : image_->notes())
+        qCWarning(lcDisc, "%s", qPrintable(note));
+    engine_.setPosition(image_->toc().trackStart(1));
 }
 
 QString ImageDisc::lockKey() const

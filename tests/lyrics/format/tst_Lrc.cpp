@@ -140,9 +140,29 @@ private Q_SLOTS:
         QTest::newRow("the wave dash is written as Shift-JIS has it")
             << QByteArray("[00:01.00]あ\xE3\x80\x9C\n") << 0 << "[あ～]" << QStringList{"あ～"}
             << QStringList{"0:01:00"};
-        QTest::newRow("empty timed lines and untimed text are left out")
-            << QByteArray("[00:01.00]ab\n[00:02.00]\nno time\n\n[00:03.00]cd") << 0 << "[ab]\r\n[cd]"
-            << QStringList{"ab\r\n", "cd"} << QStringList{"0:01:00", "0:03:00"};
+        QTest::newRow("a timed line with no text clears the page; untimed text is left out")
+            << QByteArray("[00:01.00]ab\n[00:02.00]\nno time\n\n[00:03.00]cd") << 0
+            << "[ab]\r\n[/clear][][cd]" << QStringList{"ab\r\n", "", "cd"}
+            << QStringList{"0:01:00", "0:02:00", "0:03:00"};
+        QTest::newRow("a clear starts the count of lines on a page again")
+            << QByteArray(
+                   "[00:01.00]a1\n[00:02.00]b2\n[00:03.00]\n[00:04.00]c3\n[00:05.00]d4\n[00:06.00]e5\n")
+            << 2 << "[a1]\r\n[b2]\r\n[/clear][][c3]\r\n[d4]\r\n[/clear][e5]"
+            << QStringList{"a1\r\n", "b2\r\n", "", "c3\r\n", "d4\r\n", "e5"}
+            << QStringList{"0:01:00", "0:02:00", "0:03:00", "0:04:00", "0:05:00", "0:06:00"};
+        QTest::newRow("word stamps in square brackets inside the line")
+            << QByteArray("[00:17:97]帰[00:18:37]り[00:18:55]道\n") << 0 << "帰り道"
+            << QStringList{"帰", "り", "道"} << QStringList{"0:17:73", "0:18:28", "0:18:41"};
+        QTest::newRow("word stamps counted from their line")
+            << QByteArray("[00:17.00] <00:00.00>帰<00:01.00>り\n") << 0 << "帰り" << QStringList{"帰", "り"}
+            << QStringList{"0:17:00", "0:18:00"};
+        QTest::newRow("a word a little before its line is not counted from it")
+            << QByteArray("[00:17.00]<00:16.50>x<00:17.50>y\n") << 0 << "xy" << QStringList{"x", "y"}
+            << QStringList{"0:16:38", "0:17:38"};
+        QTest::newRow("a line's stamp before its first word is kept")
+            << QByteArray("[00:01.00]ab\n[00:04.00]<00:05.00>cd\n[00:06.00]<00:07.00>ef\n") << 2
+            << "[ab]\r\n[][cd]\r\n[/clear][][ef]" << QStringList{"ab\r\n", "", "cd\r\n", "", "ef"}
+            << QStringList{"0:01:00", "0:04:00", "0:05:00", "0:06:00", "0:07:00"};
         QTest::newRow("a bracket that is no stamp starts the text")
             << QByteArray("[00:01.00][chorus] la\n") << 0 << "[[[chorus]] [la]"
             << QStringList{"[", "chorus] ", "la"} << QStringList{"0:01:00", "0:01:00", "0:01:00"};
@@ -179,35 +199,48 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("lrc");
         QTest::addColumn<QString>("trackLength");
+        QTest::addColumn<bool>("skipUnencodable");
         QTest::addColumn<QString>("errors");
         QTest::addColumn<QString>("warnings");
 
         QTest::newRow("characters Shift-JIS cannot hold, each line once")
             << QByteArray("[00:01.00]ok\n[00:02.00]love ♡ ♡\n[00:03.00]\xF0\x9F\x8E\xA4 mic\n") << QString()
+            << false
             << "2: '♡' (U+2661) cannot be written in Shift-JIS\n"
                "3: '\xF0\x9F\x8E\xA4' (U+1F3A4) cannot be written in Shift-JIS"
             << QString();
         QTest::newRow("untimed lines are named")
-            << QByteArray("[ti:x]\nfirst\n[00:01.00]ab\n[xx]\n") << QString() << QString()
+            << QByteArray("[ti:x]\nfirst\n[00:01.00]ab\n[xx]\n") << QString() << false << QString()
             << "2: no time stamp; left out\n4: no time stamp; left out";
         QTest::newRow("times past the track's end")
-            << QByteArray("[00:59.00]a\n[01:00.50]b\n[02:00.00]<02:00.00>c<02:01.00>d\n") << "1:00"
+            << QByteArray("[00:59.00]a\n[01:00.50]b\n[02:00.00]<02:00.00>c<02:01.00>d\n") << "1:00" << false
             << QString()
             << "2: 1:00.50 is past the end of the track\n3: 2:00.00 is past the end of the track\n"
                "3: 2:01.00 is past the end of the track";
         QTest::newRow("an offset before the start")
-            << QByteArray("[offset:2000]\n[00:01.00]a\n[offset:x]\n") << QString() << QString()
+            << QByteArray("[offset:2000]\n[00:01.00]a\n[offset:x]\n") << QString() << false << QString()
             << "3: the offset is not a number; ignored\n"
                "2: a time before the start of the track; taken as 0:00.00";
+        QTest::newRow("a credit line Shift-JIS cannot hold, left out on request")
+            << QByteArray("[00:01.00]作词 : 某人\n[00:02.00]さくら ♡\n[00:03.00]さくら\n") << QString()
+            << true << QString()
+            << "1: left out: '词' (U+8BCD) cannot be written in Shift-JIS\n"
+               "2: left out: '♡' (U+2661) cannot be written in Shift-JIS";
+        QTest::newRow("word times counted from their lines, said once")
+            << QByteArray("[00:17.00]<00:00.00>a\n[00:20.00]<00:00.00>b\n") << QString() << false << QString()
+            << "1: word times before their line's time; read as counted from the line's time, in this and "
+               "every such line";
     }
 
     void notes()
     {
         QFETCH(QByteArray, lrc);
         QFETCH(QString, trackLength);
+        QFETCH(bool, skipUnencodable);
         QFETCH(QString, errors);
         QFETCH(QString, warnings);
         LrcImport::Options options;
+        options.skipUnencodable = skipUnencodable;
         if (!trackLength.isEmpty())
             options.trackLength = TrackPosition{qint16(trackLength.section(':', 0, 0).toInt()),
                                                 qint16(trackLength.section(':', 1, 1).toInt()), 0};
@@ -290,9 +323,12 @@ private Q_SLOTS:
         QTest::newRow("spaces between words stay before the stamp")
             << QStringList{"a ", " b", "c  "} << "[00:01.00]a  bc\n"
             << "[00:01.00]<00:01.00>a  <00:02.00>b<00:03.00>c\n";
-        QTest::newRow("blank lines and empty pieces are no lines")
-            << QStringList{"a\r\n", "\r\n", "", "b"} << "[00:01.00]a\n[00:04.00]b\n"
-            << "[00:01.00]<00:01.00>a\n[00:04.00]<00:04.00>b\n";
+        QTest::newRow("blank lines are no lines; an empty piece before a word times the line")
+            << QStringList{"a\r\n", "\r\n", "", "b"} << "[00:01.00]a\n[00:03.00]b\n"
+            << "[00:01.00]<00:01.00>a\n[00:03.00]<00:04.00>b\n";
+        QTest::newRow("an empty piece starting a page is a line with no text")
+            << QStringList{"a\r\n", "|", "b", "|c"} << "[00:01.00]a\n[00:02.00]\n[00:03.00]b\n[00:04.00]c\n"
+            << "[00:01.00]<00:01.00>a\n[00:02.00]\n[00:03.00]<00:03.00>b\n[00:04.00]<00:04.00>c\n";
         QTest::newRow("a group across a line break stamps both halves")
             << QStringList{"ab\r\ncd"} << "[00:01.00]ab\n[00:01.00]cd\n"
             << "[00:01.00]<00:01.00>ab\n[00:01.00]<00:01.00>cd\n";
