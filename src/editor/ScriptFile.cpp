@@ -1,7 +1,8 @@
 #include "ScriptFile.h"
 
+#include "core/UserFile.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 std::optional<QByteArray> ScriptFile::read(const QString& path)
 {
@@ -23,13 +24,9 @@ std::optional<QByteArray> ScriptFile::read(const QString& path)
 
 ScriptFile::WriteResult ScriptFile::write(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return WriteResult::NotOpened;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        file.commit();
-        return WriteResult::NotWritten;
-    }
-    return file.commit() ? WriteResult::Written : WriteResult::NotWritten;
+    const std::optional<UserFile::Failure> failed = UserFile::write(path, bytes);
+    if (!failed)
+        return WriteResult::Written;
+    return failed->kind == UserFile::Failure::Kind::NotCreated ? WriteResult::NotOpened
+                                                               : WriteResult::NotWritten;
 }

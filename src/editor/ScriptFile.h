@@ -15,9 +15,9 @@ enum class WriteResult {
     NotOpened,  // the file could not be created; nothing changed on disk
     NotWritten, // writing failed part way; the previous file is whole
 };
-// Writes through a temporary file in the same folder that replaces the
-// target only once every byte is written, so a failure never leaves a
-// truncated file or a temporary file behind.
+// Writes through UserFile::write: the target is replaced only once every
+// byte is in the file, so a failure never leaves a truncated file or a
+// temporary file behind.
 WriteResult write(const QString& path, const QByteArray& bytes);
 
 using Writer = std::function<WriteResult(const QString& path, const QByteArray& bytes)>;
