@@ -6,12 +6,14 @@
 
 std::optional<QByteArray> ScriptFile::read(const QString& path)
 {
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+    // Only a regular file of a sane size: a pipe or a device would block the
+    // window or never end.
+    QFile file;
+    if (path.isEmpty() || UserFile::openForReading(file, path))
         return std::nullopt;
     QByteArray bytes;
-    // Read until a read comes back short: sizes on some file systems (pipes,
-    // /proc) are not known in advance.
+    // Read until a read comes back short: sizes on some file systems (/proc)
+    // are not known in advance.
     constexpr qint64 Chunk = 256;
     for (;;) {
         const QByteArray part = file.read(Chunk);

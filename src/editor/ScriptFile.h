@@ -7,7 +7,8 @@
 
 // Reading and writing script files, byte for byte.
 namespace ScriptFile {
-// The whole file, or nullopt when it cannot be opened for reading.
+// The whole file, or nullopt when it cannot be opened for reading or is no
+// regular file of a sane size (UserFile::openForReading).
 std::optional<QByteArray> read(const QString& path);
 
 enum class WriteResult {

@@ -9,6 +9,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 namespace {
 const QString Untitled = QStringLiteral("RizuzAvodar [New file]");
@@ -221,12 +222,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("chosen");
         QTest::newRow("file that does not exist") << path("missing.txt");
         QTest::newRow("a folder") << dir_.path();
+        // Neither may block the window or read without end.
+        QTest::newRow("a named pipe") << path("pipe");
+        QTest::newRow("a device that never ends") << "/dev/zero";
     }
 
     // The current text, file and state stay as they were.
     void openFailures()
     {
         QFETCH(QString, chosen);
+        if (chosen == path("pipe"))
+            QCOMPARE(::mkfifo(QFile::encodeName(chosen).constData(), 0600), 0);
         writeFile(path("draft.txt"), "old");
         EditorRig rig;
         rig.files.answers = {path("draft.txt")};
