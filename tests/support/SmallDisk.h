@@ -6,9 +6,11 @@
 #include <variant>
 
 // A small RAM disk (tmpfs) of the test's own, to fill up under the program's
-// writers. As root it is mounted directly; otherwise the test process first
-// moves into a user and mount namespace of its own (the programs it starts
-// share it). Unmounted when it goes.
+// writers. As root (also the root of the namespace that with-own-mounts
+// makes for a test registered OWN_MOUNTS) it is mounted directly; otherwise
+// the test process tries to move into a user and mount namespace of its own,
+// which the kernel refuses once it has threads. The programs it starts share
+// the mount. Unmounted when it goes.
 class SmallDisk {
 public:
     // The disk, or why this machine cannot give one (for QSKIP).
