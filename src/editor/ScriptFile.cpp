@@ -1,16 +1,19 @@
 #include "ScriptFile.h"
 
+#include "core/UserFile.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 std::optional<QByteArray> ScriptFile::read(const QString& path)
 {
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+    // Only a regular file of a sane size: a pipe or a device would block the
+    // window or never end.
+    QFile file;
+    if (path.isEmpty() || UserFile::openForReading(file, path))
         return std::nullopt;
     QByteArray bytes;
-    // Read until a read comes back short: sizes on some file systems (pipes,
-    // /proc) are not known in advance.
+    // Read until a read comes back short: sizes on some file systems (/proc)
+    // are not known in advance.
     constexpr qint64 Chunk = 256;
     for (;;) {
         const QByteArray part = file.read(Chunk);
@@ -23,13 +26,9 @@ std::optional<QByteArray> ScriptFile::read(const QString& path)
 
 ScriptFile::WriteResult ScriptFile::write(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return WriteResult::NotOpened;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        file.commit();
-        return WriteResult::NotWritten;
-    }
-    return file.commit() ? WriteResult::Written : WriteResult::NotWritten;
+    const std::optional<UserFile::Failure> failed = UserFile::write(path, bytes);
+    if (!failed)
+        return WriteResult::Written;
+    return failed->kind == UserFile::Failure::Kind::NotCreated ? WriteResult::NotOpened
+                                                               : WriteResult::NotWritten;
 }

@@ -1,5 +1,6 @@
 #include "lyrics/LyricsPreview.h"
 
+#include "core/UserFile.h"
 #include "lyrics/LyricPicture.h"
 #include "lyrics/format/DwdReader.h"
 
@@ -30,9 +31,10 @@ TrackPosition LyricsPreview::positionAt(qint64 ms)
 
 bool LyricsPreview::open(const QString& fileName, QString& error)
 {
-    auto file = std::make_unique<QFile>(fileName);
-    if (!file->open(QIODevice::ReadOnly)) {
-        error = file->errorString();
+    // A pipe or a device would block or never end: only a regular file is read.
+    auto file = std::make_unique<QFile>();
+    if (const std::optional<UserFile::Failure> failed = UserFile::openForReading(*file, fileName)) {
+        error = failed->kind == UserFile::Failure::Kind::NotRead ? failed->reason : failed->message();
         return false;
     }
     const DwdReader::FileCheck check = DwdReader::checkFile(*file);

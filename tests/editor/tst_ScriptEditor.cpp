@@ -1,4 +1,5 @@
 #include "EditorRig.h"
+#include "SmallDisk.h"
 #include "editor/ScriptText.h"
 #include "lyrics/format/ShiftJis.h"
 
@@ -8,7 +9,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
-#include <sys/mount.h>
+#include <sys/stat.h>
 
 namespace {
 const QString Untitled = QStringLiteral("RizuzAvodar [New file]");
@@ -70,24 +71,6 @@ void runCommand(ScriptEditor& editor, const QString& command)
     (editor.*handlers.value(command))();
 }
 
-// A small RAM disk that fills up; empty when this machine cannot mount one.
-class FullDisk {
-public:
-    explicit FullDisk(const QString& at) : path_(at)
-    {
-        mounted_ = ::mount("tmpfs", qPrintable(at), "tmpfs", 0, "size=16k") == 0;
-    }
-    ~FullDisk()
-    {
-        if (mounted_)
-            ::umount(qPrintable(path_));
-    }
-    bool mounted() const { return mounted_; }
-
-private:
-    QString path_;
-    bool mounted_ = false;
-};
 } // namespace
 
 class tst_ScriptEditor : public QObject {
@@ -239,12 +222,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("chosen");
         QTest::newRow("file that does not exist") << path("missing.txt");
         QTest::newRow("a folder") << dir_.path();
+        // Neither may block the window or read without end.
+        QTest::newRow("a named pipe") << path("pipe");
+        QTest::newRow("a device that never ends") << "/dev/zero";
     }
 
     // The current text, file and state stay as they were.
     void openFailures()
     {
         QFETCH(QString, chosen);
+        if (chosen == path("pipe"))
+            QCOMPARE(::mkfifo(QFile::encodeName(chosen).constData(), 0600), 0);
         writeFile(path("draft.txt"), "old");
         EditorRig rig;
         rig.files.answers = {path("draft.txt")};
@@ -320,27 +308,73 @@ private Q_SLOTS:
         QCOMPARE(rig.files.titles.size(), 1);
     }
 
-    // A save onto a file system that fills up leaves the old file whole.
+    void fullDisk_data()
+    {
+        QTest::addColumn<QString>("operation"); // save, saveAs or close (answering Yes)
+        QTest::addColumn<int>("size");          // of the new text, in bytes
+        QTest::addColumn<qint64>("freeBytes");
+        QTest::addColumn<bool>("written");
+        // The file device buffers 16 KiB: a smaller text meets the full disk
+        // only at the last flush, a larger one while it is written.
+        const int small = 368;
+        const int large = 40000;
+        for (const char* operation : {"save", "saveAs", "close"}) {
+            QTest::addRow("%s, small text, no space", operation) << operation << small << qint64(0) << false;
+            QTest::addRow("%s, large text, no space", operation) << operation << large << qint64(0) << false;
+            QTest::addRow("%s, large text, a few bytes short", operation)
+                << operation << large << qint64(large - 100) << false;
+        }
+        QTest::newRow("save, small text, room enough") << "save" << small << qint64(8192) << true;
+    }
+
+    // On a full disk every way of saving leaves the previous file byte for
+    // byte and no temporary behind, says so and keeps the text changed (the
+    // editor stays open); with room the text is written.
     void fullDisk()
     {
-        const QString mountPoint = path("disk");
-        QVERIFY(QDir().mkpath(mountPoint));
-        FullDisk disk(mountPoint);
-        if (!disk.mounted())
-            QSKIP("cannot mount a small file system here");
-        const QString file = mountPoint + QStringLiteral("/lyrics.txt");
-        const QByteArray previous = randomBytes(6000);
-        writeFile(file, previous);
+        QFETCH(QString, operation);
+        QFETCH(int, size);
+        QFETCH(qint64, freeBytes);
+        QFETCH(bool, written);
+        auto mounted = SmallDisk::mount(256 * 1024);
+        if (const QString* why = std::get_if<QString>(&mounted))
+            QSKIP(qPrintable(*why));
+        SmallDisk& disk = *std::get<std::unique_ptr<SmallDisk>>(mounted);
+        const QString opened = disk.filePath(QStringLiteral("lyrics.txt"));
+        const QString target =
+            operation == QLatin1String("saveAs") ? disk.filePath(QStringLiteral("copy.txt")) : opened;
+        const QByteArray previous = randomBytes(1000);
+        writeFile(opened, previous);
+        writeFile(target, previous);
         EditorRig rig;
-        rig.files.answers = {file};
+        rig.files.answers = {opened};
         rig.editor.openScript();
-        rig.view.type(QString(20000, QLatin1Char('x')));
-        QVERIFY(!rig.editor.save());
-        QCOMPARE(boxTexts(rig.boxes), QStringList{QStringLiteral("ERROR:") + WriteFailed});
-        QCOMPARE(readFile(file), previous);
-        QCOMPARE(QDir(mountPoint).entryList(QDir::Files | QDir::Hidden), QStringList{"lyrics.txt"});
-        QVERIFY(rig.editor.modified());
-        QCOMPARE(rig.view.caption, caption(file));
+        rig.view.select(0, rig.view.content.size());
+        rig.view.type(QString(size, QLatin1Char('x')));
+        QVERIFY(disk.leaveFree(freeBytes));
+
+        rig.files.answers = {target};
+        bool saved = false;
+        if (operation == QLatin1String("save"))
+            saved = rig.editor.save();
+        else if (operation == QLatin1String("saveAs"))
+            saved = rig.editor.saveAs();
+        else {
+            rig.boxes.answer(BoxButton::Yes);
+            saved = rig.editor.shutDown();
+        }
+
+        QCOMPARE(saved, written);
+        QCOMPARE(readFile(target), written ? QByteArray(size, 'x') : previous);
+        QCOMPARE(readFile(opened), opened == target && written ? QByteArray(size, 'x') : previous);
+        QStringList files{"copy.txt", "fill", "lyrics.txt"};
+        if (operation != QLatin1String("saveAs"))
+            files.removeFirst();
+        QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), files);
+        QCOMPARE(rig.editor.modified(), !written);
+        const QString failed = QStringLiteral("ERROR:") + WriteFailed;
+        QCOMPARE(boxTexts(rig.boxes).contains(failed), !written);
+        QCOMPARE(rig.view.caption, caption(written ? target : opened));
     }
 
     // A character Shift-JIS cannot hold stops the save and is shown; the

@@ -119,6 +119,55 @@ private Q_SLOTS:
         QVERIFY2(image->read(CdFrames::LeadIn, frames, out.data(), &error), qPrintable(error));
         QVERIFY(error.isEmpty());
     }
+
+    void unreadableFiles_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("damage"); // "garbage", "text", "flac header" or "missing"
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("random bytes named .mp3")
+            << "noise.mp3" << QByteArray("garbage")
+            << "it is not a sound file (its start matches no sound format)";
+        QTest::newRow("text named .mp3") << "text.mp3" << QByteArray("text")
+                                         << "it is not a sound file (its start matches no sound format)";
+        QTest::newRow("FLAC with a damaged header")
+            << "damaged.flac" << QByteArray("flac header")
+            << "it is a FLAC file, but damaged: its header cannot be decoded";
+        QTest::newRow("missing file") << "gone.wav" << QByteArray("missing") << "No such file or directory";
+    }
+
+    // A file that cannot be played is refused with its name and what is
+    // wrong with it, never "does not exist" for a file that is there.
+    void unreadableFiles()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, damage);
+        QFETCH(QString, reason);
+        const QString path = dir_.filePath(name);
+        QByteArray bytes;
+        if (damage == "garbage") {
+            QRandomGenerator random(7);
+            for (int i = 0; i < 5000; ++i)
+                bytes += char(random.bounded(0x80)); // never an MPEG frame's first byte
+        }
+        else if (damage == "text") {
+            bytes = QByteArray("not audio at all, just text\n").repeated(50);
+        }
+        else if (damage == "flac header") {
+            QVERIFY(writeSound(path, SF_FORMAT_FLAC, 2, 44100));
+            QFile flac(path);
+            QVERIFY(flac.open(QIODevice::ReadOnly));
+            bytes = flac.readAll();
+            // Past the "fLaC" mark and the stream info block's header.
+            for (qsizetype i = 42; i < 120; ++i)
+                bytes[i] = char(i * 37);
+        }
+        if (damage != "missing")
+            QVERIFY(writeBytes(path, bytes));
+        QString error;
+        QVERIFY(!SoundFile::open(path, &error));
+        QCOMPARE(error, QStringLiteral("cannot read %1 as audio: %2").arg(path, reason));
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_SoundFile)

@@ -1,3 +1,4 @@
+#include "SmallDisk.h"
 #include "lyrics/format/DwdReader.h"
 
 #include <QBuffer>
@@ -7,6 +8,7 @@
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 namespace {
 struct Run {
@@ -16,12 +18,13 @@ struct Run {
 };
 
 // Runs the built tool in dir with its files written from the given contents.
-Run runTool(const QTemporaryDir& dir, const QStringList& arguments)
+// A run that does not end in time is killed and comes back with exit code -1.
+Run runTool(const QTemporaryDir& dir, const QStringList& arguments, int timeoutMs = 30000)
 {
     QProcess process;
     process.setWorkingDirectory(dir.path());
     process.start(QStringLiteral(ONDEL_TEST_BINARY_DIR "/ondel-dwd"), arguments);
-    if (!process.waitForFinished(30000)) {
+    if (!process.waitForFinished(timeoutMs)) {
         return {};
     }
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -49,6 +52,26 @@ Run importLrc(const QTemporaryDir& dir, const QByteArray& lrc, const QStringList
 }
 
 const QByteArray AI = "[/fontsize(20)]\x82\xa0\x82\xa2"; // [/fontsize(20)]あい
+
+// The inputs of every writing command, small (all output stays in the file
+// device's 16 KiB buffer until the last flush) or large (far beyond it):
+// s.txt and t.txt, the script and its times, in.dwd compiled from them, and
+// in.lrc.
+void writeInputs(const QTemporaryDir& dir, bool large)
+{
+    const int pieces = large ? 3000 : 2;
+    QByteArray times;
+    for (int i = 0; i < pieces; ++i)
+        times += QByteArray::number(i / 4500) + ':' + QByteArray::number(i / 75 % 60).rightJustified(2, '0') +
+                 ':' + QByteArray::number(i % 75).rightJustified(2, '0') + '\n';
+    writeFile(dir, "s.txt", QByteArray(pieces, 'a'));
+    writeFile(dir, "t.txt", times);
+    QCOMPARE(runTool(dir, {"compile", "s.txt", "t.txt", "-o", "in.dwd"}).exitCode, 0);
+    QByteArray lrc;
+    for (int line = 0; line < (large ? 2000 : 1); ++line)
+        lrc += "[00:01.00]" + QByteArray(12, 'a') + '\n';
+    writeFile(dir, "in.lrc", lrc);
+}
 } // namespace
 
 class tst_OndelDwd : public QObject {
@@ -574,6 +597,111 @@ private Q_SLOTS:
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(run.err.contains(message), run.err.constData());
         QVERIFY(!QFile::exists(dir.filePath("x.png")));
+    }
+
+    void writesOnFullDisk_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // OUT stands for the output on the full disk
+        QTest::addColumn<bool>("large");
+        QTest::addColumn<qint64>("freeBytes");
+        const QList<QStringList> commands{{"compile", "s.txt", "t.txt", "-o", "OUT"},
+                                          {"repair", "in.dwd", "-o", "OUT"},
+                                          {"shift", "in.dwd", "500", "-o", "OUT"},
+                                          {"import", "in.lrc", "-o", "OUT"},
+                                          {"render", "in.dwd", "--at", "0:01:00", "-o", "OUT"}};
+        for (const QStringList& command : commands) {
+            const QByteArray name = command.first().toLatin1();
+            QTest::addRow("%s, small output, no space", name.constData()) << command << false << qint64(0);
+            if (name == "render")
+                continue; // its picture is always small
+            QTest::addRow("%s, large output, no space", name.constData()) << command << true << qint64(0);
+            QTest::addRow("%s, large output, room for a part", name.constData())
+                << command << true << qint64(20 * 1024);
+        }
+    }
+
+    // A writing command on a full disk exits 1 naming the file and leaves
+    // the previous output byte for byte, with no temporary beside it.
+    void writesOnFullDisk()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, large);
+        QFETCH(qint64, freeBytes);
+        auto mounted = SmallDisk::mount(256 * 1024);
+        if (const QString* why = std::get_if<QString>(&mounted))
+            QSKIP(qPrintable(*why));
+        SmallDisk& disk = *std::get<std::unique_ptr<SmallDisk>>(mounted);
+        QTemporaryDir dir;
+        writeInputs(dir, large);
+        const QString out = disk.filePath(QStringLiteral("out"));
+        QByteArray previous(1000, 'p');
+        QFile previousFile(out);
+        QVERIFY(previousFile.open(QIODevice::WriteOnly) && previousFile.write(previous) == previous.size());
+        previousFile.close();
+        QVERIFY(disk.leaveFree(freeBytes));
+
+        arguments.replaceInStrings(QStringLiteral("OUT"), out);
+        const Run run = runTool(dir, arguments);
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(out.toUtf8()), run.err.constData());
+        QFile written(out);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), previous);
+        QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"fill", "out"}));
+    }
+
+    void refusesWhatIsNoFile_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // IN stands for the input
+        QTest::addColumn<QString>("input");         // fifo, a path, or "huge" (a file past the limit)
+        QTest::addColumn<QByteArray>("message");
+        const QByteArray notRegular = "IN is not a regular file";
+        const QList<QStringList> commands{{"pieces", "IN"},
+                                          {"preview", "IN"},
+                                          {"compile", "IN", "t.txt", "-o", "o.dwd"},
+                                          {"repair", "IN", "-o", "o.dwd"},
+                                          {"shift", "IN", "10", "-o", "o.dwd"},
+                                          {"dump", "IN"},
+                                          {"lrc", "IN"},
+                                          {"import", "IN", "-o", "o.txt"},
+                                          {"render", "IN", "--at", "0:01:00", "-o", "o.png"}};
+        for (const QStringList& command : commands)
+            QTest::addRow("%s, a named pipe", qPrintable(command.first())) << command << "fifo" << notRegular;
+        QTest::newRow("compile's times, a named pipe")
+            << QStringList{"compile", "s.txt", "IN", "-o", "o.dwd"} << "fifo" << notRegular;
+        QTest::newRow("pieces, /dev/zero") << QStringList{"pieces", "IN"} << "/dev/zero" << notRegular;
+        QTest::newRow("import, /dev/zero")
+            << QStringList{"import", "IN", "-o", "o.txt"} << "/dev/zero" << notRegular;
+        QTest::newRow("dump, a folder") << QStringList{"dump", "IN"} << "." << notRegular;
+        QTest::newRow("pieces, past the limit")
+            << QStringList{"pieces", "IN"} << "huge" << QByteArray("IN is larger than 64 MiB; not read");
+    }
+
+    // Inputs that are no regular file are refused at once, with the
+    // player's words, and no input is read past its limit; a run that
+    // blocks fails here after a few seconds instead of hanging the suite.
+    void refusesWhatIsNoFile()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, input);
+        QFETCH(QByteArray, message);
+        QTemporaryDir dir;
+        writeFile(dir, "s.txt", "ab");
+        writeFile(dir, "t.txt", "0:01:00\n");
+        if (input == QLatin1String("fifo")) {
+            input = QStringLiteral("pipe");
+            QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(input)).constData(), 0600), 0);
+        }
+        else if (input == QLatin1String("huge")) {
+            input = QStringLiteral("huge.txt");
+            QFile huge(dir.filePath(input));
+            QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(64 * 1024 * 1024 + 1));
+        }
+        arguments.replaceInStrings(QStringLiteral("IN"), input);
+        const Run run = runTool(dir, arguments, 5000);
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(message.replace("IN", input.toUtf8())), run.err.constData());
+        QCOMPARE(QDir(dir.path()).entryList({"o.*"}, QDir::Files), QStringList());
     }
 
     void usageErrors()

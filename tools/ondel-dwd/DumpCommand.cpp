@@ -58,8 +58,8 @@ int ToolCommands::dump(const QStringList& args)
     if (args.size() != 1) {
         return usage(QStringLiteral("dump takes one FILE"));
     }
-    QFile file(args[0]);
-    if (!ToolFiles::openChecked(file)) {
+    QFile file;
+    if (!ToolFiles::openChecked(file, args[0])) {
         return 1;
     }
     file.seek(0);

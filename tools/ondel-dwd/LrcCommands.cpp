@@ -11,7 +11,6 @@
 #include "lyrics/format/LrcImport.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 using namespace ToolOutput;
 
@@ -66,8 +65,8 @@ int ToolCommands::lrc(const QStringList& args)
     if (positional.size() != 1) {
         return usage(QStringLiteral("lrc takes one FILE and optionally --enhanced"));
     }
-    QFile file(positional[0]);
-    if (!ToolFiles::openChecked(file)) {
+    QFile file;
+    if (!ToolFiles::openChecked(file, positional[0])) {
         return 1;
     }
 
@@ -156,12 +155,9 @@ int ToolCommands::import(const QStringList& args)
             return 1;
         }
     }
-    QSaveFile script(scriptName);
-    if (!script.open(QIODevice::WriteOnly) || script.write(result.script) != result.script.size() ||
-        !script.commit()) {
+    if (!ToolFiles::saveWhole(scriptName, result.script)) {
         if (capture.running())
             capture.abandon();
-        writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(scriptName, script.errorString()));
         return 1;
     }
     if (!dwdName.isEmpty() && !capture.finish()) {

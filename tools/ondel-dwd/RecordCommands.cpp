@@ -65,8 +65,8 @@ int ToolCommands::shift(const QStringList& args)
     const QString fileName = positional->at(0);
     const qint64 ms = positional->at(1).toLongLong();
 
-    QFile file(fileName);
-    if (!ToolFiles::openChecked(file)) {
+    QFile file;
+    if (!ToolFiles::openChecked(file, fileName)) {
         return 1;
     }
     file.seek(0);

@@ -6,7 +6,8 @@
 #include "ToolOutput.h"
 #include "lyrics/LyricsPreview.h"
 
-#include <QSaveFile>
+#include <QBuffer>
+#include <QFile>
 
 using namespace ToolOutput;
 
@@ -47,6 +48,11 @@ int ToolCommands::render(const QStringList& args)
     if (positional.size() != 1 || !at || outName.isEmpty()) {
         return usage(QStringLiteral("render takes FILE --at M:SS:FF [--redraw-at M:SS:FF]... -o OUT.png"));
     }
+    // Refused as dump refuses it, before any drawing starts.
+    QFile checked;
+    if (!ToolFiles::openChecked(checked, positional[0])) {
+        return 1;
+    }
     LyricsPreview preview;
     QString error;
     if (!preview.open(positional[0], error)) {
@@ -55,10 +61,12 @@ int ToolCommands::render(const QStringList& args)
     }
     preview.runTo(*at, redraws);
 
-    QSaveFile out(outName);
-    if (!out.open(QIODevice::WriteOnly) || !preview.image().save(&out, "PNG") || !out.commit()) {
-        writeErr(QStringLiteral("ondel-dwd: cannot write %1: %2\n").arg(outName, out.errorString()));
+    // The picture is made whole in memory first; the file is written in one step.
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !preview.image().save(&buffer, "PNG")) {
+        writeErr(QStringLiteral("ondel-dwd: cannot make the picture for %1\n").arg(outName));
         return 1;
     }
-    return 0;
+    return ToolFiles::saveWhole(outName, png) ? 0 : 1;
 }

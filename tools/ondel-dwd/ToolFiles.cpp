@@ -4,39 +4,42 @@
 #include "lyrics/format/DwdReader.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 using ToolOutput::writeErr;
 
 std::optional<QByteArray> ToolFiles::readWholeFile(const QString& name)
 {
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly)) {
-        writeErr(QStringLiteral("ondel-dwd: cannot read %1: %2\n").arg(name, file.errorString()));
+    std::variant<QByteArray, UserFile::Failure> read = UserFile::read(name);
+    if (const UserFile::Failure* failed = std::get_if<UserFile::Failure>(&read)) {
+        reportFailure(*failed);
         return std::nullopt;
     }
-    return file.readAll();
+    return std::get<QByteArray>(std::move(read));
 }
 
-bool ToolFiles::saveWhole(const QString& name, const QByteArray& bytes)
+bool ToolFiles::saveWhole(const QString& name, QByteArrayView bytes)
 {
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        writeErr(QStringLiteral("ondel-dwd: cannot write %1: %2\n").arg(name, file.errorString()));
+    if (const std::optional<UserFile::Failure> failed = UserFile::write(name, bytes)) {
+        reportFailure(*failed);
         return false;
     }
     return true;
 }
 
-bool ToolFiles::openChecked(QFile& file)
+void ToolFiles::reportFailure(const UserFile::Failure& failure)
 {
-    if (!file.open(QIODevice::ReadOnly)) {
-        writeErr(QStringLiteral("ondel-dwd: cannot read %1: %2\n").arg(file.fileName(), file.errorString()));
+    writeErr(QStringLiteral("ondel-dwd: %1\n").arg(failure.message()));
+}
+
+bool ToolFiles::openChecked(QFile& file, const QString& name)
+{
+    if (const std::optional<UserFile::Failure> failed = UserFile::openForReading(file, name)) {
+        reportFailure(*failed);
         return false;
     }
     const DwdReader::FileCheck check = DwdReader::checkFile(file);
     if (check != DwdReader::FileCheck::Valid) {
-        writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(file.fileName(), DwdReader::checkMessage(check)));
+        writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(name, DwdReader::checkMessage(check)));
         return false;
     }
     return true;

@@ -1,27 +1,12 @@
 #include "lyrics/format/CaptureFile.h"
 
-#include <QDir>
+#include "core/UserFile.h"
+
 #include <QFileInfo>
-#include <cstdio>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 // Attempts at a free working file name before giving up.
 constexpr int MaxAttempts = 99;
-
-// Makes a rename in the folder durable; a failure here is not worth failing
-// a capture that is already in place.
-void syncFolder(const QString& path)
-{
-    const int fd =
-        ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
 } // namespace
 
 CaptureFile::~CaptureFile()
@@ -77,21 +62,8 @@ bool CaptureFile::truncate(qint64 size)
 
 bool CaptureFile::commit()
 {
-    if (!file_.isOpen() || !file_.flush() || ::fsync(file_.handle()) != 0)
+    if (!file_.isOpen() || UserFile::replace(file_, outputName_))
         return false;
-    file_.close();
-    if (file_.error() != QFileDevice::NoError)
-        return false;
-    // The new file gets the access rights of the one it replaces.
-    // (Qt's own permission flags mix in what the current user may do.)
-    struct stat old;
-    if (::stat(QFile::encodeName(outputName_).constData(), &old) == 0)
-        ::chmod(QFile::encodeName(file_.fileName()).constData(), old.st_mode & 07777);
-    // rename() replaces the output in one step: readers see the old file or the new one.
-    if (std::rename(QFile::encodeName(file_.fileName()).constData(),
-                    QFile::encodeName(outputName_).constData()) != 0)
-        return false;
-    syncFolder(outputName_);
     file_.setFileName(QString());
     return true;
 }

@@ -1,5 +1,7 @@
 #include "platform/cdaudio/PlainFile.h"
 
+#include "core/UserFile.h"
+
 #include <QFileInfo>
 #include <QString>
 
@@ -9,6 +11,6 @@ bool PlainFile::check(const QString& path, QString* error)
     if (!info.exists() || info.isFile())
         return true;
     if (error)
-        *error = QStringLiteral("%1 is not a regular file").arg(path);
+        *error = UserFile::notRegularMessage(path);
     return false;
 }

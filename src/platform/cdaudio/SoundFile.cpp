@@ -34,6 +34,40 @@ bool mpegStatesLength(const QString& path)
     return false;
 }
 
+// Why the decoder library would not open a file. A file that cannot be
+// opened says so itself (missing, no permission). For its decoders' failures
+// the library's own text reads "File does not exist" or "unknown error in
+// flac decoder"; what is wrong then is the content, told by how it starts.
+QString openFailureReason(const QString& path)
+{
+    const int code = sf_error(nullptr);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    if (code == SF_ERR_SYSTEM)
+        return QString::fromLocal8Bit(sf_strerror(nullptr));
+    const QByteArray head = file.read(4);
+    const char* kind = nullptr;
+    if (head.startsWith("fLaC"))
+        kind = "FLAC";
+    else if (head.startsWith("OggS"))
+        kind = "Ogg";
+    else if (head.startsWith("RIFF"))
+        kind = "WAV";
+    else if (head.startsWith("FORM"))
+        kind = "AIFF";
+    else if (head.startsWith("ID3") ||
+             (head.size() >= 2 && quint8(head[0]) == 0xFF && (quint8(head[1]) & 0xE0) == 0xE0))
+        kind = "MP3";
+    if (!kind)
+        return QStringLiteral("it is not a sound file (its start matches no sound format)");
+    if (code == SF_ERR_UNSUPPORTED_ENCODING)
+        return QStringLiteral("it is a %1 file in an encoding that cannot be played")
+            .arg(QLatin1String(kind));
+    return QStringLiteral("it is a %1 file, but damaged: its header cannot be decoded")
+        .arg(QLatin1String(kind));
+}
+
 // Decodes the whole file once and counts its frames; the file is left at its start.
 qint64 countFrames(SNDFILE* handle, int channels)
 {
@@ -63,8 +97,7 @@ std::unique_ptr<SoundFile> SoundFile::open(const QString& path, QString* error)
     SNDFILE* handle = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
     if (!handle) {
         if (error)
-            *error = QStringLiteral("cannot read %1 as audio: %2")
-                         .arg(path, QString::fromLocal8Bit(sf_strerror(nullptr)));
+            *error = QStringLiteral("cannot read %1 as audio: %2").arg(path, openFailureReason(path));
         return nullptr;
     }
     if (info.channels < 1 || info.samplerate < 1000 || info.samplerate > 768000 || info.frames < 0) {
