@@ -3,6 +3,7 @@
 #include "lyrics/format/CaptureFile.h"
 #include "lyrics/format/DwdCapture.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -175,6 +176,41 @@ private Q_SLOTS:
             redrawn.runTo(now, {now});
             QVERIFY2(plain.image() == redrawn.image(), qPrintable(timeName(now)));
         }
+    }
+
+    // The all-at-once display at every tick of the demo song, against the
+    // pictures the player drew before pieces were timed between ticks: the
+    // reference holds the hash of the picture from each tick where it changed.
+    void classicDemoUnchanged()
+    {
+        const QString demo = QStringLiteral(ONDEL_TEST_BINARY_DIR "/demo/sakura.dwd");
+        if (!QFile::exists(demo))
+            QSKIP("the demo lyrics are built with the player");
+        LyricsPreview preview;
+        QString error;
+        QVERIFY(preview.open(demo, error));
+        QStringList changes;
+        QByteArray last;
+        for (qint64 ms = 0; ms <= 40000; ms += LyricsPreview::TickMs) {
+            preview.runTo(LyricsPreview::positionAt(ms));
+            const QImage& image = preview.image();
+            const QByteArray hash =
+                QCryptographicHash::hash(QByteArrayView(image.constBits(), image.sizeInBytes()),
+                                         QCryptographicHash::Md5)
+                    .toHex();
+            if (hash != last)
+                changes << QString::number(ms) + QLatin1Char(' ') + QString::fromLatin1(hash);
+            last = hash;
+        }
+        QFile reference(PictureDir + QStringLiteral("/demo-classic.md5"));
+        if (qEnvironmentVariableIsSet("ONDEL_WRITE_PICTURES")) {
+            QVERIFY(reference.open(QIODevice::WriteOnly));
+            reference.write(changes.join(QLatin1Char('\n')).toLatin1() + '\n');
+            QSKIP("reference written");
+        }
+        QVERIFY(reference.open(QIODevice::ReadOnly));
+        QCOMPARE(changes,
+                 QString::fromLatin1(reference.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts));
     }
 
     // On the demo disc's lyrics every page's last piece is on screen, sung and
