@@ -16,6 +16,7 @@ int ToolCommands::render(const QStringList& args)
     QString outName;
     std::optional<TrackPosition> at;
     QList<TrackPosition> redraws;
+    bool wipe = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
         if (arg == QLatin1String("-o") || arg == QLatin1String("--at") ||
@@ -40,14 +41,19 @@ int ToolCommands::render(const QStringList& args)
                 redraws << *time;
             }
         }
+        else if (arg == QLatin1String("--wipe")) {
+            wipe = true;
+        }
         else {
             positional << arg;
         }
     }
     if (positional.size() != 1 || !at || outName.isEmpty()) {
-        return usage(QStringLiteral("render takes FILE --at M:SS:FF [--redraw-at M:SS:FF]... -o OUT.png"));
+        return usage(
+            QStringLiteral("render takes FILE --at M:SS:FF [--redraw-at M:SS:FF]... [--wipe] -o OUT.png"));
     }
     LyricsPreview preview;
+    preview.setWipe(wipe);
     QString error;
     if (!preview.open(positional[0], error)) {
         writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(positional[0], error));
