@@ -43,6 +43,8 @@ public:
     void runToMs(qint64 atMs, QList<TrackPosition> redraws = {});
     // Pieces fill as they are sung instead of turning at once; set before the first run.
     void setWipe(bool on) { lyrics_.setWipe(on); }
+    // The window's full redraw now, as activating it does.
+    void redraw() { clientResized(); }
     // Position of the last tick run (0:00:00 before the first).
     TrackPosition lastTick() const { return positionAt(lastTickMs_); }
 
