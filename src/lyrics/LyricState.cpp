@@ -243,11 +243,13 @@ bool LyricState::drawWipe(qint64 nowMs)
     Q_ASSERT(run);
     const qint64 elapsed = nowMs - fill_.startMs;
     const qint64 duration = fill_.endMs - fill_.startMs;
+    // Column i of the piece turns at startMs + i * duration / length: the
+    // first as soon as the piece is due, the last a column's time before its end.
     int target = fill_.length;
-    if (elapsed <= 0)
+    if (elapsed < 0)
         target = 0;
-    else if (elapsed < duration) // rounded up: a piece that has begun shows at least a pixel
-        target = int((qint64(fill_.length) * elapsed + duration - 1) / duration);
+    else if (elapsed < duration)
+        target = int(std::min<qint64>(fill_.length, qint64(fill_.length) * elapsed / duration + 1));
     if (target > fill_.filled) {
         cursor.drawRun(displayRect, *run, FillSpan{fill_.filled, target});
         fill_.filled = target;

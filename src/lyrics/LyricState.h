@@ -92,7 +92,8 @@ public:
     // The next piece is due at nextDueMs: the filling piece is full by then.
     void setWipeEnd(qint64 nextDueMs);
     // Draws the fill as it stands at nowMs: only the part that has filled
-    // since the last call. True while the piece is not yet full.
+    // since the last call; its first column turns at the piece's time. True
+    // while the piece is not yet full.
     bool drawWipe(qint64 nowMs);
     // When the filling piece will be full; none while no piece fills.
     std::optional<qint64> wipeEndMs() const;

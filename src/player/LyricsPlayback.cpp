@@ -165,6 +165,9 @@ void LyricsPlayback::stepLyrics()
         soundClock_.reset();
     }
     stepper_.step(position);
+    // A piece this tick reached shows its first column now, not a frame later.
+    if (const PartFill fill = lyrics_.writtenFill(); fill.index >= 0 && fill.span.to == 0)
+        lyrics_.drawWipe(soundClock_.trackMsAt(now));
     scheduleWake(now);
 }
 
