@@ -10,6 +10,10 @@
 // turning (drawn whole, or the wipe's first slice) minus the piece's time.
 // The disc's time comes from position reports read at every tick and paint,
 // narrowed like the player's sound clock; its width is printed beside.
+//
+// With ONDEL_LAG_FRAMES=DIR the window as the X server shows it is grabbed
+// after every third paint from 1 s to 4 s into the song, into DIR, with a
+// contact sheet of the top lines of the first 24 (DIR/sheet.png).
 #include "core/SettingsKeys.h"
 #include "lyrics/LyricState.h"
 #include "lyrics/LyricsStepper.h"
@@ -33,6 +37,8 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QPainter>
+#include <QScreen>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -164,6 +170,8 @@ int main(int argc, char** argv)
         const qint64 pending = LyricsStepper::dueMs(r.nextRecordTime);
         return qsizetype(std::lower_bound(times.begin(), times.end(), pending) - times.begin());
     };
+    const QString framesDir = qEnvironmentVariable("ONDEL_LAG_FRAMES");
+    QList<QImage> grabbed;
     std::vector<double> lags;
     std::vector<double> widths;
     qsizetype shown = 0;
@@ -188,6 +196,17 @@ int main(int argc, char** argv)
             --visible;
         // The middle of what the reports allow.
         const qint64 now = disc.trackMsAt(wall.nowMs()) + disc.uncertaintyMs() / 2;
+        if (!framesDir.isEmpty() && paints % 3 == 0 && now >= 1000 && now <= 4000) {
+            QTimer::singleShot(0, [&, now] {
+                LyricsWindow* w = host.lyricsWindow();
+                if (!w)
+                    return;
+                const QImage frame = w->screen()->grabWindow(w->winId()).toImage();
+                frame.save(
+                    QStringLiteral("%1/frame-%2.png").arg(framesDir).arg(now, 5, 10, QLatin1Char('0')));
+                grabbed << frame;
+            });
+        }
         for (; shown < visible; ++shown) {
             lags.push_back(double(now - times[size_t(shown)]));
             widths.push_back(double(disc.uncertaintyMs()));
@@ -211,6 +230,15 @@ int main(int argc, char** argv)
     app.exec();
     const double cpu = cpuSeconds() - cpuStart;
     transport.stop();
+    if (!grabbed.isEmpty()) {
+        const int rows = int(std::min<qsizetype>(grabbed.size(), 24));
+        QImage sheet(grabbed[0].width(), rows * 50, QImage::Format_RGB32);
+        QPainter painter(&sheet);
+        for (int i = 0; i < rows; ++i)
+            painter.drawImage(QPoint(0, i * 50), grabbed[i], QRect(0, 5, grabbed[i].width(), 50));
+        painter.end();
+        sheet.save(framesDir + QStringLiteral("/sheet.png"));
+    }
 
     std::vector<double> sorted = lags;
     std::sort(sorted.begin(), sorted.end());

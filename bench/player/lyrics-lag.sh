@@ -5,7 +5,8 @@
 #   bench/player/lyrics-lag.sh BUILD_DIR [SECONDS] [MODES...]
 #
 # MODES default to "ticks classic wipe" (see bench_lyrics_lag.cpp). Needs
-# pulseaudio and Xvfb (xvfb-run).
+# pulseaudio and Xvfb (xvfb-run). ONDEL_LAG_WRAP runs each under a tool
+# (ONDEL_LAG_WRAP="perf record -g -o /tmp/lag.data").
 set -euo pipefail
 build=$(cd "$1" && pwd)
 seconds=${2:-39}
@@ -33,5 +34,5 @@ for _ in $(seq 100); do [[ -S $work/native ]] && break; sleep 0.05; done
 export PULSE_SERVER=unix:$work/native HOME=$work XDG_CONFIG_HOME=$work/config
 
 for mode in "${modes[@]}"; do
-  "$build/bench/player/bench_lyrics_lag" "$build/demo/demo.cue" "$build/demo/sakura.dwd" "$mode" "$seconds"
+  ${ONDEL_LAG_WRAP:-} "$build/bench/player/bench_lyrics_lag" "$build/demo/demo.cue" "$build/demo/sakura.dwd" "$mode" "$seconds"
 done

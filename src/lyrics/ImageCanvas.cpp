@@ -32,6 +32,7 @@ void ImageCanvas::installFontSubstitutes()
 void ImageCanvas::resetFont()
 {
     font_ = QFont();
+    fontName_.clear(); // the new font takes the face below whatever it was
     fontColor_ = ColorValue::WindowText;
     setFontName(ShiftJis::encode(QStringLiteral("ＭＳ Ｐゴシック")));
     setFontSize(WindowFontSize);
@@ -74,6 +75,8 @@ void ImageCanvas::setFontSize(qint32 points)
 
 void ImageCanvas::setFontName(const QByteArray& name)
 {
+    if (name == fontName_)
+        return;
     fontName_ = name;
     font_.setFamily(ShiftJis::decode(name));
 }
@@ -89,7 +92,7 @@ int ImageCanvas::textWidth(QByteArrayView text) const
 {
     if (text.isEmpty())
         return 0;
-    return QFontMetrics(font_, &image_).horizontalAdvance(ShiftJis::decode(text));
+    return QFontMetrics(font_, &image_).horizontalAdvance(decoded(text));
 }
 
 int ImageCanvas::textHeight(QByteArrayView text) const
@@ -120,9 +123,18 @@ void ImageCanvas::textOut(int x, int y, const TextRect& cell, QByteArrayView tex
         painter.fillRect(clip, ColorValue::toQColor(brushColor_));
     painter.setFont(font_);
     painter.setPen(ColorValue::toQColor(fontColor_));
-    painter.drawText(QPoint(x, y + painter.fontMetrics().ascent()), ShiftJis::decode(text));
+    painter.drawText(QPoint(x, y + painter.fontMetrics().ascent()), decoded(text));
     painter.end();
     notify(clip);
+}
+
+const QString& ImageCanvas::decoded(QByteArrayView text) const
+{
+    if (text != decodedBytes_) {
+        decodedBytes_ = text.toByteArray();
+        decoded_ = ShiftJis::decode(text);
+    }
+    return decoded_;
 }
 
 void ImageCanvas::notify(const QRect& rect)

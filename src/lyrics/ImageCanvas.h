@@ -53,6 +53,9 @@ public:
 
 private:
     void notify(const QRect& rect);
+    // The text as Unicode; the last one is kept, since a wipe draws the same
+    // piece frame after frame.
+    const QString& decoded(QByteArrayView text) const;
 
     QImage image_;
     QFont font_;
@@ -63,4 +66,6 @@ private:
     quint32 brushColor_;
     bool brushClear_ = false;
     std::function<void(const QRect&)> changed_;
+    mutable QByteArray decodedBytes_;
+    mutable QString decoded_;
 };

@@ -269,6 +269,15 @@ void LyricState::finishWipe()
     fill_ = {};
 }
 
+std::optional<qint64> LyricState::nextColumnMs() const
+{
+    if (fill_.index < 0)
+        return std::nullopt;
+    // The moment drawWipe's count of columns first exceeds what is drawn.
+    const qint64 duration = fill_.endMs - fill_.startMs;
+    return fill_.startMs + (qint64(fill_.filled) * duration + fill_.length - 1) / fill_.length;
+}
+
 std::optional<qint64> LyricState::wipeEndMs() const
 {
     if (fill_.index < 0)

@@ -95,6 +95,8 @@ public:
     // since the last call; its first column turns at the piece's time. True
     // while the piece is not yet full.
     bool drawWipe(qint64 nowMs);
+    // When the next column of the filling piece turns; none while no piece fills.
+    std::optional<qint64> nextColumnMs() const;
     // When the filling piece will be full; none while no piece fills.
     std::optional<qint64> wipeEndMs() const;
     PartFill writtenFill() const override;

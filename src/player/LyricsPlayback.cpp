@@ -183,15 +183,16 @@ void LyricsPlayback::wake()
     scheduleWake(now);
 }
 
-// The next wake: a frame later while a wipe fills, sooner if the next piece
-// is due before that. Only while the disc is seen moving: a stalled disc's
-// pieces wait for the tick that finds them due.
+// The next wake: while a wipe fills, the first frame of the display at which
+// another column turns; sooner if the next piece is due before that. Only while the disc is seen moving: a
+// stalled disc's pieces wait for the tick that finds them due.
 void LyricsPlayback::scheduleWake(qint64 nowMs)
 {
     std::optional<qint64> at;
     if (soundClock_.running()) {
-        if (lyrics_.wipeEndMs())
-            at = nowMs + host_.frameIntervalMs();
+        // The display's next frame, or later when no column turns by then.
+        if (const std::optional<qint64> column = lyrics_.nextColumnMs())
+            at = nowMs + std::max<qint64>(host_.frameIntervalMs(), *column - soundClock_.trackMsAt(nowMs));
         if (reading_.wordsActive && !reading_.wordsEnded && reading_.recordPending) {
             const qint64 untilDue =
                 LyricsStepper::dueMs(reading_.nextRecordTime) - soundClock_.trackMsAt(nowMs);
