@@ -8,7 +8,8 @@
 // wakes are kept off by a clock that never moves. For every piece the lag is
 // the disc's time at the first paint of the window that shows the piece
 // turning (drawn whole, or the wipe's first slice) minus the piece's time.
-// The disc's time comes from position reports read at every tick and paint,
+// The disc's time comes from position reports read at every tick and paint
+// that shows a new piece,
 // narrowed like the player's sound clock; its width is printed beside.
 //
 // With ONDEL_LAG_FRAMES=DIR the window as the X server shows it is grabbed
@@ -188,12 +189,13 @@ int main(int argc, char** argv)
     } watch;
     watch.onPaint = [&] {
         ++paints;
-        observe();
         qsizetype visible = reached();
         // The wipe's newest piece shows only once its first slice is drawn.
         const PartFill fill = lyrics.writtenFill();
         if (fill.index >= 0 && fill.span.to == 0)
             --visible;
+        if (visible > shown)
+            observe();
         // The middle of what the reports allow.
         const qint64 now = disc.trackMsAt(wall.nowMs()) + disc.uncertaintyMs() / 2;
         if (!framesDir.isEmpty() && paints % 3 == 0 && now >= 1000 && now <= 4000) {
@@ -217,6 +219,7 @@ int main(int argc, char** argv)
     tick.setInterval(50);
     QObject::connect(&tick, &QTimer::timeout, [&] {
         monitor.onTick();
+        observe();
         if (LyricsWindow* w = host.lyricsWindow(); w && !w->property("watched").toBool()) {
             w->setProperty("watched", true);
             w->installEventFilter(&watch);
