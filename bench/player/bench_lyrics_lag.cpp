@@ -254,9 +254,9 @@ int main(int argc, char** argv)
         sum += l;
     std::sort(widths.begin(), widths.end());
     const double width = widths[widths.size() / 2] / 2;
-    std::printf("%-8s pieces %3zu  lag median %5.1f ms  mean %5.1f  max %5.1f  (+-%.0f ms)  "
+    std::printf("%-8s pieces %3zu  lag median %5.1f ms  mean %5.1f  p90 %5.1f  max %5.1f  (+-%.0f ms)  "
                 "paints %5d  cpu %.2f s over %d s\n",
                 qPrintable(mode), sorted.size(), sorted[sorted.size() / 2], sum / double(lags.size()),
-                sorted.back(), width, paints, cpu, seconds);
+                sorted[sorted.size() * 9 / 10], sorted.back(), width, paints, cpu, seconds);
     return 0;
 }

@@ -21,6 +21,9 @@ void LyricsWindowKeeper::showDisplay()
             if (savePosition && window_)
                 savePosition(*window_);
         });
+        // Only a window whose wipe someone keeps offers it (not the editor's preview).
+        if (!wipeChanged)
+            window_->setContextMenuPolicy(Qt::NoContextMenu);
         window_->setWipeChecked(wipe_);
         QObject::connect(window_.get(), &LyricsWindow::wipeToggled, window_.get(), [this](bool on) {
             wipe_ = on;
