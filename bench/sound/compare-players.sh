@@ -33,6 +33,11 @@ pulse_pid=$!
 for _ in $(seq 100); do [[ -S $work/native ]] && break; sleep 0.05; done
 export PULSE_SERVER=unix:$work/native
 export XDG_CONFIG_HOME=$work/config HOME=$work
+# ONDEL_COMPARE_WIPE=1: the lyrics window fills each piece as it is sung.
+if [[ -n "${ONDEL_COMPARE_WIPE:-}" ]]; then
+  mkdir -p "$XDG_CONFIG_HOME/OndelPlayer"
+  printf '[WordsDisplayState]\nWipe=1\n' >"$XDG_CONFIG_HOME/OndelPlayer/OndelPlayer.conf"
+fi
 
 ticks=$(getconf CLK_TCK)
 # Prints "<cpu seconds> <peak KiB>" of a running process.

@@ -138,6 +138,15 @@ PlayerWindow::PlayerWindow(CdAudioDevice& device, MessageBoxes& boxes, SettingsS
             form.setGeometry(QRect(wholeOnScreen(QRect(place, form.size())), form.size()));
     };
 
+    // The lyrics window's wipe, as the user last left it.
+    const bool wipe = PlayerStateStore::loadWipe(settings_);
+    lyrics_.setWipe(wipe);
+    wordsDisplay_.setWipeChecked(wipe);
+    wordsDisplay_.wipeChanged = [this](bool on) {
+        lyrics_.setWipe(on);
+        PlayerStateStore::saveWipe(settings_, on);
+    };
+
     // Construction steps: the device is opened first; everything that needs
     // a running device is skipped when another program holds it.
     state_.editorFileName.clear();

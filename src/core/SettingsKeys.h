@@ -21,7 +21,7 @@ inline QString trackValue(int track)
 
 // The main window's place, play mode, lyrics switch and mini mode.
 inline const QString PlayerState = QStringLiteral("Software\\OndelPlayer\\PlayerState");
-// The lyrics window's place.
+// The lyrics window's place and display mode.
 inline const QString WordsDisplayState = QStringLiteral("Software\\OndelPlayer\\WordsDisplayState");
 // What the compiler window keeps between takes: the author's tap latency.
 inline const QString CompileState = QStringLiteral("Software\\OndelPlayer\\CompileState");
@@ -31,6 +31,8 @@ inline const QString Top = QStringLiteral("Top");
 inline const QString Mode = QStringLiteral("Mode");
 inline const QString WordsOn = QStringLiteral("WordsOn");
 inline const QString MiniCDPlayer = QStringLiteral("MiniCDPlayer");
+// 1: the lyrics window fills each piece as it is sung; 0 or absent: all at once.
+inline const QString Wipe = QStringLiteral("Wipe");
 // Milliseconds by which the author's timing presses come after the beat.
 inline const QString TapLatency = QStringLiteral("TapLatency");
 } // namespace SettingsKeys

@@ -5,9 +5,26 @@
 #include <QByteArrayView>
 #include <QPoint>
 #include <QtGlobal>
+#include <limits>
 
+class ExtendedCharPlusPos;
 class ExtendedText;
 class TextCanvas;
+
+// The part of a text that a wipe has coloured so far: from and to are pixels
+// along the text's lines laid end to end, so a text across a line break fills
+// its first line before its second.
+struct FillSpan {
+    int from = 0;
+    int to = std::numeric_limits<int>::max();
+    bool isEmpty() const { return to <= from; }
+};
+
+// A list drawn with one of its elements only partly filled: span of the element at index.
+struct PartFill {
+    qint32 index = -1;
+    FillSpan span;
+};
 
 // A pen on a canvas (not owned) that draws lyric text. Every drawing position
 // is offset + pen + origin; drawing advances the pen. Lines break only at "\n"
@@ -39,13 +56,20 @@ public:
     // after the last character, or at the start of the next line after a break.
     // The next line starts below the tallest text drawn on the line it ends,
     // so a line that mixes font sizes is not overlapped by the one after it.
-    void drawString(const TextRect& clip, int ox, int oy, QByteArrayView text);
+    // Only the span of the text is drawn; the pen moves over all of it.
+    void drawString(const TextRect& clip, int ox, int oy, QByteArrayView text, FillSpan span = {});
     // Draws the runs in order: each applies its font attributes (which stay for
     // the runs after it) and moves the pen to its position if it has one. The
-    // canvas font is as before afterwards.
-    void drawExtendedText(const TextRect& clip, int ox, int oy, const ExtendedText& list);
+    // canvas font is as before afterwards. The run at part.index draws only its span.
+    void drawExtendedText(const TextRect& clip, int ox, int oy, const ExtendedText& list, PartFill part = {});
+    // One run alone, in its own attributes, only its span; the canvas font is as before afterwards.
+    void drawRun(const TextRect& clip, const ExtendedCharPlusPos& run, FillSpan span);
+    // The length of the text's lines laid end to end, in the canvas font.
+    int lineLength(QByteArrayView text) const;
 
 private:
+    void applyAttributes(const ExtendedCharPlusPos& element);
+
     TextCanvas* canvas_ = nullptr;
     QPoint pen_;
     int lineHeight_ = 0;

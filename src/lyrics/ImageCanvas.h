@@ -53,6 +53,12 @@ public:
 
 private:
     void notify(const QRect& rect);
+    // The text as Unicode; the last one is kept, since a wipe draws the same
+    // piece frame after frame.
+    const QString& decoded(QByteArrayView text) const;
+    // Draws a part of a line from the line drawn whole off the canvas; false
+    // when the part is not one (see textOut).
+    bool copyFromLine(int x, int y, const QRect& clip, QByteArrayView text);
 
     QImage image_;
     QFont font_;
@@ -63,4 +69,19 @@ private:
     quint32 brushColor_;
     bool brushClear_ = false;
     std::function<void(const QRect&)> changed_;
+    mutable QByteArray decodedBytes_;
+    mutable QString decoded_;
+    // The last width measured and the font it was measured in.
+    mutable QByteArray measuredBytes_;
+    mutable QFont measuredFont_;
+    mutable int measuredWidth_ = 0;
+    // The line last drawn whole off the canvas, with what it was drawn in.
+    struct Line {
+        QImage picture;
+        QByteArray text;
+        QFont font;
+        quint32 color = 0;
+        quint32 brush = 0;
+    };
+    Line line_;
 };

@@ -17,6 +17,6 @@ void LyricPicture::drawWhole(DrawCursor& cursor, const WordsSource& source, cons
     cursor.drawExtendedText(rect, 0, 0, source.shownPreText());
     cursor.setFontColor(source.wordsFontColor());
     cursor.setPen(0, 0);
-    cursor.drawExtendedText(rect, 0, 0, source.writtenText());
+    cursor.drawExtendedText(rect, 0, 0, source.writtenText(), source.writtenFill());
     canvas->setFontColor(savedColor);
 }

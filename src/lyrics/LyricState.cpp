@@ -4,6 +4,8 @@
 #include "lyrics/LyricPicture.h"
 #include "lyrics/TextCanvas.h"
 
+#include <algorithm>
+
 namespace {
 quint32 colorOf(const DwdCommand& command)
 {
@@ -23,6 +25,7 @@ void LyricState::reset()
     backColor_ = InitialBackColor;
     fontColor_ = InitialFontColor;
     preColor_ = InitialPreColor;
+    fill_ = {};
 }
 
 void LyricState::begin(TextCanvas* canvas, LyricDisplay* display)
@@ -135,6 +138,7 @@ bool LyricState::applyCommand(const DwdCommand& command)
     case DwdCode::Clear: {
         // The line the write position stands on is wiped with the rest.
         writtenText_ = {};
+        fill_ = {};
         WriteLineHeight = 0;
         const ExtendedText* page = bringNextPage();
         shownPreText_ = page ? *page : ExtendedText();
@@ -186,10 +190,11 @@ void LyricState::drawInitialPicture(const TextRect& clientRect)
     LyricPicture::drawWhole(cursor, *this, displayRect);
 }
 
-void LyricState::reach(QByteArrayView pendingText)
+void LyricState::reach(QByteArrayView pendingText, qint64 dueMs)
 {
     if (pendingText.isEmpty())
         return;
+    finishWipe();
     ExtendedCharPlusPos run;
     run.setText(pendingText);
     run.setPos(writePos.x(), writePos.y(), WriteLineHeight);
@@ -203,13 +208,93 @@ void LyricState::reach(QByteArrayView pendingText)
 
     cursor.setPen(writePos.x(), writePos.y(), WriteLineHeight);
     cursor.setFontColor(fontColor_);
-    cursor.drawString(displayRect, 0, 0, pendingText);
+    if (wipe_) {
+        // The pen moves over the piece as if it were drawn; the fill draws it.
+        const int length = cursor.lineLength(pendingText);
+        cursor.drawString(displayRect, 0, 0, pendingText, FillSpan{0, 0});
+        if (length > 0)
+            fill_ = Fill{writtenText_.count() - 1, dueMs, dueMs + WipeCapMs, length, 0};
+    }
+    else {
+        cursor.drawString(displayRect, 0, 0, pendingText);
+    }
     writePos = cursor.pen();
     WriteLineHeight = cursor.lineHeight();
 }
 
+void LyricState::setWipe(bool on)
+{
+    if (!on)
+        finishWipe();
+    wipe_ = on;
+}
+
+void LyricState::setWipeEnd(qint64 nextDueMs)
+{
+    if (fill_.index >= 0)
+        fill_.endMs = std::clamp(nextDueMs, fill_.startMs, fill_.startMs + WipeCapMs);
+}
+
+bool LyricState::drawWipe(qint64 nowMs)
+{
+    if (fill_.index < 0)
+        return false;
+    const ExtendedCharPlusPos* run = writtenText_.getItem(fill_.index);
+    Q_ASSERT(run);
+    const qint64 elapsed = nowMs - fill_.startMs;
+    const qint64 duration = fill_.endMs - fill_.startMs;
+    // Column i of the piece turns at startMs + i * duration / length: the
+    // first as soon as the piece is due, the last a column's time before its end.
+    int target = fill_.length;
+    if (elapsed < 0)
+        target = 0;
+    else if (elapsed < duration)
+        target = int(std::min<qint64>(fill_.length, qint64(fill_.length) * elapsed / duration + 1));
+    if (target > fill_.filled) {
+        cursor.drawRun(displayRect, *run, FillSpan{fill_.filled, target});
+        fill_.filled = target;
+    }
+    if (fill_.filled < fill_.length)
+        return true;
+    fill_ = {};
+    return false;
+}
+
+void LyricState::finishWipe()
+{
+    if (fill_.index < 0)
+        return;
+    if (const ExtendedCharPlusPos* run = writtenText_.getItem(fill_.index))
+        cursor.drawRun(displayRect, *run, FillSpan{fill_.filled, fill_.length});
+    fill_ = {};
+}
+
+std::optional<qint64> LyricState::nextColumnMs() const
+{
+    if (fill_.index < 0)
+        return std::nullopt;
+    // The moment drawWipe's count of columns first exceeds what is drawn.
+    const qint64 duration = fill_.endMs - fill_.startMs;
+    return fill_.startMs + (qint64(fill_.filled) * duration + fill_.length - 1) / fill_.length;
+}
+
+std::optional<qint64> LyricState::wipeEndMs() const
+{
+    if (fill_.index < 0)
+        return std::nullopt;
+    return fill_.endMs;
+}
+
+PartFill LyricState::writtenFill() const
+{
+    if (fill_.index < 0)
+        return {};
+    return PartFill{fill_.index, FillSpan{0, fill_.filled}};
+}
+
 void LyricState::end()
 {
+    fill_ = {};
     pages.clear();
     shownPreText_ = {};
     writtenText_ = {};

@@ -7,6 +7,7 @@
 #include "lyrics/format/DwdCommand.h"
 
 #include <QPoint>
+#include <optional>
 #include <vector>
 
 class LyricDisplay;
@@ -73,8 +74,32 @@ public:
     void drawInitialPicture(const TextRect& clientRect);
     // The pending record is due: its text is drawn at writePos in fontColor_
     // and the canvas font, kept with them in writtenText_, and writePos moves to
-    // where the drawing ended.
-    void reach(QByteArrayView pendingText);
+    // where the drawing ended. In wipe mode nothing is drawn yet: the piece
+    // starts filling at dueMs (milliseconds within the track), and the piece
+    // filling before it is drawn whole first.
+    void reach(QByteArrayView pendingText, qint64 dueMs = 0);
+
+    // The wipe: each reached piece fills with the sung colour from its left
+    // edge to its right, over the time to the next piece but at most
+    // WipeCapMs, so a held last syllable before a pause still fills at singing
+    // pace. Only the piece reached last can be filling: the next one is due
+    // no sooner than it is full.
+    static constexpr qint64 WipeCapMs = 1000;
+    // Switching the wipe off draws a filling piece whole; switching it on
+    // fills the pieces reached from then on.
+    void setWipe(bool on);
+    bool wipe() const { return wipe_; }
+    // The next piece is due at nextDueMs: the filling piece is full by then.
+    void setWipeEnd(qint64 nextDueMs);
+    // Draws the fill as it stands at nowMs: only the part that has filled
+    // since the last call; its first column turns at the piece's time. True
+    // while the piece is not yet full.
+    bool drawWipe(qint64 nowMs);
+    // When the next column of the filling piece turns; none while no piece fills.
+    std::optional<qint64> nextColumnMs() const;
+    // When the filling piece will be full; none while no piece fills.
+    std::optional<qint64> wipeEndMs() const;
+    PartFill writtenFill() const override;
     // Playback stopped: the lists are released and the display is let go.
     void end();
     // The display window is going away: nothing is drawn or asked of it any more.
@@ -99,4 +124,17 @@ private:
     void redrawWithWordsCursor();
 
     LyricDisplay* display_ = nullptr;
+
+    // The piece being filled: its run in writtenText_, when it starts and is
+    // full, its lines' length laid end to end and how much of it is drawn.
+    struct Fill {
+        qint32 index = -1;
+        qint64 startMs = 0;
+        qint64 endMs = 0;
+        int length = 0;
+        int filled = 0;
+    };
+    void finishWipe();
+    Fill fill_;
+    bool wipe_ = false;
 };

@@ -25,8 +25,12 @@ LyricsPreview::~LyricsPreview()
 
 TrackPosition LyricsPreview::positionAt(qint64 ms)
 {
-    const qint64 frames = std::max<qint64>(0, ms) * 75 / 1000;
-    return {qint16(frames / 4500), qint16(frames / 75 % 60), qint16(frames % 75)};
+    return LyricsStepper::positionAt(ms);
+}
+
+qint64 LyricsPreview::lastMsOf(const TrackPosition& at)
+{
+    return LyricsStepper::dueMs(TrackPosition::fromFrames(at.totalFrames() + 1)) - 1;
 }
 
 bool LyricsPreview::open(const QString& fileName, QString& error)
@@ -50,6 +54,11 @@ bool LyricsPreview::open(const QString& fileName, QString& error)
 
 void LyricsPreview::runTo(const TrackPosition& at, QList<TrackPosition> redraws)
 {
+    runToMs(lastMsOf(at), std::move(redraws));
+}
+
+void LyricsPreview::runToMs(qint64 atMs, QList<TrackPosition> redraws)
+{
     if (!started_) {
         // As a play does: a new lyric state on the window's canvas, the scan,
         // the first record, the first picture.
@@ -67,18 +76,36 @@ void LyricsPreview::runTo(const TrackPosition& at, QList<TrackPosition> redraws)
     while (nextRedraw < redraws.size() && framesOf(redraws[nextRedraw]) < lastFrames)
         ++nextRedraw;
     for (;;) {
-        const TrackPosition position = positionAt(lastTickMs_ + TickMs);
-        if (!LyricsStepper::isDue(position, at))
+        const qint64 tickMs = lastTickMs_ + TickMs;
+        wakeForPieces(std::min(tickMs - 1, atMs));
+        if (tickMs > atMs)
             break;
+        const TrackPosition position = positionAt(tickMs);
         while (nextRedraw < redraws.size() && framesOf(redraws[nextRedraw]) < framesOf(position)) {
             clientResized();
             ++nextRedraw;
         }
-        lastTickMs_ += TickMs;
+        lastTickMs_ = tickMs;
         tick(position);
     }
-    for (; nextRedraw < redraws.size() && LyricsStepper::isDue(redraws[nextRedraw], at); ++nextRedraw)
+    for (; nextRedraw < redraws.size() && LyricsStepper::isDue(redraws[nextRedraw], positionAt(atMs));
+         ++nextRedraw)
         clientResized();
+    lyrics_.drawWipe(atMs);
+}
+
+// The player's wakes between ticks, each at the moment a piece is due, up to untilMs.
+void LyricsPreview::wakeForPieces(qint64 untilMs)
+{
+    while (reading_.wordsActive && !reading_.wordsEnded && reading_.recordPending) {
+        const qint64 due = LyricsStepper::dueMs(reading_.nextRecordTime);
+        if (due > untilMs)
+            return;
+        stepper_.stepBetweenTicks(positionAt(std::max(due, lastTickMs_)));
+        // A time the disc never reports as such (a damaged file) waits for the tick.
+        if (reading_.recordPending && LyricsStepper::dueMs(reading_.nextRecordTime) == due)
+            return;
+    }
 }
 
 // The lyrics step of a monitor tick.

@@ -24,5 +24,8 @@ struct LyricsReading {
     // holdUntil, so that the piece reached last is seen sung before it goes,
     // or until the pending record itself is due, if that comes first.
     QList<DwdCommand> HeldCommands;
-    TrackPosition holdUntil; // a moment after the last piece was reached
+    TrackPosition holdUntil; // a moment after the last piece was reached (or filled)
+    // A piece was reached between ticks: holdUntil counts from the next tick's
+    // position, as it would have if that tick had reached the piece.
+    bool holdFromNextTick = false;
 };

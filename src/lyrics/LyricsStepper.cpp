@@ -29,9 +29,23 @@ bool LyricsStepper::isDue(const TrackPosition& time, const TrackPosition& positi
     return time.frames <= position.frames;
 }
 
+qint64 LyricsStepper::dueMs(const TrackPosition& time)
+{
+    // Rounded up: the disc reports a frame from its first millisecond on.
+    const qint64 frames = time.totalFrames();
+    return frames <= 0 ? frames * 1000 / CdFrames::PerSecond
+                       : (frames * 1000 + CdFrames::PerSecond - 1) / CdFrames::PerSecond;
+}
+
+TrackPosition LyricsStepper::positionAt(qint64 ms)
+{
+    return TrackPosition::fromFrames(int(std::max<qint64>(0, ms) * CdFrames::PerSecond / 1000));
+}
+
 void LyricsStepper::start()
 {
     reading_.recordPending = false;
+    reading_.holdFromNextTick = false;
     reading_.HeldCommands.clear();
     reading_.holdUntil = {};
     if (!reading_.WordsFile || !reading_.WordsFile->isOpen()) {
@@ -67,12 +81,15 @@ void LyricsStepper::scanWholeFile()
     }
 }
 
-void LyricsStepper::step(const TrackPosition& position)
+void LyricsStepper::stepAt(const TrackPosition& position, Step kind)
 {
+    if (kind == Step::Tick && reading_.holdFromNextTick)
+        anchorHold(position);
     for (;;) {
         if (!reading_.HeldCommands.isEmpty()) {
             const bool pendingDue = reading_.recordPending && isDue(reading_.nextRecordTime, position);
-            if (!isDue(reading_.holdUntil, position) && !pendingDue)
+            const bool holding = reading_.holdFromNextTick || !isDue(reading_.holdUntil, position);
+            if (holding && !pendingDue)
                 return;
             const QList<DwdCommand> commands = std::move(reading_.HeldCommands);
             reading_.HeldCommands.clear();
@@ -81,17 +98,33 @@ void LyricsStepper::step(const TrackPosition& position)
         if (reading_.recordPending) {
             if (!isDue(reading_.nextRecordTime, position))
                 return;
-            lyrics_.reach(reading_.pendingText);
+            lyrics_.reach(reading_.pendingText, dueMs(reading_.nextRecordTime));
             reading_.recordPending = false;
-            reading_.holdUntil = position;
-            TrackPosition::addDelta(reading_.holdUntil, TrackPosition{0, 0, PageHoldFrames});
+            reading_.holdFromNextTick = true;
         }
-        if (reading_.wordsEnded)
-            return;
-        readRecord(Advance::FromPendingRecord);
+        if (!reading_.wordsEnded) {
+            readRecord(Advance::FromPendingRecord);
+            if (reading_.recordPending)
+                lyrics_.setWipeEnd(dueMs(reading_.nextRecordTime));
+        }
+        if (kind == Step::Tick && reading_.holdFromNextTick)
+            anchorHold(position);
         if (!reading_.recordPending)
             return;
     }
+}
+
+void LyricsStepper::anchorHold(const TrackPosition& position)
+{
+    reading_.holdUntil = position;
+    if (const std::optional<qint64> full = lyrics_.wipeEndMs()) {
+        const TrackPosition filled =
+            TrackPosition::fromFrames(int((std::max<qint64>(0, *full) * CdFrames::PerSecond + 999) / 1000));
+        if (!isDue(filled, position))
+            reading_.holdUntil = filled;
+    }
+    TrackPosition::addDelta(reading_.holdUntil, TrackPosition{0, 0, PageHoldFrames});
+    reading_.holdFromNextTick = false;
 }
 
 void LyricsStepper::readRecord(Advance advance)

@@ -29,4 +29,7 @@ public:
 
     // The compiler window exists and its timing capture runs.
     virtual bool timingCaptureRunning() const = 0;
+    // Milliseconds between two frames of the screen the display is on.
+    virtual int frameIntervalMs() const { return DefaultFrameIntervalMs; }
+    static constexpr int DefaultFrameIntervalMs = 16;
 };

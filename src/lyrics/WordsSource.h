@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/TextRect.h"
+#include "lyrics/DrawCursor.h"
 
 #include <QtGlobal>
 
@@ -18,5 +19,7 @@ public:
     virtual quint32 wordsPreColor() const = 0;
     virtual const ExtendedText& shownPreText() const = 0;
     virtual const ExtendedText& writtenText() const = 0;
+    // The reached piece a wipe is still filling, and how far; none by default.
+    virtual PartFill writtenFill() const { return {}; }
     virtual void setDisplayRect(const TextRect& rect) = 0;
 };

@@ -14,6 +14,9 @@ LyricsPlayback::LyricsPlayback(CdAudioDevice& device, MessageBoxes& boxes, Assoc
     : device_(device), boxes_(boxes), association_(association), lyrics_(lyrics), host_(host),
       stepper_(reading_, lyrics)
 {
+    wakeTimer_.setSingleShot(true);
+    wakeTimer_.setTimerType(Qt::PreciseTimer);
+    wakeTimer_.callOnTimeout([this] { wake(); });
 }
 
 LyricsPlayback::~LyricsPlayback() = default;
@@ -50,6 +53,7 @@ void LyricsPlayback::loadAtPlay(int track)
     // loads its own lyrics inside this one. Once that has happened, this load
     // has nothing more to say about the lyrics.
     const quint64 load = ++loadCount_;
+    stopWaking();
     const auto overtaken = [this, load] { return loadCount_ != load; };
 
     const std::optional<QString> fileName = association_.lookup(track);
@@ -152,13 +156,69 @@ void LyricsPlayback::stepLyrics()
 
     // A position that cannot be read counts as the start of the track: the record waits.
     TrackPosition position;
-    if (DeviceCommands::readTrackPosition(device_, position) != 0)
+    const qint64 now = clock_->nowMs();
+    if (DeviceCommands::readTrackPosition(device_, position) == 0) {
+        soundClock_.observe(now, position);
+    }
+    else {
         position = {};
+        soundClock_.reset();
+    }
     stepper_.step(position);
+    // A piece this tick reached shows its first column now, not a frame later.
+    if (const PartFill fill = lyrics_.writtenFill(); fill.index >= 0 && fill.span.to == 0)
+        lyrics_.drawWipe(soundClock_.trackMsAt(now));
+    scheduleWake(now);
+}
+
+void LyricsPlayback::wake()
+{
+    nextWakeMs_.reset();
+    const qint64 now = clock_->nowMs();
+    const qint64 moment = soundClock_.trackMsAt(now);
+    if (reading_.wordsActive && !reading_.wordsEnded)
+        stepper_.stepBetweenTicks(LyricsStepper::positionAt(moment));
+    lyrics_.drawWipe(moment);
+    lastWakeTrackMs_ = moment;
+    scheduleWake(now);
+}
+
+// The next wake: while a wipe fills, the first frame of the display at which
+// another column turns; sooner if the next piece is due before that. Only while the disc is seen moving: a
+// stalled disc's pieces wait for the tick that finds them due.
+void LyricsPlayback::scheduleWake(qint64 nowMs)
+{
+    std::optional<qint64> at;
+    if (soundClock_.running()) {
+        // The display's next frame, or later when no column turns by then.
+        if (const std::optional<qint64> column = lyrics_.nextColumnMs())
+            at = nowMs + std::max<qint64>(host_.frameIntervalMs(), *column - soundClock_.trackMsAt(nowMs));
+        if (reading_.wordsActive && !reading_.wordsEnded && reading_.recordPending) {
+            const qint64 untilDue =
+                LyricsStepper::dueMs(reading_.nextRecordTime) - soundClock_.trackMsAt(nowMs);
+            if (untilDue <= WakeHorizonMs) {
+                const qint64 due = nowMs + std::max<qint64>(untilDue, 0);
+                at = at ? std::min(*at, due) : due;
+            }
+        }
+    }
+    if (!at) {
+        stopWaking();
+        return;
+    }
+    nextWakeMs_ = at;
+    wakeTimer_.start(int(*at - nowMs));
+}
+
+void LyricsPlayback::stopWaking()
+{
+    wakeTimer_.stop();
+    nextWakeMs_.reset();
 }
 
 void LyricsPlayback::releaseAtStop()
 {
+    stopWaking();
     reading_.wordsActive = false;
     reading_.wordsEnded = true;
     destroyDisplay(true);
@@ -168,12 +228,14 @@ void LyricsPlayback::releaseAtStop()
 
 void LyricsPlayback::wordsOff()
 {
+    stopWaking();
     reading_.wordsActive = false;
     destroyDisplay(true);
 }
 
 void LyricsPlayback::closeAtExit()
 {
+    stopWaking();
     reading_.wordsActive = false;
     reading_.wordsEnded = true;
     destroyDisplay(false);

@@ -2,7 +2,12 @@
 
 #include "lyrics/LyricsReading.h"
 #include "lyrics/LyricsStepper.h"
+#include "platform/Clock.h"
 #include "player/DeviceCommands.h"
+#include "player/SoundClock.h"
+
+#include <QTimer>
+#include <optional>
 
 class Association;
 class CdAudioDevice;
@@ -28,6 +33,11 @@ class MessageBoxes;
 // leaves inactive anyway. A tick inside a box may also start the next track,
 // whose lyrics then stand: the outer load, once its box is answered, leaves
 // them alone.
+//
+// Between ticks it wakes on a precise timer: when the next piece is due by the
+// sound clock (the positions read at the ticks), so the piece turns within a
+// frame of its time, and while a wipe fills, once per frame of the display.
+// Nothing wakes it otherwise.
 class LyricsPlayback {
 public:
     LyricsPlayback(CdAudioDevice& device, MessageBoxes& boxes, Association& association, LyricState& lyrics,
@@ -51,6 +61,18 @@ public:
 
     const LyricsReading& reading() const { return reading_; }
 
+    // The wall clock the ticks and wakes are timed by; a steady one unless set.
+    void setClock(const Clock& clock) { clock_ = &clock; }
+    // The wake between ticks: draws what is due at the sound clock's time and
+    // the wipe as it stands then, and sets the next wake.
+    void wake();
+    // The wall clock time of the next wake; none while nothing comes before the next tick.
+    std::optional<qint64> nextWakeMs() const { return nextWakeMs_; }
+    // The track time the last wake drew at.
+    qint64 lastWakeTrackMs() const { return lastWakeTrackMs_; }
+    // A piece further off than this is left to the next tick, which reads a fresher position.
+    static constexpr qint64 WakeHorizonMs = 100;
+
     // The disc has reached time: its minutes are earlier, or equal with
     // earlier seconds, or both equal with frames not later.
     static bool isDue(const TrackPosition& time, const TrackPosition& position);
@@ -65,6 +87,8 @@ private:
     void clearDisplay();
     void destroyDisplay(bool savePosition);
     void closeFile();
+    void scheduleWake(qint64 nowMs);
+    void stopWaking();
 
     CdAudioDevice& device_;
     MessageBoxes& boxes_;
@@ -76,4 +100,11 @@ private:
     quint64 loadCount_ = 0;
     // The box about a missing file is open: a track repeated under it asks nothing more.
     bool missingFileAsked_ = false;
+
+    SteadyClock steadyClock_;
+    const Clock* clock_ = &steadyClock_;
+    SoundClock soundClock_;
+    QTimer wakeTimer_;
+    std::optional<qint64> nextWakeMs_;
+    qint64 lastWakeTrackMs_ = 0;
 };

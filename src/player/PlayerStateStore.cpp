@@ -53,3 +53,15 @@ bool PlayerStateStore::saveDisplay(SettingsStore& store, int left, int top)
     const std::unique_ptr<SettingsKey> key = store.openKey(SettingsKeys::WordsDisplayState, true);
     return key && key->writeInteger(SettingsKeys::Left, left) && key->writeInteger(SettingsKeys::Top, top);
 }
+
+bool PlayerStateStore::loadWipe(SettingsStore& store)
+{
+    const std::unique_ptr<SettingsKey> key = store.openKey(WordsDisplayState, false);
+    return key && key->readInteger(Wipe).value_or(0) != 0;
+}
+
+bool PlayerStateStore::saveWipe(SettingsStore& store, bool wipe)
+{
+    const std::unique_ptr<SettingsKey> key = store.openKey(WordsDisplayState, true);
+    return key && key->writeInteger(Wipe, wipe ? 1 : 0);
+}

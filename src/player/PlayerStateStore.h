@@ -51,4 +51,9 @@ bool savePlayer(SettingsStore& store, const SavedPlayer& values);
 // Reads "Left", then "Top" of the lyrics display window.
 DisplayPosition loadDisplay(SettingsStore& store);
 bool saveDisplay(SettingsStore& store, int left, int top);
+
+// "Wipe" of the lyrics display window: pieces fill as they are sung. Written
+// only when the user changes it; absent, the pieces turn all at once.
+bool loadWipe(SettingsStore& store);
+bool saveWipe(SettingsStore& store, bool wipe);
 } // namespace PlayerStateStore

@@ -602,6 +602,85 @@ private Q_SLOTS:
         }
     }
 
+    // Between ticks the player wakes when a piece is due by the sound clock,
+    // and while a wipe fills once a frame, never otherwise; each frame drawn
+    // is what `ondel-dwd render` draws at its moment (frames whose moment
+    // falls before a tick already run cannot be rendered alone).
+    void wakesDrawOnTheFrameDue_data()
+    {
+        QTest::addColumn<bool>("wipe");
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<int>("minReached");
+        const QByteArray everyCommand(
+            "[/formsize(400,200)][/setcursor(8,8)][Kara] [oke]\r\n[/fontsize(16)][big] "
+            "[/fontsize(9)][small]\r\n"
+            "[/fontcolor(255,0,0)][red] [/pausepre][more]\r\n[/clear][/setcursor(20,20)][page] [two]");
+        const QByteArray dense("abcdefghij\r\nklmno[/clear]pqrst\r\nuvwxyz");
+        QTest::newRow("all at once, every command") << false << everyCommand << 6;
+        QTest::newRow("wipe, every command") << true << everyCommand << 6;
+        QTest::newRow("all at once, dense pieces over a page turn") << false << dense << 20;
+        QTest::newRow("wipe, dense pieces over a page turn") << true << dense << 20;
+    }
+
+    void wakesDrawOnTheFrameDue()
+    {
+        QFETCH(bool, wipe);
+        QFETCH(QByteArray, script);
+        QFETCH(int, minReached);
+        QList<TrackPosition> presses;
+        for (int i = 0; i < 30; ++i)
+            presses << at(0, 1 + i / 5, (i % 5) * 7);
+        LyricsRig rig;
+        const QString name = rig.compiled(QStringLiteral("song.dwd"), script, presses);
+        rig.relate(1, name);
+        rig.lyrics.setWipe(wipe);
+        rig.playback.setClock(rig.clock);
+        LyricsPreview preview;
+        preview.setWipe(wipe);
+        QString error;
+        QVERIFY(preview.open(name, error));
+        rig.play(1);
+
+        qint64 nextTick = rig.clock.nowMs() + LyricsPreview::TickMs;
+        qint64 lastTick = 0;
+        int frames = 0, reached = 0, compared = 0;
+        while (rig.clock.nowMs() < 6000) {
+            const std::optional<qint64> wake = rig.playback.nextWakeMs();
+            if (!wake || *wake >= nextTick) {
+                rig.clock.set(nextTick);
+                rig.monitor.onTick();
+                lastTick = nextTick;
+                nextTick += LyricsPreview::TickMs;
+                continue;
+            }
+            rig.clock.set(*wake);
+            const TrackPosition due = rig.reading().nextRecordTime;
+            const bool pending = rig.reading().recordPending;
+            const bool filling = rig.lyrics.wipeEndMs().has_value();
+            rig.playback.wake();
+            ++frames;
+            if (pending && (!rig.reading().recordPending || !(rig.reading().nextRecordTime == due))) {
+                const qint64 lag = *wake - LyricsStepper::dueMs(due);
+                QVERIFY2(lag >= 0 && lag <= 13, qPrintable(QString::number(lag)));
+                ++reached;
+            }
+            else {
+                QVERIFY2(filling, "a wake draws a piece or a frame of a wipe");
+            }
+            if (rig.playback.lastWakeTrackMs() >= lastTick) {
+                preview.runToMs(rig.playback.lastWakeTrackMs());
+                QCOMPARE(rig.form()->canvas().image(), preview.image());
+                ++compared;
+            }
+        }
+        QVERIFY(reached >= minReached);
+        QVERIFY(compared > frames * 3 / 4);
+        if (wipe)
+            QVERIFY(frames > 5 * reached);
+        else
+            QCOMPARE(frames, reached);
+    }
+
     void emptyTextIsDrawnAsNothing()
     {
         const QByteArray red("\x01\x03\xff\x00\x00\x00\x00\x00", 8);

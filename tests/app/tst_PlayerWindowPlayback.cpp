@@ -466,6 +466,39 @@ private Q_SLOTS:
             f.child<QAbstractButton>(Main::StopButton)->click();
         QTRY_VERIFY(!display());
     }
+
+    // The wipe chosen in the lyrics window's menu is kept in the settings and
+    // checked again in the window the next play opens.
+    void wipeItemIsRemembered()
+    {
+        Form f;
+        f.show();
+        QTemporaryDir dir;
+        const QString dwd = dir.filePath(QStringLiteral("song.dwd"));
+        QFile file(dwd);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(sampleDwdBytes());
+        file.close();
+        f.relate(1, dwd);
+        auto wipeItem = [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (qobject_cast<LyricsWindow*>(w) && w->isVisible())
+                    return w->findChild<QAction*>(LyricsWindowObjectNames::wipeItem);
+            return static_cast<QAction*>(nullptr);
+        };
+        f.child<QAbstractButton>(Main::PlayButton)->click();
+        QVERIFY(wipeItem() && wipeItem()->isCheckable() && !wipeItem()->isChecked());
+        wipeItem()->trigger();
+        auto key = f.settings.openKey(SettingsKeys::WordsDisplayState, false);
+        QVERIFY(key);
+        QCOMPARE(key->readInteger(SettingsKeys::Wipe).value_or(-1), 1);
+        f.child<QAbstractButton>(Main::StopButton)->click();
+        QTRY_VERIFY(!wipeItem());
+        QTRY_VERIFY(f.child<QAbstractButton>(Main::PlayButton)->isEnabled());
+        f.child<QAbstractButton>(Main::PlayButton)->click();
+        QTRY_VERIFY(wipeItem());
+        QVERIFY(wipeItem()->isChecked());
+    }
 };
 
 QTEST_MAIN(tst_PlayerWindowPlayback)

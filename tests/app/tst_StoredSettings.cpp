@@ -74,6 +74,7 @@ private Q_SLOTS:
         const PlayerStateStore::DisplayPosition lyrics = PlayerStateStore::loadDisplay(settings);
         QCOMPARE(lyrics.left.value_or(-1), -300);
         QCOMPARE(lyrics.top.value_or(-1), 400);
+        QVERIFY(!PlayerStateStore::loadWipe(settings)); // not in the file: all at once
 
         QCOMPARE(TapLatencyStore(settings).read(), -45);
 

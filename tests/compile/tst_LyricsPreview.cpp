@@ -2,7 +2,9 @@
 #include "lyrics/LyricsPreview.h"
 #include "lyrics/format/CaptureFile.h"
 #include "lyrics/format/DwdCapture.h"
+#include "lyrics/format/DwdWriter.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -86,6 +88,57 @@ int unmatchedPixels(const QImage& a, const QImage& b)
     return unmatched;
 }
 
+const QString DemoDwd = QStringLiteral(ONDEL_TEST_BINARY_DIR "/demo/sakura.dwd");
+
+// A command of a DWD record: its code and its 16-bit arguments.
+QByteArray command(quint8 code, std::initializer_list<qint16> args)
+{
+    QByteArray bytes(1, char(code));
+    for (qint16 a : args) {
+        bytes += char(a & 0xFF);
+        bytes += char((a >> 8) & 0xFF);
+    }
+    return bytes;
+}
+
+// Four pieces for the wipe: "Sakura " from 1.000 s over a whole second,
+// "saku" CR LF "ra " across a line break from 2.000 s over 800 ms, "Yayoi"
+// larger from 2.800 s (1.2 s to the next piece, so it fills in the 1 s cap)
+// and " no sora" from 4.000 s, the last piece, also in 1 s.
+QString writeWipeSong(const QTemporaryDir& dir)
+{
+    struct Piece {
+        TrackPosition delta;
+        QByteArray commands;
+        QByteArray text;
+    };
+    const QList<Piece> pieces = {
+        {at(0, 1, 0), "\x02" + command(2, {20}) + command(5, {10, 10}), "Sakura "},
+        {at(0, 1, 0), QByteArray(1, '\0'), "saku\r\nra "},
+        {at(0, 0, 60), "\x01" + command(2, {32}), "Yayoi"},
+        {at(0, 1, 15), "\x01" + command(2, {20}), " no sora"},
+    };
+    QFile file(dir.filePath(QStringLiteral("wipe.dwd")));
+    if (!file.open(QIODevice::ReadWrite) || !DwdWriter::writeHeader(file))
+        return {};
+    for (const Piece& p : pieces)
+        DwdWriter::writeRecord(file, p.text, p.commands, p.delta);
+    file.seek(0);
+    DwdWriter::writeHeader(file);
+    return file.fileName();
+}
+
+QImage renderMs(const QString& dwd, qint64 ms, bool wipe)
+{
+    LyricsPreview preview;
+    preview.setWipe(wipe);
+    QString error;
+    if (!preview.open(dwd, error))
+        return {};
+    preview.runToMs(ms);
+    return preview.image();
+}
+
 // The scripts of tests/compile/pictures and the moments pictured; between
 // them they use every command.
 struct Moment {
@@ -144,6 +197,81 @@ private Q_SLOTS:
         QCOMPARE(unmatchedPixels(expected, image), 0);
     }
 
+    // The wipe at moments of its pieces: a third and two thirds through, at
+    // the start and the end; across a line break; in a larger size; the last
+    // piece, filled in the cap.
+    void wipePicture_data()
+    {
+        QTest::addColumn<qint64>("ms");
+        for (const qint64 ms : {1333, 2267, 2533, 2800, 3467, 3800, 4500})
+            QTest::newRow(qPrintable(QStringLiteral("wipe-%1").arg(ms))) << ms;
+    }
+
+    void wipePicture()
+    {
+        QFETCH(qint64, ms);
+        const QString dwd = writeWipeSong(dir_);
+        QVERIFY(!dwd.isEmpty());
+        const QImage image = renderMs(dwd, ms, true);
+        QVERIFY(!image.isNull());
+        const QString reference = PictureDir + QStringLiteral("/wipe-%1.png").arg(ms);
+        if (qEnvironmentVariableIsSet("ONDEL_WRITE_PICTURES")) {
+            QVERIFY(image.save(reference));
+            QSKIP("reference written");
+        }
+        QImage expected(reference);
+        QVERIFY2(!expected.isNull(), qPrintable(reference));
+        expected = expected.convertToFormat(image.format());
+        QCOMPARE(image.size(), expected.size());
+        QCOMPARE(unmatchedPixels(image, expected), 0);
+        QCOMPARE(unmatchedPixels(expected, image), 0);
+    }
+
+    // Exactly, pixel for pixel: a full redraw at any moment gives back the
+    // wipe's picture, and whenever no piece is filling (and the page is the
+    // same) the wipe's picture is the all-at-once one.
+    void wipeAgreesWithRedrawAndClassic_data()
+    {
+        QTest::addColumn<bool>("demo");
+        QTest::addColumn<int>("stepMs");
+        QTest::newRow("four pieces every 7 ms") << false << 7;
+        QTest::newRow("the demo song every tick") << true << int(LyricsPreview::TickMs);
+    }
+
+    void wipeAgreesWithRedrawAndClassic()
+    {
+        QFETCH(bool, demo);
+        QFETCH(int, stepMs);
+        if (demo && !QFile::exists(DemoDwd))
+            QSKIP("the demo lyrics are built with the player");
+        const QString dwd = demo ? DemoDwd : writeWipeSong(dir_);
+        LyricsPreview wipe, classic;
+        wipe.setWipe(true);
+        QString error;
+        QVERIFY(wipe.open(dwd, error) && classic.open(dwd, error));
+        int filling = 0;
+        int whole = 0;
+        for (qint64 ms = 0; !wipe.reading().wordsEnded || wipe.lyrics().wipeEndMs(); ms += stepMs) {
+            QVERIFY(ms < 60000);
+            wipe.runToMs(ms);
+            classic.runToMs(ms);
+            const QImage running = wipe.image();
+            wipe.redraw();
+            QVERIFY2(wipe.image() == running, qPrintable(QString::number(ms)));
+            if (wipe.lyrics().wipeEndMs()) {
+                ++filling;
+                continue;
+            }
+            // The wipe's page turns wait for its last piece to fill.
+            if (wipe.lyrics().PageIndex != classic.lyrics().PageIndex)
+                continue;
+            QVERIFY2(running == classic.image(), qPrintable(QString::number(ms)));
+            ++whole;
+        }
+        QVERIFY(filling > 10);
+        QVERIFY(whole > 10);
+    }
+
     // A full redraw at any moment (a click on the window, a resize to the same
     // size) gives back the picture that was on screen.
     void redrawChangesNothing_data()
@@ -177,14 +305,57 @@ private Q_SLOTS:
         }
     }
 
+    // The all-at-once display at every tick of the demo song, against the
+    // pictures the player drew before pieces were timed between ticks: the
+    // reference holds the hash of the picture from each tick where it changed.
+    void classicDemoUnchanged()
+    {
+        if (!QFile::exists(DemoDwd))
+            QSKIP("the demo lyrics are built with the player");
+        LyricsPreview preview;
+        QString error;
+        QVERIFY(preview.open(DemoDwd, error));
+        QStringList changes;
+        QByteArray last;
+        for (qint64 ms = 0; ms <= 40000; ms += LyricsPreview::TickMs) {
+            preview.runTo(LyricsPreview::positionAt(ms));
+            const QImage& image = preview.image();
+            const QByteArray hash =
+                QCryptographicHash::hash(QByteArrayView(image.constBits(), image.sizeInBytes()),
+                                         QCryptographicHash::Md5)
+                    .toHex();
+            if (hash != last)
+                changes << QString::number(ms) + QLatin1Char(' ') + QString::fromLatin1(hash);
+            last = hash;
+        }
+        QFile reference(PictureDir + QStringLiteral("/demo-classic.md5"));
+        if (qEnvironmentVariableIsSet("ONDEL_WRITE_PICTURES")) {
+            QVERIFY(reference.open(QIODevice::WriteOnly));
+            reference.write(changes.join(QLatin1Char('\n')).toLatin1() + '\n');
+            QSKIP("reference written");
+        }
+        QVERIFY(reference.open(QIODevice::ReadOnly));
+        QCOMPARE(changes,
+                 QString::fromLatin1(reference.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts));
+    }
+
     // On the demo disc's lyrics every page's last piece is on screen, sung and
-    // with no pre text left, before its page turns.
+    // with no pre text left, before its page turns; with the wipe, filled.
+    void demoPagesEndSung_data()
+    {
+        QTest::addColumn<bool>("wipe");
+        QTest::newRow("all at once") << false;
+        QTest::newRow("wipe") << true;
+    }
+
     void demoPagesEndSung()
     {
-        const QString demo = QStringLiteral(ONDEL_TEST_BINARY_DIR "/demo/sakura.dwd");
+        QFETCH(bool, wipe);
+        const QString demo = DemoDwd;
         if (!QFile::exists(demo))
             QSKIP("the demo lyrics are built with the player");
         LyricsPreview preview;
+        preview.setWipe(wipe);
         QString error;
         QVERIFY(preview.open(demo, error));
         int turns = 0;

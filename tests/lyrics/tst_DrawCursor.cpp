@@ -121,6 +121,41 @@ private Q_SLOTS:
         QCOMPARE(cursor.pen(), penAfter);
     }
 
+    // A wipe draws a piece's lines laid end to end ("ab" then "cd", 40 long) a
+    // span at a time; the pen always moves over the whole piece.
+    void drawSpan_data()
+    {
+        QTest::addColumn<int>("clipRight");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QStringList>("draws");
+
+        QTest::newRow("nothing yet") << 435 << 0 << 0 << QStringList{};
+        QTest::newRow("the start of the first line") << 435 << 0 << 5 << QStringList{"0,0 [0,0,5,20] ab"};
+        QTest::newRow("across the line break")
+            << 435 << 5 << 30 << QStringList{"0,0 [5,0,20,20] ab", "0,20 [0,20,10,40] cd"};
+        QTest::newRow("the second line alone") << 435 << 25 << 40 << QStringList{"0,20 [5,20,20,40] cd"};
+        QTest::newRow("past the end is the end") << 435 << 35 << 99 << QStringList{"0,20 [15,20,20,40] cd"};
+        QTest::newRow("the window's edge still cuts")
+            << 15 << 10 << 40 << QStringList{"0,0 [10,0,15,20] ab", "0,20 [0,20,15,40] cd"};
+    }
+
+    void drawSpan()
+    {
+        QFETCH(int, clipRight);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(QStringList, draws);
+
+        RecordingCanvas canvas;
+        DrawCursor cursor;
+        cursor.bindCanvas(&canvas);
+        QCOMPARE(cursor.lineLength("ab\r\ncd"), 40);
+        cursor.drawString(TextRect{0, 0, clipRight, 300}, 0, 0, "ab\r\ncd", FillSpan{from, to});
+        QCOMPARE(canvas.drawList(), draws);
+        QCOMPARE(cursor.pen(), QPoint(20, 20));
+    }
+
     void drawStringWithoutCanvasDoesNothing()
     {
         DrawCursor cursor;

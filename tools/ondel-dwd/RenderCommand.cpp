@@ -17,6 +17,7 @@ int ToolCommands::render(const QStringList& args)
     QString outName;
     std::optional<TrackPosition> at;
     QList<TrackPosition> redraws;
+    bool wipe = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
         if (arg == QLatin1String("-o") || arg == QLatin1String("--at") ||
@@ -41,12 +42,16 @@ int ToolCommands::render(const QStringList& args)
                 redraws << *time;
             }
         }
+        else if (arg == QLatin1String("--wipe")) {
+            wipe = true;
+        }
         else {
             positional << arg;
         }
     }
     if (positional.size() != 1 || !at || outName.isEmpty()) {
-        return usage(QStringLiteral("render takes FILE --at M:SS:FF [--redraw-at M:SS:FF]... -o OUT.png"));
+        return usage(
+            QStringLiteral("render takes FILE --at M:SS:FF [--redraw-at M:SS:FF]... [--wipe] -o OUT.png"));
     }
     // Refused as dump refuses it, before any drawing starts.
     QFile checked;
@@ -54,6 +59,7 @@ int ToolCommands::render(const QStringList& args)
         return 1;
     }
     LyricsPreview preview;
+    preview.setWipe(wipe);
     QString error;
     if (!preview.open(positional[0], error)) {
         writeErr(QStringLiteral("ondel-dwd: %1: %2\n").arg(positional[0], error));

@@ -95,13 +95,15 @@ const ToolCommand Commands[] = {
 )",
      ToolCommands::import},
     {"render",
-     R"(  ondel-dwd render FILE --at M:SS:FF [--redraw-at M:SS:FF]... -o OUT.png
+     R"(  ondel-dwd render FILE --at M:SS:FF [--redraw-at M:SS:FF]... [--wipe] -o OUT.png
       The picture the lyrics window shows at that time within the track when
       the track plays from its start (a 435 x 300 client area, which the
       file's formsize changes as in the window), drawn by the player's own
       code. Each --redraw-at forces a full redraw at that time, as clicking
-      the window does; it changes nothing in the picture. A file the player
-      would refuse is refused with the player's message.
+      the window does; it changes nothing in the picture. With --wipe pieces
+      fill left to right as they are sung, as in the window's wipe mode, and
+      the picture shows the fill at the last moment of that frame. A file the
+      player would refuse is refused with the player's message.
 )",
      ToolCommands::render, true},
 };

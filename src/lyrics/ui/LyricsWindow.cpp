@@ -6,6 +6,8 @@
 #include "lyrics/WordsSource.h"
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QTimer>
 
@@ -41,6 +43,13 @@ LyricsWindow::LyricsWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     canvas_.resize(size());
     canvas_.setChangedHandler([this](const QRect& rect) { update(rect); });
     cursor_.bindCanvas(&canvas_);
+
+    menu_ = new QMenu(this);
+    menu_->setObjectName(LyricsWindowObjectNames::menu);
+    wipeItem_ = menu_->addAction(QStringLiteral("Wipe(&W)"));
+    wipeItem_->setObjectName(LyricsWindowObjectNames::wipeItem);
+    wipeItem_->setCheckable(true);
+    connect(wipeItem_, &QAction::triggered, this, &LyricsWindow::wipeToggled);
 }
 
 LyricsWindow::~LyricsWindow()
@@ -114,6 +123,21 @@ void LyricsWindow::fitOuterSize()
     const QSize frame = frameGeometry().size() - size();
     if (frame.width() > 0 || frame.height() > 0)
         resize(OuterWidth - frame.width(), OuterHeight - frame.height());
+}
+
+void LyricsWindow::setWipeChecked(bool on)
+{
+    wipeItem_->setChecked(on);
+}
+
+bool LyricsWindow::wipeChecked() const
+{
+    return wipeItem_->isChecked();
+}
+
+void LyricsWindow::contextMenuEvent(QContextMenuEvent* event)
+{
+    menu_->popup(event->globalPos());
 }
 
 void LyricsWindow::closeEvent(QCloseEvent* event)

@@ -2,6 +2,9 @@
 
 #include "lyrics/ui/LyricsWindow.h"
 
+#include <QScreen>
+#include <algorithm>
+
 LyricsWindowKeeper::LyricsWindowKeeper(WordsSource& source) : source_(source)
 {
 }
@@ -17,6 +20,15 @@ void LyricsWindowKeeper::showDisplay()
         QObject::connect(window_.get(), &LyricsWindow::closing, window_.get(), [this] {
             if (savePosition && window_)
                 savePosition(*window_);
+        });
+        // Only a window whose wipe someone keeps offers it (not the editor's preview).
+        if (!wipeChanged)
+            window_->setContextMenuPolicy(Qt::NoContextMenu);
+        window_->setWipeChecked(wipe_);
+        QObject::connect(window_.get(), &LyricsWindow::wipeToggled, window_.get(), [this](bool on) {
+            wipe_ = on;
+            if (wipeChanged)
+                wipeChanged(on);
         });
     }
     if (loadPosition)
@@ -50,4 +62,20 @@ void LyricsWindowKeeper::destroyDisplay(bool save)
     std::unique_ptr<LyricsWindow> form = std::move(window_);
     form->setWordsSource(nullptr);
     form.reset();
+}
+
+void LyricsWindowKeeper::setWipeChecked(bool on)
+{
+    wipe_ = on;
+    if (window_)
+        window_->setWipeChecked(on);
+}
+
+int LyricsWindowKeeper::frameIntervalMs() const
+{
+    const QScreen* screen = window_ ? window_->screen() : nullptr;
+    const qreal rate = screen ? screen->refreshRate() : 0;
+    if (rate < 1)
+        return DefaultFrameIntervalMs;
+    return std::max(1, int(1000 / rate));
 }

@@ -27,6 +27,11 @@ public:
     std::function<void(LyricsWindow&)> savePosition;
     // The compiler window exists and its timing capture runs.
     std::function<bool()> captureRunning;
+    // The user switched the wipe on or off in the window's menu.
+    std::function<void(bool)> wipeChanged;
+
+    // The wipe item's check mark, in the window now and in any window made later.
+    void setWipeChecked(bool on);
 
     bool displayExists() const override { return window_ != nullptr; }
     void showDisplay() override;
@@ -35,8 +40,10 @@ public:
     TextRect displayClientRect() const override;
     void destroyDisplay(bool savePosition) override;
     bool timingCaptureRunning() const override { return captureRunning && captureRunning(); }
+    int frameIntervalMs() const override;
 
 private:
     WordsSource& source_;
     std::unique_ptr<LyricsWindow> window_;
+    bool wipe_ = false;
 };
