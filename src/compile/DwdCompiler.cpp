@@ -1,5 +1,6 @@
 #include "compile/DwdCompiler.h"
 
+#include "analysis/OnsetSnap.h"
 #include "compile/CompileHost.h"
 #include "compile/CompileView.h"
 #include "core/ColorValue.h"
@@ -211,6 +212,18 @@ void DwdCompiler::createForm()
     }
     takeUpScript(name);
     clientResized();
+    prepareAnalysis();
+}
+
+void DwdCompiler::prepareAnalysis()
+{
+    const QString image = host_.discImagePath();
+    const int track = host_.currentTrack();
+    if (image.isEmpty() || track < 1 || (image == analysedImage_ && track == analysedTrack_))
+        return;
+    analysedImage_ = image;
+    analysedTrack_ = track;
+    analyzer_.start(image, track);
 }
 
 void DwdCompiler::clientResized()
@@ -355,6 +368,8 @@ void DwdCompiler::start()
     }
 
     timedTrack_ = host_.currentTrack();
+    marks_.clear();
+    prepareAnalysis();
     if (speedPercent_ != TimeStretch::NormalPercent)
         sendSpeed(speedPercent_);
     host_.play();
@@ -404,8 +419,11 @@ void DwdCompiler::keyPressed(int key)
     previousPosition_ = currentPosition_;
     // A device that does not answer leaves the position as it was: delta 0.
     TrackPosition heard;
-    if (DeviceCommands::readTrackPosition(device_, heard) == 0)
-        currentPosition_ = pressTime(heard);
+    int pressed = currentPosition_.totalFrames();
+    if (DeviceCommands::readTrackPosition(device_, heard) == 0) {
+        pressed = pressTime(heard).totalFrames();
+        currentPosition_ = TrackPosition::fromFrames(snappedFrames(pressed, heard));
+    }
     const DwdCapture::Press press = capture_.press(currentPosition_, pendingLineBreaks_);
     switch (press.outcome) {
     case DwdCapture::Outcome::SyntaxError:
@@ -424,6 +442,7 @@ void DwdCompiler::keyPressed(int key)
         view_.focusEndButton();
 
     taps_.append(tap);
+    marks_.append({pressed, currentPosition_.totalFrames(), press.pieceText});
     previewCursor_.setPen(timedPen_.x(), timedPen_.y());
     appendTimed(press.pieceText);
     canvas_.setFontColor(TimedColor);
@@ -447,6 +466,17 @@ TrackPosition DwdCompiler::pressTime(const TrackPosition& heard) const
     // take from a line.
     const int previous = capture_.lastPosition().totalFrames();
     return TrackPosition::fromFrames(std::max({frames, previous, 0}));
+}
+
+int DwdCompiler::snappedFrames(int pressed, const TrackPosition& heard) const
+{
+    const std::shared_ptr<const TrackAnalysis> analysis = analyzer_.analysis();
+    if (!snap_.enabled || !analysis || analysedTrack_ != timedTrack_)
+        return pressed;
+    // Not before the previous piece, not after what has been heard.
+    const int previous = capture_.lastPosition().totalFrames();
+    const int latest = std::max(heard.totalFrames(), previous);
+    return OnsetSnap::nearest(analysis->onsets, pressed, snap_.windowMs, previous, latest).value_or(pressed);
 }
 
 void DwdCompiler::onPanelMousePress(int x, int y)
@@ -521,6 +551,8 @@ void DwdCompiler::takeBack()
         return;
     }
     const Tap tap = taps_.takeLast();
+    if (!marks_.isEmpty())
+        marks_.removeLast();
     timedText_.truncate(tap.timedSize);
     while (timedLines_.size() > 1 && timedLines_.last() > tap.timedSize)
         timedLines_.removeLast();

@@ -2,6 +2,7 @@
 
 #include "compile/TapLatencyStore.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -9,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTimer>
 
 namespace {
@@ -52,6 +54,7 @@ CompileWindow::CompileWindow(CompileHost& host, CdAudioDevice& device, MessageBo
     cancelButton_ = makeButton(Names::cancelButton, QStringLiteral("Cancel"), &CompileWindow::cancel);
     endButton_->installEventFilter(this);
     makeSpeedSelector();
+    makeSnapControls();
     tapLatencyLabel_ = new QLabel(this);
     tapLatencyLabel_->setObjectName(Names::tapLatency);
     tapLatencyLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -119,9 +122,44 @@ void CompileWindow::makeSpeedSelector()
             [this](int index) { compiler_.setSpeedPercent(speedBox_->itemData(index).toInt()); });
 }
 
+// Snapping: on or off and how far it looks, both remembered. Neither control
+// ever takes the keyboard focus, so Space always times.
+void CompileWindow::makeSnapControls()
+{
+    const SnapSettings snap = SnapSettings::read(settings_);
+    snapBox_ = new QCheckBox(QStringLiteral("音の立ち上がりに合わせる"), this);
+    snapBox_->setObjectName(Names::snapBox);
+    snapBox_->setFocusPolicy(Qt::NoFocus);
+    snapBox_->setChecked(snap.enabled);
+    snapBox_->setToolTip(QStringLiteral("押したタイミングを近くの音の立ち上がりに移す"));
+    snapWindow_ = new QSpinBox(this);
+    snapWindow_->setObjectName(Names::snapWindow);
+    snapWindow_->setFocusPolicy(Qt::NoFocus);
+    snapWindow_->setRange(SnapSettings::MinWindowMs, SnapSettings::MaxWindowMs);
+    snapWindow_->setSingleStep(10);
+    snapWindow_->setPrefix(QStringLiteral("±"));
+    snapWindow_->setSuffix(QStringLiteral(" ms"));
+    snapWindow_->setValue(snap.windowMs);
+    snapWindow_->setToolTip(QStringLiteral("音の立ち上がりを探す範囲"));
+    compiler_.setSnapping(snap);
+    connect(snapBox_, &QCheckBox::toggled, this, &CompileWindow::snapChanged);
+    connect(snapWindow_, &QSpinBox::valueChanged, this, &CompileWindow::snapChanged);
+}
+
+void CompileWindow::snapChanged()
+{
+    const SnapSettings snap{snapBox_->isChecked(), snapWindow_->value()};
+    compiler_.setSnapping(snap);
+    // Not kept is not worth a box in the middle of a take: the take snaps all the same.
+    snap.write(settings_);
+}
+
 void CompileWindow::clientResized()
 {
     const int bottom = height();
+    const int snapRowTop = bottom - ButtonHeight - SnapRowHeight - 2;
+    snapBox_->setGeometry(10, snapRowTop, 200, SnapRowHeight);
+    snapWindow_->setGeometry(214, snapRowTop, 90, SnapRowHeight);
     speedLabel_->move(SpeedLeft, bottom - ButtonHeight);
     speedBox_->move(SpeedLeft + SpeedLabelWidth + 4, bottom - ButtonHeight + 1);
     startButton_->move(0, bottom - startButton_->height());
@@ -132,7 +170,8 @@ void CompileWindow::clientResized()
                                   std::max(0, measureButton_->x() - 4 - LatencyAreaLeft), ButtonHeight);
     fitTapLatencyFont();
     canvas_.resize(size());
-    compiler_.setClientArea(width(), height(), startButton_->height());
+    // The script's text area ends above the timing view.
+    compiler_.setClientArea(width(), height(), startButton_->height() + TimelineArea);
     compiler_.clientResized();
 }
 

@@ -16,7 +16,9 @@ class CdAudioDevice;
 class CompileHost;
 class FileDialogs;
 class MessageBoxes;
+class QCheckBox;
 class QComboBox;
+class QSpinBox;
 class QLabel;
 class QPushButton;
 class SettingsStore;
@@ -32,6 +34,8 @@ inline constexpr QLatin1String speedLabel("SpeedLabel");
 inline constexpr QLatin1String speedBox("Speed");
 inline constexpr QLatin1String tapLatency("TapLatency");
 inline constexpr QLatin1String measureButton("Measure");
+inline constexpr QLatin1String snapBox("SnapToOnsets");
+inline constexpr QLatin1String snapWindow("SnapWindow");
 } // namespace CompileWindowObjectNames
 
 // The "Make DWD file" window: a thin form over DwdCompiler. Its client area
@@ -47,7 +51,12 @@ class CompileWindow : public QWidget, private CompileView {
 
 public:
     static constexpr int OuterWidth = 434;
-    static constexpr int OuterHeight = 277;
+    // The script's part of the window, then the timing view's under it.
+    static constexpr int ScriptOuterHeight = 277;
+    static constexpr int TimelineHeight = 96;
+    static constexpr int SnapRowHeight = 22;
+    static constexpr int TimelineArea = TimelineHeight + SnapRowHeight + 6;
+    static constexpr int OuterHeight = ScriptOuterHeight + TimelineArea;
     static constexpr int ButtonWidth = 57;
     static constexpr int ButtonHeight = 25;
     // The tap latency's label and its button stand right of this, at the
@@ -110,6 +119,10 @@ private:
     void fitTapLatencyFont();
     QPushButton* makeButton(QLatin1String name, const QString& caption, void (CompileWindow::*handler)());
     void makeSpeedSelector();
+    // The check box that turns snapping on and the window it looks in; both
+    // remembered in the settings.
+    void makeSnapControls();
+    void snapChanged();
 
     // CompileView
     void setStartEnabled(bool enabled) override;
@@ -130,6 +143,8 @@ private:
     QPushButton* measureButton_ = nullptr;
     QLabel* speedLabel_ = nullptr;
     QComboBox* speedBox_ = nullptr;
+    QCheckBox* snapBox_ = nullptr;
+    QSpinBox* snapWindow_ = nullptr;
     HeldKeys heldKeys_;
     bool painting_ = false;
     bool outerSizeFitted_ = false;
