@@ -2,6 +2,7 @@
 
 #include "analysis/TrackAnalyzer.h"
 #include "compile/SnapSettings.h"
+#include "compile/TimingEdit.h"
 #include "core/TextRect.h"
 #include "core/TrackPosition.h"
 #include "lyrics/DrawCursor.h"
@@ -104,14 +105,23 @@ public:
     // window opens and at Start, for the track the host plays.
     TrackAnalyzer& analyzer() { return analyzer_; }
     int analysedTrack() const { return analysedTrack_; }
-    // Where each piece of the take was pressed (the latency taken off) and
-    // where it was placed (after the snap), in frames within the track.
-    struct Mark {
-        int pressed = 0;
-        int placed = 0;
-        QByteArray text;
-    };
-    const QList<Mark>& marks() const { return marks_; }
+    // The pieces of the take (where each was pressed, the latency taken off,
+    // and where it was placed after the snap), or of the script's DWD file
+    // opened for correction; edited in the timing view between takes.
+    const QList<TimingEdit::Piece>& marks() const { return edit_.pieces(); }
+    TimingEdit& edit() { return edit_; }
+    // The disc's position within the timed track, nullopt when the device
+    // does not answer.
+    std::optional<TrackPosition> heardPosition();
+    // Plays the timed track from a frame within it (P and L in the view);
+    // false during a take.
+    bool playFrom(int frame);
+    void stopPlaying();
+    // Writes the edited times into the script's DWD file through a working
+    // file renamed over it (the file stays as it was until the new one is
+    // whole); false after saying why.
+    bool saveEdits();
+    static QString saveMismatchMessage();
     // The latency in disc frames at a playback speed: a slowed disc moves
     // less music under the same delay. Rounded to the nearest frame, half a
     // frame away from zero.
@@ -199,6 +209,8 @@ private:
     bool followPen();
     void appendTimed(const QByteArray& piece);
     void sendSpeed(int percent);
+    // "play cdaudio from": the track from a time within it.
+    bool sendPlayFrom(int track, const TrackPosition& from);
     // What a take from a line keeps of the existing file.
     struct Retake {
         QByteArray records;     // the kept records' bytes
@@ -247,7 +259,9 @@ private:
         TrackPosition previous;
     };
     QList<Tap> taps_;
-    QList<Mark> marks_;
+    TimingEdit edit_;
+    // Opens the script's DWD file in the view when there is one.
+    void loadEdits();
     SnapSettings snap_;
     TrackAnalyzer analyzer_;
     QString analysedImage_;

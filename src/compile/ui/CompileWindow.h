@@ -19,6 +19,8 @@ class MessageBoxes;
 class QCheckBox;
 class QComboBox;
 class QSpinBox;
+class QTimer;
+class TimelineWidget;
 class QLabel;
 class QPushButton;
 class SettingsStore;
@@ -36,6 +38,8 @@ inline constexpr QLatin1String tapLatency("TapLatency");
 inline constexpr QLatin1String measureButton("Measure");
 inline constexpr QLatin1String snapBox("SnapToOnsets");
 inline constexpr QLatin1String snapWindow("SnapWindow");
+inline constexpr QLatin1String timeline("Timeline");
+inline constexpr QLatin1String saveButton("SaveTiming");
 } // namespace CompileWindowObjectNames
 
 // The "Make DWD file" window: a thin form over DwdCompiler. Its client area
@@ -87,9 +91,17 @@ public:
     void setClickSinkMaker(ClickTrack::SinkMaker makeSink) { clickSinkMaker_ = std::move(makeSink); }
     // The measuring dialog while it is open.
     TapCalibrationDialog* tapCalibrationForm() const { return calibrationForm_; }
+    TimelineWidget* timeline() const { return timeline_; }
+    // P plays from this long before the selected piece.
+    static constexpr int PlayLeadInFrames = 2 * 75;
 
 public Q_SLOTS:
-    void start() { compiler_.start(); }
+    void start()
+    {
+        // A take ends the view's playing and looping.
+        loopFrom_ = loopTo_ = -1;
+        compiler_.start();
+    }
     void end() { compiler_.end(); }
     void cancel() { compiler_.cancel(); }
     // The playback monitor saw the track change during a capture.
@@ -109,6 +121,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Tab and Shift+Tab select the pieces in the timing view.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void clientResized();
@@ -123,6 +137,15 @@ private:
     // remembered in the settings.
     void makeSnapControls();
     void snapChanged();
+    void makeTimeline();
+    // The keys of the timing view between takes; true when one was used.
+    bool editKey(const QKeyEvent& event);
+    // Every 50 ms while the disc plays for the view: the playhead, the loop.
+    void onViewTick();
+    void playFromSelected();
+    void loopSelectedLine();
+    void saveEdits();
+    void viewEdited();
 
     // CompileView
     void setStartEnabled(bool enabled) override;
@@ -145,6 +168,13 @@ private:
     QComboBox* speedBox_ = nullptr;
     QCheckBox* snapBox_ = nullptr;
     QSpinBox* snapWindow_ = nullptr;
+    TimelineWidget* timeline_ = nullptr;
+    QPushButton* saveButton_ = nullptr;
+    QTimer* viewTimer_ = nullptr;
+    // L: the line's first and last frame while it loops; the view's play
+    // stops once its end is heard otherwise.
+    int loopFrom_ = -1;
+    int loopTo_ = -1;
     HeldKeys heldKeys_;
     bool painting_ = false;
     bool outerSizeFitted_ = false;

@@ -1,6 +1,7 @@
 #include "CaptureRig.h"
 #include "GeneratedMusic.h"
 #include "compile/SnapSettings.h"
+#include "compile/ui/TimelineWidget.h"
 #include "lyrics/format/DwdRetime.h"
 
 #include <QCheckBox>
@@ -30,6 +31,19 @@ class TimingViewTest : public QObject {
         if (!rig.open())
             return false;
         return QTest::qWaitFor([&] { return rig.form->compiler().analyzer().analysis() != nullptr; }, 10000);
+    }
+
+    // A take of "abc" at 0:02:00, 0:04:00 and 0:06:00, ended.
+    bool takeThreePieces(CaptureRig& rig)
+    {
+        rig.editorFile = file(QStringLiteral("song.txt"), "abc");
+        if (!rig.open())
+            return false;
+        rig.start();
+        for (const int frame : {150, 300, 450})
+            rig.pressAt(TrackPosition::fromFrames(frame));
+        QTest::mouseClick(rig.button(Names::endButton), Qt::LeftButton);
+        return QFile::exists(dir.filePath(QStringLiteral("song.dwd")));
     }
 
 private Q_SLOTS:
@@ -82,7 +96,7 @@ private Q_SLOTS:
                 rig.pressAt(TrackPosition::fromFrames(frame));
         }
         QList<int> marks;
-        for (const DwdCompiler::Mark& mark : rig.form->compiler().marks())
+        for (const TimingEdit::Piece& mark : rig.form->compiler().marks())
             marks << mark.placed;
         QCOMPARE(marks, placed);
         QTest::mouseClick(rig.button(Names::endButton), Qt::LeftButton);
@@ -105,6 +119,97 @@ private Q_SLOTS:
         rig.pressAt(TrackPosition::fromFrames(78));
         QCOMPARE(rig.form->compiler().timedPieces(), 1);
         QCOMPARE(rig.form->compiler().marks().value(0).placed, 75);
+    }
+
+    // After a take: Tab selects, Alt+arrows move by one or ten frames (never
+    // past a neighbour), Ctrl+Z undoes, Save writes the file through its
+    // working file; the file then opens in the view with the new times.
+    void editingAfterATake_data()
+    {
+        QTest::addColumn<QString>(
+            "keys"); // t: Tab, T: Shift+Tab, < >: Alt+arrow, { }: Alt+Shift+arrow, z: Ctrl+Z
+        QTest::addColumn<QList<int>>("placed");
+        QTest::newRow("one frame later") << "t>" << QList<int>{151, 300, 450};
+        QTest::newRow("ten frames earlier, the second") << "tt{" << QList<int>{150, 290, 450};
+        QTest::newRow("never past the neighbour") << "tt{{{{{{{{{{{{{{{{" << QList<int>{150, 150, 450};
+        QTest::newRow("undo twice") << "t>>>zz" << QList<int>{151, 300, 450};
+        QTest::newRow("backwards from none is the last") << "T<" << QList<int>{150, 300, 449};
+    }
+    void editingAfterATake()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QList<int>, placed);
+        CaptureRig rig;
+        QVERIFY(takeThreePieces(rig));
+        rig.form->activateWindow();
+        rig.form->setFocus();
+        for (const QChar key : keys) {
+            switch (key.toLatin1()) {
+            case 't':
+                QTest::keyClick(rig.form, Qt::Key_Tab);
+                break;
+            case 'T':
+                QTest::keyClick(rig.form, Qt::Key_Backtab, Qt::ShiftModifier);
+                break;
+            case '<':
+                QTest::keyClick(rig.form, Qt::Key_Left, Qt::AltModifier);
+                break;
+            case '>':
+                QTest::keyClick(rig.form, Qt::Key_Right, Qt::AltModifier);
+                break;
+            case '{':
+                QTest::keyClick(rig.form, Qt::Key_Left, Qt::AltModifier | Qt::ShiftModifier);
+                break;
+            case '}':
+                QTest::keyClick(rig.form, Qt::Key_Right, Qt::AltModifier | Qt::ShiftModifier);
+                break;
+            case 'z':
+                QTest::keyClick(rig.form, Qt::Key_Z, Qt::ControlModifier);
+                break;
+            }
+        }
+        QCOMPARE(rig.form->compiler().edit().placedFrames(), placed);
+        QTest::mouseClick(rig.form->findChild<QAbstractButton*>(Names::saveButton), Qt::LeftButton);
+        QFile out(dir.filePath(QStringLiteral("song.dwd")));
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        QCOMPARE(DwdRetime::pieceFrames(out.readAll()), placed);
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("song.capture.dwd"))));
+        delete rig.form.data();
+
+        CaptureRig reopened;
+        reopened.editorFile = rig.editorFile;
+        QVERIFY(reopened.open());
+        QCOMPARE(reopened.form->compiler().edit().placedFrames(), placed);
+    }
+
+    // A file changed behind the view's back is not overwritten with the view's times.
+    void savingRefusesAFileThatChanged()
+    {
+        CaptureRig rig;
+        QVERIFY(takeThreePieces(rig));
+        rig.form->compiler().edit().select(0);
+        QVERIFY(rig.form->compiler().edit().moveSelected(1));
+        QFile changed(dir.filePath(QStringLiteral("song.dwd")));
+        QVERIFY(changed.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        changed.write("DWD");
+        changed.close();
+        QVERIFY(!rig.form->compiler().saveEdits());
+        QVERIFY(rig.boxes.shown.size() > 0);
+        QVERIFY(changed.open(QIODevice::ReadOnly));
+        QCOMPARE(changed.readAll(), QByteArray("DWD"));
+    }
+
+    // The view never takes the focus: Space times with it clicked.
+    void clickingTheViewKeepsSpaceTiming()
+    {
+        CaptureRig rig;
+        QVERIFY(openAnalysed(rig));
+        rig.start();
+        rig.pressAt(TrackPosition::fromFrames(75));
+        QTest::mouseClick(rig.form->timeline(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 40));
+        QTest::mouseClick(rig.form->findChild<QWidget*>(Names::snapWindow), Qt::LeftButton);
+        rig.pressAt(TrackPosition::fromFrames(150));
+        QCOMPARE(rig.form->compiler().timedPieces(), 2);
     }
 };
 
