@@ -19,6 +19,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 
 class CdAudioDevice;
@@ -76,6 +77,10 @@ public:
     QString editorFileName() const override { return state_.editorFileName; }
     void compilerWindowClosed() override;
     int currentTrack() const override { return state_.currentTrack; }
+    QString discImagePath() const override { return discImagePath_ ? discImagePath_() : QString(); }
+    // Names the image file behind the disc now playing (empty for a drive):
+    // the disc can change while the player runs, so it is asked each time.
+    void setDiscImagePath(std::function<QString()> path) { discImagePath_ = std::move(path); }
     void offerRelation(int track, const QString& dwdFile) override
     {
         association_.offerRelation(track, dwdFile);
@@ -182,6 +187,7 @@ private:
     CdAudioDevice& device_;
     MessageBoxes& boxes_;
     SettingsStore& settings_;
+    std::function<QString()> discImagePath_;
     std::unique_ptr<FileDialogs> ownDialogs_;
     FileDialogs& dialogs_;
     PlayerState state_;

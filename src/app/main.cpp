@@ -13,6 +13,7 @@
 #include "platform/TracingMessageBoxes.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/DiscSourceFactory.h"
+#include "platform/cdaudio/ImageDisc.h"
 #include "platform/cdaudio/TracingDevice.h"
 #include "platform/widgets/QtMessageBoxes.h"
 #include "player/DiscStartup.h"
@@ -73,6 +74,10 @@ int run(QApplication& app, const PlayerOptions& options)
     MessageBoxes& boxes = tracingBoxes ? static_cast<MessageBoxes&>(*tracingBoxes) : screenBoxes;
 
     PlayerWindow player(device, boxes, settings);
+    player.setDiscImagePath([&session] {
+        const auto* image = dynamic_cast<const ImageDisc*>(&session.source());
+        return image ? image->path() : QString();
+    });
     screenBoxes.owner = [&player] { return player.boxOwner(); };
     if (player.refused()) {
         app.exec();

@@ -17,6 +17,10 @@ public:
     virtual int currentTrack() const = 0;
     // A take of that track has become the file: offer to relate it.
     virtual void offerRelation(int track, const QString& dwdFile) = 0;
+    // The disc image, cue sheet or audio file the player plays, whose tracks
+    // the timing view reads for their waveform and note onsets; empty for a
+    // drive, whose tracks are not read apart from playing.
+    virtual QString discImagePath() const { return {}; }
     // The file the script editor has open, empty when it has none.
     virtual QString editorFileName() const = 0;
     // The compiler window is closing and will be destroyed: give the keyboard

@@ -1,11 +1,13 @@
 #include "compile/DwdCompiler.h"
 
+#include "analysis/OnsetSnap.h"
 #include "compile/CompileHost.h"
 #include "compile/CompileView.h"
 #include "core/ColorValue.h"
 #include "lyrics/TextCanvas.h"
 #include "lyrics/format/CaptureMessages.h"
 #include "lyrics/format/DwdReader.h"
+#include "lyrics/format/DwdRetime.h"
 #include "lyrics/format/DwdWriter.h"
 #include "lyrics/format/ScriptReader.h"
 #include "platform/FileDialogs.h"
@@ -189,6 +191,86 @@ void DwdCompiler::takeUpScript(const QString& name)
     previewLines_ = QList<qsizetype>{0} + lineStarts(previewText_);
     retimeLine_ = 0;
     outputFileName_ = makeOutputFileName(name);
+    loadEdits();
+}
+
+void DwdCompiler::loadEdits()
+{
+    edit_.setPieces({});
+    QFile file(outputFileName_);
+    if (outputFileName_.isEmpty() || !file.open(QIODevice::ReadOnly) || file.size() > MaxScriptBytes)
+        return;
+    if (const std::optional<QList<TimingEdit::Piece>> pieces = TimingEdit::fromDwd(file.readAll()))
+        edit_.setPieces(*pieces);
+}
+
+QString DwdCompiler::saveMismatchMessage()
+{
+    return QStringLiteral("タイミングを保存できません。\nDWDファイルが表示中のものと一致しません。");
+}
+
+std::optional<TrackPosition> DwdCompiler::heardPosition()
+{
+    TrackPosition heard;
+    if (DeviceCommands::readTrackPosition(device_, heard) != 0)
+        return std::nullopt;
+    return heard;
+}
+
+bool DwdCompiler::playFrom(int frame)
+{
+    if (compiling_)
+        return false;
+    const int track = timedTrack_ > 0 ? timedTrack_ : host_.currentTrack();
+    return sendPlayFrom(track, TrackPosition::fromFrames(std::max(0, frame)));
+}
+
+bool DwdCompiler::sendPlayFrom(int track, const TrackPosition& from)
+{
+    const QByteArray command = QStringLiteral("play cdaudio from %1:%2:%3:%4")
+                                   .arg(track, 2, 10, QLatin1Char('0'))
+                                   .arg(from.minutes, 2, 10, QLatin1Char('0'))
+                                   .arg(from.seconds, 2, 10, QLatin1Char('0'))
+                                   .arg(from.frames, 2, 10, QLatin1Char('0'))
+                                   .toLatin1();
+    ReplyBuffer reply;
+    return device_.sendCommand(command.constData(), reply) == 0;
+}
+
+void DwdCompiler::stopPlaying()
+{
+    if (!compiling_)
+        host_.stop();
+}
+
+bool DwdCompiler::saveEdits()
+{
+    if (compiling_ || windingUp_)
+        return false;
+    QFile file(outputFileName_);
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    file.close();
+    const std::optional<QList<TimingEdit::Piece>> onDisk = TimingEdit::fromDwd(bytes);
+    bool same = onDisk && onDisk->size() == edit_.pieces().size();
+    for (qsizetype i = 0; same && i < onDisk->size(); ++i)
+        same = onDisk->at(i).text == edit_.pieces()[i].text;
+    if (!same) {
+        showError(saveMismatchMessage(), errorCaption());
+        return false;
+    }
+    const QByteArray retimed = DwdRetime::retime(bytes, edit_.placedFrames());
+    CaptureFile working;
+    if (!working.create(outputFileName_)) {
+        showError(openFailedMessage(), errorCaption());
+        return false;
+    }
+    if (!working.writeAt(0, retimed) || !working.commit()) {
+        working.discard();
+        showError(recordFailedMessage(), errorCaption());
+        return false;
+    }
+    edit_.setPieces(*TimingEdit::fromDwd(retimed));
+    return true;
 }
 
 void DwdCompiler::resetView()
@@ -211,6 +293,18 @@ void DwdCompiler::createForm()
     }
     takeUpScript(name);
     clientResized();
+    prepareAnalysis();
+}
+
+void DwdCompiler::prepareAnalysis()
+{
+    const QString image = host_.discImagePath();
+    const int track = host_.currentTrack();
+    if (image.isEmpty() || track < 1 || (image == analysedImage_ && track == analysedTrack_))
+        return;
+    analysedImage_ = image;
+    analysedTrack_ = track;
+    analyzer_.start(image, track);
 }
 
 void DwdCompiler::clientResized()
@@ -355,20 +449,13 @@ void DwdCompiler::start()
     }
 
     timedTrack_ = host_.currentTrack();
+    edit_.setPieces({});
+    prepareAnalysis();
     if (speedPercent_ != TimeStretch::NormalPercent)
         sendSpeed(speedPercent_);
     host_.play();
-    if (retake) {
-        const TrackPosition& from = retake->playFrom;
-        const QByteArray command = QStringLiteral("play cdaudio from %1:%2:%3:%4")
-                                       .arg(timedTrack_, 2, 10, QLatin1Char('0'))
-                                       .arg(from.minutes, 2, 10, QLatin1Char('0'))
-                                       .arg(from.seconds, 2, 10, QLatin1Char('0'))
-                                       .arg(from.frames, 2, 10, QLatin1Char('0'))
-                                       .toLatin1();
-        ReplyBuffer reply;
-        device_.sendCommand(command.constData(), reply);
-    }
+    if (retake)
+        sendPlayFrom(timedTrack_, retake->playFrom);
     // The first record is timed from the start of the track, or from the
     // last piece kept.
     currentPosition_ = retake ? retake->lastTime : TrackPosition{};
@@ -404,8 +491,11 @@ void DwdCompiler::keyPressed(int key)
     previousPosition_ = currentPosition_;
     // A device that does not answer leaves the position as it was: delta 0.
     TrackPosition heard;
-    if (DeviceCommands::readTrackPosition(device_, heard) == 0)
-        currentPosition_ = pressTime(heard);
+    int pressed = currentPosition_.totalFrames();
+    if (DeviceCommands::readTrackPosition(device_, heard) == 0) {
+        pressed = pressTime(heard).totalFrames();
+        currentPosition_ = TrackPosition::fromFrames(snappedFrames(pressed, heard));
+    }
     const DwdCapture::Press press = capture_.press(currentPosition_, pendingLineBreaks_);
     switch (press.outcome) {
     case DwdCapture::Outcome::SyntaxError:
@@ -424,6 +514,9 @@ void DwdCompiler::keyPressed(int key)
         view_.focusEndButton();
 
     taps_.append(tap);
+    QList<TimingEdit::Piece> pieces = edit_.pieces();
+    pieces.append({pressed, currentPosition_.totalFrames(), press.pieceText});
+    edit_.setPieces(pieces);
     previewCursor_.setPen(timedPen_.x(), timedPen_.y());
     appendTimed(press.pieceText);
     canvas_.setFontColor(TimedColor);
@@ -447,6 +540,17 @@ TrackPosition DwdCompiler::pressTime(const TrackPosition& heard) const
     // take from a line.
     const int previous = capture_.lastPosition().totalFrames();
     return TrackPosition::fromFrames(std::max({frames, previous, 0}));
+}
+
+int DwdCompiler::snappedFrames(int pressed, const TrackPosition& heard) const
+{
+    const std::shared_ptr<const TrackAnalysis> analysis = analyzer_.analysis();
+    if (!snap_.enabled || !analysis || analysedTrack_ != timedTrack_)
+        return pressed;
+    // Not before the previous piece, not after what has been heard.
+    const int previous = capture_.lastPosition().totalFrames();
+    const int latest = std::max(heard.totalFrames(), previous);
+    return OnsetSnap::nearest(analysis->onsets, pressed, snap_.windowMs, previous, latest).value_or(pressed);
 }
 
 void DwdCompiler::onPanelMousePress(int x, int y)
@@ -521,6 +625,8 @@ void DwdCompiler::takeBack()
         return;
     }
     const Tap tap = taps_.takeLast();
+    if (!edit_.pieces().isEmpty())
+        edit_.setPieces(edit_.pieces().first(edit_.pieces().size() - 1));
     timedText_.truncate(tap.timedSize);
     while (timedLines_.size() > 1 && timedLines_.last() > tap.timedSize)
         timedLines_.removeLast();
@@ -594,6 +700,7 @@ void DwdCompiler::keepPartialTake()
                 BoxIcon::Information, BoxButtons::Ok);
     windingUp_ = false;
     finishCapture();
+    loadEdits();
 }
 
 void DwdCompiler::cancel()
@@ -602,6 +709,7 @@ void DwdCompiler::cancel()
         return;
     capture_.abandon();
     finishCapture();
+    loadEdits();
 }
 
 void DwdCompiler::abandonCapture(const QString& message)
@@ -611,6 +719,7 @@ void DwdCompiler::abandonCapture(const QString& message)
     showError(message, errorCaption());
     windingUp_ = false;
     finishCapture();
+    loadEdits();
 }
 
 void DwdCompiler::finishCapture()

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "analysis/TrackAnalyzer.h"
+#include "compile/SnapSettings.h"
+#include "compile/TimingEdit.h"
 #include "core/TextRect.h"
 #include "core/TrackPosition.h"
 #include "lyrics/DrawCursor.h"
@@ -73,8 +76,10 @@ public:
     // bytes are kept as they are: a NUL byte is an ordinary one-byte piece.
     bool loadScript(const QString& name);
 
-    // The window's size: the text area and the buttons' row follow it.
-    void setClientArea(int width, int height, int startButtonHeight);
+    // The window's size: the text area and the buttons' row follow it. The
+    // text area ends bottomReserve (the buttons' row and whatever stands
+    // above it) plus 10 pixels above the bottom.
+    void setClientArea(int width, int height, int bottomReserve);
 
     void createForm();
     // The full redraw of the canvas (on every resize and every paint). The
@@ -90,6 +95,33 @@ public:
     // is what gets timed.
     void setTapLatencyMs(int ms) { tapLatencyMs_ = ms; }
     int tapLatencyMs() const { return tapLatencyMs_; }
+    // With snapping on, each press then moves to the nearest note onset of
+    // the track within the window, never before the piece before it nor
+    // after the position heard. Without an analysis of the track (a drive,
+    // or one still being read) presses stay where they were.
+    void setSnapping(const SnapSettings& snap) { snap_ = snap; }
+    const SnapSettings& snapping() const { return snap_; }
+    // The waveform and onsets of the track a take times: started when the
+    // window opens and at Start, for the track the host plays.
+    TrackAnalyzer& analyzer() { return analyzer_; }
+    int analysedTrack() const { return analysedTrack_; }
+    // The pieces of the take (where each was pressed, the latency taken off,
+    // and where it was placed after the snap), or of the script's DWD file
+    // opened for correction; edited in the timing view between takes.
+    const QList<TimingEdit::Piece>& marks() const { return edit_.pieces(); }
+    TimingEdit& edit() { return edit_; }
+    // The disc's position within the timed track, nullopt when the device
+    // does not answer.
+    std::optional<TrackPosition> heardPosition();
+    // Plays the timed track from a frame within it (P and L in the view);
+    // false during a take.
+    bool playFrom(int frame);
+    void stopPlaying();
+    // Writes the edited times into the script's DWD file through a working
+    // file renamed over it (the file stays as it was until the new one is
+    // whole); false after saying why.
+    bool saveEdits();
+    static QString saveMismatchMessage();
     // The latency in disc frames at a playback speed: a slowed disc moves
     // less music under the same delay. Rounded to the nearest frame, half a
     // frame away from zero.
@@ -177,6 +209,8 @@ private:
     bool followPen();
     void appendTimed(const QByteArray& piece);
     void sendSpeed(int percent);
+    // "play cdaudio from": the track from a time within it.
+    bool sendPlayFrom(int track, const TrackPosition& from);
     // What a take from a line keeps of the existing file.
     struct Retake {
         QByteArray records;     // the kept records' bytes
@@ -192,6 +226,10 @@ private:
     // off, never before the previous press (a delta is never negative) nor
     // before the start of the track.
     TrackPosition pressTime(const TrackPosition& heard) const;
+    // The press time moved onto an onset, when snapping finds one.
+    int snappedFrames(int pressed, const TrackPosition& heard) const;
+    // Starts reading the host's track, unless it is the one read already.
+    void prepareAnalysis();
 
     CompileHost& host_;
     CompileView& view_;
@@ -221,6 +259,13 @@ private:
         TrackPosition previous;
     };
     QList<Tap> taps_;
+    TimingEdit edit_;
+    // Opens the script's DWD file in the view when there is one.
+    void loadEdits();
+    SnapSettings snap_;
+    TrackAnalyzer analyzer_;
+    QString analysedImage_;
+    int analysedTrack_ = 0;
     qint32 pendingLineBreaks_ = 0;
     TrackPosition currentPosition_;
     TrackPosition previousPosition_;

@@ -23,7 +23,8 @@ inline QString trackValue(int track)
 inline const QString PlayerState = QStringLiteral("Software\\OndelPlayer\\PlayerState");
 // The lyrics window's place and display mode.
 inline const QString WordsDisplayState = QStringLiteral("Software\\OndelPlayer\\WordsDisplayState");
-// What the compiler window keeps between takes: the author's tap latency.
+// What the compiler window keeps between takes: the author's tap latency and
+// the snapping of presses to note onsets.
 inline const QString CompileState = QStringLiteral("Software\\OndelPlayer\\CompileState");
 
 inline const QString Left = QStringLiteral("Left");
@@ -35,4 +36,8 @@ inline const QString MiniCDPlayer = QStringLiteral("MiniCDPlayer");
 inline const QString Wipe = QStringLiteral("Wipe");
 // Milliseconds by which the author's timing presses come after the beat.
 inline const QString TapLatency = QStringLiteral("TapLatency");
+// 1 when timing presses move to the nearest note onset, 0 when not.
+inline const QString SnapToOnsets = QStringLiteral("SnapToOnsets");
+// How far (milliseconds) a press looks for a note onset.
+inline const QString SnapWindow = QStringLiteral("SnapWindow");
 } // namespace SettingsKeys

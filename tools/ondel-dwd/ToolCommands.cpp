@@ -106,6 +106,25 @@ const ToolCommand Commands[] = {
       player would refuse is refused with the player's message.
 )",
      ToolCommands::render, true},
+    {"onsets",
+     R"(  ondel-dwd onsets AUDIO|CUE [--track N] [--method NAME] [--threshold X]
+      The note onsets of a track (default 1) of an audio file, a cue sheet or
+      a folder of audio files, one a line: M:SS:FF within the track (to the
+      nearest frame), a tab, milliseconds. The method is "voice" (the
+      default, made for sung music) or one of aubio's: energy, hfc, complex,
+      phase, wphase, specdiff, kl, mkl, specflux; the threshold (default 0.5)
+      is the detector's: higher finds fewer onsets.
+)",
+     ToolCommands::onsets},
+    {"snap",
+     R"(  ondel-dwd snap FILE.dwd (--audio AUDIO | --disc CUE --track N) [--window MS] -o OUT.dwd
+      Moves every piece with text to the nearest note onset of the track
+      within MS milliseconds (default 80), never before the piece before it
+      nor after the piece after it, and writes OUT.dwd; pieces with no onset
+      near them, and pieces without text, keep their times. Says how many
+      pieces moved. --method and --threshold as for onsets.
+)",
+     ToolCommands::snap},
 };
 
 const char* const Options = R"(  ondel-dwd -h, --help

@@ -27,4 +27,6 @@ int dump(const QStringList& args);
 int lrc(const QStringList& args);
 int import(const QStringList& args);
 int render(const QStringList& args);
+int onsets(const QStringList& args);
+int snap(const QStringList& args);
 } // namespace ToolCommands

@@ -1,7 +1,9 @@
 #include "compile/ui/CompileWindow.h"
 
 #include "compile/TapLatencyStore.h"
+#include "compile/ui/TimelineWidget.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -9,7 +11,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTimer>
+#include <limits>
 
 namespace {
 namespace Names = CompileWindowObjectNames;
@@ -52,6 +56,8 @@ CompileWindow::CompileWindow(CompileHost& host, CdAudioDevice& device, MessageBo
     cancelButton_ = makeButton(Names::cancelButton, QStringLiteral("Cancel"), &CompileWindow::cancel);
     endButton_->installEventFilter(this);
     makeSpeedSelector();
+    makeSnapControls();
+    makeTimeline();
     tapLatencyLabel_ = new QLabel(this);
     tapLatencyLabel_->setObjectName(Names::tapLatency);
     tapLatencyLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -119,9 +125,177 @@ void CompileWindow::makeSpeedSelector()
             [this](int index) { compiler_.setSpeedPercent(speedBox_->itemData(index).toInt()); });
 }
 
+// Snapping: on or off and how far it looks, both remembered. Neither control
+// ever takes the keyboard focus, so Space always times.
+void CompileWindow::makeSnapControls()
+{
+    const SnapSettings snap = SnapSettings::read(settings_);
+    snapBox_ = new QCheckBox(QStringLiteral("音の立ち上がりに合わせる"), this);
+    snapBox_->setObjectName(Names::snapBox);
+    snapBox_->setFocusPolicy(Qt::NoFocus);
+    snapBox_->setChecked(snap.enabled);
+    snapBox_->setToolTip(QStringLiteral("押したタイミングを近くの音の立ち上がりに移す"));
+    snapWindow_ = new QSpinBox(this);
+    snapWindow_->setObjectName(Names::snapWindow);
+    snapWindow_->setFocusPolicy(Qt::NoFocus);
+    snapWindow_->setRange(SnapSettings::MinWindowMs, SnapSettings::MaxWindowMs);
+    snapWindow_->setSingleStep(10);
+    snapWindow_->setPrefix(QStringLiteral("±"));
+    snapWindow_->setSuffix(QStringLiteral(" ms"));
+    snapWindow_->setValue(snap.windowMs);
+    snapWindow_->setToolTip(QStringLiteral("音の立ち上がりを探す範囲"));
+    compiler_.setSnapping(snap);
+    connect(snapBox_, &QCheckBox::toggled, this, &CompileWindow::snapChanged);
+    connect(snapWindow_, &QSpinBox::valueChanged, this, &CompileWindow::snapChanged);
+}
+
+void CompileWindow::makeTimeline()
+{
+    timeline_ = new TimelineWidget(compiler_, this);
+    timeline_->setObjectName(Names::timeline);
+    QFont small = font();
+    small.setPixelSize(11);
+    timeline_->setFont(small);
+    connect(timeline_, &TimelineWidget::edited, this, &CompileWindow::viewEdited);
+    saveButton_ = new QPushButton(QStringLiteral("保存"), this);
+    saveButton_->setObjectName(Names::saveButton);
+    saveButton_->setFocusPolicy(Qt::NoFocus);
+    saveButton_->setToolTip(QStringLiteral("直したタイミングをDWDファイルに保存"));
+    saveButton_->setEnabled(false);
+    connect(saveButton_, &QPushButton::clicked, this, &CompileWindow::saveEdits);
+    viewTimer_ = new QTimer(this);
+    viewTimer_->setInterval(50);
+    connect(viewTimer_, &QTimer::timeout, this, &CompileWindow::onViewTick);
+    viewTimer_->start();
+    TrackAnalyzer& analyzer = compiler_.analyzer();
+    connect(&analyzer, &TrackAnalyzer::progressed, timeline_,
+            [this](int percent) { timeline_->setStatus(QStringLiteral("波形を解析中… %1%").arg(percent)); });
+    connect(&analyzer, &TrackAnalyzer::finished, timeline_, [this] { timeline_->setStatus({}); });
+    connect(&analyzer, &TrackAnalyzer::failed, timeline_, [this](const QString& why) {
+        timeline_->setStatus(QStringLiteral("波形を読めません: %1").arg(why));
+    });
+    timeline_->setStatus(QStringLiteral("波形なし（ドライブの曲は読みません）"));
+}
+
+void CompileWindow::viewEdited()
+{
+    saveButton_->setEnabled(!compiler_.compiling() && compiler_.edit().modified());
+    timeline_->update();
+}
+
+void CompileWindow::onViewTick()
+{
+    const bool playingForView = loopFrom_ >= 0 || loopTo_ >= 0;
+    if (!compiler_.compiling() && !playingForView) {
+        viewEdited();
+        return;
+    }
+    const std::optional<TrackPosition> heard = compiler_.heardPosition();
+    if (!heard)
+        return;
+    const int frame = heard->totalFrames();
+    timeline_->setPlayhead(frame);
+    if (!compiler_.compiling() && loopTo_ >= 0 && frame >= loopTo_) {
+        if (loopFrom_ >= 0) {
+            compiler_.playFrom(loopFrom_);
+        }
+        else {
+            compiler_.stopPlaying();
+            loopTo_ = -1;
+        }
+    }
+    timeline_->update();
+}
+
+bool CompileWindow::focusNextPrevChild(bool next)
+{
+    if (compiler_.marks().isEmpty())
+        return QWidget::focusNextPrevChild(next);
+    compiler_.edit().selectNext(!next);
+    viewEdited();
+    return true;
+}
+
+bool CompileWindow::editKey(const QKeyEvent& event)
+{
+    if (compiler_.compiling())
+        return false;
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    TimingEdit& edit = compiler_.edit();
+    if ((modifiers & Qt::AltModifier) && (event.key() == Qt::Key_Left || event.key() == Qt::Key_Right)) {
+        const int step = (modifiers & Qt::ShiftModifier) ? 10 : 1;
+        edit.moveSelected(event.key() == Qt::Key_Left ? -step : step);
+    }
+    else if (modifiers == Qt::ControlModifier && event.key() == Qt::Key_Z) {
+        edit.undo();
+    }
+    else if (modifiers == Qt::ControlModifier && event.key() == Qt::Key_S) {
+        saveEdits();
+    }
+    else if (modifiers == Qt::NoModifier && event.key() == Qt::Key_P) {
+        playFromSelected();
+    }
+    else if (modifiers == Qt::NoModifier && event.key() == Qt::Key_L) {
+        loopSelectedLine();
+    }
+    else {
+        return false;
+    }
+    viewEdited();
+    return true;
+}
+
+void CompileWindow::playFromSelected()
+{
+    const int selected = compiler_.edit().selected();
+    if (selected < 0)
+        return;
+    const int from = std::max(0, compiler_.marks()[selected].placed - PlayLeadInFrames);
+    if (!compiler_.playFrom(from))
+        return;
+    // Plays on to the track's end unless stopped; the playhead follows.
+    loopFrom_ = -1;
+    loopTo_ = std::numeric_limits<int>::max();
+}
+
+// The line from its first piece to the next line's first piece (or two
+// seconds past its last), again and again until another key or a take.
+void CompileWindow::loopSelectedLine()
+{
+    const std::optional<std::pair<int, int>> line = compiler_.edit().selectedLine();
+    if (!line)
+        return;
+    const QList<TimingEdit::Piece>& pieces = compiler_.marks();
+    loopFrom_ = pieces[line->first].placed;
+    loopTo_ = line->second + 1 < pieces.size() ? pieces[line->second + 1].placed
+                                               : pieces[line->second].placed + PlayLeadInFrames;
+    loopTo_ = std::max(loopTo_, loopFrom_ + 1);
+    if (!compiler_.playFrom(loopFrom_))
+        loopFrom_ = loopTo_ = -1;
+}
+
+void CompileWindow::saveEdits()
+{
+    if (compiler_.saveEdits())
+        viewEdited();
+}
+
+void CompileWindow::snapChanged()
+{
+    const SnapSettings snap{snapBox_->isChecked(), snapWindow_->value()};
+    compiler_.setSnapping(snap);
+    // Not kept is not worth a box in the middle of a take: the take snaps all the same.
+    snap.write(settings_);
+}
+
 void CompileWindow::clientResized()
 {
     const int bottom = height();
+    const int snapRowTop = bottom - ButtonHeight - SnapRowHeight - 2;
+    snapBox_->setGeometry(10, snapRowTop, 200, SnapRowHeight);
+    snapWindow_->setGeometry(214, snapRowTop, 90, SnapRowHeight);
+    saveButton_->setGeometry(width() - ButtonWidth - 10, snapRowTop, ButtonWidth, SnapRowHeight);
+    timeline_->setGeometry(10, snapRowTop - TimelineHeight - 4, std::max(0, width() - 20), TimelineHeight);
     speedLabel_->move(SpeedLeft, bottom - ButtonHeight);
     speedBox_->move(SpeedLeft + SpeedLabelWidth + 4, bottom - ButtonHeight + 1);
     startButton_->move(0, bottom - startButton_->height());
@@ -132,7 +306,8 @@ void CompileWindow::clientResized()
                                   std::max(0, measureButton_->x() - 4 - LatencyAreaLeft), ButtonHeight);
     fitTapLatencyFont();
     canvas_.resize(size());
-    compiler_.setClientArea(width(), height(), startButton_->height());
+    // The script's text area ends above the timing view.
+    compiler_.setClientArea(width(), height(), startButton_->height() + TimelineArea);
     compiler_.clientResized();
 }
 
@@ -155,6 +330,10 @@ void CompileWindow::resizeEvent(QResizeEvent* event)
 
 void CompileWindow::keyPressEvent(QKeyEvent* event)
 {
+    if (editKey(*event)) {
+        event->accept();
+        return;
+    }
     // A key held a little too long must not time the pieces after it.
     if (heldKeys_.press(event->key(), event->timestamp(), event->isAutoRepeat()))
         keyPressed(keyCode(*event));

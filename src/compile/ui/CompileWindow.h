@@ -16,7 +16,11 @@ class CdAudioDevice;
 class CompileHost;
 class FileDialogs;
 class MessageBoxes;
+class QCheckBox;
 class QComboBox;
+class QSpinBox;
+class QTimer;
+class TimelineWidget;
 class QLabel;
 class QPushButton;
 class SettingsStore;
@@ -32,6 +36,10 @@ inline constexpr QLatin1String speedLabel("SpeedLabel");
 inline constexpr QLatin1String speedBox("Speed");
 inline constexpr QLatin1String tapLatency("TapLatency");
 inline constexpr QLatin1String measureButton("Measure");
+inline constexpr QLatin1String snapBox("SnapToOnsets");
+inline constexpr QLatin1String snapWindow("SnapWindow");
+inline constexpr QLatin1String timeline("Timeline");
+inline constexpr QLatin1String saveButton("SaveTiming");
 } // namespace CompileWindowObjectNames
 
 // The "Make DWD file" window: a thin form over DwdCompiler. Its client area
@@ -47,7 +55,12 @@ class CompileWindow : public QWidget, private CompileView {
 
 public:
     static constexpr int OuterWidth = 434;
-    static constexpr int OuterHeight = 277;
+    // The script's part of the window, then the timing view's under it.
+    static constexpr int ScriptOuterHeight = 277;
+    static constexpr int TimelineHeight = 96;
+    static constexpr int SnapRowHeight = 22;
+    static constexpr int TimelineArea = TimelineHeight + SnapRowHeight + 6;
+    static constexpr int OuterHeight = ScriptOuterHeight + TimelineArea;
     static constexpr int ButtonWidth = 57;
     static constexpr int ButtonHeight = 25;
     // The tap latency's label and its button stand right of this, at the
@@ -78,9 +91,17 @@ public:
     void setClickSinkMaker(ClickTrack::SinkMaker makeSink) { clickSinkMaker_ = std::move(makeSink); }
     // The measuring dialog while it is open.
     TapCalibrationDialog* tapCalibrationForm() const { return calibrationForm_; }
+    TimelineWidget* timeline() const { return timeline_; }
+    // P plays from this long before the selected piece.
+    static constexpr int PlayLeadInFrames = 2 * 75;
 
 public Q_SLOTS:
-    void start() { compiler_.start(); }
+    void start()
+    {
+        // A take ends the view's playing and looping.
+        loopFrom_ = loopTo_ = -1;
+        compiler_.start();
+    }
     void end() { compiler_.end(); }
     void cancel() { compiler_.cancel(); }
     // The playback monitor saw the track change during a capture.
@@ -100,6 +121,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Tab and Shift+Tab select the pieces in the timing view.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void clientResized();
@@ -110,6 +133,19 @@ private:
     void fitTapLatencyFont();
     QPushButton* makeButton(QLatin1String name, const QString& caption, void (CompileWindow::*handler)());
     void makeSpeedSelector();
+    // The check box that turns snapping on and the window it looks in; both
+    // remembered in the settings.
+    void makeSnapControls();
+    void snapChanged();
+    void makeTimeline();
+    // The keys of the timing view between takes; true when one was used.
+    bool editKey(const QKeyEvent& event);
+    // Every 50 ms while the disc plays for the view: the playhead, the loop.
+    void onViewTick();
+    void playFromSelected();
+    void loopSelectedLine();
+    void saveEdits();
+    void viewEdited();
 
     // CompileView
     void setStartEnabled(bool enabled) override;
@@ -130,6 +166,15 @@ private:
     QPushButton* measureButton_ = nullptr;
     QLabel* speedLabel_ = nullptr;
     QComboBox* speedBox_ = nullptr;
+    QCheckBox* snapBox_ = nullptr;
+    QSpinBox* snapWindow_ = nullptr;
+    TimelineWidget* timeline_ = nullptr;
+    QPushButton* saveButton_ = nullptr;
+    QTimer* viewTimer_ = nullptr;
+    // L: the line's first and last frame while it loops; the view's play
+    // stops once its end is heard otherwise.
+    int loopFrom_ = -1;
+    int loopTo_ = -1;
     HeldKeys heldKeys_;
     bool painting_ = false;
     bool outerSizeFitted_ = false;

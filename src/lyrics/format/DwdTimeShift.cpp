@@ -2,9 +2,7 @@
 
 #include "core/CdFrames.h"
 #include "lyrics/format/DwdRecordSpans.h"
-#include "lyrics/format/DwdWriter.h"
-
-#include <QtEndian>
+#include "lyrics/format/DwdRetime.h"
 
 qint64 DwdTimeShift::framesForMilliseconds(qint64 ms)
 {
@@ -24,9 +22,8 @@ DwdTimeShift::Result DwdTimeShift::shift(const QByteArray& fileBytes, qint64 fra
 {
     const QList<DwdRecordSpan> records = DwdRecordSpans::wholeRecords(fileBytes);
 
-    QByteArray shifted = fileBytes.left(DwdWriter::HeaderSize);
+    QList<int> moves;
     TrackPosition time;
-    qint64 previous = 0;
     for (qsizetype i = 0; i < records.size(); ++i) {
         const DwdRecordSpan& span = records[i];
         TrackPosition::addDelta(time, span.record.delta);
@@ -38,18 +35,7 @@ DwdTimeShift::Result DwdTimeShift::shift(const QByteArray& fileBytes, qint64 fra
         }
         if (moved / CdFrames::PerMinute > LatestMinute)
             return Refusal{Refusal::Reason::PastLatestTime, int(i + 1), time, span.record.text};
-        const TrackPosition delta = TrackPosition::timeDelta(TrackPosition::fromFrames(int(moved)),
-                                                             TrackPosition::fromFrames(int(previous)));
-        previous = moved;
-        // The record's first six bytes are its delta; the rest stays as it is.
-        QByteArray record = fileBytes.mid(span.start, span.end - span.start);
-        Q_ASSERT(record.size() >= 6);
-        const qint16 fields[3] = {delta.minutes, delta.seconds, delta.frames};
-        for (int f = 0; f < 3; ++f)
-            qToLittleEndian(fields[f], record.data() + 2 * f);
-        shifted += record;
+        moves.append(int(moved));
     }
-    // Whatever follows the last whole record stays as it was.
-    shifted += fileBytes.mid(records.isEmpty() ? DwdWriter::HeaderSize : records.last().end);
-    return shifted;
+    return DwdRetime::retime(fileBytes, moves);
 }

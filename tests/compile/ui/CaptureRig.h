@@ -92,6 +92,7 @@ public:
     void play() override { transport.play(); }
     void stop() override { transport.stop(); }
     QString editorFileName() const override { return editorFile; }
+    QString discImagePath() const override { return imagePath; }
     int currentTrack() const override { return state.currentTrack; }
     void offerRelation(int track, const QString& dwdFile) override
     {
@@ -129,6 +130,7 @@ public:
     MemorySettingsStore settings;
     QPointer<CompileWindow> form;
     QString editorFile;
+    QString imagePath; // what the timing view analyses: none by default
     int windowClosings = 0;
     QStringList offers; // "track file" for every offer to relate a take
     qint64 playStartMs = 0;
