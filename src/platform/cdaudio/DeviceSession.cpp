@@ -189,8 +189,24 @@ int DeviceSession::play(const QByteArray& fromText)
     const int offset = (numbers[1] * 60 + numbers[2]) * CdFrames::PerSecond + numbers[3];
     if (offset >= toc.trackLength(track))
         return DeviceResult::OutOfRange;
-    return source_->start(toc.trackStart(track) + offset, toc.leadOut) ? DeviceResult::Ok
-                                                                       : DeviceResult::DeviceNotReady;
+    if (offset == 0 && alreadyPlaysInto(toc.trackStart(track)))
+        return DeviceResult::Ok;
+    playedFrom_ = toc.trackStart(track) + offset;
+    return source_->start(playedFrom_, toc.leadOut) ? DeviceResult::Ok : DeviceResult::DeviceNotReady;
+}
+
+// A CD plays on from one track into the next. The player answers the disc
+// entering a track by itself with a play of that track; restarting the
+// stream there would drop what is queued, go silent and repeat the track's
+// first moments. So a play of a track's start that the running play has
+// crossed into less than a second ago goes on as it is. Previous restarts a
+// track only from one second in, so it still starts it again.
+bool DeviceSession::alreadyPlaysInto(int trackStart)
+{
+    if (playedFrom_ >= trackStart || !source_->isPlaying())
+        return false;
+    const int heard = source_->position();
+    return heard >= trackStart && heard < trackStart + CdFrames::PerSecond;
 }
 
 int DeviceSession::identity(ReplyBuffer& reply)

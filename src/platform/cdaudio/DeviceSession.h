@@ -31,6 +31,7 @@ private:
     int open(ReplyBuffer& reply);
     int status(const QByteArrayList& words, ReplyBuffer& reply);
     int play(const QByteArray& trackText);
+    bool alreadyPlaysInto(int trackStart);
     int identity(ReplyBuffer& reply);
     int setDoor(bool open);
     int setSpeed(const QByteArray& percentText);
@@ -40,7 +41,8 @@ private:
     std::unique_ptr<SourceLock> lock_;
     bool open_ = false;
     bool doorOpen_ = false;
-    int tempo_ = 100; // percent of the normal speed, kept across disc changes
+    int tempo_ = 100;    // percent of the normal speed, kept across disc changes
+    int playedFrom_ = 0; // where the last play this session started began
     QByteArray cachedIdentity_;
     DiscToc identityToc_; // the table the cached identity was computed from
 };

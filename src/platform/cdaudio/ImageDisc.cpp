@@ -1,5 +1,7 @@
 #include "platform/cdaudio/ImageDisc.h"
 
+#include "platform/cdaudio/DiscIdentity.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <sys/stat.h>
@@ -19,6 +21,11 @@ void ImageDisc::load()
     image_ = DiscImage::open(path_, &problem_);
     if (image_)
         engine_.setPosition(image_->toc().trackStart(1));
+}
+
+QByteArray ImageDisc::fixedIdentity() const
+{
+    return image_ ? DiscIdentity::fromToc(image_->identityToc()) : QByteArray();
 }
 
 QString ImageDisc::lockKey() const

@@ -23,6 +23,8 @@ public:
     DiscPresence presence() const override { return image_ ? DiscPresence::Ready : DiscPresence::Unreadable; }
     QString problem() const override { return problem_; }
     DiscToc toc() const override { return image_ ? image_->toc() : DiscToc{}; }
+    // The disc ID of the image's identity table (see DiscImage::identityToc).
+    QByteArray fixedIdentity() const override;
     bool start(int fromFrame, int endFrame) override;
     void halt() override { engine_.halt(); }
     bool isPlaying() override { return engine_.isPlaying(); }
