@@ -19,6 +19,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 class CdAudioDevice;
 class FileDialogs;
@@ -161,6 +162,10 @@ private:
     void popupMenuFromKeyboard(QWidget* window);
     void describeControls();
     void updateAccessibleDisplay();
+    // The title the disc gives the track on the digits, as the tooltip of
+    // the digits and of the mini strip's; asked of the device once per track.
+    void showTrackTitle();
+    void applyTrackTitle();
     // The lengths view lasts while the left button is held on the panel.
     void endLengthsView();
     void shutDown();
@@ -222,4 +227,12 @@ private:
 
     PlayerPopupMenu* popupMenu_ = nullptr;
     QPointer<MiniPlayerWindow> miniWindow_;
+    struct TitleKey {
+        int track = 0;
+        int trackCount = 0;
+        bool doorOpen = false;
+        friend bool operator==(const TitleKey&, const TitleKey&) = default;
+    };
+    std::optional<TitleKey> titleKey_;
+    QString trackTitle_;
 };

@@ -170,6 +170,63 @@ private Q_SLOTS:
         QVERIFY(rig.device.sent.size() > sent);
     }
 
+    // What the disc names goes out as title, album and artist; a track it
+    // names nothing of keeps "Track N" and the disc's performer.
+    void metadataCarriesTheDiscsNames_data()
+    {
+        QTest::addColumn<int>("track");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("artist");
+        QTest::newRow("a named track") << 2 << "Zwei" << QStringList{"A Singer"};
+        QTest::newRow("a track named by nothing") << 1 << "Track 1" << QStringList{"The Band"};
+    }
+
+    void metadataCarriesTheDiscsNames()
+    {
+        QFETCH(int, track);
+        QFETCH(QString, title);
+        QFETCH(QStringList, artist);
+        Rig rig(QStringLiteral("tracks=3"));
+        const QHash<QByteArray, QByteArray> names{{"info cdaudio title", "Night Album"},
+                                                  {"info cdaudio performer", "The Band"},
+                                                  {"info cdaudio title track 2", "Zwei"},
+                                                  {"info cdaudio performer track 2", "A Singer"}};
+        rig.device.answer = [&](const QByteArray& command, ReplyBuffer& reply) {
+            if (!command.startsWith("info cdaudio title") && !command.startsWith("info cdaudio performer"))
+                return false;
+            reply.set(names.value(command));
+            return true;
+        };
+        rig.remote.state.currentTrack = track;
+        const QVariantMap metadata = rig.model.metadata();
+        QCOMPARE(metadata.value("xesam:title").toString(), title);
+        QCOMPARE(metadata.value("xesam:album").toString(), QStringLiteral("Night Album"));
+        QCOMPARE(metadata.value("xesam:artist").toStringList(), artist);
+    }
+
+    void volumeIsTheStreamsLevel_data()
+    {
+        QTest::addColumn<double>("set");
+        QTest::addColumn<double>("read");
+        QTest::newRow("half") << 0.5 << 0.5;
+        QTest::newRow("rounded to a percent") << 0.333 << 0.33;
+        QTest::newRow("at most twice the disc's level") << 3.0 << 2.0;
+        QTest::newRow("below silence is silence") << -0.5 << 0.0;
+        QTest::newRow("not a number changes nothing") << qQNaN() << 1.0;
+    }
+
+    void volumeIsTheStreamsLevel()
+    {
+        QFETCH(double, set);
+        QFETCH(double, read);
+        Rig rig(QStringLiteral("tracks=3"));
+        QCOMPARE(rig.model.volume(), 1.0);
+        rig.model.changedProperties();
+        rig.model.setVolume(set);
+        QCOMPARE(rig.model.volume(), read);
+        QCOMPARE(rig.model.changedProperties().keys(), read == 1.0 ? QStringList{} : QStringList{"Volume"});
+    }
+
     void metadataIsEmptyWhileTheDoorIsOpen()
     {
         Rig rig(QStringLiteral("tracks=3"));

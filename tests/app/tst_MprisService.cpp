@@ -209,7 +209,11 @@ private Q_SLOTS:
         mark = rig.device.sent.size();
         QVERIFY(rig.call(PlayerInterface, QStringLiteral("Stop")));
         QVERIFY(rig.call(PlayerInterface, QStringLiteral("Previous")));
-        QCOMPARE(sentSince(mark), QByteArrayList{"stop cdaudio"});
+        // A tick that runs while the call is answered sees the play ended and
+        // stops once more, as in normal mode it always does: only stops.
+        const QByteArrayList stopped = sentSince(mark);
+        QVERIFY(!stopped.isEmpty());
+        QCOMPARE(QSet<QByteArray>(stopped.cbegin(), stopped.cend()), QSet<QByteArray>{"stop cdaudio"});
         QTRY_COMPARE(rig.player->state().currentTrack, 1);
     }
 

@@ -182,6 +182,14 @@ private Q_SLOTS:
             << "status cdaudio speed" << 0 << QByteArray("60");
         QTest::newRow("speed is a whole percent")
             << "" << opened << "set cdaudio speed 75.5" << 261 << QByteArray();
+        QTest::newRow("the disc's own level at first")
+            << "" << opened << "status cdaudio volume wait" << 0 << QByteArray("100");
+        QTest::newRow("a volume set is kept") << "" << opened + "set cdaudio volume 40;play cdaudio from 2"
+                                              << "status cdaudio volume" << 0 << QByteArray("40");
+        QTest::newRow("a volume over twice the level")
+            << "" << opened << "set cdaudio volume 201" << 282 << QByteArray();
+        QTest::newRow("a volume that is no number")
+            << "" << opened << "set cdaudio volume -5" << 261 << QByteArray();
         QTest::newRow("speed of a closed device") << ""
                                                   << ""
                                                   << "set cdaudio speed 75" << 263 << QByteArray();

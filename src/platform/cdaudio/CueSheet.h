@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/cdaudio/DiscNames.h"
+
 #include <QByteArray>
 #include <QString>
 #include <optional>
@@ -25,6 +27,8 @@ struct CueSheet {
     };
     std::vector<File> files;
     std::vector<Track> tracks;
+    // The sheet's TITLE and PERFORMER lines, the disc's and one pair per track.
+    DiscNames names;
 
     // Parses the text of a sheet kept in folder; on a mistake says why.
     static std::optional<CueSheet> parse(const QByteArray& text, const QString& folder, QString* error);

@@ -93,6 +93,7 @@ bool DiscImage::fromCue(const QString& path, QString* error)
             *error = QStringLiteral("%1: %2").arg(path, why);
         return false;
     }
+    names_ = sheet->names;
     for (const CueSheet::File& f : sheet->files) {
         std::unique_ptr<ImageFile> opened;
         if (f.raw)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/cdaudio/DiscNames.h"
 #include "platform/cdaudio/DiscToc.h"
 #include "platform/cdaudio/ImageFile.h"
 
@@ -27,6 +28,8 @@ public:
     // sample by sample, so the lyrics associated with a folder disc stay its
     // own. The same as toc() for a cue sheet.
     const DiscToc& identityToc() const { return identityToc_; }
+    // A cue sheet's TITLE and PERFORMER lines; nothing for files alone.
+    const DiscNames& names() const { return names_; }
     // Reads count frames from an absolute frame (2352 bytes each); frames
     // outside the disc are silence. False on a read error, with the reason.
     bool read(int frame, int count, char* out, QString* error);
@@ -53,6 +56,7 @@ private:
     std::vector<Segment> segments_;
     DiscToc toc_;
     DiscToc identityToc_;
+    DiscNames names_;
     qint64 end_ = qint64(CdFrames::LeadIn) * CdFrames::SamplesPerFrame; // samples laid down
     int identityEnd_ = CdFrames::LeadIn;
 };

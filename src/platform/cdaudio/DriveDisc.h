@@ -34,6 +34,8 @@ public:
     bool isPlaying() override { return engine_.isPlaying(); }
     int position() override { return engine_.position(); }
     void setTempo(int percent) override { engine_.setTempo(percent); }
+    void setVolume(int percent) override { engine_.setVolume(percent); }
+    std::optional<int> volume() override { return engine_.volume(); }
     void doorMoved(bool open) override;
 
     // Reads count frames from an absolute frame (2352 bytes each); a frame
