@@ -12,6 +12,7 @@
 // its index), so the recording tells which sample was heard when.
 
 #include "PulseServer.h"
+#include "TrackBoundaries.h"
 #include "platform/Clock.h"
 #include "platform/cdaudio/ImageDisc.h"
 #include "platform/cdaudio/PulseSink.h"
@@ -41,27 +42,6 @@ qint64 nowUs()
 {
     using namespace std::chrono;
     return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-// Sample i: left (i % 32000) + 1, right (i / 32000) + 1; silence is (0, 0).
-bool writeNumberedFile(const QString& path, int seconds)
-{
-    SF_INFO info{};
-    info.samplerate = Rate;
-    info.channels = 2;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* f = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
-    if (!f)
-        return false;
-    const qint64 count = qint64(seconds) * Rate;
-    std::vector<short> data(size_t(count) * 2);
-    for (qint64 i = 0; i < count; ++i) {
-        data[size_t(2 * i)] = short(i % 32000 + 1);
-        data[size_t(2 * i + 1)] = short(i / 32000 + 1);
-    }
-    const bool ok = sf_writef_short(f, data.data(), count) == count;
-    sf_close(f);
-    return ok;
 }
 
 // Reads the null sink's monitor in 5 ms pieces on its own thread and keeps,
@@ -320,7 +300,7 @@ int main(int argc, char** argv)
         return 1;
     }
     const QString file = dir.filePath(QStringLiteral("numbered.wav"));
-    if (!writeNumberedFile(file, 30)) {
+    if (!TrackBoundaries::writeNumbered(file, 0, qint64(30) * Rate)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
         return 1;
     }

@@ -40,6 +40,17 @@ QVariantMap MprisPlayerAdaptor::metadata() const
     return service_.model().metadata();
 }
 
+double MprisPlayerAdaptor::volume() const
+{
+    return service_.model().volume();
+}
+
+void MprisPlayerAdaptor::setVolume(double volume)
+{
+    service_.model().setVolume(volume);
+    service_.publishChanges();
+}
+
 qlonglong MprisPlayerAdaptor::position() const
 {
     return service_.model().position();
@@ -93,5 +104,17 @@ void MprisPlayerAdaptor::Next()
 void MprisPlayerAdaptor::Previous()
 {
     service_.model().Previous();
+    service_.publishChanges();
+}
+
+void MprisPlayerAdaptor::Seek(qlonglong offset)
+{
+    service_.model().Seek(offset);
+    service_.publishChanges();
+}
+
+void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath& trackId, qlonglong position)
+{
+    service_.model().SetPosition(trackId, position);
     service_.publishChanges();
 }

@@ -7,8 +7,7 @@
 class MprisService;
 
 // org.mpris.MediaPlayer2.Player on the session bus, answered by MprisModel.
-// Seeking, opening URIs and the volume are not the player's: their methods
-// do nothing and CanSeek is false.
+// Opening URIs and changing the rate are not the player's: they do nothing.
 class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
@@ -39,13 +38,13 @@ public:
     double rate() const { return 1.0; }
     void setRate(double) {}
     QVariantMap metadata() const;
-    double volume() const { return 1.0; }
-    void setVolume(double) {}
+    double volume() const;
+    void setVolume(double volume);
     qlonglong position() const;
     bool canGoNext() const;
     bool canGoPrevious() const;
     bool canPlay() const;
-    bool canSeek() const { return false; }
+    bool canSeek() const { return canPlay(); }
     bool canControl() const { return true; }
 
 public Q_SLOTS:
@@ -55,8 +54,8 @@ public Q_SLOTS:
     void Stop();
     void Next();
     void Previous();
-    void Seek(qlonglong) {}
-    void SetPosition(const QDBusObjectPath&, qlonglong) {}
+    void Seek(qlonglong offset);
+    void SetPosition(const QDBusObjectPath& trackId, qlonglong position);
     void OpenUri(const QString&) {}
 
 Q_SIGNALS:

@@ -14,10 +14,10 @@ const QString PlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 } // namespace
 
 MprisService::MprisService(PlayerRemote& remote, CdAudioDevice& device, QDBusConnection connection)
-    : remote_(remote), model_(remote, device), connection_(std::move(connection))
+    : remote_(remote), model_(remote, device), player_(new MprisPlayerAdaptor(*this)),
+      connection_(std::move(connection))
 {
     new MprisRootAdaptor(*this);
-    new MprisPlayerAdaptor(*this);
 }
 
 MprisService::~MprisService()
@@ -57,7 +57,12 @@ bool MprisService::start(QString* error)
 void MprisService::publishChanges()
 {
     const QVariantMap changed = model_.changedProperties();
-    if (changed.isEmpty() || serviceName_.isEmpty())
+    const std::optional<qlonglong> jumped = model_.positionJump();
+    if (serviceName_.isEmpty())
+        return;
+    if (jumped)
+        Q_EMIT player_->Seeked(*jumped);
+    if (changed.isEmpty())
         return;
     QDBusMessage signal = QDBusMessage::createSignal(
         ObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"));

@@ -6,12 +6,14 @@
 #include <QObject>
 
 class CdAudioDevice;
+class MprisPlayerAdaptor;
 class PlayerRemote;
 
 // The player on the session bus as org.mpris.MediaPlayer2.ondelplayer, at
 // /org/mpris/MediaPlayer2, so that media keys, panel applets and phone
 // remotes reach it. publishChanges, called after every monitor tick and
-// every remote call, sends PropertiesChanged for whatever changed.
+// every remote call, sends PropertiesChanged for whatever changed and Seeked
+// when the position jumped.
 class MprisService : public QObject {
     Q_OBJECT
 
@@ -34,6 +36,7 @@ public Q_SLOTS:
 private:
     PlayerRemote& remote_;
     MprisModel model_;
+    MprisPlayerAdaptor* player_; // owned by this object
     QDBusConnection connection_;
     QString serviceName_;
 };

@@ -16,6 +16,10 @@ public:
     virtual void stop() = 0;     // stop
     virtual void next() = 0;     // fastForward
     virtual void previous() = 0; // rewind
+    // Stops and keeps the place; play goes on from there (Transport::pause).
+    virtual void pause() = 0;
+    // To a frame of the current track (Transport::seek).
+    virtual void seek(int frame) = 0;
     virtual void setPlayMode(PlayMode mode) = 0;
     // Shows the player's window, restored from the minimised state, on top
     // and active.

@@ -11,6 +11,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/cdaudio/CdAudioDevice.h"
 #include "platform/widgets/QtFileDialogs.h"
+#include "player/DeviceCommands.h"
 #include "player/PlayerStartup.h"
 #include "player/PlayerStateStore.h"
 #include "window/MiniPlayerWindow.h"
@@ -553,6 +554,7 @@ void PlayerWindow::enterMiniMode()
     connect(miniWindow_, &MiniPlayerWindow::closeRequested, this, &QWidget::close);
     connect(miniWindow_, &MiniPlayerWindow::restored, this, &PlayerWindow::applicationRestored);
     mirrorDigitsToMiniWindow();
+    applyTrackTitle();
     miniWindow_->move(WindowPlacement::centred(frameGeometry(), miniWindow_->frameGeometry().size()));
     miniWindow_->show();
     miniWindow_->raise();
@@ -635,6 +637,30 @@ void PlayerWindow::onExtendClicked()
 void PlayerWindow::onTick()
 {
     monitor_.onTick();
+    showTrackTitle();
+}
+
+void PlayerWindow::showTrackTitle()
+{
+    const TitleKey key{state_.currentTrack, state_.trackCount, state_.doorOpen};
+    if (titleKey_ == key)
+        return;
+    titleKey_ = key;
+    trackTitle_.clear();
+    ReplyBuffer reply;
+    if (!key.doorOpen &&
+        DeviceCommands::sendNumber(device_, "info cdaudio title track %d", key.track, reply) == 0)
+        trackTitle_ = QString::fromUtf8(reply.toByteArray());
+    applyTrackTitle();
+}
+
+void PlayerWindow::applyTrackTitle()
+{
+    for (int i = 1; i <= 6; ++i) {
+        digits_[i - 1]->setToolTip(trackTitle_);
+        if (miniWindow_)
+            miniWindow_->digit(i)->setToolTip(trackTitle_);
+    }
 }
 
 // The form, the buttons (which pass on every press but the left button's)

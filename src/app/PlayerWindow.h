@@ -21,6 +21,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class CdAudioDevice;
 class FileDialogs;
@@ -167,6 +168,10 @@ private:
     void popupMenuFromKeyboard(QWidget* window);
     void describeControls();
     void updateAccessibleDisplay();
+    // The title the disc gives the track on the digits, as the tooltip of
+    // the digits and of the mini strip's; asked of the device once per track.
+    void showTrackTitle();
+    void applyTrackTitle();
     // The lengths view lasts while the left button is held on the panel.
     void endLengthsView();
     void shutDown();
@@ -230,4 +235,12 @@ private:
 
     PlayerPopupMenu* popupMenu_ = nullptr;
     QPointer<MiniPlayerWindow> miniWindow_;
+    struct TitleKey {
+        int track = 0;
+        int trackCount = 0;
+        bool doorOpen = false;
+        friend bool operator==(const TitleKey&, const TitleKey&) = default;
+    };
+    std::optional<TitleKey> titleKey_;
+    QString trackTitle_;
 };

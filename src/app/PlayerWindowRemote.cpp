@@ -27,6 +27,16 @@ void PlayerWindowRemote::previous()
     player_.rewind();
 }
 
+void PlayerWindowRemote::pause()
+{
+    player_.transport().pause();
+}
+
+void PlayerWindowRemote::seek(int frame)
+{
+    player_.transport().seek(frame);
+}
+
 void PlayerWindowRemote::setPlayMode(PlayMode mode)
 {
     player_.transport().setPlayMode(mode);

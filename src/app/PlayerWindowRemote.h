@@ -14,6 +14,8 @@ public:
     void stop() override;
     void next() override;
     void previous() override;
+    void pause() override;
+    void seek(int frame) override;
     void setPlayMode(PlayMode mode) override;
     void raise() override;
     void quit() override;

@@ -154,6 +154,15 @@ void PlaybackMonitor::notPlayingTick()
         }
         for (int i = 2; i < 6; ++i)
             shown[i] = '0';
+        if (state_.paused) {
+            // A pause shows the place it keeps.
+            const TrackPosition at = TrackPosition::fromFrames(state_.pausedAt);
+            const int minutes = std::min<int>(at.minutes, 99);
+            shown[2] = char('0' + minutes / 10);
+            shown[3] = char('0' + minutes % 10);
+            shown[4] = char('0' + at.seconds / 10);
+            shown[5] = char('0' + at.seconds % 10);
+        }
     }
     for (int i = 0; i < 6; ++i)
         controls_.setDigit(i + 1, shown[i]);
@@ -168,6 +177,9 @@ void PlaybackMonitor::notPlayingTick()
     // must not see the same end of play again and play a second time.
     state_.wasPlaying = false;
     endRunningCapture();
+    // A pause is no end of play: nothing follows it until Play.
+    if (state_.paused)
+        return;
     switch (state_.playMode) {
     case PlayMode::Normal:
         transport_.stop();

@@ -19,6 +19,8 @@ struct PlayerState {
     bool doorOpen = false;         // this program opened the drive door
     bool wasPlaying = false;       // the device reported "playing" at the previous tick
     int lastPolledTrack = 1;       // track read at the previous playing tick
+    bool paused = false;           // a pause keeps its place: Play goes on from pausedAt
+    int pausedAt = 0;              // frames into currentTrack where the pause left off
     QString editorFileName;        // script open in the editor, compiled by the compiler window
 
     std::minstd_rand random; // random play mode; seeded from the clock at start-up

@@ -4,6 +4,8 @@
 #include "player/PlayerControls.h"
 #include "player/PlayerState.h"
 
+#include <cstdio>
+
 using namespace DeviceCommands;
 
 Transport::Transport(CdAudioDevice& device, PlayerState& state, PlayerControls& controls)
@@ -13,6 +15,12 @@ Transport::Transport(CdAudioDevice& device, PlayerState& state, PlayerControls& 
 
 void Transport::play()
 {
+    playAt(state_.paused ? state_.pausedAt : 0);
+}
+
+void Transport::playAt(int offset)
+{
+    Q_ASSERT(offset >= 0);
     ReplyBuffer reply;
     send(device_, "status cdaudio mode wait", reply);
     if (isMode(reply, "open"))
@@ -26,8 +34,20 @@ void Transport::play()
     if (const auto count = twoCharNumber(reply, 0))
         state_.trackCount = *count;
 
+    state_.paused = false;
     // No check against trackCount: the device says whether the track exists.
-    if (sendNumber(device_, "play cdaudio from %d", state_.currentTrack, reply) != 0) {
+    int result = 0;
+    if (offset == 0) {
+        result = sendNumber(device_, "play cdaudio from %d", state_.currentTrack, reply);
+    }
+    else {
+        const TrackPosition at = TrackPosition::fromFrames(offset);
+        char command[64];
+        std::snprintf(command, sizeof command, "play cdaudio from %d:%02d:%02d:%02d", state_.currentTrack,
+                      int(at.minutes), int(at.seconds), int(at.frames));
+        result = send(device_, command, reply);
+    }
+    if (result != 0) {
         playFailed();
         return;
     }
@@ -59,9 +79,52 @@ void Transport::stop()
     // the user's stop, not an end of track to repeat.
     state_.playPending = false;
     state_.userStopped = true;
+    state_.paused = false;
     ReplyBuffer reply;
     send(device_, "stop cdaudio", reply);
     controls_.releaseLyricsAtStop();
+}
+
+// The lyrics stay on screen at the place kept: the next play loads them again
+// and draws them up to there.
+// The lyrics stay on screen: the next play loads them again and draws them
+// up to the place kept.
+void Transport::pause()
+{
+    ReplyBuffer reply;
+    send(device_, "status cdaudio mode wait", reply);
+    if (!isMode(reply, "playing"))
+        return;
+    state_.playPending = false;
+    state_.userStopped = true;
+    send(device_, "stop cdaudio", reply);
+    // A stopped disc holds the place it was heard at.
+    send(device_, "status cdaudio position wait", reply);
+    const auto track = twoCharNumber(reply, 0);
+    const auto minutes = twoCharNumber(reply, 3);
+    const auto seconds = twoCharNumber(reply, 6);
+    const auto frames = twoCharNumber(reply, 9);
+    state_.paused = true;
+    state_.pausedAt = 0;
+    if (track && minutes && seconds && frames) {
+        state_.currentTrack = *track;
+        state_.pausedAt = (*minutes * 60 + *seconds) * CdFrames::PerSecond + *frames;
+    }
+}
+
+void Transport::seek(int frame)
+{
+    Q_ASSERT(frame >= 0);
+    if (state_.paused) {
+        state_.pausedAt = frame;
+        return;
+    }
+    ReplyBuffer reply;
+    send(device_, "status cdaudio mode wait", reply);
+    if (!isMode(reply, "playing"))
+        return;
+    state_.trackChangeLatch = true;
+    playAt(frame);
 }
 
 bool Transport::readTrackCount(int& count)
@@ -85,6 +148,7 @@ void Transport::rewind()
     // A count that is not a number leaves the player as it was.
     if (!readTrackCount(count))
         return;
+    state_.paused = false;
     const auto stepBack = [&] {
         state_.currentTrack -= 1;
         if (state_.currentTrack < 1)
@@ -117,6 +181,7 @@ void Transport::fastForward()
     int count = 1;
     if (!readTrackCount(count))
         return;
+    state_.paused = false;
     state_.currentTrack += 1;
     if (state_.currentTrack > count)
         state_.currentTrack = 1;
@@ -132,6 +197,7 @@ void Transport::fastForward()
 void Transport::eject()
 {
     state_.userStopped = true;
+    state_.paused = false;
     state_.currentTrack = 1;
     ReplyBuffer reply;
     // The drive says when its door is open, whoever opened it (the user by

@@ -18,6 +18,14 @@ public:
     // pending; without a disc the user is told so.
     void play();
     void stop();
+    // Stops where the disc is heard and keeps that place: currentTrack and
+    // pausedAt. Play goes on from there; Stop, another track or the door
+    // forget it. Nothing while not playing.
+    void pause();
+    // Moves to frame (0 … length - 1) of currentTrack: playing, the play goes
+    // on from there (its lyrics with it); paused, the kept place moves there.
+    // Nothing while stopped.
+    void seek(int frame);
     // Previous: back one track (wrapping to the last) unless playing one
     // second or more into the track, which restarts the current track.
     void rewind();
@@ -33,6 +41,8 @@ public:
     int randomTrack();
 
 private:
+    // Plays currentTrack from offset frames into it.
+    void playAt(int offset);
     void playFailed();
     // The track count of Rew and FF: the whole reply, 1 when it is empty,
     // nothing when it is not a number.

@@ -13,6 +13,8 @@ public:
     void stop() override { calls << QStringLiteral("stop"); }
     void next() override { calls << QStringLiteral("next"); }
     void previous() override { calls << QStringLiteral("previous"); }
+    void pause() override { calls << QStringLiteral("pause"); }
+    void seek(int frame) override { calls << QStringLiteral("seek %1").arg(frame); }
     void setPlayMode(PlayMode mode) override
     {
         calls << QStringLiteral("mode %1").arg(int(mode));

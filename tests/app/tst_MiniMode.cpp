@@ -200,6 +200,14 @@ private Q_SLOTS:
     void enterFollowLeave()
     {
         Started s(QStringList{}, QStringLiteral("tracks=3,length=3:00"));
+        // The disc names its second track: the digits' tooltips say so.
+        s.device.answer = [](const QByteArray& command, ReplyBuffer& reply) {
+            if (!command.startsWith("info cdaudio title"))
+                return false;
+            if (command == "info cdaudio title track 2")
+                reply.set("Zwei");
+            return true;
+        };
         s.player.move(200, 150);
         s.show();
         s.item(Menu::MiniMode)->trigger();
@@ -215,6 +223,8 @@ private Q_SLOTS:
         s.clock.advance(1000);
         QTRY_COMPARE(s.miniDigits(), QByteArray("020001"));
         QCOMPARE(s.miniDigits(), s.digits());
+        QCOMPARE(mini->digit(1)->toolTip(), QStringLiteral("Zwei"));
+        QCOMPARE(s.child(Main::Digits[5])->toolTip(), QStringLiteral("Zwei"));
         s.clock.advance(62000);
         QTRY_COMPARE(s.miniDigits(), QByteArray("020103"));
 

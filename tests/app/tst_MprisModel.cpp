@@ -41,11 +41,11 @@ private Q_SLOTS:
         const QStringList none;
         QTest::newRow("play-pause while stopped plays")
             << &MprisModel::PlayPause << false << QStringList{"play"};
-        QTest::newRow("play-pause while playing stops")
-            << &MprisModel::PlayPause << true << QStringList{"stop"};
+        QTest::newRow("play-pause while playing pauses")
+            << &MprisModel::PlayPause << true << QStringList{"pause"};
         QTest::newRow("play while stopped plays") << &MprisModel::Play << false << QStringList{"play"};
         QTest::newRow("play while playing keeps the track going") << &MprisModel::Play << true << none;
-        QTest::newRow("pause while playing stops") << &MprisModel::Pause << true << QStringList{"stop"};
+        QTest::newRow("pause while playing pauses") << &MprisModel::Pause << true << QStringList{"pause"};
         QTest::newRow("pause while stopped does nothing") << &MprisModel::Pause << false << none;
         QTest::newRow("stop while stopped still stops") << &MprisModel::Stop << false << QStringList{"stop"};
         QTest::newRow("next") << &MprisModel::Next << true << QStringList{"next"};
@@ -167,7 +167,64 @@ private Q_SLOTS:
         // Another disc at the same track is asked about anew.
         rig.model.discChanged();
         QCOMPARE(rig.model.metadata(), metadata);
-        QCOMPARE(rig.device.sent.size(), sent + 2);
+        QVERIFY(rig.device.sent.size() > sent);
+    }
+
+    // What the disc names goes out as title, album and artist; a track it
+    // names nothing of keeps "Track N" and the disc's performer.
+    void metadataCarriesTheDiscsNames_data()
+    {
+        QTest::addColumn<int>("track");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("artist");
+        QTest::newRow("a named track") << 2 << "Zwei" << QStringList{"A Singer"};
+        QTest::newRow("a track named by nothing") << 1 << "Track 1" << QStringList{"The Band"};
+    }
+
+    void metadataCarriesTheDiscsNames()
+    {
+        QFETCH(int, track);
+        QFETCH(QString, title);
+        QFETCH(QStringList, artist);
+        Rig rig(QStringLiteral("tracks=3"));
+        const QHash<QByteArray, QByteArray> names{{"info cdaudio title", "Night Album"},
+                                                  {"info cdaudio performer", "The Band"},
+                                                  {"info cdaudio title track 2", "Zwei"},
+                                                  {"info cdaudio performer track 2", "A Singer"}};
+        rig.device.answer = [&](const QByteArray& command, ReplyBuffer& reply) {
+            if (!command.startsWith("info cdaudio title") && !command.startsWith("info cdaudio performer"))
+                return false;
+            reply.set(names.value(command));
+            return true;
+        };
+        rig.remote.state.currentTrack = track;
+        const QVariantMap metadata = rig.model.metadata();
+        QCOMPARE(metadata.value("xesam:title").toString(), title);
+        QCOMPARE(metadata.value("xesam:album").toString(), QStringLiteral("Night Album"));
+        QCOMPARE(metadata.value("xesam:artist").toStringList(), artist);
+    }
+
+    void volumeIsTheStreamsLevel_data()
+    {
+        QTest::addColumn<double>("set");
+        QTest::addColumn<double>("read");
+        QTest::newRow("half") << 0.5 << 0.5;
+        QTest::newRow("rounded to a percent") << 0.333 << 0.33;
+        QTest::newRow("at most twice the disc's level") << 3.0 << 2.0;
+        QTest::newRow("below silence is silence") << -0.5 << 0.0;
+        QTest::newRow("not a number changes nothing") << qQNaN() << 1.0;
+    }
+
+    void volumeIsTheStreamsLevel()
+    {
+        QFETCH(double, set);
+        QFETCH(double, read);
+        Rig rig(QStringLiteral("tracks=3"));
+        QCOMPARE(rig.model.volume(), 1.0);
+        rig.model.changedProperties();
+        rig.model.setVolume(set);
+        QCOMPARE(rig.model.volume(), read);
+        QCOMPARE(rig.model.changedProperties().keys(), read == 1.0 ? QStringList{} : QStringList{"Volume"});
     }
 
     void metadataIsEmptyWhileTheDoorIsOpen()
@@ -200,9 +257,9 @@ private Q_SLOTS:
         QTest::newRow("next track") << "track" << QStringList{"Metadata"};
         QTest::newRow("random mode") << "random" << QStringList{"Shuffle"};
         QTest::newRow("repeat mode") << "repeat" << QStringList{"LoopStatus"};
-        QTest::newRow("door open") << "door"
-                                   << QStringList{"CanGoNext", "CanGoPrevious", "CanPause", "CanPlay",
-                                                  "Metadata"};
+        QTest::newRow("door open") << "door" << QStringList{"CanGoNext", "CanGoPrevious", "CanPause",
+                                                            "CanPlay",   "CanSeek",       "Metadata"};
+        QTest::newRow("paused") << "paused" << QStringList{"PlaybackStatus"};
     }
 
     void changedPropertiesNameOnlyWhatChanged()
@@ -212,8 +269,8 @@ private Q_SLOTS:
         Rig rig(QStringLiteral("tracks=3"));
         rig.remote.state.trackCount = 3;
         QCOMPARE(rig.model.changedProperties().keys(),
-                 (QStringList{"CanGoNext", "CanGoPrevious", "CanPause", "CanPlay", "LoopStatus", "Metadata",
-                              "PlaybackStatus", "Shuffle"}));
+                 (QStringList{"CanGoNext", "CanGoPrevious", "CanPause", "CanPlay", "CanSeek", "LoopStatus",
+                              "Metadata", "PlaybackStatus", "Shuffle", "Volume"}));
         PlayerState& state = rig.remote.state;
         if (change == QLatin1String("playing"))
             state.wasPlaying = true;
@@ -225,12 +282,117 @@ private Q_SLOTS:
             state.playMode = PlayMode(1);
         else if (change == QLatin1String("door"))
             state.doorOpen = true;
+        else if (change == QLatin1String("paused"))
+            state.paused = true;
         const QVariantMap now = rig.model.changedProperties();
         QCOMPARE(now.keys(), changed);
         if (change == QLatin1String("playing"))
             QCOMPARE(now.value("PlaybackStatus").toString(), QStringLiteral("Playing"));
+        if (change == QLatin1String("paused"))
+            QCOMPARE(now.value("PlaybackStatus").toString(), QStringLiteral("Paused"));
         // Published once: the next look finds nothing new.
         QVERIFY(rig.model.changedProperties().isEmpty());
+    }
+
+    // Track 2 of 1:00 plays 10 s in (or is paused there): where a seek goes.
+    void seekingStaysWithinTheTrack_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<qlonglong>("time");
+        QTest::addColumn<QStringList>("calls");
+        const qlonglong second = 1000000;
+        QTest::newRow("ahead") << "playing"
+                               << "seek" << 5 * second << QStringList{"seek 1125"};
+        QTest::newRow("back") << "playing"
+                              << "seek" << -4 * second << QStringList{"seek 450"};
+        QTest::newRow("back past the start goes to the start")
+            << "playing"
+            << "seek" << -20 * second << QStringList{"seek 0"};
+        QTest::newRow("past the end is the next track") << "playing"
+                                                        << "seek" << 50 * second << QStringList{"next"};
+        QTest::newRow("paused, the kept place moves") << "paused"
+                                                      << "seek" << 5 * second << QStringList{"seek 1125"};
+        QTest::newRow("stopped, nothing") << "stopped"
+                                          << "seek" << 5 * second << QStringList{};
+        QTest::newRow("to a place") << "playing"
+                                    << "set" << 30 * second + 20000 << QStringList{"seek 2251"};
+        QTest::newRow("to the last frame") << "playing"
+                                           << "set" << 60 * second - 13334 << QStringList{"seek 4498"};
+        QTest::newRow("to the end, nothing") << "playing"
+                                             << "set" << 60 * second << QStringList{};
+        QTest::newRow("before the start, nothing") << "playing"
+                                                   << "set" << -1LL << QStringList{};
+        QTest::newRow("in another track, nothing") << "playing"
+                                                   << "other" << 30 * second << QStringList{};
+        QTest::newRow("paused, to a place") << "paused"
+                                            << "set" << 30 * second << QStringList{"seek 2250"};
+    }
+
+    void seekingStaysWithinTheTrack()
+    {
+        QFETCH(QString, state);
+        QFETCH(QString, call);
+        QFETCH(qlonglong, time);
+        QFETCH(QStringList, calls);
+        Rig rig(QStringLiteral("tracks=3,length=1:00"));
+        ReplyBuffer reply;
+        rig.remote.state.currentTrack = 2;
+        if (state == QLatin1String("playing")) {
+            rig.session.sendCommand("play cdaudio from 2", reply);
+            rig.clock.advance(10 * 1000);
+            rig.remote.state.wasPlaying = true;
+        }
+        rig.remote.state.paused = state == QLatin1String("paused");
+        rig.remote.state.pausedAt = 750;
+        if (call == QLatin1String("seek"))
+            rig.model.Seek(time);
+        else
+            rig.model.SetPosition(QDBusObjectPath(QStringLiteral("/org/ondelplayer/OndelPlayer/track/%1")
+                                                      .arg(call == QLatin1String("other") ? 3 : 2)),
+                                  time);
+        QCOMPARE(rig.remote.calls, calls);
+        // A seek is told once as a jump of the position.
+        const bool seeked = !calls.isEmpty() && calls.front().startsWith(QLatin1String("seek"));
+        QCOMPARE(rig.model.positionJump().has_value(), seeked);
+        QVERIFY(!rig.model.positionJump());
+    }
+
+    // The position as the desktop sees it between two looks a moment apart.
+    void positionJumpsAreTold_data()
+    {
+        QTest::addColumn<QString>("between");
+        QTest::addColumn<qlonglong>("jumpedTo"); // -1: no jump
+        QTest::newRow("playing on") << "+400" << -1LL;
+        QTest::newRow("the track starts again") << "play cdaudio from 2" << 0LL;
+        QTest::newRow("a play from a later place") << "play cdaudio from 02:00:40:00" << 40000000LL;
+        QTest::newRow("on into the next track, as the player follows it") << "+2000;track 3" << -1LL;
+        QTest::newRow("stopped") << "stop cdaudio;stopped" << -1LL;
+    }
+
+    void positionJumpsAreTold()
+    {
+        QFETCH(QString, between);
+        QFETCH(qlonglong, jumpedTo);
+        Rig rig(QStringLiteral("tracks=3,length=0:50"));
+        ReplyBuffer reply;
+        rig.session.sendCommand("play cdaudio from 2", reply);
+        rig.remote.state.currentTrack = 2;
+        rig.remote.state.wasPlaying = true;
+        rig.clock.advance(49 * 1000);
+        QVERIFY(!rig.model.positionJump());
+        for (const QString& step : between.split(QLatin1Char(';'))) {
+            if (step.startsWith(QLatin1Char('+')))
+                rig.clock.advance(step.mid(1).toInt());
+            else if (step == QLatin1String("track 3"))
+                rig.remote.state.currentTrack = 3;
+            else if (step == QLatin1String("stopped"))
+                rig.remote.state.wasPlaying = false;
+            else
+                rig.session.sendCommand(step.toLatin1().constData(), reply);
+        }
+        const std::optional<qlonglong> jump = rig.model.positionJump();
+        QCOMPARE(jump.value_or(-1), jumpedTo);
     }
 };
 

@@ -6,6 +6,7 @@
 #include "app/MprisService.h"
 #include "app/PlayerWindow.h"
 #include "app/PlayerWindowRemote.h"
+#include "controls/DigitalDisplay.h"
 #include "platform/Clock.h"
 #include "platform/QSettingsStore.h"
 #include "platform/cdaudio/DeviceSession.h"
@@ -83,6 +84,14 @@ struct Rig {
         return pending.isFinished() && !pending.isError();
     }
 
+    QByteArray digits()
+    {
+        QByteArray text;
+        for (QLatin1String digit : Main::Digits)
+            text += player->findChild<DigitalDisplay*>(digit)->number();
+        return text;
+    }
+
     void click(const char* button)
     {
         QTest::mouseClick(player->findChild<QAbstractButton*>(QLatin1String(button)), Qt::LeftButton);
@@ -94,6 +103,7 @@ class tst_MprisService : public QObject {
     Q_OBJECT
 
 public Q_SLOTS:
+    void seeked(qlonglong position) { seeks << position; }
     void propertiesChanged(const QString& interface, const QVariantMap& changed, const QStringList&)
     {
         if (interface == PlayerInterface && changed.contains(QStringLiteral("PlaybackStatus")))
@@ -102,6 +112,7 @@ public Q_SLOTS:
 
 private:
     QStringList statuses;
+    QList<qlonglong> seeks;
 
     void listen(Rig& rig)
     {
@@ -182,20 +193,57 @@ private Q_SLOTS:
         QVERIFY(rig.call(PlayerInterface, QStringLiteral("Play")));
         QCOMPARE(sentSince(mark), QByteArrayList{});
 
+        // Pause keeps the place, the digits show it, and Play goes on from there.
+        rig.clock.advance(5000);
         mark = rig.device.sent.size();
         QVERIFY(rig.call(PlayerInterface, QStringLiteral("Pause")));
-        // A tick that runs while the call is answered sees the play ended and
-        // stops once more, as in normal mode it always does: only stops.
-        const QByteArrayList paused = sentSince(mark);
-        QVERIFY(!paused.isEmpty());
-        QCOMPARE(QSet<QByteArray>(paused.cbegin(), paused.cend()), QSet<QByteArray>{"stop cdaudio"});
-        QTRY_COMPARE(statuses, (QStringList{"Playing", "Stopped"}));
+        QCOMPARE(sentSince(mark), QByteArrayList{"stop cdaudio"});
+        QTRY_COMPARE(statuses, (QStringList{"Playing", "Paused"}));
+        QTRY_COMPARE(rig.digits(), QByteArray("020005"));
+        QCOMPARE(rig.get(PlayerInterface, QStringLiteral("Position")).toLongLong(), 5000000LL);
+        mark = rig.device.sent.size();
+        QVERIFY(rig.call(PlayerInterface, QStringLiteral("PlayPause")));
+        QCOMPARE(sentSince(mark), QByteArrayList{"play cdaudio from 2:00:05:00"});
+        QTRY_COMPARE(statuses, (QStringList{"Playing", "Paused", "Playing"}));
 
         mark = rig.device.sent.size();
-        QVERIFY(rig.call(PlayerInterface, QStringLiteral("Previous")));
         QVERIFY(rig.call(PlayerInterface, QStringLiteral("Stop")));
-        QCOMPARE(sentSince(mark), QByteArrayList{"stop cdaudio"});
+        QVERIFY(rig.call(PlayerInterface, QStringLiteral("Previous")));
+        // A tick that runs while the call is answered sees the play ended and
+        // stops once more, as in normal mode it always does: only stops.
+        const QByteArrayList stopped = sentSince(mark);
+        QVERIFY(!stopped.isEmpty());
+        QCOMPARE(QSet<QByteArray>(stopped.cbegin(), stopped.cend()), QSet<QByteArray>{"stop cdaudio"});
         QTRY_COMPARE(rig.player->state().currentTrack, 1);
+    }
+
+    // As dbus-send would: SetPosition moves the digits, and Seeked arrives;
+    // Previous a few seconds into the track starts it again, a jump too.
+    void setPositionMovesTheDigitsAndSaysSo()
+    {
+        Rig rig;
+        QVERIFY(rig.mpris->start());
+        rig.player->show();
+        QVERIFY(rig.client.connect(rig.mpris->serviceName(), Path, PlayerInterface, QStringLiteral("Seeked"),
+                                   this, SLOT(seeked(qlonglong))));
+        seeks.clear();
+        QCOMPARE(rig.get(PlayerInterface, QStringLiteral("CanSeek")).toBool(), true);
+        QVERIFY(rig.call(PlayerInterface, QStringLiteral("Play")));
+        QTRY_COMPARE(rig.digits(), QByteArray("010000"));
+        QDBusMessage set = QDBusMessage::createMethodCall(rig.mpris->serviceName(), Path, PlayerInterface,
+                                                          QStringLiteral("SetPosition"));
+        set << QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/ondelplayer/OndelPlayer/track/1")))
+            << qlonglong(83000000);
+        QDBusPendingCall pending = rig.client.asyncCall(set);
+        QTRY_VERIFY(pending.isFinished());
+        QVERIFY(!pending.isError());
+        QTRY_COMPARE(seeks, QList<qlonglong>{83000000});
+        QTRY_COMPARE(rig.digits(), QByteArray("010123"));
+        QCOMPARE(rig.device.sent.count("play cdaudio from 1:01:23:00"), 1);
+
+        QVERIFY(rig.call(PlayerInterface, QStringLiteral("Previous")));
+        QTRY_COMPARE(seeks, (QList<qlonglong>{83000000, 0}));
+        QTRY_COMPARE(rig.digits(), QByteArray("010000"));
     }
 
     void raiseRestoresAndQuitEnds()

@@ -10,7 +10,8 @@
 
 // A private PulseAudio server with one null sink "ondel_test", which plays
 // (discards) audio in real time, in a folder of its own. Clients of this
-// process reach it through PULSE_SERVER once started.
+// process reach it through PULSE_SERVER once started; stopping it gives
+// PULSE_SERVER back its value from before.
 class PulseServer {
 public:
     explicit PulseServer(const QString& folder) : folder_(folder) {}
@@ -45,6 +46,9 @@ public:
             QThread::msleep(20);
         if (!QFile::exists(socket()))
             return false;
+        if (!environmentSet_)
+            savedServer_ = qgetenv("PULSE_SERVER");
+        environmentSet_ = true;
         qputenv("PULSE_SERVER", ("unix:" + socket()).toLocal8Bit());
         return true;
     }
@@ -60,6 +64,13 @@ public:
 
     void stop()
     {
+        if (environmentSet_) {
+            if (savedServer_.isNull())
+                qunsetenv("PULSE_SERVER");
+            else
+                qputenv("PULSE_SERVER", savedServer_);
+            environmentSet_ = false;
+        }
         if (server_.state() == QProcess::NotRunning)
             return;
         server_.terminate();
@@ -86,4 +97,6 @@ public:
 private:
     QString folder_;
     QProcess server_;
+    QByteArray savedServer_;
+    bool environmentSet_ = false;
 };

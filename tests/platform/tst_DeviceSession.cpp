@@ -70,6 +70,25 @@ private Q_SLOTS:
         QTest::newRow("play runs into the next track")
             << "tracks=3,length=0:04" << opened + "play cdaudio from 1;+4500"
             << "status cdaudio position wait" << 0 << QByteArray("02:00:00:37");
+        // The player answers the disc entering a track by itself with a play of
+        // it: the stream goes on; any other play starts again where it says.
+        QTest::newRow("a play of the track just entered goes on")
+            << "tracks=3,length=0:04" << opened + "play cdaudio from 1;+4500;play cdaudio from 2;+100"
+            << "status cdaudio position wait" << 0 << QByteArray("02:00:00:45");
+        QTest::newRow("a play of the track entered a second ago starts it again")
+            << "tracks=3,length=0:04" << opened + "play cdaudio from 1;+5000;play cdaudio from 2;+100"
+            << "status cdaudio position wait" << 0 << QByteArray("02:00:00:07");
+        QTest::newRow("a play of the track it started at starts it again")
+            << "tracks=3,length=0:04" << opened + "play cdaudio from 2;+500;play cdaudio from 2;+100"
+            << "status cdaudio position wait" << 0 << QByteArray("02:00:00:07");
+        QTest::newRow("a play from within the track just entered seeks")
+            << "tracks=3,length=0:04"
+            << opened + "play cdaudio from 1;+4500;play cdaudio from 02:00:00:10;+100"
+            << "status cdaudio position wait" << 0 << QByteArray("02:00:00:17");
+        QTest::newRow("a play of the track just entered after a stop starts it")
+            << "tracks=3,length=0:04"
+            << opened + "play cdaudio from 1;+4500;stop cdaudio;play cdaudio from 2;+100"
+            << "status cdaudio position wait" << 0 << QByteArray("02:00:00:07");
         QTest::newRow("stopped after the end of the disc")
             << "tracks=2,length=0:04" << opened + "play cdaudio from 2;+5000"
             << "status cdaudio mode wait" << 0 << QByteArray("stopped");
@@ -163,6 +182,14 @@ private Q_SLOTS:
             << "status cdaudio speed" << 0 << QByteArray("60");
         QTest::newRow("speed is a whole percent")
             << "" << opened << "set cdaudio speed 75.5" << 261 << QByteArray();
+        QTest::newRow("the disc's own level at first")
+            << "" << opened << "status cdaudio volume wait" << 0 << QByteArray("100");
+        QTest::newRow("a volume set is kept") << "" << opened + "set cdaudio volume 40;play cdaudio from 2"
+                                              << "status cdaudio volume" << 0 << QByteArray("40");
+        QTest::newRow("a volume over twice the level")
+            << "" << opened << "set cdaudio volume 201" << 282 << QByteArray();
+        QTest::newRow("a volume that is no number")
+            << "" << opened << "set cdaudio volume -5" << 261 << QByteArray();
         QTest::newRow("speed of a closed device") << ""
                                                   << ""
                                                   << "set cdaudio speed 75" << 263 << QByteArray();

@@ -32,6 +32,9 @@ class tst_DiscImage : public QObject {
         QVERIFY(writeSound(path("folder/02 second.flac"), SF_FORMAT_FLAC, 1, frames(60)));
         QVERIFY(writeSound(path("folder/01 first.wav"), SF_FORMAT_WAV, 0, frames(100)));
         QVERIFY(writeBytes(path("folder/cover.jpg"), "not audio"));
+        QDir(path("")).mkpath(path("uneven"));
+        QVERIFY(writeSound(path("uneven/1.wav"), SF_FORMAT_WAV, 3, frames(10) + 294));
+        QVERIFY(writeSound(path("uneven/2.wav"), SF_FORMAT_WAV, 1, frames(5) + 100));
         QVERIFY(writeBytes(path("noise.wav"), QByteArray(5000, 'x')));
         QDir(path("")).mkpath(path("empty"));
         // A FLAC whose STREAMINFO leaves the length unknown (total samples 0),
@@ -91,6 +94,8 @@ private Q_SLOTS:
         QTest::newRow("a folder is one track per file in name order")
             << "folder" << QList<int>{150, 250} << 310;
         QTest::newRow("a file short of a whole frame is padded") << "short.wav" << QList<int>{150} << 161;
+        QTest::newRow("a folder's files follow each other sample by sample")
+            << "uneven" << QList<int>{150, 160} << 166;
         QTest::newRow("a mono 22 kHz file keeps its length") << "mono.wav" << QList<int>{150} << 225;
         QTest::newRow("a FLAC of unknown length is counted") << "unknown.flac" << QList<int>{150} << 210;
         QTest::newRow("two tracks in one bin, the last track's length from the file")
@@ -283,6 +288,17 @@ private Q_SLOTS:
     }
 
     // Reads straddle track and file boundaries and the padding of a short file.
+    // Lyrics are associated by the disc ID: a folder's stays what it was when
+    // each of its files was counted in whole frames.
+    void aFolderKeepsTheIdentityTableOfWholeFrames()
+    {
+        auto image = DiscImage::open(path("uneven"), nullptr);
+        QVERIFY(image);
+        const DiscToc& table = image->identityToc();
+        QCOMPARE(QList<int>(table.trackStarts.begin(), table.trackStarts.end()), (QList<int>{150, 161}));
+        QCOMPARE(table.leadOut, 167);
+    }
+
     void samples_data()
     {
         QTest::addColumn<QString>("source");
@@ -328,6 +344,10 @@ private Q_SLOTS:
             << 169 << 12
             << pcm(2, frames(40)).mid(frames(19) * 4, frames(1) * 4) + QByteArray(frames(10) * 4, '\0') +
                    pcm(2, frames(40)).mid(frames(20) * 4, frames(1) * 4);
+        QTest::newRow("a folder's next file begins right after the last sample of the one before")
+            << "uneven" << 160 << 7
+            << pcm(3, frames(10) + 294).mid(frames(10) * 4) + pcm(1, frames(5) + 100) +
+                   QByteArray(782 * 4, '\0');
     }
 
     void samples()

@@ -128,6 +128,22 @@ private Q_SLOTS:
         }
     }
 
+    // A disc's CD-Text, here from the sheet libcdio reads the image by.
+    void namesComeFromCdText()
+    {
+        Drive d = open(write("named.cue", "TITLE \"Night Album\"\nPERFORMER \"The Band\"\n"
+                                          "FILE \"named.bin\" BINARY\n TRACK 01 AUDIO\n  TITLE \"First\"\n"
+                                          "  INDEX 01 00:00:00\n TRACK 02 AUDIO\n  PERFORMER \"A Singer\"\n"
+                                          "  INDEX 01 00:02:00\n"));
+        QCOMPARE(ask(*d.session, "info cdaudio title"), QByteArray("Night Album"));
+        QCOMPARE(ask(*d.session, "info cdaudio performer"), QByteArray("The Band"));
+        QCOMPARE(ask(*d.session, "info cdaudio title track 1"), QByteArray("First"));
+        QCOMPARE(ask(*d.session, "info cdaudio performer track 2"), QByteArray("A Singer"));
+        QCOMPARE(ask(*d.session, "info cdaudio title track 2"), QByteArray());
+        Drive plain = open(twoTracks());
+        QCOMPARE(ask(*plain.session, "info cdaudio title"), QByteArray());
+    }
+
     // Audio read through libcdio is the BIN's bytes from the track's start.
     void readsTheTracks()
     {

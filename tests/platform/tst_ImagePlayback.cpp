@@ -74,6 +74,56 @@ private Q_SLOTS:
         QCOMPARE(ask(*d.session, command.constData()), reply);
     }
 
+    // A cue sheet's TITLE and PERFORMER, as the player and the desktop ask for them.
+    void namesComeFromTheCueSheet_data()
+    {
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QByteArray>("reply");
+        const QByteArray song = "\xe6\xad\x8c"; // one character, three bytes
+        QTest::newRow("the disc's title")
+            << QByteArray("info cdaudio title") << 0 << QByteArray("Night Album");
+        QTest::newRow("the disc's performer")
+            << QByteArray("info cdaudio performer wait") << 0 << QByteArray("The Band");
+        QTest::newRow("a track's title") << QByteArray("info cdaudio title track 2") << 0 << song + " two";
+        QTest::newRow("a track's performer")
+            << QByteArray("info cdaudio performer track 2") << 0 << QByteArray("A Singer");
+        QTest::newRow("a track the sheet names nothing of")
+            << QByteArray("info cdaudio title track 3") << 0 << QByteArray();
+        QTest::newRow("a long title ends before the character that does not fit")
+            << QByteArray("info cdaudio title track 1") << 0 << song.repeated(85);
+        QTest::newRow("a missing track") << QByteArray("info cdaudio title track 4") << 282 << QByteArray();
+        QTest::newRow("neither title nor performer")
+            << QByteArray("info cdaudio composer") << 261 << QByteArray();
+    }
+
+    void namesComeFromTheCueSheet()
+    {
+        QFETCH(QByteArray, command);
+        QFETCH(int, result);
+        QFETCH(QByteArray, reply);
+        const QByteArray song = "\xe6\xad\x8c";
+        QFile cue(dir_.filePath("disc/named.cue"));
+        QVERIFY(cue.open(QIODevice::WriteOnly));
+        cue.write("PERFORMER \"The Band\"\nTITLE \"Night Album\"\n"
+                  "FILE \"1.wav\" WAVE\n  TRACK 01 AUDIO\n    TITLE \"" +
+                  song.repeated(100) +
+                  "\"\n    INDEX 01 00:00:00\n"
+                  "FILE \"2.flac\" WAVE\n  TRACK 02 AUDIO\n    TITLE \"" +
+                  song +
+                  " two\"\n"
+                  "    PERFORMER \"A Singer\"\n    INDEX 01 00:00:00\n"
+                  "FILE \"3.wav\" WAVE\n  TRACK 03 AUDIO\n    INDEX 01 00:00:00\n");
+        cue.close();
+        Disc d = open(cue.fileName());
+        int code = -1;
+        QCOMPARE(ask(*d.session, command.constData(), &code), reply);
+        QCOMPARE(code, result);
+        // Files alone name nothing.
+        Disc folder = open(dir_.filePath("disc"));
+        QCOMPARE(ask(*folder.session, "info cdaudio title track 2"), QByteArray());
+    }
+
     void identityIsTheDiscIdOfTheTable()
     {
         Disc d = open(dir_.filePath("disc"));

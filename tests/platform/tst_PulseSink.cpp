@@ -186,6 +186,33 @@ private Q_SLOTS:
         disc.halt();
     }
 
+    // The volume set is the stream's on the server, and the next stream's;
+    // the desktop's mixer moving our stream shows in the volume read back.
+    void theVolumeGoesBothWays()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pactl")).isEmpty())
+            QSKIP("pactl is not installed");
+        const auto listed = [this] {
+            return server_->run(QStringLiteral("pactl"),
+                                {QStringLiteral("list"), QStringLiteral("sink-inputs")});
+        };
+        ImageDisc disc(dir_.filePath("four.wav"), clock_);
+        disc.setVolume(40);
+        QVERIFY(disc.start(150, disc.toc().leadOut));
+        QTRY_VERIFY_WITH_TIMEOUT(listed().contains(" 40% "), 2000);
+        disc.setVolume(60);
+        QTRY_VERIFY_WITH_TIMEOUT(listed().contains(" 60% "), 2000);
+        const QByteArray index = server_->sinkInputs().split('\t').value(0);
+        server_->run(QStringLiteral("pactl"), {QStringLiteral("set-sink-input-volume"),
+                                               QString::fromLatin1(index), QStringLiteral("25%")});
+        QTRY_COMPARE_WITH_TIMEOUT(disc.volume(), std::optional<int>(25), 2000);
+        disc.halt();
+        QVERIFY(disc.start(150, disc.toc().leadOut));
+        QTRY_VERIFY_WITH_TIMEOUT(listed().contains(" 25% "), 2000);
+        QCOMPARE(disc.volume(), std::optional<int>(25));
+        disc.halt();
+    }
+
     // Stop leaves the server at once: it is playing nothing an instant later.
     void stopSilencesAtOnce_data()
     {

@@ -238,6 +238,65 @@ private Q_SLOTS:
             all.insert(t);
         QCOMPARE(seen, all);
     }
+
+    // Track 2 plays 5 s, then pauses (or seeks while playing); a second of
+    // ticks; then what follows. The digits after it, whether a pause is still kept, and the lyrics loads.
+    void pauseKeepsThePlaceAndSeekMovesIt_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QByteArray>("digits");
+        QTest::addColumn<bool>("paused");
+        QTest::addColumn<int>("lyricsLoads");
+        for (int mode = 0; mode < PlayModeCount; ++mode)
+            QTest::addRow("paused in mode %d: nothing follows, the place shows", mode)
+                << mode << "pause" << QByteArray("020005") << true << 1;
+        QTest::newRow("play goes on from the place")
+            << 0 << "pause;play" << QByteArray("020006") << false << 2;
+        QTest::newRow("stop forgets the place") << 0 << "pause;stop" << QByteArray("020000") << false << 1;
+        QTest::newRow("next forgets the place") << 0 << "pause;next" << QByteArray("030000") << false << 1;
+        QTest::newRow("a seek moves the kept place")
+            << 0 << "pause;seek 1500" << QByteArray("020020") << true << 1;
+        QTest::newRow("and play goes on from there")
+            << 0 << "pause;seek 1500;play" << QByteArray("020021") << false << 2;
+        QTest::newRow("a seek while playing plays from there, lyrics anew")
+            << 1 << "seek 1500" << QByteArray("020021") << false << 2;
+        QTest::newRow("a seek while stopped does nothing")
+            << 0 << "stop;seek 1500" << QByteArray("020000") << false << 1;
+    }
+
+    void pauseKeepsThePlaceAndSeekMovesIt()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, steps);
+        QFETCH(QByteArray, digits);
+        QFETCH(bool, paused);
+        QFETCH(int, lyricsLoads);
+        PlayerHarness h(QStringLiteral("tracks=4,length=1:00"));
+        h.transport.setPlayMode(PlayMode(mode));
+        h.playTrack(2);
+        h.run(5000 - 50);
+        const qsizetype plays = h.plays().size();
+        for (const QString& step : steps.split(QLatin1Char(';'))) {
+            if (step == QLatin1String("pause"))
+                h.transport.pause();
+            else if (step == QLatin1String("play"))
+                h.transport.play();
+            else if (step == QLatin1String("stop"))
+                h.transport.stop();
+            else if (step == QLatin1String("next"))
+                h.transport.fastForward();
+            else
+                h.transport.seek(step.mid(5).toInt());
+            h.run(1000);
+        }
+        QCOMPARE(h.controls.digits, digits);
+        QCOMPARE(h.state.paused, paused);
+        QCOMPARE(h.controls.lyricsLoads, lyricsLoads);
+        // Nothing played by itself while paused.
+        if (steps == QLatin1String("pause"))
+            QCOMPARE(h.plays().size(), plays);
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_Transport)

@@ -177,6 +177,25 @@ QByteArray toUtf8(const QByteArray& text)
         return text;
     return ShiftJis::decode(text).toUtf8();
 }
+
+// A TITLE or PERFORMER of the sheet (already UTF-8), trimmed; empty when missing.
+QString cdText(const Cdtext* text, Pti item)
+{
+    const char* value = text ? cdtext_get(item, text) : nullptr;
+    return value ? QString::fromUtf8(value).trimmed() : QString();
+}
+
+void readNames(const Cd& cd, CueSheet& sheet)
+{
+    const Cdtext* disc = cd_get_cdtext(&cd);
+    sheet.names.disc = {cdText(disc, PTI_TITLE), cdText(disc, PTI_PERFORMER)};
+    sheet.names.tracks.clear();
+    for (int t = 1; t <= int(sheet.tracks.size()); ++t) {
+        const ::Track* track = cd_get_track(&cd, t);
+        const Cdtext* text = track ? track_get_cdtext(track) : nullptr;
+        sheet.names.tracks.push_back({cdText(text, PTI_TITLE), cdText(text, PTI_PERFORMER)});
+    }
+}
 } // namespace
 
 std::optional<CueSheet> CueSheet::parse(const QByteArray& input, const QString& folder, QString* error)
@@ -297,6 +316,7 @@ std::optional<CueSheet> CueSheet::parse(const QByteArray& input, const QString& 
         }
         sheet.tracks.push_back(entry);
     }
+    readNames(*cd, sheet);
     return sheet;
 }
 

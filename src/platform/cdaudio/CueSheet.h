@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/cdaudio/DiscNames.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -33,6 +35,8 @@ struct CueSheet {
     // follows in the same file; -1: the audio runs to the file's end.
     qint64 audioEnd = -1;
     QStringList notes; // what was read otherwise than it is written, for the user
+    // The sheet's TITLE and PERFORMER lines, the disc's and one pair per track.
+    DiscNames names;
 
     // Parses the text of a sheet kept in folder; on a mistake says why.
     static std::optional<CueSheet> parse(const QByteArray& text, const QString& folder, QString* error);

@@ -44,8 +44,12 @@ bool DeviceSession::changeDisc(std::unique_ptr<DiscSource> next)
         else
             lock_->release();
     }
+    if (const auto volume = source_->volume())
+        volume_ = volume;
     source_ = std::move(next);
     source_->setTempo(tempo_);
+    if (volume_)
+        source_->setVolume(*volume_);
     lock_ = std::move(nextLock);
     doorOpen_ = source_->doorOpenAtStart();
     cachedIdentity_.clear();
@@ -91,6 +95,8 @@ int DeviceSession::sendCommand(const char* command, ReplyBuffer& reply)
             return setDoor(words[3] == "open");
         if (words.size() == 4 && words[2] == "speed")
             return setSpeed(words[3]);
+        if (words.size() == 4 && words[2] == "volume")
+            return setVolume(words[3]);
         return DeviceResult::UnrecognizedCommand;
     }
     if (verb == "status")
@@ -101,8 +107,13 @@ int DeviceSession::sendCommand(const char* command, ReplyBuffer& reply)
         source_->halt();
         return DeviceResult::Ok;
     }
-    if (verb == "info" && withoutWait(words).size() == 3 && words[2] == "identity")
-        return identity(reply);
+    if (verb == "info") {
+        const QByteArrayList item = withoutWait(words).mid(2);
+        if (item == QByteArrayList{"identity"})
+            return identity(reply);
+        if (!item.isEmpty() && (item[0] == "title" || item[0] == "performer"))
+            return name(item, reply);
+    }
     return DeviceResult::UnrecognizedCommand;
 }
 
@@ -125,6 +136,11 @@ int DeviceSession::status(const QByteArrayList& words, ReplyBuffer& reply)
     const QByteArrayList item = words.mid(2);
     if (item == QByteArrayList{"speed"}) {
         reply.set(QByteArray::number(tempo_));
+        return DeviceResult::Ok;
+    }
+    if (item == QByteArrayList{"volume"}) {
+        // The desktop's mixer may have moved it since it was set here.
+        reply.set(QByteArray::number(source_->volume().value_or(volume_.value_or(100))));
         return DeviceResult::Ok;
     }
     if (item == QByteArrayList{"mode"}) {
@@ -189,8 +205,24 @@ int DeviceSession::play(const QByteArray& fromText)
     const int offset = (numbers[1] * 60 + numbers[2]) * CdFrames::PerSecond + numbers[3];
     if (offset >= toc.trackLength(track))
         return DeviceResult::OutOfRange;
-    return source_->start(toc.trackStart(track) + offset, toc.leadOut) ? DeviceResult::Ok
-                                                                       : DeviceResult::DeviceNotReady;
+    if (offset == 0 && alreadyPlaysInto(toc.trackStart(track)))
+        return DeviceResult::Ok;
+    playedFrom_ = toc.trackStart(track) + offset;
+    return source_->start(playedFrom_, toc.leadOut) ? DeviceResult::Ok : DeviceResult::DeviceNotReady;
+}
+
+// A CD plays on from one track into the next. The player answers the disc
+// entering a track by itself with a play of that track; restarting the
+// stream there would drop what is queued, go silent and repeat the track's
+// first moments. So a play of a track's start that the running play has
+// crossed into less than a second ago goes on as it is. Previous restarts a
+// track only from one second in, so it still starts it again.
+bool DeviceSession::alreadyPlaysInto(int trackStart)
+{
+    if (playedFrom_ >= trackStart || !source_->isPlaying())
+        return false;
+    const int heard = source_->position();
+    return heard >= trackStart && heard < trackStart + CdFrames::PerSecond;
 }
 
 int DeviceSession::identity(ReplyBuffer& reply)
@@ -232,5 +264,42 @@ int DeviceSession::setSpeed(const QByteArray& percentText)
         return DeviceResult::OutOfRange;
     tempo_ = percent;
     source_->setTempo(percent);
+    return DeviceResult::Ok;
+}
+
+int DeviceSession::setVolume(const QByteArray& percentText)
+{
+    const int percent = decimal(percentText);
+    if (percent < 0)
+        return DeviceResult::UnrecognizedCommand;
+    if (percent > 200)
+        return DeviceResult::OutOfRange;
+    volume_ = percent;
+    source_->setVolume(percent);
+    return DeviceResult::Ok;
+}
+
+// item: "title" or "performer", then nothing (the disc) or "track N".
+int DeviceSession::name(const QByteArrayList& item, ReplyBuffer& reply)
+{
+    const bool ofDisc = item.size() == 1;
+    if (!ofDisc && (item.size() != 3 || item[1] != "track"))
+        return DeviceResult::UnrecognizedCommand;
+    if (!discReady())
+        return DeviceResult::DeviceNotReady;
+    const int track = ofDisc ? 0 : decimal(item[2]);
+    if (!ofDisc && !source_->toc().hasTrack(track))
+        return DeviceResult::OutOfRange;
+    const DiscNames names = source_->names();
+    const DiscNames::Names& named = ofDisc ? names.disc : names.track(track);
+    QByteArray text = (item[0] == "title" ? named.title : named.performer).toUtf8();
+    // The reply holds 255 bytes: a longer name ends before the character that does not fit.
+    if (text.size() >= ReplyBuffer::Size) {
+        qsizetype end = ReplyBuffer::Size - 1;
+        while (end > 0 && (uchar(text[end]) & 0xC0) == 0x80)
+            --end;
+        text.truncate(end);
+    }
+    reply.set(text);
     return DeviceResult::Ok;
 }

@@ -6,13 +6,18 @@
 
 #include <QByteArrayList>
 #include <memory>
+#include <optional>
 
 // Interprets the cdaudio command texts against one disc source. Replies:
 // positions "tt:mm:ss:ff" (time within the current track), lengths
 // "mm:ss:ff", the track count in decimal, the mode "playing", "stopped",
 // "open" or "not ready", the identity the disc ID, the speed the percent of
-// the normal speed ("set cdaudio speed N", 50..100, the pitch kept). Anything outside the
-// command table, or malformed, answers a non-zero code and an empty reply.
+// the normal speed ("set cdaudio speed N", 50..100, the pitch kept), the
+// volume the percent of the disc's own level ("set cdaudio volume N",
+// 0..200; the desktop's mixer may change it too). "info cdaudio title" and
+// "info cdaudio performer", with "track N" for a track, answer what the disc
+// names in UTF-8, empty when it names nothing. Anything outside the command
+// table, or malformed, answers a non-zero code and an empty reply.
 class DeviceSession final : public CdAudioDevice {
 public:
     explicit DeviceSession(std::unique_ptr<DiscSource> source);
@@ -31,16 +36,23 @@ private:
     int open(ReplyBuffer& reply);
     int status(const QByteArrayList& words, ReplyBuffer& reply);
     int play(const QByteArray& trackText);
+    bool alreadyPlaysInto(int trackStart);
     int identity(ReplyBuffer& reply);
     int setDoor(bool open);
     int setSpeed(const QByteArray& percentText);
+    int setVolume(const QByteArray& percentText);
+    int name(const QByteArrayList& item, ReplyBuffer& reply);
     bool discReady() const;
 
     std::unique_ptr<DiscSource> source_;
     std::unique_ptr<SourceLock> lock_;
     bool open_ = false;
     bool doorOpen_ = false;
-    int tempo_ = 100; // percent of the normal speed, kept across disc changes
+    int tempo_ = 100;    // percent of the normal speed, kept across disc changes
+    int playedFrom_ = 0; // where the last play this session started began
+    // Percent of the disc's level, kept across disc changes; nothing until
+    // set or known, so the desktop's remembered level for the player stands.
+    std::optional<int> volume_;
     QByteArray cachedIdentity_;
     DiscToc identityToc_; // the table the cached identity was computed from
 };

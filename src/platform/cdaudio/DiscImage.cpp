@@ -48,13 +48,32 @@ std::unique_ptr<DiscImage> DiscImage::open(const QString& path, QString* error)
     return ok && image->finish(error) ? std::move(image) : nullptr;
 }
 
+int DiscImage::endFrame() const
+{
+    return int((end_ + CdFrames::SamplesPerFrame - 1) / CdFrames::SamplesPerFrame);
+}
+
 void DiscImage::append(ImageFile* file, qint64 from, qint64 to)
 {
+    // Frames are laid down on whole frames: a folder's file before them ends padded.
+    end_ = qint64(endFrame()) * CdFrames::SamplesPerFrame;
     if (to <= from)
         return;
     to = std::min(to, from + MaxFrames);
-    segments_.push_back({end_, int(to - from), file, from});
-    end_ = int(std::min<qint64>(end_ + (to - from), MaxFrames));
+    const qint64 samples = std::min(to - from, MaxFrames - endFrame()) * CdFrames::SamplesPerFrame;
+    if (samples <= 0)
+        return;
+    segments_.push_back({end_, samples, file, from * CdFrames::SamplesPerFrame});
+    end_ += samples;
+}
+
+void DiscImage::appendSamples(ImageFile* file, qint64 samples)
+{
+    samples = std::min(samples, MaxFrames * CdFrames::SamplesPerFrame - end_);
+    if (samples <= 0)
+        return;
+    segments_.push_back({end_, samples, file, 0});
+    end_ += samples;
 }
 
 bool DiscImage::fromSheet(const QString& path, bool toc, QString* error)
@@ -89,6 +108,7 @@ bool DiscImage::fromSheet(const QString& path, bool toc, QString* error)
     }
     for (const QString& note : std::as_const(sheet->notes))
         notes_ << QStringLiteral("%1: %2").arg(path, note);
+    names_ = sheet->names;
     return layOut(*sheet, error);
 }
 
@@ -130,7 +150,7 @@ bool DiscImage::layOut(const CueSheet& sheet, QString* error)
         append(f, laid, at);
         laid = std::max(laid, at);
         append(nullptr, 0, track.silentPregap);
-        toc_.trackStarts.push_back(end_);
+        toc_.trackStarts.push_back(endFrame());
         postgap = track.silentPostgap;
     }
     // A data track after the audio in the same file ends the audio there.
@@ -138,6 +158,8 @@ bool DiscImage::layOut(const CueSheet& sheet, QString* error)
     append(files_[size_t(currentFile)].get(), laid,
            sheet.audioEnd >= 0 ? std::min(sheet.audioEnd, fileEnd) : fileEnd);
     append(nullptr, 0, postgap);
+    identityToc_ = toc_;
+    identityEnd_ = endFrame();
     return true;
 }
 
@@ -181,15 +203,26 @@ bool DiscImage::fromAudioFile(const QString& path, QString* error)
             *error = QStringLiteral("%1 holds no audio").arg(path);
         return false;
     }
-    toc_.trackStarts.push_back(end_);
-    append(file.get(), 0, framesOf(*file));
+    // The track starts at the frame holding its first sample; a file before
+    // it shorter than a frame would give two tracks one start, so that one
+    // is padded to its frame's end.
+    int start = int(end_ / CdFrames::SamplesPerFrame);
+    if (!toc_.trackStarts.empty() && start <= toc_.trackStarts.back()) {
+        end_ = qint64(endFrame()) * CdFrames::SamplesPerFrame;
+        start = endFrame();
+    }
+    toc_.trackStarts.push_back(start);
+    identityToc_.trackStarts.push_back(identityEnd_);
+    identityEnd_ = int(std::min<qint64>(identityEnd_ + framesOf(*file), MaxFrames));
+    appendSamples(file.get(), file->samples());
     files_.push_back(std::move(file));
     return true;
 }
 
 bool DiscImage::finish(QString* error)
 {
-    toc_.leadOut = end_;
+    toc_.leadOut = endFrame();
+    identityToc_.leadOut = identityEnd_;
     for (int t = 1; t <= toc_.trackCount(); ++t) {
         if (toc_.trackLength(t) <= 0) {
             if (error)
@@ -204,14 +237,15 @@ bool DiscImage::read(int frame, int count, char* out, QString* error)
 {
     std::memset(out, 0, size_t(count) * CdFrames::BytesPerFrame);
     bool ok = true;
+    const qint64 first = qint64(frame) * CdFrames::SamplesPerFrame;
+    const qint64 last = qint64(frame + count) * CdFrames::SamplesPerFrame;
     for (const Segment& s : segments_) {
-        const int from = std::max(frame, s.discStart);
-        const int to = std::min(frame + count, s.discStart + s.frames);
+        const qint64 from = std::max(first, s.discSample);
+        const qint64 to = std::min(last, s.discSample + s.samples);
         if (from >= to || !s.file)
             continue;
-        char* target = out + qsizetype(from - frame) * CdFrames::BytesPerFrame;
-        const qint64 sample = (s.fileFrame + (from - s.discStart)) * CdFrames::SamplesPerFrame;
-        if (!s.file->read(sample, qint64(to - from) * CdFrames::SamplesPerFrame, target, error))
+        char* target = out + (from - first) * 4;
+        if (!s.file->read(s.fileSample + (from - s.discSample), to - from, target, error))
             ok = false;
     }
     return ok;

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "platform/cdaudio/DiscNames.h"
 #include "platform/cdaudio/DiscToc.h"
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 enum class DiscPresence { Ready, NoDisc, Unreadable };
 
@@ -26,6 +28,8 @@ public:
     virtual DiscToc toc() const = 0;
     // A fixed identity text; empty means "compute the disc ID from the table of contents".
     virtual QByteArray fixedIdentity() const { return {}; }
+    // The titles and performers the disc carries, as far as it carries any.
+    virtual DiscNames names() const { return {}; }
 
     // Plays from one absolute frame up to (not including) another.
     virtual bool start(int fromFrame, int endFrame) = 0;
@@ -37,6 +41,14 @@ public:
     // Plays at percent (50..100) of the normal speed from now on, the pitch
     // kept; positions stay in disc time.
     virtual void setTempo(int percent) = 0;
+    // The sound's volume in percent of the disc's own level (0..200), kept
+    // for every later play; volume() also follows a change made in the
+    // desktop's mixer, nothing while no sound output tells it.
+    virtual void setVolume(int percent) { volume_ = percent; }
+    virtual std::optional<int> volume() { return volume_; }
     // The tray moved: a closed door brings the disc back at its first track.
     virtual void doorMoved(bool open) = 0;
+
+private:
+    std::optional<int> volume_;
 };

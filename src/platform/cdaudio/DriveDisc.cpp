@@ -108,6 +108,7 @@ bool DriveDisc::readToc() const
         problem_ = QStringLiteral("the disc in %1 holds no audio tracks").arg(drive_->name());
         return false;
     }
+    readNames(first);
     problem_.clear();
     cdda_ = cdio_cddap_identify_cdio(cdio_, CDDA_MESSAGE_FORGETIT, nullptr);
     if (cdda_ && cdio_cddap_open(cdda_) == 0)
@@ -115,6 +116,30 @@ bool DriveDisc::readToc() const
     if (paranoia_)
         cdio_paranoia_modeset(paranoia_, PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
     return true;
+}
+
+void DriveDisc::readNames(int firstTrack) const
+{
+    names_ = {};
+    // Owned by the handle; null on a disc without CD-Text.
+    const cdtext_t* text = cdio_get_cdtext(cdio_);
+    if (!text)
+        return;
+    const auto field = [text](cdtext_field_t which, track_t track) {
+        const char* value = cdtext_get_const(text, which, track);
+        return value ? QString::fromUtf8(value).trimmed() : QString();
+    };
+    names_.disc = {field(CDTEXT_FIELD_TITLE, 0), field(CDTEXT_FIELD_PERFORMER, 0)};
+    for (size_t i = 0; i < toc_.trackStarts.size(); ++i) {
+        const auto track = track_t(firstTrack + int(i));
+        names_.tracks.push_back({field(CDTEXT_FIELD_TITLE, track), field(CDTEXT_FIELD_PERFORMER, track)});
+    }
+}
+
+DiscNames DriveDisc::names() const
+{
+    refresh();
+    return presence_ == DiscPresence::Ready ? names_ : DiscNames{};
 }
 
 bool DriveDisc::correcting() const

@@ -17,7 +17,7 @@ class Clock;
 // to mend the errors of scratched discs (giving up on a sector after its
 // retries rather than stalling); the playback engine's two seconds of
 // read-ahead absorb its retries. Where paranoia cannot be set up, sectors are
-// read plainly.
+// read plainly. CD-Text gives the disc's and the tracks' titles and performers.
 class DriveDisc final : public DiscSource {
 public:
     // makeSink (optional) replaces the default output, e.g. with a manual one in tests.
@@ -29,11 +29,15 @@ public:
     DiscPresence presence() const override;
     QString problem() const override { return problem_; }
     DiscToc toc() const override;
+    // The disc's CD-Text, as libcdio reads it (in UTF-8).
+    DiscNames names() const override;
     bool start(int fromFrame, int endFrame) override;
     void halt() override { engine_.halt(); }
     bool isPlaying() override { return engine_.isPlaying(); }
     int position() override { return engine_.position(); }
     void setTempo(int percent) override { engine_.setTempo(percent); }
+    void setVolume(int percent) override { engine_.setVolume(percent); }
+    std::optional<int> volume() override { return engine_.volume(); }
     void doorMoved(bool open) override;
 
     // Reads count frames from an absolute frame (2352 bytes each); a frame
@@ -45,6 +49,7 @@ public:
 private:
     void refresh() const;
     bool readToc() const;
+    void readNames(int firstTrack) const;
     void closeDisc() const;
     bool readCorrected(int frame, int count, char* out);
 
@@ -61,6 +66,7 @@ private:
     mutable int nextFrame_ = -1; // where paranoia stands, -1: seek first
     mutable DiscPresence presence_ = DiscPresence::NoDisc;
     mutable DiscToc toc_;
+    mutable DiscNames names_;
     mutable QString problem_;
     mutable qint64 lastAsked_ = -1; // clock time of the last status question, -1: ask now
     mutable PlaybackEngine engine_;

@@ -1,6 +1,7 @@
 #include "platform/cdaudio/ImageDisc.h"
 
 #include "core/Logging.h"
+#include "platform/cdaudio/DiscIdentity.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -24,6 +25,11 @@ void ImageDisc::load()
     for (const QString& note : image_->notes())
         qCWarning(lcDisc, "%s", qPrintable(note));
     engine_.setPosition(image_->toc().trackStart(1));
+}
+
+QByteArray ImageDisc::fixedIdentity() const
+{
+    return image_ ? DiscIdentity::fromToc(image_->identityToc()) : QByteArray();
 }
 
 QString ImageDisc::lockKey() const

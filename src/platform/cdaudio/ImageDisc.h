@@ -23,11 +23,16 @@ public:
     DiscPresence presence() const override { return image_ ? DiscPresence::Ready : DiscPresence::Unreadable; }
     QString problem() const override { return problem_; }
     DiscToc toc() const override { return image_ ? image_->toc() : DiscToc{}; }
+    // The disc ID of the image's identity table (see DiscImage::identityToc).
+    QByteArray fixedIdentity() const override;
+    DiscNames names() const override { return image_ ? image_->names() : DiscNames{}; }
     bool start(int fromFrame, int endFrame) override;
     void halt() override { engine_.halt(); }
     bool isPlaying() override { return engine_.isPlaying(); }
     int position() override { return engine_.position(); }
     void setTempo(int percent) override { engine_.setTempo(percent); }
+    void setVolume(int percent) override { engine_.setVolume(percent); }
+    std::optional<int> volume() override { return engine_.volume(); }
     void doorMoved(bool open) override;
 
     PlaybackEngine& engine() { return engine_; }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <memory>
+#include <optional>
 
 class Clock;
 class PcmRing;
@@ -24,6 +25,12 @@ public:
     // Only keeps time because the sound server was missing: worth replacing
     // with a real output at the next start.
     virtual bool standsIn() const { return false; }
+    // The stream's volume in percent of the audio's own level, for this
+    // stream and the ones after it; an output without a volume ignores it.
+    virtual void setVolume(int) {}
+    // The volume as the output has it now, a change made outside the
+    // program included; nothing when the output has none or does not know yet.
+    virtual std::optional<int> volume() { return std::nullopt; }
 
     // The sound server's output when one answers, else the silent stand-in.
     // This is the one place the output is chosen.

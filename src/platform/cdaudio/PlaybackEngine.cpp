@@ -91,16 +91,36 @@ bool PlaybackEngine::apply(const Request& request)
     return false;
 }
 
+void PlaybackEngine::setVolume(int percent)
+{
+    volume_ = percent;
+    if (sink_)
+        sink_->setVolume(percent);
+}
+
+std::optional<int> PlaybackEngine::volume()
+{
+    if (sink_)
+        if (const auto heard = sink_->volume())
+            volume_ = heard;
+    return volume_;
+}
+
 void PlaybackEngine::ensureSink()
 {
     if (sink_ && !sink_->failed() && !sink_->standsIn())
         return;
     // A failed output or a stand-in clock: the sound server may be back.
     std::unique_ptr<PcmSink> made = makeSink_ ? makeSink_() : nullptr;
-    if (made)
+    if (made) {
+        volume(); // what the old output was last set to
         sink_ = std::move(made);
-    else if (sink_ && sink_->failed())
+        if (volume_)
+            sink_->setVolume(*volume_);
+    }
+    else if (sink_ && sink_->failed()) {
         standIn();
+    }
 }
 
 void PlaybackEngine::standIn()

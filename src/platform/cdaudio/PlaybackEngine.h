@@ -8,6 +8,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 
 class Clock;
@@ -52,6 +53,10 @@ public:
     // Positions stay in disc time.
     void setTempo(int percent);
     int tempo() const { return tempo_; }
+    // The sound's volume in percent (PcmSink::setVolume), kept for every
+    // later play and output; volume() follows the output's own changes.
+    void setVolume(int percent);
+    std::optional<int> volume();
 
     PcmSink* sink() { return sink_.get(); }
     // Frames the reader could not read since the last start.
@@ -88,6 +93,7 @@ private:
     int heldFrame_ = 0;
     int lastHeard_ = 0;
     int tempo_ = 100;
+    std::optional<int> volume_;
     // The tempo of the stream the sink plays: what heard bytes are worth on the disc.
     int playTempo_ = 100;
     int playLead_ = 0; // disc samples slowed audio runs ahead (TimeStretch::leadSamples)

@@ -71,6 +71,18 @@ std::unique_ptr<PulseSink> PulseSink::connect(QString* why)
         api->time_free(timeout);
     const QString reason = sink->timedOut_ ? QStringLiteral("the sound server does not answer")
                                            : QString::fromUtf8(pa_strerror(pa_context_errno(sink->context_)));
+    if (state == PA_CONTEXT_READY) {
+        // Streams' changes, to follow the desktop's mixer moving ours.
+        pa_context_set_subscribe_callback(
+            sink->context_,
+            [](pa_context* context, pa_subscription_event_type_t type, uint32_t index, void* self) {
+                serverEvent(context, int(type), index, self);
+            },
+            sink.get());
+        if (pa_operation* op =
+                pa_context_subscribe(sink->context_, PA_SUBSCRIPTION_MASK_SINK_INPUT, nullptr, nullptr))
+            pa_operation_unref(op);
+    }
     pa_threaded_mainloop_unlock(sink->loop_);
     if (state != PA_CONTEXT_READY)
         return fail(reason);
@@ -87,6 +99,7 @@ PulseSink::~PulseSink()
         Locker lock(loop_);
         closeStream(false);
         if (context_) {
+            pa_context_set_subscribe_callback(context_, nullptr, nullptr);
             pa_context_set_state_callback(context_, nullptr, nullptr);
             pa_context_disconnect(context_);
             pa_context_unref(context_);
@@ -122,8 +135,66 @@ void PulseSink::streamChanged(pa_stream* stream, void* self)
         return;
     if (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream)))
         sink->failed_ = true;
-    else if (pa_stream_get_state(stream) == PA_STREAM_READY)
+    else if (pa_stream_get_state(stream) == PA_STREAM_READY) {
+        sink->askStreamVolume();
         sink->fill();
+    }
+}
+
+namespace {
+pa_cvolume stereoVolume(int percent)
+{
+    pa_cvolume volume;
+    pa_cvolume_set(&volume, CdSampleFormat.channels, pa_volume_t(qint64(percent) * PA_VOLUME_NORM / 100));
+    return volume;
+}
+} // namespace
+
+void PulseSink::askStreamVolume()
+{
+    if (!stream_ || pa_stream_get_state(stream_) != PA_STREAM_READY)
+        return;
+    if (pa_operation* op =
+            pa_context_get_sink_input_info(context_, pa_stream_get_index(stream_), streamInfo, this))
+        pa_operation_unref(op);
+}
+
+void PulseSink::serverEvent(pa_context*, int type, uint32_t index, void* self)
+{
+    auto* sink = static_cast<PulseSink*>(self);
+    const int facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
+    const int kind = type & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
+    if (facility == PA_SUBSCRIPTION_EVENT_SINK_INPUT && kind == PA_SUBSCRIPTION_EVENT_CHANGE &&
+        sink->stream_ && pa_stream_get_state(sink->stream_) == PA_STREAM_READY &&
+        index == pa_stream_get_index(sink->stream_))
+        sink->askStreamVolume();
+}
+
+void PulseSink::streamInfo(pa_context*, const pa_sink_input_info* info, int eol, void* self)
+{
+    auto* sink = static_cast<PulseSink*>(self);
+    if (eol || !info || !sink->stream_ || info->index != pa_stream_get_index(sink->stream_))
+        return;
+    sink->volume_ = int((qint64(pa_cvolume_avg(&info->volume)) * 100 + PA_VOLUME_NORM / 2) / PA_VOLUME_NORM);
+}
+
+void PulseSink::setVolume(int percent)
+{
+    Q_ASSERT(percent >= 0);
+    Locker lock(loop_);
+    volume_ = percent;
+    if (!stream_ || pa_stream_get_state(stream_) != PA_STREAM_READY)
+        return;
+    const pa_cvolume volume = stereoVolume(percent);
+    if (pa_operation* op = pa_context_set_sink_input_volume(context_, pa_stream_get_index(stream_), &volume,
+                                                            nullptr, nullptr))
+        pa_operation_unref(op);
+}
+
+std::optional<int> PulseSink::volume()
+{
+    Locker lock(loop_);
+    return volume_ >= 0 ? std::optional<int>(volume_) : std::nullopt;
 }
 
 void PulseSink::streamWants(pa_stream* stream, size_t, void* self)
@@ -185,7 +256,9 @@ void PulseSink::start(PcmRing& ring)
     attr.minreq = RequestBytes;
     attr.fragsize = uint32_t(-1);
     const auto flags = pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);
-    if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0) {
+    const pa_cvolume volume = stereoVolume(std::max(volume_, 0));
+    if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, volume_ >= 0 ? &volume : nullptr,
+                                   nullptr) < 0) {
         failed_ = true;
         closeStream(false);
     }

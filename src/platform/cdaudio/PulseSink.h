@@ -30,6 +30,10 @@ public:
     void stop() override;
     qint64 playedBytes() override;
     bool failed() const override { return failed_.load(); }
+    // The stream's volume on the server: set at its start and at once while
+    // it plays; a change the desktop's mixer makes to it is read back.
+    void setVolume(int percent) override;
+    std::optional<int> volume() override;
 
     // Bytes the server has been handed since start.
     qint64 writtenBytes();
@@ -45,6 +49,9 @@ private:
     static void streamDrained(pa_stream* stream, int success, void* self);
     static void connectTimedOut(struct pa_mainloop_api* api, pa_time_event* event, const struct timeval* tv,
                                 void* self);
+    static void serverEvent(pa_context* context, int type, uint32_t index, void* self);
+    static void streamInfo(pa_context* context, const struct pa_sink_input_info* info, int eol, void* self);
+    void askStreamVolume();
     static void retryDue(struct pa_mainloop_api* api, pa_time_event* event, const struct timeval* tv,
                          void* self);
     // Moves what the ring holds into the room the server offers.
@@ -63,6 +70,7 @@ private:
     // The server's last count of the stream while it was playing, and when.
     qint64 lastCounted_ = 0;
     quint64 lastCountedAt_ = 0; // pa_rtclock_now() microseconds
+    int volume_ = -1;           // percent, -1: the server's choice, not known yet
     bool drainAsked_ = false;
     bool drained_ = false;
     bool timedOut_ = false;
