@@ -56,12 +56,12 @@ bool PlayerStateStore::saveDisplay(SettingsStore& store, int left, int top)
 
 bool PlayerStateStore::loadWipe(SettingsStore& store)
 {
-    const std::unique_ptr<SettingsKey> key = store.openKey(WordsDisplayState, false);
-    return key && key->readInteger(Wipe).value_or(0) != 0;
+    const std::unique_ptr<SettingsKey> key = store.openKey(SettingsKeys::WordsDisplayState, false);
+    return key && key->readInteger(SettingsKeys::Wipe).value_or(0) != 0;
 }
 
 bool PlayerStateStore::saveWipe(SettingsStore& store, bool wipe)
 {
-    const std::unique_ptr<SettingsKey> key = store.openKey(WordsDisplayState, true);
-    return key && key->writeInteger(Wipe, wipe ? 1 : 0);
+    const std::unique_ptr<SettingsKey> key = store.openKey(SettingsKeys::WordsDisplayState, true);
+    return key && key->writeInteger(SettingsKeys::Wipe, wipe ? 1 : 0);
 }

@@ -304,8 +304,13 @@ class Desktop:
             connection.close()
         # A 24-bit screen hands out 32-bit pixels, blue first.
         data, width = image.data, size.width
-        return [[(data[i + 2], data[i + 1], data[i]) for i in range(row * width * 4, (row + 1) * width * 4, 4)]
+        rows = [[(data[i + 2], data[i + 1], data[i]) for i in range(row * width * 4, (row + 1) * width * 4, 4)]
                 for row in range(size.height)]
+        # Kept as shot.ppm in the journey's folder, for a journey to keep or a person to look at.
+        with open(os.path.join(self.folder, "shot.ppm"), "wb") as picture:
+            picture.write(b"P6\n%d %d\n255\n" % (width, size.height))
+            picture.write(bytes(value for row in rows for pixel in row for value in pixel))
+        return rows
 
 
 def _xlib():

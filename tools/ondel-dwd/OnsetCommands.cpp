@@ -144,8 +144,8 @@ int ToolCommands::snap(const QStringList& args)
                            "-o OUT.dwd"));
     }
     const QString fileName = options->positional[0];
-    QFile file(fileName);
-    if (!ToolFiles::openChecked(file)) {
+    QFile file;
+    if (!ToolFiles::openChecked(file, fileName)) {
         return 1;
     }
     file.seek(0);

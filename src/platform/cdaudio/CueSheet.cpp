@@ -178,22 +178,43 @@ QByteArray toUtf8(const QByteArray& text)
     return ShiftJis::decode(text).toUtf8();
 }
 
-// A TITLE or PERFORMER of the sheet (already UTF-8), trimmed; empty when missing.
-QString cdText(const Cdtext* text, Pti item)
+// The value of a TITLE or PERFORMER line: the quoted text, or the rest of
+// the line when it is not quoted; trimmed.
+QString sheetValue(const QByteArray& rest)
 {
-    const char* value = text ? cdtext_get(item, text) : nullptr;
-    return value ? QString::fromUtf8(value).trimmed() : QString();
+    QByteArray value = rest.trimmed();
+    if (value.startsWith('"')) {
+        const qsizetype close = value.indexOf('"', 1);
+        value = value.mid(1, close < 0 ? -1 : close - 1);
+    }
+    return QString::fromUtf8(value).trimmed();
 }
 
-void readNames(const Cd& cd, CueSheet& sheet)
+// The sheet's TITLE and PERFORMER lines, read from its (UTF-8) text rather
+// than through libcue: its CD-Text getter shares its name with libcdio's, and
+// the player links both, so a call by that name may land in the wrong library.
+void readNames(const QByteArray& text, CueSheet& sheet)
 {
-    const Cdtext* disc = cd_get_cdtext(&cd);
-    sheet.names.disc = {cdText(disc, PTI_TITLE), cdText(disc, PTI_PERFORMER)};
-    sheet.names.tracks.clear();
-    for (int t = 1; t <= int(sheet.tracks.size()); ++t) {
-        const ::Track* track = cd_get_track(&cd, t);
-        const Cdtext* text = track ? track_get_cdtext(track) : nullptr;
-        sheet.names.tracks.push_back({cdText(text, PTI_TITLE), cdText(text, PTI_PERFORMER)});
+    sheet.names = {};
+    sheet.names.tracks.resize(sheet.tracks.size());
+    int track = 0; // 0: the disc's lines, before the first TRACK
+    for (const QByteArray& raw : text.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        const qsizetype space = line.indexOf(' ');
+        const QByteArray keyword = (space < 0 ? line : line.left(space)).toUpper();
+        if (keyword == "TRACK") {
+            ++track;
+            continue;
+        }
+        if (space < 0 || (keyword != "TITLE" && keyword != "PERFORMER"))
+            continue;
+        DiscNames::Names* names = track == 0 ? &sheet.names.disc
+                                  : track <= int(sheet.names.tracks.size())
+                                      ? &sheet.names.tracks[size_t(track - 1)]
+                                      : nullptr;
+        if (!names)
+            continue;
+        (keyword == "TITLE" ? names->title : names->performer) = sheetValue(line.mid(space + 1));
     }
 }
 } // namespace
@@ -316,7 +337,7 @@ std::optional<CueSheet> CueSheet::parse(const QByteArray& input, const QString& 
         }
         sheet.tracks.push_back(entry);
     }
-    readNames(*cd, sheet);
+    readNames(text, sheet);
     return sheet;
 }
 
