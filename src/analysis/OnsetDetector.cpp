@@ -2,18 +2,69 @@
 
 #include <algorithm>
 #include <aubio/aubio.h>
+#include <dlfcn.h>
+
+namespace {
+// aubio is loaded when the first detector is made, not linked: its library
+// brings a media framework and its codecs (some 18 MB resident and a slower
+// start) into every player that never analyses a track.
+struct AubioCalls {
+    decltype(&::new_fvec) newFvec = nullptr;
+    decltype(&::del_fvec) deleteFvec = nullptr;
+    decltype(&::new_aubio_onset) newOnset = nullptr;
+    decltype(&::del_aubio_onset) deleteOnset = nullptr;
+    decltype(&::aubio_onset_set_threshold) setThreshold = nullptr;
+    decltype(&::aubio_onset_set_minioi_ms) setMinimumGapMs = nullptr;
+    decltype(&::aubio_onset_set_silence) setSilence = nullptr;
+    decltype(&::aubio_onset_do) run = nullptr;
+    decltype(&::aubio_onset_get_last) last = nullptr;
+    QString problem; // why aubio cannot be used; empty when it can
+};
+
+template <typename Function> bool resolve(void* library, const char* name, Function& function)
+{
+    function = reinterpret_cast<Function>(dlsym(library, name));
+    return function != nullptr;
+}
+
+const AubioCalls& aubioCalls()
+{
+    static const AubioCalls calls = [] {
+        AubioCalls loaded;
+        void* library = dlopen("libaubio.so.5", RTLD_NOW | RTLD_LOCAL);
+        if (!library) {
+            loaded.problem = QStringLiteral("the onset detector (libaubio.so.5) cannot be loaded: %1")
+                                 .arg(QString::fromLocal8Bit(dlerror()));
+            return loaded;
+        }
+        const bool complete = resolve(library, "new_fvec", loaded.newFvec) &&
+                              resolve(library, "del_fvec", loaded.deleteFvec) &&
+                              resolve(library, "new_aubio_onset", loaded.newOnset) &&
+                              resolve(library, "del_aubio_onset", loaded.deleteOnset) &&
+                              resolve(library, "aubio_onset_set_threshold", loaded.setThreshold) &&
+                              resolve(library, "aubio_onset_set_minioi_ms", loaded.setMinimumGapMs) &&
+                              resolve(library, "aubio_onset_set_silence", loaded.setSilence) &&
+                              resolve(library, "aubio_onset_do", loaded.run) &&
+                              resolve(library, "aubio_onset_get_last", loaded.last);
+        if (!complete)
+            loaded.problem = QStringLiteral("the onset detector (libaubio.so.5) lacks a function it needs");
+        return loaded;
+    }();
+    return calls;
+}
+} // namespace
 
 // aubio's objects, each freed with its own function.
 struct OnsetDetector::Aubio {
     aubio_onset_t* onset = nullptr;
-    fvec_t* input = new_fvec(HopSamples);
-    fvec_t* output = new_fvec(1);
+    fvec_t* input = aubioCalls().newFvec(HopSamples);
+    fvec_t* output = aubioCalls().newFvec(1);
     ~Aubio()
     {
         if (onset)
-            del_aubio_onset(onset);
-        del_fvec(input);
-        del_fvec(output);
+            aubioCalls().deleteOnset(onset);
+        aubioCalls().deleteFvec(input);
+        aubioCalls().deleteFvec(output);
     }
 };
 
@@ -31,15 +82,18 @@ OnsetDetector::Created OnsetDetector::create(const OnsetSettings& settings)
     const QStringList names = settings.method == Voice
                                   ? QStringList{QStringLiteral("hfc"), QStringLiteral("energy")}
                                   : QStringList{settings.method};
+    if (!aubioCalls().problem.isEmpty())
+        return {nullptr, aubioCalls().problem};
     std::vector<std::unique_ptr<Aubio>> detectors;
     for (const QString& name : names) {
         auto aubio = std::make_unique<Aubio>();
-        aubio->onset = new_aubio_onset(name.toLatin1().constData(), WindowSamples, HopSamples, SampleRate);
+        aubio->onset =
+            aubioCalls().newOnset(name.toLatin1().constData(), WindowSamples, HopSamples, SampleRate);
         if (!aubio->onset)
             return {nullptr, QStringLiteral("aubio could not set up the onset method \"%1\"").arg(name)};
-        aubio_onset_set_threshold(aubio->onset, settings.threshold);
-        aubio_onset_set_minioi_ms(aubio->onset, settings.minimumGapMs);
-        aubio_onset_set_silence(aubio->onset, settings.silenceDb);
+        aubioCalls().setThreshold(aubio->onset, settings.threshold);
+        aubioCalls().setMinimumGapMs(aubio->onset, settings.minimumGapMs);
+        aubioCalls().setSilence(aubio->onset, settings.silenceDb);
         detectors.push_back(std::move(aubio));
     }
     const qint64 gap = qint64(settings.minimumGapMs * SampleRate / 1000);
@@ -112,10 +166,10 @@ void OnsetDetector::finish()
 void OnsetDetector::runHop()
 {
     filled_ = 0;
-    for (const std::unique_ptr<Aubio>& aubio : detectors_) {
-        aubio_onset_do(aubio->onset, aubio->input, aubio->output);
-        if (aubio->output->data[0] != 0)
-            found_.push_back(qint64(aubio_onset_get_last(aubio->onset)));
+    for (const std::unique_ptr<Aubio>& detector : detectors_) {
+        aubioCalls().run(detector->onset, detector->input, detector->output);
+        if (detector->output->data[0] != 0)
+            found_.push_back(qint64(aubioCalls().last(detector->onset)));
     }
 }
 
