@@ -1,38 +1,29 @@
 #include "app/AppIcon.h"
 
-#include "app/AppIdentity.h"
-
-#include <QImage>
-#include <QPainter>
+#include <QDir>
 #include <QPixmap>
-#include <QSvgRenderer>
-
-namespace {
-const QString BuiltInIcon = QStringLiteral(":/icons/org.ondelplayer.OndelPlayer.svg");
-constexpr int Sizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
-} // namespace
 
 QIcon AppIcon::builtIn()
 {
-    QSvgRenderer renderer(BuiltInIcon);
+    // The build renders the drawing once into the theme's sizes, so no start
+    // of the player pays for an SVG renderer and its library.
     QIcon icon;
-    if (!renderer.isValid())
-        return icon;
-    for (int size : Sizes) {
-        QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        renderer.render(&painter);
-        painter.end();
-        icon.addPixmap(QPixmap::fromImage(image));
+    const QDir sizes(QStringLiteral(":/icons"));
+    for (const QString& size : sizes.entryList(QDir::Dirs)) {
+        const QDir apps(sizes.filePath(size) + QStringLiteral("/apps"));
+        for (const QString& file : apps.entryList(QDir::Files)) {
+            const QPixmap pixmap(apps.filePath(file));
+            if (!pixmap.isNull())
+                icon.addPixmap(pixmap);
+        }
     }
     return icon;
 }
 
 QIcon AppIcon::icon()
 {
-    const QString name = QString::fromLatin1(AppIdentity::Id);
-    // Rendering the built-in drawing is only worth it when the theme has none.
-    return QIcon::hasThemeIcon(name) ? QIcon::fromTheme(name) : builtIn();
+    // The installed theme holds this same drawing. Looking it up means
+    // reading the theme's folders at every start, which costs more than
+    // loading it.
+    return builtIn();
 }

@@ -5,8 +5,9 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
-class QLocalServer;
+class QSocketNotifier;
 
 // One player per desktop session. The first player listens on a local socket
 // in the user's runtime folder; a later start hands its request to it (come
@@ -22,6 +23,8 @@ class SingleInstance : public QObject {
 public:
     explicit SingleInstance(QString socketPath = defaultSocketPath(), QObject* parent = nullptr);
     ~SingleInstance() override;
+    SingleInstance(const SingleInstance&) = delete;
+    SingleInstance& operator=(const SingleInstance&) = delete;
 
     // $XDG_RUNTIME_DIR/ondelplayer.instance, or the temporary folder with the user id.
     static QString defaultSocketPath();
@@ -50,10 +53,20 @@ Q_SIGNALS:
     void refused(const QString& source, const QString& reason);
 
 private:
+    struct Caller;
     bool handOver(const QString& source);
-    void serve();
+    bool listen();
+    void acceptCallers();
+    void readFrom(Caller* caller);
+    void hangUp(Caller& caller);
+    void forget(Caller* caller);
 
     QString socketPath_;
-    std::unique_ptr<QLocalServer> server_;
+    // The listening socket (-1: not listening) and the callers on it. Plain
+    // sockets, which the Qt network library would only wrap at a cost to
+    // every start.
+    int listener_ = -1;
+    QSocketNotifier* listenerNotifier_ = nullptr;
+    std::vector<std::unique_ptr<Caller>> callers_;
     std::optional<QString> refusal_;
 };

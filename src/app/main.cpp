@@ -162,6 +162,10 @@ int main(int argc, char** argv)
         break;
     }
 
+    // Every window is drawn by the CPU: loading the GL libraries only to
+    // ask what they offer would cost each start time and memory.
+    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
     previousHandler = qInstallMessageHandler(endWithoutDisplay);
     QApplication app(argc, argv);
     qInstallMessageHandler(previousHandler);

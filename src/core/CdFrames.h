@@ -16,4 +16,7 @@ constexpr int BytesPerFrame = 2352;
 QByteArray formatMsf(int frames);
 // "tt:mm:ss:ff": track number, then the time within that track.
 QByteArray formatTmsf(int track, int framesIntoTrack);
+// The same "tt:mm:ss:ff" written into out (NUL-terminated, cut to its size)
+// without touching the heap: the position is asked for many times a second.
+void writeTmsf(char* out, int size, int track, int framesIntoTrack);
 } // namespace CdFrames

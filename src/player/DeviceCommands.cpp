@@ -28,6 +28,10 @@ std::optional<int> toDecimal(const QByteArray& text)
 
 std::optional<int> DeviceCommands::twoCharNumber(const ReplyBuffer& reply, int index)
 {
+    // Read every tick: two plain digits need no text built.
+    const char first = reply.at(index), second = reply.at(index + 1);
+    if (first >= '0' && first <= '9' && second >= '0' && second <= '9')
+        return (first - '0') * 10 + (second - '0');
     QByteArray text;
     if (const char first = reply.at(index))
         text += first;
@@ -38,6 +42,12 @@ std::optional<int> DeviceCommands::twoCharNumber(const ReplyBuffer& reply, int i
 
 std::optional<int> DeviceCommands::wholeNumber(const ReplyBuffer& reply)
 {
+    // The volume is read every tick: a short run of digits needs no text built.
+    int value = 0, length = 0;
+    for (char c = reply.at(0); c >= '0' && c <= '9' && length < 9; c = reply.at(++length))
+        value = value * 10 + (c - '0');
+    if (length > 0 && reply.at(length) == '\0')
+        return value;
     return toDecimal(reply.toByteArray());
 }
 

@@ -75,25 +75,26 @@ void PlaybackMonitor::playingTick()
     controls_.setPlayEnabled(false);
     state_.playPending = false;
 
-    ReplyBuffer reply;
+    ReplyBuffer position;
     if (state_.showLengths) {
         // The track digits stay; minutes and seconds show the track's length.
-        sendNumber(device_, "status cdaudio length track %d wait", state_.currentTrack, reply);
-        controls_.setDigit(3, reply.at(0));
-        controls_.setDigit(4, reply.at(1));
-        controls_.setDigit(5, reply.at(3));
-        controls_.setDigit(6, reply.at(4));
+        ReplyBuffer length;
+        sendNumber(device_, "status cdaudio length track %d wait", state_.currentTrack, length);
+        controls_.setDigit(3, length.at(0));
+        controls_.setDigit(4, length.at(1));
+        controls_.setDigit(5, length.at(3));
+        controls_.setDigit(6, length.at(4));
+        send(device_, "status cdaudio position wait", position);
     }
     else {
-        send(device_, "status cdaudio position wait", reply);
+        // One reading serves the digits and the track check below.
+        send(device_, "status cdaudio position wait", position);
         if (controls_.minimizeButtonDown())
-            controls_.setApplicationTitle(minimisedTitle(reply));
-        if (reply.at(0) != '\0')
-            showPosition(reply);
+            controls_.setApplicationTitle(minimisedTitle(position));
+        if (position.at(0) != '\0')
+            showPosition(position);
     }
 
-    ReplyBuffer position;
-    send(device_, "status cdaudio position wait", position);
     const auto polled = twoCharNumber(position, 0);
     // No track number in the reply: nothing can be compared this tick; the
     // next readable reply picks up where this one left off.

@@ -3,6 +3,9 @@
 #include "platform/cdaudio/DiscIdentity.h"
 #include "platform/cdaudio/TimeStretch.h"
 
+#include <cstdio>
+#include <cstring>
+
 namespace {
 // A strict decimal number of at most 9 digits; -1 otherwise.
 int decimal(const QByteArray& text)
@@ -13,6 +16,37 @@ int decimal(const QByteArray& text)
         if (c < '0' || c > '9')
             return -1;
     return text.toInt();
+}
+
+// The command in the form the table is written in: ASCII lower case, one
+// space between words, none at either end. False when it does not fit.
+bool plainForm(const char* command, char (&out)[ReplyBuffer::Size])
+{
+    int length = 0;
+    bool space = false;
+    for (const char* c = command; *c; ++c) {
+        const char ch = *c;
+        if (ch == ' ' || (ch >= '\t' && ch <= '\r')) {
+            space = length > 0;
+            continue;
+        }
+        if (length + (space ? 2 : 1) >= ReplyBuffer::Size)
+            return false;
+        if (space)
+            out[length++] = ' ';
+        space = false;
+        out[length++] = (ch >= 'A' && ch <= 'Z') ? char(ch - 'A' + 'a') : ch;
+    }
+    out[length] = '\0';
+    return true;
+}
+
+// The query, with or without the "wait" keyword.
+bool isQuery(const char* plain, const char* query)
+{
+    const size_t length = std::strlen(query);
+    return std::strncmp(plain, query, length) == 0 &&
+           (plain[length] == '\0' || std::strcmp(plain + length, " wait") == 0);
 }
 
 // Status and info queries may end with the "wait" keyword.
@@ -72,6 +106,18 @@ int DeviceSession::sendCommand(const char* command, ReplyBuffer& reply)
     reply.clear();
     if (!command)
         return DeviceResult::UnrecognizedCommand;
+    // The monitor, the lyrics and the remote control ask for the mode, the
+    // position and the volume many times a second: those are answered
+    // without taking the command apart on the heap.
+    char plain[ReplyBuffer::Size];
+    if (open_ && plainForm(command, plain)) {
+        if (isQuery(plain, "status cdaudio mode"))
+            return statusMode(reply);
+        if (isQuery(plain, "status cdaudio position"))
+            return statusPosition(reply);
+        if (isQuery(plain, "status cdaudio volume"))
+            return statusVolume(reply);
+    }
     const QByteArrayList words = QByteArray(command).toLower().simplified().split(' ');
     if (words.size() < 2 || words[1] != "cdaudio")
         return DeviceResult::UnrecognizedCommand;
@@ -138,35 +184,22 @@ int DeviceSession::status(const QByteArrayList& words, ReplyBuffer& reply)
         reply.set(QByteArray::number(tempo_));
         return DeviceResult::Ok;
     }
-    if (item == QByteArrayList{"volume"}) {
-        // The desktop's mixer may have moved it since it was set here.
-        reply.set(QByteArray::number(source_->volume().value_or(volume_.value_or(100))));
-        return DeviceResult::Ok;
-    }
-    if (item == QByteArrayList{"mode"}) {
-        if (doorOpen_)
-            reply.set("open");
-        else if (source_->presence() != DiscPresence::Ready)
-            reply.set("not ready");
-        else
-            reply.set(source_->isPlaying() ? "playing" : "stopped");
-        return DeviceResult::Ok;
-    }
+    if (item == QByteArrayList{"volume"})
+        return statusVolume(reply);
+    if (item == QByteArrayList{"mode"})
+        return statusMode(reply);
     const bool known = item == QByteArrayList{"position"} ||
                        item == QByteArrayList{"number", "of", "tracks"} || item == QByteArrayList{"length"} ||
                        (item.size() == 3 && item[0] == "length" && item[1] == "track");
     if (!known)
         return DeviceResult::UnrecognizedCommand;
+    if (item[0] == "position")
+        return statusPosition(reply);
     if (!discReady())
         return DeviceResult::DeviceNotReady;
 
     const DiscToc toc = source_->toc();
-    if (item[0] == "position") {
-        const int frame = std::clamp(source_->position(), toc.trackStart(1), toc.leadOut - 1);
-        const int track = toc.trackAt(frame);
-        reply.set(CdFrames::formatTmsf(track, frame - toc.trackStart(track)));
-    }
-    else if (item[0] == "number") {
+    if (item[0] == "number") {
         reply.set(QByteArray::number(toc.trackCount()));
     }
     else if (item.size() == 1) {
@@ -178,6 +211,39 @@ int DeviceSession::status(const QByteArrayList& words, ReplyBuffer& reply)
             return DeviceResult::OutOfRange;
         reply.set(CdFrames::formatMsf(toc.trackLength(track)));
     }
+    return DeviceResult::Ok;
+}
+
+int DeviceSession::statusMode(ReplyBuffer& reply)
+{
+    if (doorOpen_)
+        reply.set("open");
+    else if (source_->presence() != DiscPresence::Ready)
+        reply.set("not ready");
+    else
+        reply.set(source_->isPlaying() ? "playing" : "stopped");
+    return DeviceResult::Ok;
+}
+
+int DeviceSession::statusPosition(ReplyBuffer& reply)
+{
+    if (!discReady())
+        return DeviceResult::DeviceNotReady;
+    const DiscToc toc = source_->toc();
+    const int frame = std::clamp(source_->position(), toc.trackStart(1), toc.leadOut - 1);
+    const int track = toc.trackAt(frame);
+    char text[ReplyBuffer::Size];
+    CdFrames::writeTmsf(text, sizeof text, track, frame - toc.trackStart(track));
+    reply.set(text);
+    return DeviceResult::Ok;
+}
+
+int DeviceSession::statusVolume(ReplyBuffer& reply)
+{
+    // The desktop's mixer may have moved it since it was set here.
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", source_->volume().value_or(volume_.value_or(100)));
+    reply.set(text);
     return DeviceResult::Ok;
 }
 

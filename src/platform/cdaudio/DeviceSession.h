@@ -35,6 +35,9 @@ public:
 private:
     int open(ReplyBuffer& reply);
     int status(const QByteArrayList& words, ReplyBuffer& reply);
+    int statusMode(ReplyBuffer& reply);
+    int statusPosition(ReplyBuffer& reply);
+    int statusVolume(ReplyBuffer& reply);
     int play(const QByteArray& trackText);
     bool alreadyPlaysInto(int trackStart);
     int identity(ReplyBuffer& reply);

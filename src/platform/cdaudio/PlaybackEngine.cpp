@@ -246,5 +246,6 @@ int PlaybackEngine::position()
 {
     if (busy_)
         return playing_ ? lastHeard_ : heldFrame_;
-    return isPlaying() ? heardFrame() : heldFrame_;
+    // isPlaying() has just read the sink: asking it again would only cost time.
+    return isPlaying() ? lastHeard_ : heldFrame_;
 }

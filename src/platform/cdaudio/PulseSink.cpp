@@ -334,8 +334,16 @@ qint64 PulseSink::heardLocked()
 
 qint64 PulseSink::playedBytes()
 {
+    // One tick asks several times (the monitor, the lyrics, the remote
+    // control): within a millisecond the same count is good enough, and it
+    // spares taking the library's lock and its clock each time.
+    const pa_usec_t now = pa_rtclock_now();
+    if (answeredAt_ != 0 && now - answeredAt_ < RepeatWindowUsec)
+        return answered_;
     Locker lock(loop_);
-    return heardLocked();
+    answered_ = heardLocked();
+    answeredAt_ = now;
+    return answered_;
 }
 
 qint64 PulseSink::writtenBytes()
@@ -346,6 +354,7 @@ qint64 PulseSink::writtenBytes()
 
 void PulseSink::stop()
 {
+    answeredAt_ = 0;
     Locker lock(loop_);
     heardLocked();
     closeStream(true);

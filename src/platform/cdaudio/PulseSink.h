@@ -75,6 +75,12 @@ private:
     bool drained_ = false;
     bool timedOut_ = false;
     bool closing_ = false;
+    // The last count playedBytes() gave, and when (pa_rtclock_now()
+    // microseconds, 0: none since the last stop). Only the engine's thread
+    // touches them, so they need no lock.
+    static constexpr quint64 RepeatWindowUsec = 1000;
+    qint64 answered_ = 0;
+    quint64 answeredAt_ = 0;
     std::atomic<bool> failed_{false};
     std::atomic<int> underflows_{0};
 };
