@@ -1,6 +1,7 @@
 #include "app/AppIcon.h"
 
 #include <QDir>
+#include <QImageReader>
 #include <QPixmap>
 
 QIcon AppIcon::builtIn()
@@ -12,7 +13,10 @@ QIcon AppIcon::builtIn()
     for (const QString& size : sizes.entryList(QDir::Dirs)) {
         const QDir apps(sizes.filePath(size) + QStringLiteral("/apps"));
         for (const QString& file : apps.entryList(QDir::Files)) {
-            const QPixmap pixmap(apps.filePath(file));
+            // Read as the PNG it is: guessing would load every image plugin.
+            QImageReader reader(apps.filePath(file), "png");
+            reader.setAutoDetectImageFormat(false);
+            const QPixmap pixmap = QPixmap::fromImage(reader.read());
             if (!pixmap.isNull())
                 icon.addPixmap(pixmap);
         }

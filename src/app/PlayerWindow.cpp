@@ -89,21 +89,13 @@ PlayerWindow::PlayerWindow(CdAudioDevice& device, MessageBoxes& boxes, SettingsS
     tickTimer_->setInterval(50);
     // Qt never delivers a timer's event while its previous one is still being
     // handled, so a box opened inside a tick (a lyrics error at a track
-    // change) would stop every tick until it is answered. The tick runs as a
-    // posted call instead: the timer's event returns at once, and the next
-    // tick comes inside any box, whoever opened it. At most one tick waits.
+    // change) would stop every tick until it is answered. Each tick starts
+    // the timer anew first: the new timer is not the one being handled, so
+    // the next tick comes inside any box, whoever opened it.
     connect(tickTimer_, &QTimer::timeout, this, [this] {
-        if (tickQueued_)
-            return;
-        tickQueued_ = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                tickQueued_ = false;
-                if (!closed_)
-                    onTick();
-            },
-            Qt::QueuedConnection);
+        tickTimer_->start();
+        if (!closed_)
+            onTick();
     });
 
     createComponents();
@@ -334,11 +326,13 @@ void PlayerWindow::updateAccessibleDisplay()
     // Built only when a digit or lamp changed: this runs 20 times a second,
     // and a steady display costs a comparison of a few bytes, nothing more.
     static_assert(std::tuple_size_v<decltype(accessibleShown_)> == 6 + std::size(Lamps));
+    const PictureWidget* const litLamps[] = {normalLamp_, repeatLamp_, randomLamp_};
+    static_assert(std::size(litLamps) == std::size(Lamps));
     decltype(accessibleShown_) shown{};
     for (int i = 0; i < 6; ++i)
         shown[i] = digits_[i]->number();
     for (std::size_t i = 0; i < std::size(Lamps); ++i)
-        shown[6 + i] = images_.value(Lamps[i].lit)->isHidden() ? '0' : '1';
+        shown[6 + i] = litLamps[i]->isHidden() ? '0' : '1';
     if (shown == accessibleShown_ && !accessibleDisplay_.isEmpty())
         return;
     accessibleShown_ = shown;
@@ -880,7 +874,10 @@ PlayerControls::HookResult PlayerWindow::endRunningCapture()
 void PlayerWindow::setPlayEnabled(bool enabled)
 {
     playButton_->setEnabled(enabled);
-    menuItem(Menu::Play)->setEnabled(enabled);
+    // Asked every tick: the item is looked up once.
+    if (!playItem_)
+        playItem_ = menuItem(Menu::Play);
+    playItem_->setEnabled(enabled);
 }
 
 void PlayerWindow::setDigit(int index, char character)

@@ -210,7 +210,6 @@ private:
     bool refused_ = false;
     bool closed_ = false;
     bool screenWatched_ = false;
-    bool tickQueued_ = false;
     QString accessibleDisplay_;
     std::array<char, 9> accessibleShown_{}; // the six digits and the three lamps last described
     qreal skinRatio_ = 0;
@@ -227,6 +226,7 @@ private:
     PictureButton* powerButton_ = nullptr;
     PictureButton* minimizeButton_ = nullptr;
     PictureButton* playButton_ = nullptr;
+    QAction* playItem_ = nullptr;
     PictureButton* extendButton_ = nullptr;
     PictureButton* editorButton_ = nullptr;
     PictureButton* compileButton_ = nullptr;

@@ -190,6 +190,26 @@ private Q_SLOTS:
             << "" << opened << "set cdaudio volume 201" << 282 << QByteArray();
         QTest::newRow("a volume that is no number")
             << "" << opened << "set cdaudio volume -5" << 261 << QByteArray();
+        // The monitor's queries, written as a user of the command layer may.
+        QTest::newRow("mode in capitals with tabs")
+            << "" << opened + "play cdaudio from 1"
+            << "\tSTATUS  CDAudio\tMode " << 0 << QByteArray("playing");
+        QTest::newRow("position without wait")
+            << "tracks=4,length=2:00" << opened + "play cdaudio from 3;+67560"
+            << "status cdaudio position" << 0 << QByteArray("03:01:07:42");
+        QTest::newRow("position past 99 minutes")
+            << "lengths=120:00" << opened + "play cdaudio from 1;+6001000"
+            << "Status cdaudio position WAIT" << 0 << QByteArray("01:100:01:00");
+        QTest::newRow("volume in capitals") << "" << opened + "set cdaudio volume 7"
+                                            << "STATUS CDAUDIO VOLUME WAIT" << 0 << QByteArray("7");
+        QTest::newRow("mode waited for twice")
+            << "" << opened << "status cdaudio mode wait wait" << 261 << QByteArray();
+        QTest::newRow("modes") << "" << opened << "status cdaudio modes" << 261 << QByteArray();
+        QTest::newRow("position of another device")
+            << "" << opened << "status cdaudio2 position" << 261 << QByteArray();
+        QTest::newRow("position before open") << ""
+                                              << ""
+                                              << "status cdaudio position wait" << 263 << QByteArray();
         QTest::newRow("speed of a closed device") << ""
                                                   << ""
                                                   << "set cdaudio speed 75" << 263 << QByteArray();
