@@ -43,12 +43,49 @@ QColor bevelColour(const Bevel& b, int x, int y, int w, int h)
     return dark ? b.dark[d] : b.light[d];
 }
 
+// Sets single pixels in their colours. A painter's fill costs far more than
+// the pixel it sets, and the skin sets thousands: on a canvas the painter
+// draws at 1:1, an opaque pixel goes straight into the image, exactly as
+// the fill would set it. A denser screen scales each pixel as before.
+class PixelPlotter {
+public:
+    explicit PixelPlotter(QPainter& p) : painter_(p)
+    {
+        QPaintDevice* device = p.device();
+        if (device && device->devType() == QInternal::Image && p.deviceTransform().isIdentity()) {
+            auto* image = static_cast<QImage*>(device);
+            // A shared image would be copied by bits(), away from the painter's buffer.
+            if (image->format() == QImage::Format_ARGB32_Premultiplied && image->isDetached()) {
+                bits_ = image->bits();
+                bytesPerLine_ = image->bytesPerLine();
+                bounds_ = image->rect();
+            }
+        }
+    }
+
+    void plot(int x, int y, const QColor& c)
+    {
+        if (bits_ && c.alpha() == 255 && bounds_.contains(x, y)) {
+            reinterpret_cast<QRgb*>(bits_ + y * bytesPerLine_)[x] = c.rgb();
+            return;
+        }
+        painter_.fillRect(QRect(x, y, 1, 1), c);
+    }
+
+private:
+    QPainter& painter_;
+    uchar* bits_ = nullptr;
+    qsizetype bytesPerLine_ = 0;
+    QRect bounds_;
+};
+
 // Draws the bevel inside r; with rounded corners the four corner pixels stay
 // empty, which softens the outline like a moulded key.
 void drawBevel(QPainter& p, const QRect& r, const Bevel& b, bool rounded)
 {
     const int w = r.width(), h = r.height();
     const int depth = int(b.light.size());
+    PixelPlotter pixels(p);
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             if (y >= depth && y < h - depth && x == depth)
@@ -58,7 +95,7 @@ void drawBevel(QPainter& p, const QRect& r, const Bevel& b, bool rounded)
             }
             const QColor c = bevelColour(b, x, y, w, h);
             if (c.isValid())
-                p.fillRect(QRect(r.x() + x, r.y() + y, 1, 1), c);
+                pixels.plot(r.x() + x, r.y() + y, c);
         }
     }
 }
@@ -124,12 +161,13 @@ void drawLampWord(QPainter& p, const QString& word, const QColor& colour)
     const QRect lamp = QRect(0, 0, 40, 8);
     const int left = lamp.left() + (lamp.width() - width) / 2;
     const int top = lamp.top() + (lamp.height() - GlyphH) / 2;
+    PixelPlotter pixels(p);
     for (int i = 0; i < word.size(); ++i) {
         const char* g = lampGlyph(word.at(i));
         for (int row = 0; row < GlyphH; ++row)
             for (int col = 0; col < GlyphW; ++col)
                 if (g[row * GlyphW + col] == 'X')
-                    p.fillRect(QRect(left + i * (GlyphW + Gap) + col, top + row, 1, 1), colour);
+                    pixels.plot(left + i * (GlyphW + Gap) + col, top + row, colour);
     }
 }
 
@@ -271,10 +309,11 @@ void SkinPictures::drawPictures()
         const QRect r = SkinLayout::rect(name);
         QImage img = canvas(r.size());
         QPainter p(&img);
+        PixelPlotter pixels(p);
         for (int y = 0; y < r.height(); ++y)
             for (int x = 0; x < r.width(); ++x) {
                 QColor c = bevelColour(outer, r.x() + x, sliceTop + y, BezelW, BezelH);
-                p.fillRect(QRect(x, y, 1, 1), c.isValid() ? c : grey(50));
+                pixels.plot(x, y, c.isValid() ? c : grey(50));
             }
         pictures_.insert(name, img);
     };
@@ -293,11 +332,12 @@ void SkinPictures::drawPictures()
         const QRect r = SkinLayout::rect(name);
         QImage img = canvas(r.size());
         QPainter p(&img);
+        PixelPlotter pixels(p);
         for (int y = 0; y < r.height(); ++y)
             for (int x = 0; x < r.width(); ++x) {
                 QColor c = bevelColour(inset, r.x() - frame.x() + x, r.y() - frame.y() + y, frame.width(),
                                        frame.height());
-                p.fillRect(QRect(x, y, 1, 1), c.isValid() ? c : PanelGreen);
+                pixels.plot(x, y, c.isValid() ? c : PanelGreen);
             }
         pictures_.insert(name, img);
     }
