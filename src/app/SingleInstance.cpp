@@ -45,6 +45,14 @@ bool socketAddress(const QString& path, sockaddr_un& address)
     return true;
 }
 
+// A socket for the path, its address filled in; -1 when none can be made.
+int newSocket(const QString& path, sockaddr_un& address)
+{
+    if (!socketAddress(path, address))
+        return -1;
+    return ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+}
+
 // Waits until fd is ready for events or the deadline passes.
 bool waitFor(int fd, short events, const QDeadlineTimer& deadline)
 {
@@ -150,38 +158,34 @@ bool SingleInstance::handOverOrListen(const QString& source)
     lock.tryLock(ReplyTimeoutMs);
     if (handOver(absoluteSource(source)))
         return true;
-    return listen();
+    listen();
+    return false;
 }
 
-bool SingleInstance::listen()
+void SingleInstance::listen()
 {
     sockaddr_un address;
-    if (!socketAddress(socketPath_, address))
-        return false;
-    Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    Descriptor socket(newSocket(socketPath_, address));
     if (socket.get() < 0)
-        return false;
+        return;
     // Nobody answers: a socket file left by a player that crashed goes.
     QFile::remove(socketPath_);
     if (::bind(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
-        return false;
+        return;
     // Only this user may ask; set before listening, so no one else ever can.
     if (::chmod(address.sun_path, S_IRUSR | S_IWUSR) != 0 || ::listen(socket.get(), 8) != 0) {
         QFile::remove(socketPath_);
-        return false;
+        return;
     }
     listener_ = socket.release();
     listenerNotifier_ = new QSocketNotifier(listener_, QSocketNotifier::Read, this);
     connect(listenerNotifier_, &QSocketNotifier::activated, this, &SingleInstance::acceptCallers);
-    return false;
 }
 
 bool SingleInstance::handOver(const QString& source)
 {
     sockaddr_un address;
-    if (!socketAddress(socketPath_, address))
-        return false;
-    Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    Descriptor socket(newSocket(socketPath_, address));
     if (socket.get() < 0)
         return false;
     const QDeadlineTimer deadline(ReplyTimeoutMs);

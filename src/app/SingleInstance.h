@@ -55,7 +55,7 @@ Q_SIGNALS:
 private:
     struct Caller;
     bool handOver(const QString& source);
-    bool listen();
+    void listen();
     void acceptCallers();
     void readFrom(Caller* caller);
     void hangUp(Caller& caller);

@@ -206,6 +206,9 @@ void LyricsPlayback::scheduleWake(qint64 nowMs)
         stopWaking();
         return;
     }
+    // Every tick asks again; a wake already set for that moment stays.
+    if (wakeTimer_.isActive() && nextWakeMs_ == at)
+        return;
     nextWakeMs_ = at;
     wakeTimer_.start(int(*at - nowMs));
 }

@@ -5,7 +5,6 @@
 #include "player/PlayerState.h"
 #include "player/Transport.h"
 
-#include <QByteArray>
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
@@ -144,12 +143,13 @@ void PlaybackMonitor::notPlayingTick()
         std::copy(std::begin(lengths), std::end(lengths), shown);
     }
     else {
-        const QByteArray track = QByteArray::number(state_.currentTrack);
+        char track[16];
+        const int length = std::snprintf(track, sizeof track, "%d", state_.currentTrack);
         shown[0] = shown[1] = '0';
-        if (track.size() == 1) {
+        if (length == 1) {
             shown[1] = track[0];
         }
-        else if (track.size() == 2) {
+        else if (length == 2) {
             shown[0] = track[0];
             shown[1] = track[1];
         }

@@ -4,6 +4,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -89,6 +90,34 @@ private Q_SLOTS:
             QVERIFY(!first.handOverOrListen(QString()));
         }
         QVERIFY(!startAgain(path, QString()));
+    }
+
+    // Nobody else on the machine may hand this user's player a disc; a place
+    // too long for a socket leaves the player running on its own.
+    void whereThePlayerListens_data()
+    {
+        QTest::addColumn<int>("nameLength");
+        QTest::addColumn<bool>("listens");
+        QTest::newRow("a usual place") << 8 << true;
+        QTest::newRow("a place too long for a socket") << 200 << false;
+    }
+
+    void whereThePlayerListens()
+    {
+        QFETCH(int, nameLength);
+        QFETCH(bool, listens);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QString(nameLength, QLatin1Char('i')));
+        SingleInstance player(path);
+        QVERIFY(!player.handOverOrListen(QString()));
+        QCOMPARE(player.listening(), listens);
+        QCOMPARE(QFileInfo::exists(path), listens);
+        if (listens)
+            QCOMPARE(QFileInfo(path).permissions() &
+                         (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
+                     QFile::Permissions());
+        player.stopListening();
+        QVERIFY(!QFileInfo::exists(path));
     }
 
     void somethingElseOnTheSocketIsNoRequest_data()

@@ -193,8 +193,9 @@ void PulseSink::setVolume(int percent)
 
 std::optional<int> PulseSink::volume()
 {
-    Locker lock(loop_);
-    return volume_ >= 0 ? std::optional<int>(volume_) : std::nullopt;
+    // Asked every tick by the remote control: read without the library's lock.
+    const int percent = volume_.load();
+    return percent >= 0 ? std::optional<int>(percent) : std::nullopt;
 }
 
 void PulseSink::streamWants(pa_stream* stream, size_t, void* self)
@@ -256,8 +257,9 @@ void PulseSink::start(PcmRing& ring)
     attr.minreq = RequestBytes;
     attr.fragsize = uint32_t(-1);
     const auto flags = pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);
-    const pa_cvolume volume = stereoVolume(std::max(volume_, 0));
-    if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, volume_ >= 0 ? &volume : nullptr,
+    const int percent = volume_.load();
+    const pa_cvolume volume = stereoVolume(std::max(percent, 0));
+    if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, percent >= 0 ? &volume : nullptr,
                                    nullptr) < 0) {
         failed_ = true;
         closeStream(false);

@@ -70,7 +70,9 @@ private:
     // The server's last count of the stream while it was playing, and when.
     qint64 lastCounted_ = 0;
     quint64 lastCountedAt_ = 0; // pa_rtclock_now() microseconds
-    int volume_ = -1;           // percent, -1: the server's choice, not known yet
+    // Percent, -1: the server's choice, not known yet. Atomic, so that it
+    // can be read without the lock.
+    std::atomic<int> volume_{-1};
     bool drainAsked_ = false;
     bool drained_ = false;
     bool timedOut_ = false;
