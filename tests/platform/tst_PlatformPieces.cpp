@@ -82,6 +82,11 @@ private Q_SLOTS:
         QVERIFY(ShiftJis::available());
         QCOMPARE(ShiftJis::encode(u"あい"), QByteArray("\x82\xA0\x82\xA2"));
         QCOMPARE(ShiftJis::decode("\x82\xA0\x82\xA2"), QStringLiteral("あい"));
+        // Each text is read on its own: a lead byte cut off at the end of one
+        // does not pair with the first byte of the next.
+        const QString cut = ShiftJis::decode("\x82\xA0\x82");
+        QVERIFY(cut.startsWith(QStringLiteral("あ")));
+        QCOMPARE(ShiftJis::decode("A\x82\xA2"), QStringLiteral("Aい"));
         QVERIFY(ShiftJis::isLeadByte(0x81));
         QVERIFY(ShiftJis::isLeadByte(0x9F));
         QVERIFY(!ShiftJis::isLeadByte(0xA0));

@@ -15,7 +15,10 @@ const char* codecName()
 
 QString ShiftJis::decode(QByteArrayView bytes)
 {
-    QStringDecoder decoder(codecName());
+    // The lyrics decode a piece each time they draw one, and opening the
+    // converter costs more than decoding a line: each thread keeps one. It
+    // keeps nothing from one text to the next.
+    thread_local QStringDecoder decoder(codecName(), QStringConverter::Flag::Stateless);
     return decoder.isValid() ? decoder.decode(bytes) : QString::fromLatin1(bytes);
 }
 
