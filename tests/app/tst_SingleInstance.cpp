@@ -10,23 +10,32 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <atomic>
+#include <optional>
 #include <thread>
 
 namespace {
 // A later start runs in another process; here it runs on a thread of its
 // own, blocking as the real one does, while the test's loop serves it.
-bool startAgain(const QString& socketPath, const QString& source)
+struct LaterStart {
+    bool handedOver = false;
+    std::optional<QString> refusal;
+};
+
+LaterStart startAgain(const QString& socketPath, const QString& source)
 {
-    std::atomic<int> result{-1};
-    std::thread later([&] {
+    std::atomic<bool> done{false};
+    LaterStart later;
+    std::thread thread([&] {
         SingleInstance second(socketPath);
-        result = second.handOverOrListen(source) ? 1 : 0;
+        later.handedOver = second.handOverOrListen(source);
+        later.refusal = second.refusal();
+        done = true;
     });
     QDeadlineTimer deadline(10000);
-    while (result == -1 && !deadline.hasExpired())
+    while (!done && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    later.join();
-    return result == 1;
+    thread.join();
+    return later;
 }
 } // namespace
 
@@ -60,7 +69,7 @@ private Q_SLOTS:
         QVERIFY(!first.handOverOrListen(QString()));
         QVERIFY(first.listening());
         QSignalSpy requests(&first, &SingleInstance::requested);
-        QVERIFY(startAgain(path, source));
+        QVERIFY(startAgain(path, source).handedOver);
         QCOMPARE(requests.count(), 1);
         QCOMPARE(requests.at(0).at(0).toString(), received);
     }
@@ -77,7 +86,7 @@ private Q_SLOTS:
         QVERIFY(!player.handOverOrListen(QStringLiteral("sim:")));
         QVERIFY(player.listening());
         QSignalSpy requests(&player, &SingleInstance::requested);
-        QVERIFY(startAgain(path, QString()));
+        QVERIFY(startAgain(path, QString()).handedOver);
         QCOMPARE(requests.count(), 1);
     }
 
@@ -89,7 +98,65 @@ private Q_SLOTS:
             SingleInstance first(path);
             QVERIFY(!first.handOverOrListen(QString()));
         }
-        QVERIFY(!startAgain(path, QString()));
+        QVERIFY(!startAgain(path, QString()).handedOver);
+    }
+
+    // The running player judges the disc before it takes it: a later start
+    // that asked for one it cannot play hears why, on one line.
+    void aDiscThePlayerCannotPlayIsRefusedWithItsReason()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("instance"));
+        SingleInstance first(path);
+        QVERIFY(!first.handOverOrListen(QString()));
+        first.checkSource = [](const QString&) {
+            return std::optional<QString>(QStringLiteral("no disc\nhere"));
+        };
+        QSignalSpy refused(&first, &SingleInstance::refused);
+        QSignalSpy requests(&first, &SingleInstance::requested);
+        const LaterStart later = startAgain(path, QStringLiteral("/discs/gone.cue"));
+        QVERIFY(later.handedOver);
+        QCOMPARE(later.refusal, std::optional<QString>(QStringLiteral("no disc here")));
+        QCOMPARE(refused.count(), 1);
+        QCOMPARE(refused.at(0).at(0).toString(), QStringLiteral("/discs/gone.cue"));
+        QCOMPARE(requests.count(), 0);
+    }
+
+    // A caller that is slow to say its line, or says nothing, keeps no one
+    // else waiting: the player reads what has come and serves the others.
+    void slowAndSilentCallers_data()
+    {
+        QTest::addColumn<QByteArray>("first");
+        QTest::addColumn<QByteArray>("rest");
+        QTest::newRow("a line in two pieces") << QByteArray("rai") << QByteArray("se\n");
+        QTest::newRow("a caller who says nothing") << QByteArray() << QByteArray();
+    }
+
+    void slowAndSilentCallers()
+    {
+        QFETCH(QByteArray, first);
+        QFETCH(QByteArray, rest);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("instance"));
+        SingleInstance player(path);
+        QVERIFY(!player.handOverOrListen(QString()));
+        QSignalSpy requests(&player, &SingleInstance::requested);
+        QLocalSocket caller;
+        caller.connectToServer(path);
+        QVERIFY(caller.waitForConnected(3000));
+        caller.write(first);
+        caller.flush();
+        QTest::qWait(100);
+        // Meanwhile a later start comes and is served.
+        QVERIFY(startAgain(path, QString()).handedOver);
+        QCOMPARE(requests.count(), 1);
+        if (!rest.isEmpty()) {
+            caller.write(rest);
+            caller.flush();
+            QTRY_COMPARE_WITH_TIMEOUT(requests.count(), 2, 5000);
+            QByteArray answer;
+            QTRY_COMPARE_WITH_TIMEOUT(answer += caller.readAll(), QByteArray("ok\n"), 5000);
+        }
     }
 
     // Nobody else on the machine may hand this user's player a disc; a place
