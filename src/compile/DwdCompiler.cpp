@@ -150,7 +150,9 @@ QString DwdCompiler::makeOutputFileName(const QString& scriptPath)
 
 bool DwdCompiler::loadScript(const QString& name)
 {
-    if (name.isEmpty() || QFileInfo(name).isDir())
+    // Only a plain file: opening a pipe or a device would keep the window
+    // waiting for a writer that may never come.
+    if (name.isEmpty() || !QFileInfo(name).isFile())
         return false;
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly))

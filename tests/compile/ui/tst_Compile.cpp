@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 Q_DECLARE_METATYPE(TrackPosition)
@@ -644,6 +645,9 @@ private Q_SLOTS:
         QTest::newRow("editor script unreadable at creation")
             << "unreadable"
             << "ソースファイルの読み込みに失敗しました。" << error;
+        // A pipe would keep the window waiting for a writer that never comes.
+        QTest::newRow("editor script is a pipe") << "pipe"
+                                                 << "ソースファイルの読み込みに失敗しました。" << error;
         QTest::newRow("editor script unreadable at Start")
             << "unreadable at start"
             << "ソースファイルの読み込みに失敗しました。" << error;
@@ -677,6 +681,10 @@ private Q_SLOTS:
         }
         if (failure == QLatin1String("unreadable"))
             rig.editorFile = dir.filePath("missing.txt");
+        if (failure == QLatin1String("pipe")) {
+            rig.editorFile = dir.filePath("pipe.txt");
+            QCOMPARE(::mkfifo(QFile::encodeName(rig.editorFile).constData(), 0600), 0);
+        }
         if (failure == QLatin1String("preview"))
             rig.editorFile = script("ab[/clear");
         if (failure == QLatin1String("exists"))
@@ -696,7 +704,7 @@ private Q_SLOTS:
             rig.editorFile = dir.filePath("missing.txt");
             rig.form->reloadScript();
         }
-        else if (!QStringList{"no script", "unreadable", "preview"}.contains(failure)) {
+        else if (!QStringList{"no script", "unreadable", "pipe", "preview"}.contains(failure)) {
             rig.start();
         }
         if (failure == QLatin1String("twice"))
