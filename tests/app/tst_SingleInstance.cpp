@@ -37,6 +37,16 @@ LaterStart startAgain(const QString& socketPath, const QString& source)
     thread.join();
     return later;
 }
+
+// Someone on the player's socket who sends bytes of its own making.
+bool sendRaw(QLocalSocket& caller, const QString& socketPath, const QByteArray& bytes)
+{
+    caller.connectToServer(socketPath);
+    if (!caller.waitForConnected(3000))
+        return false;
+    caller.write(bytes);
+    return caller.flush() || bytes.isEmpty();
+}
 } // namespace
 
 class tst_SingleInstance : public QObject {
@@ -142,10 +152,7 @@ private Q_SLOTS:
         QVERIFY(!player.handOverOrListen(QString()));
         QSignalSpy requests(&player, &SingleInstance::requested);
         QLocalSocket caller;
-        caller.connectToServer(path);
-        QVERIFY(caller.waitForConnected(3000));
-        caller.write(first);
-        caller.flush();
+        QVERIFY(sendRaw(caller, path, first));
         QTest::qWait(100);
         // Meanwhile a later start comes and is served.
         QVERIFY(startAgain(path, QString()).handedOver);
@@ -204,10 +211,7 @@ private Q_SLOTS:
         QVERIFY(!player.handOverOrListen(QString()));
         QSignalSpy requests(&player, &SingleInstance::requested);
         QLocalSocket stranger;
-        stranger.connectToServer(path);
-        QVERIFY(stranger.waitForConnected(3000));
-        stranger.write(bytes);
-        stranger.flush();
+        QVERIFY(sendRaw(stranger, path, bytes));
         QTRY_COMPARE_WITH_TIMEOUT(stranger.state(), QLocalSocket::UnconnectedState, 5000);
         QCOMPARE(stranger.readAll(), QByteArray());
         QCOMPARE(requests.count(), 0);
