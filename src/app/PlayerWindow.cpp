@@ -444,7 +444,7 @@ void PlayerWindow::applySkin()
     if (qFuzzyCompare(ratio, skinRatio_))
         return;
     skinRatio_ = ratio;
-    const SkinPictures skin(ratio);
+    const SkinPictures skin = SkinPictures::forScreen(ratio);
     for (auto it = images_.cbegin(); it != images_.cend(); ++it)
         it.value()->setPicture(QPixmap::fromImage(skin.picture(it.key())));
     using Face = SkinPictures::Face;

@@ -3,6 +3,8 @@
 #include "window/PlayerObjectNames.h"
 #include "window/SkinLayout.h"
 
+#include <QDataStream>
+#include <QFile>
 #include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
@@ -255,6 +257,97 @@ SkinPictures::SkinPictures(qreal devicePixelRatio) : ratio_(devicePixelRatio > 0
     drawPictures();
     for (const QString& name : buttonNames())
         drawButton(name);
+}
+
+SkinPictures::SkinPictures(qreal devicePixelRatio, Undrawn) : ratio_(devicePixelRatio)
+{
+}
+
+namespace {
+constexpr quint32 StoredMagic = 0x4f4e534b; // "ONSK"
+constexpr quint32 StoredVersion = 1;
+// The kind of a stored image: a face of a button, or this for a plain picture.
+constexpr qint32 PictureKind = -1;
+constexpr QImage::Format StoredFormat = QImage::Format_ARGB32_Premultiplied;
+} // namespace
+
+bool SkinPictures::save(QIODevice& out) const
+{
+    QDataStream stream(&out);
+    stream.setVersion(QDataStream::Qt_6_4);
+    // In the lists' order, so that the same skin always gives the same bytes.
+    QList<std::pair<QString, qint32>> entries;
+    for (const QString& name : pictureNames())
+        entries.append({name, PictureKind});
+    for (qint32 kind = 0; kind <= qint32(Face::Down); ++kind)
+        for (const QString& name : buttonNames())
+            if (!faces_[kind].value(name).isNull())
+                entries.append({name, kind});
+    stream << StoredMagic << StoredVersion << double(ratio_) << quint32(entries.size());
+    for (const auto& [name, kind] : entries) {
+        const QImage image = (kind == PictureKind ? pictures_.value(name) : faces_[kind].value(name))
+                                 .convertToFormat(StoredFormat);
+        stream << name << kind << qint32(image.width()) << qint32(image.height());
+        for (int y = 0; y < image.height(); ++y)
+            stream.writeRawData(reinterpret_cast<const char*>(image.constScanLine(y)), image.width() * 4);
+    }
+    return stream.status() == QDataStream::Ok;
+}
+
+std::optional<SkinPictures> SkinPictures::load(QIODevice& in, qreal devicePixelRatio)
+{
+    QDataStream stream(&in);
+    stream.setVersion(QDataStream::Qt_6_4);
+    quint32 magic = 0, version = 0, count = 0;
+    double ratio = 0;
+    stream >> magic >> version >> ratio >> count;
+    if (stream.status() != QDataStream::Ok || magic != StoredMagic || version != StoredVersion ||
+        !qFuzzyCompare(ratio, devicePixelRatio))
+        return std::nullopt;
+    const QStringList pictures = pictureNames(), buttons = buttonNames();
+    qsizetype expected = pictures.size();
+    for (const QString& button : buttons)
+        expected += isTwoState(button) ? 4 : 3;
+    if (count != quint32(expected))
+        return std::nullopt;
+    SkinPictures skin(ratio, Undrawn{});
+    for (quint32 i = 0; i < count; ++i) {
+        QString name;
+        qint32 kind = 0, width = 0, height = 0;
+        stream >> name >> kind >> width >> height;
+        if (stream.status() != QDataStream::Ok)
+            return std::nullopt;
+        const bool belongs = kind == PictureKind ? pictures.contains(name)
+                                                 : buttons.contains(name) && kind >= 0 &&
+                                                       (kind < qint32(Face::Down) ||
+                                                        (kind == qint32(Face::Down) && isTwoState(name)));
+        QHash<QString, QImage>& images =
+            kind == PictureKind ? skin.pictures_ : skin.faces_[belongs ? kind : 0];
+        // Each picture once, and at its component's size: nothing else is allocated.
+        if (!belongs || images.contains(name))
+            return std::nullopt;
+        QImage image = skin.canvas(SkinLayout::rect(name).size());
+        if (image.isNull() || image.size() != QSize(width, height))
+            return std::nullopt;
+        for (int y = 0; y < height; ++y)
+            if (stream.readRawData(reinterpret_cast<char*>(image.scanLine(y)), width * 4) != width * 4)
+                return std::nullopt;
+        images.insert(name, image);
+    }
+    if (!stream.atEnd())
+        return std::nullopt;
+    return skin;
+}
+
+SkinPictures SkinPictures::forScreen(qreal devicePixelRatio)
+{
+    // The build stores the skin for ordinary screens only.
+    QFile stored(QStringLiteral(":/skin/skin-1x.dat"));
+    if (qFuzzyCompare(devicePixelRatio, 1.0) && stored.open(QIODevice::ReadOnly)) {
+        if (std::optional<SkinPictures> skin = load(stored, devicePixelRatio))
+            return std::move(*skin);
+    }
+    return SkinPictures(devicePixelRatio);
 }
 
 QStringList SkinPictures::pictureNames()

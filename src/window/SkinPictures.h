@@ -4,6 +4,9 @@
 #include <QImage>
 #include <QString>
 #include <QStringList>
+#include <optional>
+
+class QIODevice;
 
 // Every picture of the main window's skin, drawn by code for one device pixel
 // ratio: each image has its component's designed size in logical pixels
@@ -17,6 +20,15 @@ public:
     enum class Face { Up, Disabled, Pressed, Down };
 
     explicit SkinPictures(qreal devicePixelRatio = 1.0);
+
+    // Drawing the skin needs its fonts and a text shaper, which a start would
+    // otherwise not load until the lyrics show; the build draws it once and
+    // the player reads it back. load() gives nothing unless the data is a
+    // whole skin for this ratio, every picture its component's size.
+    bool save(QIODevice& out) const;
+    static std::optional<SkinPictures> load(QIODevice& in, qreal devicePixelRatio);
+    // The stored skin where the build made one for this ratio, else drawn.
+    static SkinPictures forScreen(qreal devicePixelRatio);
 
     qreal devicePixelRatio() const { return ratio_; }
 
@@ -33,6 +45,8 @@ public:
     static bool isTwoState(const QString& component);
 
 private:
+    struct Undrawn {};
+    SkinPictures(qreal devicePixelRatio, Undrawn);
     QImage canvas(QSize logicalSize) const;
     void drawPictures();
     void drawButton(const QString& name);

@@ -2,8 +2,11 @@
 #include "window/SkinLayout.h"
 #include "window/SkinPictures.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QTest>
+#include <QtEndian>
 
 namespace {
 // Bounding box, in device pixels, of the pixels much brighter than the key
@@ -18,6 +21,39 @@ QRect printedArea(const QImage& img, int threshold)
                 box |= QRect(x, y, 1, 1);
         }
     return box;
+}
+// Where the first picture differs, or empty when both skins are the same.
+QString firstDifference(const SkinPictures& a, const SkinPictures& b)
+{
+    for (const QString& name : SkinPictures::pictureNames()) {
+        const QImage x = a.picture(name), y = b.picture(name);
+        if (x.isNull() || x.devicePixelRatio() != y.devicePixelRatio() ||
+            x.convertToFormat(QImage::Format_ARGB32_Premultiplied) !=
+                y.convertToFormat(QImage::Format_ARGB32_Premultiplied))
+            return name;
+    }
+    using F = SkinPictures::Face;
+    for (const QString& name : SkinPictures::buttonNames())
+        for (F f : {F::Up, F::Disabled, F::Pressed, F::Down})
+            if (a.face(name, f).convertToFormat(QImage::Format_ARGB32_Premultiplied) !=
+                b.face(name, f).convertToFormat(QImage::Format_ARGB32_Premultiplied))
+                return name + QStringLiteral(" face %1").arg(int(f));
+    return {};
+}
+
+QByteArray savedSkin(qreal ratio)
+{
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    if (!SkinPictures(ratio).save(out))
+        return {};
+    return out.data();
+}
+
+QByteArray withWord(QByteArray bytes, qsizetype at, quint32 word)
+{
+    qToBigEndian(word, bytes.data() + at);
+    return bytes;
 }
 } // namespace
 
@@ -37,6 +73,10 @@ private Q_SLOTS:
     void preview();
     void foldArrowPointsTheWayItFolds_data();
     void foldArrowPointsTheWayItFolds();
+    void storedSkinIsTheDrawing_data();
+    void storedSkinIsTheDrawing();
+    void damagedStoreIsRefused_data();
+    void damagedStoreIsRefused();
 };
 
 void tst_SkinPictures::sizes_data()
@@ -231,6 +271,57 @@ void tst_SkinPictures::preview()
             QStringLiteral("%1/states-%2-%3x.png").arg(dir).arg(preview.clientHeight).arg(ratio)));
         qInfo("saved %s", qPrintable(file));
     }
+}
+
+void tst_SkinPictures::storedSkinIsTheDrawing_data()
+{
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<qreal>("ratio");
+    QFile built(QStringLiteral(":/skin/skin-1x.dat"));
+    QVERIFY(built.open(QIODevice::ReadOnly));
+    QTest::newRow("the build's skin for ordinary screens") << built.readAll() << 1.0;
+    QTest::newRow("double density, saved and read back") << savedSkin(2.0) << 2.0;
+}
+
+void tst_SkinPictures::storedSkinIsTheDrawing()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(qreal, ratio);
+    QBuffer in(&stored);
+    in.open(QIODevice::ReadOnly);
+    const std::optional<SkinPictures> loaded = SkinPictures::load(in, ratio);
+    QVERIFY(loaded);
+    QCOMPARE(firstDifference(*loaded, SkinPictures(ratio)), QString());
+    QCOMPARE(firstDifference(SkinPictures::forScreen(ratio), SkinPictures(ratio)), QString());
+}
+
+void tst_SkinPictures::damagedStoreIsRefused_data()
+{
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<qreal>("ratio");
+    const QByteArray good = savedSkin(1.0);
+    // magic, version, ratio (8 bytes), count; then the first picture's name,
+    // kind, width and height.
+    constexpr qsizetype VersionAt = 4, CountAt = 16, FirstNameAt = 20;
+    const qsizetype firstWidthAt = FirstNameAt + 4 + 2 * SkinPictures::pictureNames().first().size() + 4;
+    QTest::newRow("nothing") << QByteArray() << 1.0;
+    QTest::newRow("cut short") << good.left(good.size() / 2) << 1.0;
+    QTest::newRow("a byte too many") << good + '\0' << 1.0;
+    QTest::newRow("another version") << withWord(good, VersionAt, 2) << 1.0;
+    QTest::newRow("drawn for another ratio") << good << 2.0;
+    QTest::newRow("a picture fewer counted")
+        << withWord(good, CountAt, quint32(qFromBigEndian<quint32>(good.constData() + CountAt) - 1)) << 1.0;
+    QTest::newRow("a picture wider than its place") << withWord(good, firstWidthAt, 0x7fffffff) << 1.0;
+    QTest::newRow("a plain picture given as a button face") << withWord(good, firstWidthAt - 4, 0) << 1.0;
+}
+
+void tst_SkinPictures::damagedStoreIsRefused()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(qreal, ratio);
+    QBuffer in(&stored);
+    in.open(QIODevice::ReadOnly);
+    QVERIFY(!SkinPictures::load(in, ratio));
 }
 
 QTEST_MAIN(tst_SkinPictures)
