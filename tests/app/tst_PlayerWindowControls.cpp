@@ -732,12 +732,12 @@ private Q_SLOTS:
     void builtInDrawingAtTheThemeSizes_data()
     {
         QTest::addColumn<int>("size");
-        for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        for (int size : {16, 22, 24, 32, 48, 64, 128})
             QTest::newRow(qPrintable(QStringLiteral("%1 px").arg(size))) << size;
     }
 
     // Without an installed icon theme entry the windows still get the
-    // drawing, sharp at every size the task bar may ask for.
+    // drawing, sharp at every size a task bar or switcher may ask for.
     void builtInDrawingAtTheThemeSizes()
     {
         QFETCH(int, size);
