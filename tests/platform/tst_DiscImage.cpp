@@ -219,6 +219,15 @@ private Q_SLOTS:
             << cue("again.cue", "FILE \"c.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
                                 "FILE \"c.bin\" BINARY\n TRACK 02 AUDIO\n  INDEX 01 00:00:25\n")
             << QList<int>{150, 175} << 190 << QString();
+        QTest::newRow("tabs, CR LF line ends and a placeholder mode in small letters")
+            << cue("tabs.cue", "FILE \"a.wav\" WAVE\r\n\tTRACK 01 AUDIO\r\n\t\tINDEX 01 00:00:00\r\n"
+                               "\tTRACK 02 AUDIO\r\n\t\tINDEX 01 00:00:60\r\n\tTRACK 03 modex/2xxx\r\n"
+                               "\t\tINDEX 01 00:01:25\r\n")
+            << QList<int>{150, 210} << 250 << "track 3 is data";
+        QTest::newRow("a file name with blanks, and one without quotes")
+            << cue("names.cue", "FILE \"folder/01 first.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+                                "FILE b.flac WAVE\n TRACK 02 AUDIO\n  INDEX 01 00:00:00\n")
+            << QList<int>{150, 250} << 310 << QString();
         QTest::newRow("INDEX 00 alone starts its track")
             << cue("only00.cue", "FILE \"c.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 00 00:00:00\n"
                                  " TRACK 02 AUDIO\n  INDEX 00 00:00:25\n")
@@ -455,6 +464,10 @@ private Q_SLOTS:
             << cue("time.cue", "FILE \"a.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 99:99:99\n"
                                " TRACK 02 AUDIO\n  INDEX 01 00:00:10\n")
             << "line 3: INDEX 01 99:99:99 is no time on a disc";
+        QTest::newRow("a gap no disc has names its line")
+            << cue("gaptime.cue", "FILE \"a.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+                                  " TRACK 02 AUDIO\n  pregap 00:60:00\n  INDEX 01 00:00:10\n")
+            << "line 5: PREGAP 00:60:00 is no time on a disc";
         QTest::newRow("a data track between audio tracks")
             << cue("middle.cue", "FILE \"c.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
                                  " TRACK 02 MODE1/2352\n  INDEX 01 00:00:10\n TRACK 03 AUDIO\n"

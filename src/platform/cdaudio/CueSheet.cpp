@@ -5,12 +5,13 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QStringDecoder>
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <libcue.h>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 #include <utility>
 
@@ -41,62 +42,165 @@ struct SheetLines {
     QString error;
 };
 
-// A time of a sheet: minutes, then seconds below 60 and frames below 75.
-bool isDiscTime(const QRegularExpressionMatch& m, int first)
+// A sheet's line read word by word. Words are split at ASCII blanks and
+// keywords match in any letter case, as libcue reads them. Read by hand: a
+// pattern engine costs more to load and compile than the player's whole
+// start spends on the sheet.
+class SheetLine {
+public:
+    explicit SheetLine(QStringView line) : line_(line) { skipBlanks(); }
+
+    bool atEnd() const { return at_ == line_.size(); }
+    qsizetype at() const { return at_; }
+    QStringView rest() const { return line_.mid(at_); }
+
+    // The next word, and the blanks after it.
+    QStringView word()
+    {
+        const qsizetype start = at_;
+        while (at_ < line_.size() && !isBlank(line_[at_]))
+            ++at_;
+        const QStringView word = line_.mid(start, at_ - start);
+        blanksAfterWord_ = skipBlanks();
+        return word;
+    }
+    // Whether the last word had blanks after it (or ended the line, with end).
+    bool separated(bool orEnd = false) const { return blanksAfterWord_ || (orEnd && atEnd()); }
+
+    // A quoted name: everything up to the next quote.
+    std::optional<QStringView> quoted()
+    {
+        if (atEnd() || line_[at_] != QLatin1Char('"'))
+            return std::nullopt;
+        const qsizetype close = line_.indexOf(QLatin1Char('"'), at_ + 1);
+        if (close < 0)
+            return std::nullopt;
+        const QStringView name = line_.mid(at_ + 1, close - at_ - 1);
+        at_ = close + 1;
+        blanksAfterWord_ = skipBlanks();
+        return name;
+    }
+
+    bool keyword(QLatin1String name)
+    {
+        const qsizetype start = at_;
+        if (word().compare(name, Qt::CaseInsensitive) == 0 && separated())
+            return true;
+        at_ = start;
+        return false;
+    }
+
+    static bool isDigits(QStringView word)
+    {
+        return !word.isEmpty() &&
+               std::all_of(word.begin(), word.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    }
+
+private:
+    static bool isBlank(QChar c)
+    {
+        return c == u' ' || c == u'\t' || c == u'\r' || c == u'\v' || c == u'\f' || c == u'\n';
+    }
+    bool skipBlanks()
+    {
+        const qsizetype start = at_;
+        while (at_ < line_.size() && isBlank(line_[at_]))
+            ++at_;
+        return at_ > start;
+    }
+
+    QStringView line_;
+    qsizetype at_ = 0;
+    bool blanksAfterWord_ = false;
+};
+
+// Whether word is a time of a sheet, MM:SS:FF in digits; onDisc tells
+// whether the seconds are below 60 and the frames below 75.
+bool readTime(QStringView word, bool* onDisc)
 {
-    return m.capturedView(first + 1).toInt() < 60 && m.capturedView(first + 2).toInt() < CdFrames::PerSecond;
+    const QList<QStringView> parts = word.split(u':');
+    if (parts.size() != 3 || !std::all_of(parts.begin(), parts.end(), SheetLine::isDigits))
+        return false;
+    *onDisc = parts[1].toInt() < 60 && parts[2].toInt() < CdFrames::PerSecond;
+    return true;
 }
 
 SheetLines readLines(const QByteArray& text)
 {
-    static const QRegularExpression file(
-        QStringLiteral("^\\s*FILE\\s+(?:\"([^\"]*)\"|(\\S+))\\s+(\\S+)\\s*$"),
-        QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression track(QStringLiteral("^(\\s*TRACK\\s+\\d+\\s+)(\\S+)(.*)$"),
-                                          QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression index(
-        QStringLiteral("^\\s*INDEX\\s+(\\d+)\\s+((\\d+):(\\d+):(\\d+))\\s*$"),
-        QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression gap(
-        QStringLiteral("^\\s*(PREGAP|POSTGAP)\\s+((\\d+):(\\d+):(\\d+))\\s*$"),
-        QRegularExpression::CaseInsensitiveOption);
     SheetLines sheet;
     const QList<QByteArray> lines = text.split('\n');
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const int number = int(i + 1);
         QByteArray line = lines[i];
         const QString decoded = QString::fromUtf8(line);
-        if (const auto m = file.match(decoded); m.hasMatch()) {
-            sheet.files << SheetLines::File{(m.captured(1).isNull() ? m.captured(2) : m.captured(1)).toUtf8(),
-                                            m.captured(3).toUpper().toLatin1()};
-        }
-        else if (const auto t = track.match(decoded); t.hasMatch()) {
-            const QString mode = t.captured(2).toUpper();
-            const bool audio = mode == QLatin1String("AUDIO");
-            sheet.tracks << SheetLines::Track{audio, number, int(sheet.files.size()) - 1, 0};
-            if (!audio && mode != QLatin1String("CDG"))
-                line = (t.captured(1) + QStringLiteral("MODE1/2352") + t.captured(3)).toUtf8();
-        }
-        else if (const auto x = index.match(decoded); x.hasMatch()) {
-            if (!isDiscTime(x, 3) && sheet.error.isEmpty())
-                sheet.error = QStringLiteral("line %1: INDEX %2 %3 is no time on a disc (seconds run to 59, "
-                                             "frames to 74)")
-                                  .arg(number)
-                                  .arg(x.captured(1), x.captured(2));
-            const int which = x.capturedView(1).toInt();
-            if (!sheet.tracks.isEmpty() &&
-                (which == 1 || (which == 0 && sheet.tracks.last().indexLine == 0))) {
-                sheet.tracks.last().file = int(sheet.files.size()) - 1;
-                if (which == 1)
-                    sheet.tracks.last().indexLine = number;
+        SheetLine words(decoded);
+        if (words.keyword(QLatin1String("FILE"))) {
+            // FILE "name with blanks" TYPE, or FILE name TYPE.
+            const QStringView names = QStringView(decoded).mid(words.at());
+            for (const bool quoted : {true, false}) {
+                SheetLine rest(names);
+                const std::optional<QStringView> name = quoted ? rest.quoted() : std::optional(rest.word());
+                if (!name || (!quoted && name->isEmpty()) || !rest.separated())
+                    continue;
+                const QStringView type = rest.word();
+                if (!type.isEmpty() && rest.atEnd()) {
+                    sheet.files << SheetLines::File{name->toUtf8(), type.toString().toUpper().toLatin1()};
+                    break;
+                }
             }
         }
-        else if (const auto g = gap.match(decoded);
-                 g.hasMatch() && !isDiscTime(g, 3) && sheet.error.isEmpty()) {
-            sheet.error =
-                QStringLiteral("line %1: %2 %3 is no time on a disc (seconds run to 59, frames to 74)")
-                    .arg(number)
-                    .arg(g.captured(1).toUpper(), g.captured(2));
+        else if (words.keyword(QLatin1String("TRACK"))) {
+            // TRACK nn MODE, anything after the mode kept as it is.
+            const QStringView track = words.word();
+            const qsizetype modeAt = words.at();
+            const QStringView mode = words.word();
+            if (SheetLine::isDigits(track) && !mode.isEmpty()) {
+                const bool audio = mode.compare(QLatin1String("AUDIO"), Qt::CaseInsensitive) == 0;
+                sheet.tracks << SheetLines::Track{audio, number, int(sheet.files.size()) - 1, 0};
+                if (!audio && mode.compare(QLatin1String("CDG"), Qt::CaseInsensitive) != 0) {
+                    const QStringView after = QStringView(decoded).mid(modeAt + mode.size());
+                    line = (QStringView(decoded).left(modeAt).toString() + QStringLiteral("MODE1/2352") +
+                            after.toString())
+                               .toUtf8();
+                }
+            }
+        }
+        else if (words.keyword(QLatin1String("INDEX"))) {
+            // INDEX nn MM:SS:FF
+            const QStringView which = words.word();
+            const bool apart = words.separated();
+            const QStringView time = words.word();
+            bool onDisc = true;
+            if (SheetLine::isDigits(which) && apart && readTime(time, &onDisc) && words.atEnd()) {
+                if (!onDisc && sheet.error.isEmpty())
+                    sheet.error =
+                        QStringLiteral("line %1: INDEX %2 %3 is no time on a disc (seconds run to 59, "
+                                       "frames to 74)")
+                            .arg(number)
+                            .arg(which, time);
+                const int index = which.toInt();
+                if (!sheet.tracks.isEmpty() &&
+                    (index == 1 || (index == 0 && sheet.tracks.last().indexLine == 0))) {
+                    sheet.tracks.last().file = int(sheet.files.size()) - 1;
+                    if (index == 1)
+                        sheet.tracks.last().indexLine = number;
+                }
+            }
+        }
+        else {
+            // PREGAP MM:SS:FF or POSTGAP MM:SS:FF
+            const QStringView gap = words.word();
+            const bool apart = words.separated();
+            const QStringView time = words.word();
+            bool onDisc = true;
+            const bool isGap = gap.compare(QLatin1String("PREGAP"), Qt::CaseInsensitive) == 0 ||
+                               gap.compare(QLatin1String("POSTGAP"), Qt::CaseInsensitive) == 0;
+            if (isGap && apart && readTime(time, &onDisc) && words.atEnd() && !onDisc &&
+                sheet.error.isEmpty())
+                sheet.error =
+                    QStringLiteral("line %1: %2 %3 is no time on a disc (seconds run to 59, frames to 74)")
+                        .arg(number)
+                        .arg(gap.toString().toUpper(), time);
         }
         sheet.forLibcue += line + '\n';
     }
