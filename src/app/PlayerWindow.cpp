@@ -25,6 +25,7 @@
 #include "window/WindowClip.h"
 #include "window/WindowPlacement.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -87,16 +88,28 @@ PlayerWindow::PlayerWindow(CdAudioDevice& device, MessageBoxes& boxes, SettingsS
     tickTimer_ = new QTimer(this);
     tickTimer_->setObjectName(Main::TickTimer);
     tickTimer_->setInterval(50);
+    connect(tickTimer_, &QTimer::timeout, this, [this] {
+        if (closed_)
+            return;
+        const int depth = ++tickDepth_;
+        onTick();
+        tickDepth_ = depth - 1;
+        rescuedDepth_ = std::min(rescuedDepth_, tickDepth_);
+    });
     // Qt never delivers a timer's event while its previous one is still being
     // handled, so a box opened inside a tick (a lyrics error at a track
-    // change) would stop every tick until it is answered. Each tick starts
-    // the timer anew first: the new timer is not the one being handled, so
-    // the next tick comes inside any box, whoever opened it.
-    connect(tickTimer_, &QTimer::timeout, this, [this] {
-        tickTimer_->start();
-        if (!closed_)
-            onTick();
-    });
+    // change) would stop every tick until it is answered. When an event loop
+    // inside a tick is about to wait, the timer is started anew, once for
+    // that tick: the new timer is not the one being handled, so the next tick
+    // comes inside any box, whoever opened it. Ticks that open nothing leave
+    // the timer running as it is.
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
+            if (!closed_ && tickDepth_ > rescuedDepth_) {
+                rescuedDepth_ = tickDepth_;
+                tickTimer_->start();
+            }
+        });
 
     createComponents();
     createPopupMenu();
@@ -873,6 +886,10 @@ PlayerControls::HookResult PlayerWindow::endRunningCapture()
 
 void PlayerWindow::setPlayEnabled(bool enabled)
 {
+    // Asked every tick, and nothing else enables or disables Play.
+    if (playEnabled_ == enabled)
+        return;
+    playEnabled_ = enabled;
     playButton_->setEnabled(enabled);
     // Asked every tick: the item is looked up once.
     if (!playItem_)

@@ -215,6 +215,8 @@ private:
     qreal skinRatio_ = 0;
 
     QTimer* tickTimer_ = nullptr;
+    int tickDepth_ = 0;                     // ticks running, each inside a box the one before opened
+    int rescuedDepth_ = 0;                  // the deepest of them whose box the timer was started anew for
     QHash<QString, PictureWidget*> images_; // edges, frames, title plate, lamps
     QHash<QString, PictureButton*> buttons_;
     PictureWidget* bottomEdge_ = nullptr;
@@ -227,6 +229,7 @@ private:
     PictureButton* minimizeButton_ = nullptr;
     PictureButton* playButton_ = nullptr;
     QAction* playItem_ = nullptr;
+    std::optional<bool> playEnabled_; // as last set; the first tick sets it
     PictureButton* extendButton_ = nullptr;
     PictureButton* editorButton_ = nullptr;
     PictureButton* compileButton_ = nullptr;
