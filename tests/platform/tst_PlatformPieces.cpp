@@ -1,4 +1,5 @@
 #include "TempSettingsHome.h"
+#include "core/CdFrames.h"
 #include "lyrics/format/ShiftJis.h"
 #include "platform/QSettingsStore.h"
 #include "platform/Trace.h"
@@ -13,6 +14,38 @@ class tst_PlatformPieces : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // The position as the device reports it, written into the caller's buffer.
+    void positionText_data()
+    {
+        QTest::addColumn<int>("track");
+        QTest::addColumn<int>("frames");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QByteArray>("text");
+        const int minute = CdFrames::PerMinute;
+        QTest::newRow("the start") << 1 << 0 << 32 << QByteArray("01:00:00:00");
+        QTest::newRow("every field") << 12 << 3 * minute + 45 * 75 + 74 << 32 << QByteArray("12:03:45:74");
+        QTest::newRow("the last two-digit minute")
+            << 99 << 99 * minute + 59 * 75 + 74 << 12 << QByteArray("99:99:59:74");
+        QTest::newRow("past 99 minutes") << 1 << 100 * minute << 32 << QByteArray("01:100:00:00");
+        QTest::newRow("a buffer one short") << 1 << 0 << 11 << QByteArray("01:00:00:0");
+        QTest::newRow("a buffer of one") << 1 << 0 << 1 << QByteArray("");
+    }
+
+    void positionText()
+    {
+        QFETCH(int, track);
+        QFETCH(int, frames);
+        QFETCH(int, size);
+        QFETCH(QByteArray, text);
+        char out[40];
+        std::fill(std::begin(out), std::end(out), 'x');
+        CdFrames::writeTmsf(out, size, track, frames);
+        QCOMPARE(QByteArray(out), text);
+        QCOMPARE(out[size], 'x'); // nothing written past the buffer
+        if (size == 32)
+            QCOMPARE(CdFrames::formatTmsf(track, frames), text);
+    }
+
     void settingsGroups_data()
     {
         QTest::addColumn<QString>("path");
