@@ -119,8 +119,6 @@ PlayerWindow::PlayerWindow(CdAudioDevice& device, MessageBoxes& boxes, SettingsS
     // The window itself holds the focus until the user tabs to a button, so
     // the focus never comes back from a box onto a button it does not show on.
     setFocusPolicy(Qt::StrongFocus);
-    // Any way the press on the panel ends has to end the lengths view.
-    qApp->installEventFilter(this);
 
     // The lyrics display window comes back where the user left it.
     // The client area's place is kept: the frame's depends on the window
@@ -690,7 +688,7 @@ void PlayerWindow::onPanelMouseMove(QMouseEvent* event)
         // press without a move still shows them as long as it is held.
         if (dragging_ && windowHandle() && windowHandle()->startSystemMove()) {
             dragging_ = false;
-            state_.showLengths = false;
+            endLengthsView();
         }
         return;
     }
@@ -769,7 +767,7 @@ void PlayerWindow::mouseMoveEvent(QMouseEvent* event)
 void PlayerWindow::onDisplayMousePress(QMouseEvent* event)
 {
     if (event->buttons() & Qt::LeftButton) {
-        state_.showLengths = true;
+        beginLengthsView();
         if (event->button() == Qt::LeftButton)
             beginDrag(event);
     }
@@ -780,14 +778,23 @@ void PlayerWindow::onDisplayMousePress(QMouseEvent* event)
 
 void PlayerWindow::onDisplayMouseRelease(QMouseEvent* event)
 {
-    state_.showLengths = false;
+    endLengthsView();
     if (event->button() == Qt::LeftButton)
         dragging_ = false;
+}
+
+// Any way the press on the panel ends has to end the lengths view, so the
+// whole application's events are watched while it shows, and only then.
+void PlayerWindow::beginLengthsView()
+{
+    state_.showLengths = true;
+    qApp->installEventFilter(this);
 }
 
 void PlayerWindow::endLengthsView()
 {
     state_.showLengths = false;
+    qApp->removeEventFilter(this);
 }
 
 void PlayerWindow::onLyricsButtonClicked()

@@ -173,6 +173,7 @@ private:
     void showTrackTitle();
     void applyTrackTitle();
     // The lengths view lasts while the left button is held on the panel.
+    void beginLengthsView();
     void endLengthsView();
     void shutDown();
     void applicationRestored();
