@@ -75,11 +75,13 @@ done
 if [[ -z "$window" ]]; then echo "the player's window did not appear" >&2; exit 1; fi
 sleep 0.5
 eval "$(xdotool getwindowgeometry --shell "$window")"
+at_start=$(measure "$player")                           # the start, window up, before Play
 xdotool mousemove $((X + 117)) $((Y + 103)) click 1   # the Play button
 sleep "$seconds"
 [[ -n "${ONDEL_COMPARE_SHOT:-}" ]] && { command -v import >/dev/null && import -window root "$ONDEL_COMPARE_SHOT" || echo "no screenshot: ImageMagick's import is not installed"; }
 printf '%-40s ' "ondelplayer (window, lyrics)"
 measure "$player"
+printf '    %-36s %s\n' "of which the start, window up" "$at_start"
 measure_threads "$player"
 kill "$player"; wait "$player" 2>/dev/null || true
 
