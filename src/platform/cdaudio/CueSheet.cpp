@@ -52,7 +52,6 @@ public:
 
     bool atEnd() const { return at_ == line_.size(); }
     qsizetype at() const { return at_; }
-    QStringView rest() const { return line_.mid(at_); }
 
     // The next word, and the blanks after it.
     QStringView word()
@@ -64,8 +63,8 @@ public:
         blanksAfterWord_ = skipBlanks();
         return word;
     }
-    // Whether the last word had blanks after it (or ended the line, with end).
-    bool separated(bool orEnd = false) const { return blanksAfterWord_ || (orEnd && atEnd()); }
+    // Whether the last word had blanks after it.
+    bool separated() const { return blanksAfterWord_; }
 
     // A quoted name: everything up to the next quote.
     std::optional<QStringView> quoted()
