@@ -6,13 +6,19 @@
 #   bench/sound/compare-players.sh BUILD_DIR [SECONDS] [-- 'COMMAND {}' ...]
 #
 # Each COMMAND after -- is a peer; {} stands for the demo's audio file. paplay
-# is always measured. Needs pulseaudio, Xvfb (xvfb-run) and xdotool.
+# is always measured, and so is the floor, ondel-floor-player, with and without
+# its lyrics window, when the build has it (-DONDEL_BENCH=ON): what a Qt window
+# with a 50 ms timer and a decoding thread costs before any of the player's own
+# work. Needs pulseaudio, Xvfb (xvfb-run) and xdotool.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 seconds=${2:-20}
 shift $(( $# >= 2 ? 2 : 1 ))
 [[ "${1:-}" == "--" ]] && shift
-peers=("paplay {}" "$@")
+peers=("paplay {}")
+floor=$build/bench/sound/ondel-floor-player
+[[ -x "$floor" ]] && peers+=("$floor {}" "$floor --lyrics {}")
+peers+=("$@")
 
 if [[ -z "${ONDEL_COMPARE_INNER:-}" ]]; then
   export ONDEL_COMPARE_INNER=1
@@ -90,7 +96,8 @@ for peer in "${peers[@]}"; do
   bash -c "exec $command" >/dev/null 2>&1 &
   pid=$!
   sleep "$seconds"
-  printf '%-40s ' "${peer%% *}"
+  name=${peer%% \{\}*}
+  printf '%-40s ' "${name##*/}"
   if kill -0 "$pid" 2>/dev/null; then measure "$pid"; else echo "ended early"; fi
   kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null || true
 done
