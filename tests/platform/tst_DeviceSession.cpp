@@ -1,6 +1,7 @@
 #include "platform/Clock.h"
 #include "platform/cdaudio/DeviceSession.h"
 #include "platform/cdaudio/DiscIdentity.h"
+#include "platform/cdaudio/DiscSource.h"
 #include "platform/cdaudio/SimulatedDisc.h"
 
 #include <QTest>
@@ -36,6 +37,30 @@ struct Drive {
                 ask(step.toUtf8().constData());
         }
     }
+};
+// A drive whose disc is taken out while it is asked where it plays: a real
+// drive reads its disc again when asked and may find none.
+class DiscGoneWhileAsked final : public DiscSource {
+public:
+    QString lockKey() const override { return QStringLiteral("disc-gone-while-asked"); }
+    DiscPresence presence() const override
+    {
+        return toc_.trackCount() ? DiscPresence::Ready : DiscPresence::NoDisc;
+    }
+    const DiscToc& toc() const override { return toc_; }
+    bool start(int, int) override { return true; }
+    void halt() override {}
+    bool isPlaying() override { return false; }
+    int position() override
+    {
+        toc_ = DiscToc{};
+        return 4000;
+    }
+    void setTempo(int) override {}
+    void doorMoved(bool) override {}
+
+private:
+    DiscToc toc_{{150, 20000}, 40000};
 };
 } // namespace
 
@@ -239,6 +264,15 @@ private Q_SLOTS:
         Drive other(QStringLiteral("tracks=3,length=1:01"));
         other.ask("open cdaudio");
         QVERIFY(other.ask("info cdaudio identity wait") != id);
+    }
+
+    void positionOfADiscThatWentIsNotReady()
+    {
+        DeviceSession session(std::make_unique<DiscGoneWhileAsked>());
+        ReplyBuffer reply;
+        QCOMPARE(session.sendCommand("open cdaudio", reply), 0);
+        QCOMPARE(session.sendCommand("status cdaudio position wait", reply), 276);
+        QCOMPARE(reply.toByteArray(), QByteArray());
     }
 
     void secondSessionOnTheSameSourceIsRefused()

@@ -229,8 +229,13 @@ int DeviceSession::statusPosition(ReplyBuffer& reply)
 {
     if (!discReady())
         return DeviceResult::DeviceNotReady;
-    const DiscToc toc = source_->toc();
-    const int frame = std::clamp(source_->position(), toc.trackStart(1), toc.leadOut - 1);
+    // Asked 20 times a second: the position first, so that nothing is asked
+    // of the source while its table is read, and the table not copied.
+    const int heard = source_->position();
+    const DiscToc& toc = source_->toc();
+    if (toc.trackCount() == 0) // the disc went while the drive was asked
+        return DeviceResult::DeviceNotReady;
+    const int frame = std::clamp(heard, toc.trackStart(1), toc.leadOut - 1);
     const int track = toc.trackAt(frame);
     char text[ReplyBuffer::Size];
     CdFrames::writeTmsf(text, sizeof text, track, frame - toc.trackStart(track));

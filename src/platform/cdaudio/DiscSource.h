@@ -25,7 +25,9 @@ public:
     virtual DiscPresence presence() const = 0;
     // Why the disc cannot be read, for the user and the trace.
     virtual QString problem() const { return {}; }
-    virtual DiscToc toc() const = 0;
+    // Valid until the source is next asked anything: a drive reads its disc
+    // again when asked and may find another one.
+    virtual const DiscToc& toc() const = 0;
     // A fixed identity text; empty means "compute the disc ID from the table of contents".
     virtual QByteArray fixedIdentity() const { return {}; }
     // The titles and performers the disc carries, as far as it carries any.

@@ -176,10 +176,11 @@ DiscPresence DriveDisc::presence() const
     return presence_;
 }
 
-DiscToc DriveDisc::toc() const
+const DiscToc& DriveDisc::toc() const
 {
+    static const DiscToc none;
     refresh();
-    return presence_ == DiscPresence::Ready ? toc_ : DiscToc{};
+    return presence_ == DiscPresence::Ready ? toc_ : none;
 }
 
 bool DriveDisc::start(int fromFrame, int endFrame)

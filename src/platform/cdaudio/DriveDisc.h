@@ -28,7 +28,7 @@ public:
     bool heldElsewhere() const override { return busy_; }
     DiscPresence presence() const override;
     QString problem() const override { return problem_; }
-    DiscToc toc() const override;
+    const DiscToc& toc() const override;
     // The disc's CD-Text, as libcdio reads it (in UTF-8).
     DiscNames names() const override;
     bool start(int fromFrame, int endFrame) override;

@@ -27,6 +27,12 @@ void ImageDisc::load()
     engine_.setPosition(image_->toc().trackStart(1));
 }
 
+const DiscToc& ImageDisc::toc() const
+{
+    static const DiscToc none;
+    return image_ ? image_->toc() : none;
+}
+
 QByteArray ImageDisc::fixedIdentity() const
 {
     return image_ ? DiscIdentity::fromToc(image_->identityToc()) : QByteArray();

@@ -22,7 +22,7 @@ public:
     static QString lockKeyFor(const QString& path);
     DiscPresence presence() const override { return image_ ? DiscPresence::Ready : DiscPresence::Unreadable; }
     QString problem() const override { return problem_; }
-    DiscToc toc() const override { return image_ ? image_->toc() : DiscToc{}; }
+    const DiscToc& toc() const override;
     // The disc ID of the image's identity table (see DiscImage::identityToc).
     QByteArray fixedIdentity() const override;
     DiscNames names() const override { return image_ ? image_->names() : DiscNames{}; }

@@ -32,7 +32,7 @@ public:
     bool heldElsewhere() const override { return options_.state == QLatin1String("busy"); }
     bool doorOpenAtStart() const override { return options_.state == QLatin1String("open"); }
     DiscPresence presence() const override;
-    DiscToc toc() const override { return toc_; }
+    const DiscToc& toc() const override { return toc_; }
     QByteArray fixedIdentity() const override { return options_.identity; }
     bool start(int fromFrame, int endFrame) override;
     void halt() override;
