@@ -33,15 +33,15 @@ void playFile(const char* path, const std::atomic<bool>& stop)
         std::fprintf(stderr, "%s: %s\n", path, sf_strerror(nullptr));
         return;
     }
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, static_cast<uint32_t>(info.samplerate),
-                              static_cast<uint8_t>(info.channels)};
+    const pa_sample_spec format{PA_SAMPLE_S16LE, static_cast<uint32_t>(info.samplerate),
+                                static_cast<uint8_t>(info.channels)};
     // Two seconds queued, refilled a quarter second at a time: few wakes.
-    const uint32_t second = static_cast<uint32_t>(pa_bytes_per_second(&spec));
+    const uint32_t second = static_cast<uint32_t>(pa_bytes_per_second(&format));
     const pa_buffer_attr queue{static_cast<uint32_t>(-1), 2 * second, static_cast<uint32_t>(-1), second / 4,
                                static_cast<uint32_t>(-1)};
     int error = 0;
     pa_simple* stream = pa_simple_new(nullptr, "ondel-floor-player", PA_STREAM_PLAYBACK, nullptr, "floor",
-                                      &spec, nullptr, &queue, &error);
+                                      &format, nullptr, &queue, &error);
     if (!stream) {
         std::fprintf(stderr, "pulse: %s\n", pa_strerror(error));
         sf_close(file);
